@@ -1,0 +1,2 @@
+// The driver library; its sources come with the command-line run.
+namespace kestro {}

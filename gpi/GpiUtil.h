@@ -1,0 +1,18 @@
+#pragma once
+// Field encoders and the record envelope of the GPI format. All integers are
+// little-endian; texts are copied as they stand, never zero-terminated.
+#include <cstdint>
+#include <cstdio>
+
+#include "gpi/Bytes.h"
+
+namespace kestro {
+
+Bytes GpiWord(std::uint32_t value);   // low 16 bits
+Bytes GpiDword(std::uint32_t value);
+Bytes GpiString(const Bytes& text);
+Bytes GpiLangString(const Bytes& text);
+Bytes GpiRecord(std::uint16_t type, const Bytes& main, const Bytes& extra = Bytes());
+std::int32_t DegToSemicircles(double degrees);
+
+}  // namespace kestro

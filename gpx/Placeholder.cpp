@@ -1,0 +1,2 @@
+// The gpx library; its sources come with their issue.
+namespace kestro {}

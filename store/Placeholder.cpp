@@ -1,0 +1,2 @@
+// The store library; its sources come with their issue.
+namespace kestro {}

@@ -1,0 +1,2 @@
+// The xml library; its sources come with their issue.
+namespace kestro {}
