@@ -1,0 +1,18 @@
+#pragma once
+// Run-wide settings and statistics of one conversion: set before use, read
+// by the driver, the group builder and the area builder.
+#include <cstdint>
+#include <string>
+
+namespace kestro {
+
+extern std::int32_t MaxRegion;   // most points one area may hold ("maxregion", default 256)
+extern std::int32_t CodePage;    // code page of all 8-bit output text ("codepage", default 1252)
+extern std::string GroupName;    // name of the group being built
+
+// Area-tree statistics of the current group.
+extern std::int32_t Regions;
+extern std::int32_t MaxSize;
+extern std::int32_t MaxDeep;
+
+}  // namespace kestro

@@ -1,2 +1,0 @@
-// The xml library; its sources come with their issue.
-namespace kestro {}
