@@ -3,7 +3,6 @@
 namespace kestro {
 
 std::int32_t MaxRegion = 256;
-std::int32_t CodePage = 1252;
 std::string GroupName;
 std::int32_t Regions = 0;
 std::int32_t MaxSize = 0;

@@ -4,10 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "gpi/CodePage.h"
+
 namespace kestro {
 
 extern std::int32_t MaxRegion;   // most points one area may hold ("maxregion", default 256)
-extern std::int32_t CodePage;    // code page of all 8-bit output text ("codepage", default 1252)
 extern std::string GroupName;    // name of the group being built
 
 // Area-tree statistics of the current group.
