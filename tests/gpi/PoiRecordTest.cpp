@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <vector>
 
@@ -215,6 +216,17 @@ TEST(GpiPoi, UnreadableImageRaisesNamingTheFile) {
         FAIL() << "no error for a folder given as image";
     } catch (const EFOpenError& error) {
         EXPECT_STREQ(error.what(), ("Cannot open file \"" + folder.Path().string() + "\". Is a directory").c_str());
+    }
+
+    // reading a FIFO would wait for a writer that never comes
+    const std::string fifo = (folder / "pipe.jpg").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    point.Images = fifo;
+    try {
+        GpiPoi(point);
+        FAIL() << "no error for a FIFO given as image";
+    } catch (const EFOpenError& error) {
+        EXPECT_STREQ(error.what(), ("Cannot open file \"" + fifo + "\". Not a regular file").c_str());
     }
 }
 
