@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <random>
 
 #include "diag/Exceptions.h"
 #include "gpi/Bitmap.h"
@@ -245,6 +246,36 @@ TEST_F(BitmapFiles, TruncatedFilesReadAsZeros) {
 
     // cut before the bits-per-pixel field: refused
     EXPECT_EQ(Convert(file.substr(0, 28)), Bytes());
+}
+
+TEST_F(BitmapFiles, RandomHeadersGiveConsistentRecords) {
+    std::mt19937 random(20240531);
+    int accepted = 0;
+    for (int round = 0; round < 500; ++round) {
+        TBmp bmp;
+        bmp.Width = random() % 60;
+        bmp.Height = random() % 4 == 0 ? static_cast<std::uint32_t>(random()) : random() % 60;
+        bmp.BitsPerPixel = random() % 3 == 0 ? static_cast<std::uint16_t>(random()) : 8;
+        bmp.Compression = random() % 5 == 0 ? static_cast<std::uint32_t>(random()) : 0;
+        bmp.ColoursUsed = random() % 2 == 0 ? 0 : static_cast<std::uint32_t>(random() % 2 ? random() % 300 : random());
+        bmp.PixelOffset = random() % 2 == 0 ? static_cast<std::uint32_t>(random() % 1200) : static_cast<std::uint32_t>(random());
+        bmp.Palette = Pattern(random() % 1100, round);
+        bmp.Pixels = Pattern(random() % 3000, round + 1);
+        const Bytes file = bmp.Build();
+        const Bytes main = Convert(file.substr(0, random() % 2 == 0 ? file.size() : random() % (file.size() + 1)));
+        if (main.empty()) continue;
+        ++accepted;
+        ASSERT_GE(main.size(), 36u);
+        const std::uint32_t height = Field(main, 2, 2), stride = Field(main, 6, 2), pixelSize = Field(main, 12, 4);
+        EXPECT_LE(height, 48u);
+        EXPECT_LE(Field(main, 4, 2), 48u);
+        EXPECT_EQ(stride % 4, 0u);
+        EXPECT_EQ(pixelSize, stride * height);
+        EXPECT_LE(Field(main, 20, 4), 256u);
+        EXPECT_EQ(main.size(), 36 + pixelSize + 4 * Field(main, 20, 4));
+        EXPECT_EQ(Field(main, 32, 4), pixelSize + 44);
+    }
+    EXPECT_GT(accepted, 50);
 }
 
 TEST_F(BitmapFiles, PathThatCannotBeOpenedRaises) {
