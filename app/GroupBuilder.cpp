@@ -1,0 +1,98 @@
+#include "app/GroupBuilder.h"
+
+#include <iostream>
+
+#include "app/AlertFromFileName.h"
+#include "app/AreaTree.h"
+#include "app/RunState.h"
+#include "gpi/FolderListing.h"
+#include "gpi/GpiUtil.h"
+#include "gpi/TextConversion.h"
+#include "gpx/GpxParser.h"
+#include "gpx/LinkPath.h"
+#include "store/GpiDB.h"
+#include "store/SQLiteDatabase.h"
+
+namespace kestro {
+namespace {
+
+constexpr std::int32_t NoIndex = 0xFFFF;
+
+// The name without its last extension; names come from the file system as
+// UTF-8 and go into the file in the output code page.
+std::string NameWithoutExtension(const std::string& name) { return BaseName(name); }
+
+void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint) {
+    std::cout << "  File: " << path << '\n';
+    reader.LoadFile(path);
+    std::cout << "    " << reader.Count << " POIs\n";
+    if (reader.Count > 0) anyWaypoint = true;
+}
+
+Bytes CategoryRecords(const std::vector<std::string>& categories) {
+    Bytes records;
+    for (std::size_t i = 0; i < categories.size(); ++i)
+        records += GpiRecord(7, GpiWord(static_cast<std::uint32_t>(i)) + GpiLangString(categories[i]));
+    return records;
+}
+
+}  // namespace
+
+Bytes BuildGroup(const std::string& path) {
+    TGpxParser reader;
+    reader.Store = CreatePoiStore();
+    reader.MinLat = 90;
+    reader.MinLon = 180;
+    reader.MaxLat = -90;
+    reader.MaxLon = -180;
+    reader.Bitmaps.clear();
+    reader.Store->StartTransaction();
+
+    bool anyWaypoint = false;
+    std::vector<std::string> categoryNames;  // in the output code page
+    if (FileExists(path)) {
+        const std::string displayName = NameWithoutExtension(path);
+        GroupName = Utf8ToCodePage(displayName, CodePage);
+        std::cout << "Group: " << displayName << '\n';
+        reader.CategoryIndex = NoIndex;
+        reader.BitmapIndex = NoIndex;
+        reader.AlertSpeed = -1;
+        reader.AlertDistance = -1;
+        LoadCountingFile(reader, path, anyWaypoint);
+    } else {
+        std::string folder = path;
+        while (!folder.empty() && folder.back() == '/') folder.pop_back();
+        const std::string displayName = folder.substr(folder.find_last_of('/') + 1);
+        GroupName = Utf8ToCodePage(displayName, CodePage);
+        std::cout << "Group: " << displayName << '\n';
+        for (const auto& entry : ListFolder(path)) {
+            if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
+            const std::string categoryName = NameWithoutExtension(entry.Name);
+            std::cout << "  Category: " << categoryName << '\n';
+            reader.Categories.push_back(categoryName);
+            categoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
+            reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);
+            reader.BitmapIndex = NoIndex;
+            AlertFromFileName(entry.Name, reader);
+            LoadCountingFile(reader, path + entry.Name, anyWaypoint);
+        }
+    }
+    reader.Store->CommitTransaction();
+    if (!anyWaypoint) return Bytes();
+
+    reader.Store->StartTransaction();
+    std::cout << "  Optimalization...\n";
+    MaxDeep = 0;
+    Regions = 0;
+    MaxSize = 0;
+    bool alert = false;
+    const Bytes rootArea =
+        BuildArea(*reader.Store, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat, reader.MaxLon);
+    if (alert) std::cout << "    Alerts: ON\n";
+    std::cout << "    Regions: " << Regions << " MaxSize: " << MaxSize << " MaxDeep: " << MaxDeep << '\n';
+    Bytes group = GpiRecord(9, GpiLangString(GroupName) + rootArea, CategoryRecords(categoryNames) + reader.Bitmaps);
+    reader.Store->CommitTransaction();
+    return group;
+}
+
+}  // namespace kestro

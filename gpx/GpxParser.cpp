@@ -1,0 +1,181 @@
+#include "gpx/GpxParser.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "gpi/Bitmap.h"
+#include "gpi/FolderListing.h"
+#include "gpi/GpiUtil.h"
+#include "gpi/PoiRecord.h"
+#include "gpx/LinkPath.h"
+#include "gpx/NumberText.h"
+#include "store/GpiDB.h"
+#include "store/SQLiteDatabase.h"
+
+namespace kestro {
+namespace {
+
+constexpr std::uint16_t NoIndex = 0xFFFF;
+
+std::string TextOf(IXmlNode& node, std::string_view name) { return node.GetValue(name).AsText(); }
+
+void AppendLine(std::string& lines, const std::string& line) {
+    if (!lines.empty()) lines += "\r\n";
+    lines += line;
+}
+
+bool IsJpeg(const std::string& path) {
+    const std::string extension = LowerExtension(path);
+    return extension == ".jpg" || extension == ".jpeg";
+}
+
+// Positions outside these ranges wrap around in the 32-bit semicircle fields.
+bool Encodable(double lat, double lon) { return lat >= -90 && lat <= 90 && lon >= -180 && lon <= 180; }
+
+// Whether an element lies inside a "wpt", whose handler still has to read it.
+bool InsideWaypoint(IXmlNode& node) {
+    for (auto parent = node.GetParentNode(); parent; parent = parent->GetParentNode())
+        if (parent->GetNodeName() == "wpt") return true;
+    return false;
+}
+
+}  // namespace
+
+TGpxParser::TGpxParser() = default;
+TGpxParser::~TGpxParser() = default;
+
+void TGpxParser::LoadFile(const std::string& path) {
+    auto document = CreateXmlDocument();
+    Count = 0;
+    document->SetOnElementEnd([this](IXmlNodeList*, const TXmlPtr<IXmlNode>& node) {
+        if (node->GetNodeName() == "wpt") {
+            ReadWaypoint(*node);
+        } else if (!InsideWaypoint(*node)) {
+            // Routes, tracks and everything else are not read: drop their
+            // contents as soon as they end so a long track log does not pile up.
+            node->RemoveAllChildren();
+            node->RemoveAllAttributes();
+        }
+    });
+    FileName = path;
+    document->LoadFromFile(path);
+}
+
+void TGpxParser::ReadWaypoint(IXmlNode& node) {
+    ++Count;
+    TPoiWpt point;
+    point.AlertSpeed = AlertSpeed;
+    point.AlertDistance = AlertDistance;
+    point.Lat = DotStrToFloat(TextOf(node, "@lat"));
+    point.Lon = DotStrToFloat(TextOf(node, "@lon"));
+    const bool encodable = Encodable(point.Lat, point.Lon);
+    if (encodable) {
+        if (point.Lat < MinLat) MinLat = point.Lat;
+        if (point.Lat > MaxLat) MaxLat = point.Lat;
+        if (point.Lon < MinLon) MinLon = point.Lon;
+        if (point.Lon > MaxLon) MaxLon = point.Lon;
+    }
+
+    point.Name = TextOf(node, "name");
+    if (const auto at = point.Name.find('@'); at != std::string::npos) {
+        const auto speed = StrToInt32(std::string_view(point.Name).substr(at + 1));
+        point.Name.resize(at);
+        if (speed && *speed >= 0) point.AlertSpeed = *speed;
+    }
+    point.Comment = TextOf(node, "cmt");
+    point.Description = TextOf(node, "desc");
+    ReadIcon(node, point);
+    point.Category = static_cast<std::uint16_t>(CategoryIndex & 0xFFFF);
+
+    if (point.Comment.empty() && !point.Description.empty() && point.Description.size() < 256 &&
+        (point.Description.find('<') == std::string::npos || point.Description.find('>') == std::string::npos)) {
+        point.Comment = std::move(point.Description);
+        point.Description.clear();
+    }
+    ReadImages(node, point);
+    ReadExtensions(node, point);
+
+    if (!encodable) {
+        std::cout << "  Skipped: " << FileName << ": " << point.Name << '\n';
+    } else if (point.Lat != 0 || point.Lon != 0) {
+        InsertPoi(*Store, GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat),
+                  static_cast<float>(point.Lon));
+    }
+    node.RemoveAllChildren();
+    node.RemoveAllAttributes();
+}
+
+void TGpxParser::ReadIcon(IXmlNode& node, TPoiWpt& point) {
+    point.Bitmap = NoIndex;
+    const std::string icon = FindLinkedFile(node, ".bmp");
+    std::size_t number = 0;
+    while (number < BitmapFiles.size() && BitmapFiles[number] != icon) ++number;
+    if (number == BitmapFiles.size()) {
+        // The record's own number field is 16 bits, like the point's reference.
+        const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number));
+        if (body.empty()) return;
+        std::cout << "  Icon: " << icon << '\n';
+        Bitmaps += GpiRecord(5, body);
+        BitmapFiles.push_back(icon);
+    }
+    point.Bitmap = static_cast<std::uint16_t>(number);
+}
+
+void TGpxParser::ReadImages(IXmlNode& node, TPoiWpt& point) {
+    point.Images.clear();
+    auto links = node.SelectElements("link");
+    for (std::int32_t i = 0; i < links->GetCount(); ++i) {
+        const std::string href = LinkToPath(TextOf(*links->GetItem(i), "@href"));
+        if (FileExists(href)) {
+            if (IsJpeg(href)) AppendLine(point.Images, href);
+        } else if (FolderExists(href)) {
+            for (const auto& entry : ListFolder(href))
+                if (!entry.IsFolder && IsJpeg(entry.Name)) AppendLine(point.Images, href + "/" + entry.Name);
+        }
+    }
+}
+
+std::string TGpxParser::FindLinkedFile(IXmlNode& node, const std::string& extension) {
+    const std::string base = BaseName(FileName);
+    auto links = node.SelectElements("link");
+    for (std::int32_t i = 0; i < links->GetCount(); ++i) {
+        const std::string href = LinkToPath(TextOf(*links->GetItem(i), "@href"));
+        if (FileExists(href)) {
+            if (LowerExtension(href) == extension) return href;
+        } else if (FolderExists(href)) {
+            const std::string candidate = href + "/" + base + extension;
+            if (FileExists(candidate)) return candidate;
+        }
+    }
+    return ChangeExtension(FileName, extension);
+}
+
+void TGpxParser::ReadExtensions(IXmlNode& node, TPoiWpt& point) {
+    if (auto proximity = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Proximity")) {
+        const auto distance = StrToInt32(proximity->GetText());
+        if (distance && *distance >= 0) point.AlertDistance = *distance;
+    }
+    if (auto address = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Address")) {
+        point.City = TextOf(*address, "gpxx:City");
+        point.Country = TextOf(*address, "gpxx:Country");
+        point.State = TextOf(*address, "gpxx:State");
+        point.PostalCode = TextOf(*address, "gpxx:PostalCode");
+        point.Street = TextOf(*address, "gpxx:StreetAddress");
+    }
+    auto phones = node.SelectElements("extensions\\gpxx:WaypointExtension\\gpxx:PhoneNumber");
+    if (!phones) return;
+    for (std::int32_t i = 0; i < phones->GetCount(); ++i) {
+        auto phone = phones->GetItem(i);
+        // Without a Category the number is the main phone number, as other tools write it.
+        const std::string category = phone->AttrExists("Category") ? TextOf(*phone, "@Category") : "Phone";
+        std::string* field = category == "Phone"    ? &point.Phone
+                             : category == "Phone2" ? &point.Phone2
+                             : category == "Fax"    ? &point.Fax
+                             : category == "Email"  ? &point.Email
+                             : category == "URL"    ? &point.Url
+                                                    : nullptr;
+        if (field != nullptr) *field = phone->GetText();
+    }
+}
+
+}  // namespace kestro

@@ -1,0 +1,53 @@
+#pragma once
+// Reads the waypoints of one group's GPX files into the group's point store.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gpi/Bytes.h"
+#include "gpi/PoiWpt.h"
+#include "xml/UKestroXML.h"
+
+namespace kestro {
+
+class TSQLiteDatabase;
+
+class TGpxParser {
+public:
+    TGpxParser();
+    ~TGpxParser();
+    TGpxParser(const TGpxParser&) = delete;
+    TGpxParser& operator=(const TGpxParser&) = delete;
+
+    // Reads one GPX file: every finished "wpt" is encoded, stored and emptied
+    // while the file is still being read.
+    void LoadFile(const std::string& path);
+    // The icon of a waypoint: the first linked ".bmp" file, the file named
+    // after the GPX file in the first linked folder that has one, or the BMP
+    // beside the GPX file (whether or not it exists).
+    std::string FindLinkedFile(IXmlNode& node, const std::string& extension);
+
+    std::unique_ptr<TSQLiteDatabase> Store;
+    double MinLat = 0;
+    double MinLon = 0;
+    double MaxLat = 0;
+    double MaxLon = 0;
+    std::int32_t Count = 0;
+    std::int32_t CategoryIndex = 0;
+    std::int32_t BitmapIndex = 0;
+    std::int32_t AlertSpeed = 0;
+    std::int32_t AlertDistance = 0;
+    std::vector<std::string> Categories;
+    std::vector<std::string> BitmapFiles;  // file-system paths; the position is the bitmap number
+    Bytes Bitmaps;
+    std::string FileName;
+
+private:
+    void ReadWaypoint(IXmlNode& node);
+    void ReadIcon(IXmlNode& node, TPoiWpt& point);
+    void ReadImages(IXmlNode& node, TPoiWpt& point);
+    void ReadExtensions(IXmlNode& node, TPoiWpt& point);
+};
+
+}  // namespace kestro

@@ -1,2 +1,0 @@
-// The gpx library; its sources come with their issue.
-namespace kestro {}
