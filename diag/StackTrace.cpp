@@ -190,7 +190,8 @@ bool IsMainFrame(const std::string& line) { return line == "main" || line.rfind(
 
 }  // namespace
 
-std::size_t CaptureStackFrames(const void** frames, std::size_t capacity, std::size_t skip) {
+// Kept out of line: the frames to skip are counted from here.
+__attribute__((noinline)) std::size_t CaptureStackFrames(const void** frames, std::size_t capacity, std::size_t skip) {
     TUnwindState state{frames, capacity, skip + 1, 0};
     _Unwind_Backtrace(&CollectFrame, &state);
     return state.Count;

@@ -1,6 +1,7 @@
 #include "gpi/OutputFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -26,9 +27,11 @@ std::string FullFileName(const std::string& path) {
 }
 
 TOutputFile::TOutputFile(const std::string& path) : path_(path) {
-    // An old file is removed first, so a new one is made even where the old
-    // one is a link or cannot be truncated; a failed removal shows up below.
-    unlink(path.c_str());
+    // An old file is removed first, so the output never shares its data with
+    // another name of it; devices and links are left as they are, and a
+    // failed removal shows up when the file is opened.
+    struct stat existing {};
+    if (lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) unlink(path.c_str());
     handle_ = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (handle_ < 0) {
         const int errorNumber = errno;
