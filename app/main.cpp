@@ -8,9 +8,13 @@
 #include "diag/ErrorReport.h"
 #include "diag/ThrowTracking.h"
 
-namespace {
+namespace kestro {
 
-void RunConversion(const std::vector<std::string>& arguments) { kestro::Run(arguments); }
+void RunConversion(const std::vector<std::string>& arguments) { Run(arguments); }
+
+}  // namespace kestro
+
+namespace {
 
 void PrintCurrentError() {
     try {
@@ -28,7 +32,7 @@ int main(int argc, char* argv[]) {
     kestro::StartExceptionTracking();
     try {
         kestro::PrintBanner();
-        RunConversion(std::vector<std::string>(argv + 1, argv + argc));
+        kestro::RunConversion(std::vector<std::string>(argv + 1, argv + argc));
         std::cout << "\nDone.\n";
     } catch (...) {
         PrintCurrentError();
