@@ -19,7 +19,7 @@ struct TThrowRecord {
     const void* Object = nullptr;
     const std::type_info* Type = nullptr;
     std::size_t Count = 0;
-    std::array<const void*, MaxStackFrames> Frames;
+    std::array<const void*, MaxStackFrames> Frames{};
 };
 
 // A few throws are kept, so that an error thrown and caught while another
