@@ -85,7 +85,7 @@ Bytes BuildGroup(const std::string& path) {
     MaxDeep = 0;
     Regions = 0;
     MaxSize = 0;
-    bool alert = false;
+    std::uint8_t alert = 0;
     const Bytes rootArea =
         BuildArea(*reader.Store, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat, reader.MaxLon);
     if (alert) std::cout << "    Alerts: ON\n";
