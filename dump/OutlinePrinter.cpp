@@ -27,14 +27,19 @@ private:
 
     std::string Quoted(const Bytes& text) { return QuoteForOutline(decoder_.Decode(text)); }
 
+    // A language code without its quotes: EN
+    std::string Language(const Bytes& code) {
+        const std::string quoted = Quoted(code);
+        return quoted.substr(1, quoted.size() - 2);
+    }
+
     // EN "Metro", RU "Метро"
     std::string LangText(const TGpiText& text) {
         if (text.empty()) return "(no text)";
         std::string out;
         for (const auto& entry : text) {
             if (!out.empty()) out += ", ";
-            const std::string language = Quoted(entry.Language);
-            out += language.substr(1, language.size() - 2) + ' ' + Quoted(entry.Text);
+            out += Language(entry.Language) + ' ' + Quoted(entry.Text);
         }
         return out;
     }
@@ -89,7 +94,7 @@ private:
                            OffsetText(b.Offset).c_str(), b.Width, b.Height, b.BitsPerPixel, b.Stride, b.PaletteCount));
         for (const auto& m : g.Media) {
             std::string text = Format("Media %u @%s: format %u", m.Number, OffsetText(m.Offset).c_str(), m.Format);
-            for (const auto& entry : m.Entries) text += Format(", %s %u bytes", Quoted(entry.Language).c_str(), entry.Size);
+            for (const auto& entry : m.Entries) text += Format(", %s %u bytes", Language(entry.Language).c_str(), entry.Size);
             Line(1, text);
         }
         for (const auto& other : g.Records) PrintOther(1, other);
