@@ -11,7 +11,7 @@
 namespace kestro {
 
 const char* const DumpUsage =
-    "Usage: kestro-dump [--json | --check | --svg OUT.svg [--group N]] [--no-stamp] FILE.gpi\n"
+    "Usage: kestro-dump [--json | --check | --svg OUT.svg [--group N]] [--no-stamp] [--] FILE.gpi\n"
     "  (no option)    print the records of FILE.gpi as an indented outline\n"
     "  --json         print the same as one JSON document\n"
     "  --check        validate strictly and list every problem with its byte offset\n"
@@ -64,13 +64,21 @@ int PrintProblems(const TGpiFile& file, std::ostream& out) {
 TDumpArguments ParseDumpArguments(const std::vector<std::string>& arguments) {
     TDumpArguments result;
     bool groupGiven = false;
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            if (!result.File.empty()) throw EUsageError("give exactly one GPI file");
+            result.File = argument;
+            continue;
+        }
         auto value = [&]() -> const std::string& {
             if (i + 1 >= arguments.size()) throw EUsageError(Format("%s needs a value", argument.c_str()));
             return arguments[++i];
         };
-        if (argument == "--json") {
+        if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--json") {
             SetMode(result, TDumpMode::Json);
         } else if (argument == "--check") {
             SetMode(result, TDumpMode::Check);
@@ -84,12 +92,8 @@ TDumpArguments ParseDumpArguments(const std::vector<std::string>& arguments) {
             result.Options.Stamp = false;
         } else if (argument == "--help" || argument == "-h") {
             result.Help = true;
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            throw EUsageError(Format("unknown option \"%s\"", argument.c_str()));
-        } else if (!result.File.empty()) {
-            throw EUsageError("give exactly one GPI file");
         } else {
-            result.File = argument;
+            throw EUsageError(Format("unknown option \"%s\"", argument.c_str()));
         }
     }
     if (result.Help) return result;

@@ -333,6 +333,11 @@ TEST(DumpCli, UsageErrors) {
         EXPECT_EQ(result.ExitCode, 2) << c.arguments << "\n" << result.Output;
         EXPECT_NE(result.Output.find(c.message), std::string::npos) << c.arguments << "\n" << result.Output;
     }
+    test::WriteFile(dir / "-a.gpi", TwoGroupFile());
+    EXPECT_EQ(RunDump("--check -- " + ShellQuote((dir / "-a.gpi").string())).ExitCode, 0);
+    const ProcessResult dashed = RunDump("--check -- -no-such.gpi");  // a file name after "--", not an option
+    EXPECT_EQ(dashed.ExitCode, 2);
+    EXPECT_NE(dashed.Output.find("EFOpenError: cannot open \"-no-such.gpi\""), std::string::npos) << dashed.Output;
     const ProcessResult help = RunDump("--help");
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_EQ(help.Output.rfind("Usage: kestro-dump", 0), 0u) << help.Output;
