@@ -68,11 +68,10 @@ public:
         out_ << Format("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.0f\" height=\"%.0f\" viewBox=\"0 0 %.2f %.2f\">\n",
                        std::ceil(width), std::ceil(height), width, height);
         out_ << "<title>" << Format("Group %zu: ", number) << XmlText(Name(group.Name)) << "</title>\n";
-        out_ << "<style>.area{fill:none;stroke:#3366cc;stroke-width:1}.point{fill:#222222}.alert{fill:#dd0000}</style>\n";
-        out_ << "<rect class=\"background\" x=\"0\" y=\"0\" width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
-        out_ << "<g class=\"areas\">\n";
+        out_ << "<rect data-kind=\"background\" x=\"0\" y=\"0\" width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+        out_ << "<g data-kind=\"areas\">\n";
         if (group.Root) Areas(*group.Root);
-        out_ << "</g>\n<g class=\"points\">\n";
+        out_ << "</g>\n<g data-kind=\"points\">\n";
         if (group.Root) Points(*group.Root);
         out_ << "</g>\n</svg>\n";
     }
@@ -85,7 +84,8 @@ private:
 
     void Areas(const TGpiArea& area) {
         const double x1 = X(area.West), x2 = X(area.East), y1 = Y(area.North), y2 = Y(area.South);
-        out_ << Format("<rect class=\"area\" data-depth=\"%d\" x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\"/>\n",
+        out_ << Format("<rect data-kind=\"area\" data-depth=\"%d\" x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" "
+                       "fill=\"none\" stroke=\"#3366cc\" stroke-width=\"1\"/>\n",
                        area.Depth, std::min(x1, x2), std::min(y1, y2), std::fabs(x2 - x1), std::fabs(y2 - y1));
         for (const auto& sub : area.Areas) Areas(sub);
     }
@@ -93,9 +93,11 @@ private:
     void Points(const TGpiArea& area) {
         for (const auto& point : area.Points) {
             const bool alert = point.Alert() != nullptr;
-            out_ << Format("<circle class=\"%s\" cx=\"%.2f\" cy=\"%.2f\" r=\"%s\"><title>", alert ? "point alert" : "point",
-                           X(point.Lon), Y(point.Lat), alert ? "4" : "2.5")
-                 << XmlText(Name(point.Name)) << "</title></circle>\n";
+            // The title sits in a group of its own: simple renderers skip shapes that have children.
+            out_ << "<g><title>" << XmlText(Name(point.Name)) << "</title>"
+                 << Format("<circle data-kind=\"%s\" cx=\"%.2f\" cy=\"%.2f\" r=\"%s\" fill=\"%s\"/></g>\n",
+                           alert ? "alert" : "point", X(point.Lon), Y(point.Lat), alert ? "4" : "2.5",
+                           alert ? "#dd0000" : "#222222");
         }
         for (const auto& sub : area.Areas) Points(sub);
     }

@@ -1,7 +1,9 @@
 #pragma once
-// A picture of one group's area tree: one box (class "area") per area record
-// and one circle (class "point", alert points also "alert") per point, drawn
-// in an equirectangular projection scaled to 1000 pixels.
+// A picture of one group's area tree: one box (data-kind "area") per area
+// record and one circle per point (data-kind "point"; "alert", larger and red,
+// for a point with an alert record), drawn in an equirectangular projection
+// whose longer side is 1000 pixels. Styles are plain attributes and there are
+// no class attributes, so that simple renderers (ImageMagick's) draw it too.
 #include <cstddef>
 #include <ostream>
 

@@ -88,7 +88,7 @@ private:
     }
 
     void CheckGroup(const TGpiGroup& group) {
-        for (const auto& other : group.MainRecords) WrongPlace(other, "in a group's main part after its root area");
+        for (const auto& other : group.MainRecords) WrongPlace(other, "in a group's main part");
         for (const auto& other : group.Records) WrongPlace(other, "in a group's extra part");
         bool bitmapSeen = false;
         for (std::size_t i = 0; i < group.ExtraOrder.size(); ++i) {

@@ -1,5 +1,6 @@
 #include "gpi/GpiReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -293,7 +294,7 @@ private:
         Finish(c, e.Type, true);
         if (c.Ok()) {
             ForEachRecord(TSpan{c.Pos(), c.Left()}, "the group's main part", [&](const TEnvelope& sub) {
-                if (sub.Type == GpiTypeArea && !g.Root && g.MainRecords.empty()) g.Root = ReadArea(sub, 0);
+                if (sub.Type == GpiTypeArea && !g.Root) g.Root = ReadArea(sub, 0);
                 else g.MainRecords.push_back(Other(sub));
                 return true;
             });

@@ -202,7 +202,7 @@ struct TGpiGroup {
     std::size_t Offset = 0;
     TGpiText Name;
     std::optional<TGpiArea> Root;
-    std::vector<TGpiOther> MainRecords;  // records after the root area in the main part
+    std::vector<TGpiOther> MainRecords;  // records of the main part other than the root area
     std::vector<TGpiCategory> Categories;
     std::vector<TGpiBitmap> Bitmaps;
     std::vector<TGpiMedia> Media;

@@ -63,11 +63,11 @@ struct TSvgCounts {
 TSvgCounts CountSvg(const std::string& svg) {
     TSvgCounts counts;
     for (const auto& e : test::ParseXmlElements(svg)) {
-        const auto cls = e.Attributes.find("class");
+        const auto cls = e.Attributes.find("data-kind");
         if (cls == e.Attributes.end()) continue;
         if (e.Name == "rect" && cls->second == "area") ++counts.Areas;
-        if (e.Name == "circle" && (cls->second == "point" || cls->second == "point alert")) ++counts.Points;
-        if (e.Name == "circle" && cls->second == "point alert") ++counts.Alerts;
+        if (e.Name == "circle" && (cls->second == "point" || cls->second == "alert")) ++counts.Points;
+        if (e.Name == "circle" && cls->second == "alert") ++counts.Alerts;
     }
     return counts;
 }
