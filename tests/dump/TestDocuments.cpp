@@ -121,7 +121,7 @@ private:
         }
         if (Literal("true") || Literal("false")) {
             v.Kind = TJson::TKind::Bool;
-            v.Bool = text_[pos_ - 1] == 'e' && text_[pos_ - 2] == 'u';
+            v.Bool = text_[pos_ - 4] == 't';
             return v;
         }
         if (Literal("null")) return v;
