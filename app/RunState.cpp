@@ -2,6 +2,7 @@
 
 namespace kestro {
 
+int ExitCode = 0;
 std::int32_t MaxRegion = 256;
 std::string GroupName;
 std::int32_t Regions = 0;

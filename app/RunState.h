@@ -8,6 +8,10 @@
 
 namespace kestro {
 
+// Process exit code, set stage by stage: 1 wrong argument count, 2 missing
+// source folder, 3 settings read, 4 header written, 0 file closed.
+extern int ExitCode;
+
 extern std::int32_t MaxRegion;   // most points one area may hold ("maxregion", default 256)
 extern std::string GroupName;    // name of the group being built
 

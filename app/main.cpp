@@ -1,6 +1,42 @@
-// Placeholder until the command-line run lands.
-#include <cstdio>
-int main() {
-    std::puts("Kestro 1.2.0");
-    return 0;
+#include <csignal>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/Run.h"
+#include "app/RunState.h"
+#include "diag/ErrorReport.h"
+#include "diag/ThrowTracking.h"
+
+namespace kestro {
+
+void RunConversion(const std::vector<std::string>& arguments) { Run(arguments); }
+
+}  // namespace kestro
+
+namespace {
+
+void PrintCurrentError() {
+    try {
+        std::cout << kestro::FormatErrorReport(kestro::DescribeCurrentException());
+    } catch (...) {
+        std::cout << "Error: the error report could not be built\n";
+    }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // A file-size limit then fails the write with an error report instead of killing the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+    kestro::StartExceptionTracking();
+    try {
+        kestro::PrintBanner();
+        kestro::RunConversion(std::vector<std::string>(argv + 1, argv + argc));
+        std::cout << "\nDone.\n";
+    } catch (...) {
+        PrintCurrentError();
+    }
+    std::cout.flush();
+    return kestro::ExitCode;
 }

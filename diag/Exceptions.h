@@ -3,24 +3,21 @@
 // report, so every class says its own name.
 #include <stdexcept>
 #include <string>
-#include <vector>
+
+#include "diag/StackTrace.h"
 
 namespace kestro {
 
-// Frames of the call stack, one text line per frame, innermost first.
-using CallStack = std::vector<std::string>;
-
-// Captures the call stack of the current point (skipping `skip` frames).
-CallStack CaptureCallStack(int skip = 0);
-
+// The general error; every error class of the program derives from it.
+// It keeps the call stack of the point where it was made.
 class Exception : public std::runtime_error {
 public:
     explicit Exception(const std::string& message);
     virtual const char* ClassName() const noexcept { return "Exception"; }
-    const CallStack& Stack() const noexcept { return stack_; }
+    const TStackTrace& Stack() const noexcept { return stack_; }
 
 private:
-    CallStack stack_;
+    TStackTrace stack_;
 };
 
 #define KESTRO_EXCEPTION(NAME)                                                \
@@ -30,8 +27,8 @@ private:
         const char* ClassName() const noexcept override { return #NAME; }     \
     }
 
-KESTRO_EXCEPTION(EFCreateError);   // the output file cannot be created
-KESTRO_EXCEPTION(EFOpenError);     // a file cannot be opened for reading
+KESTRO_EXCEPTION(EFCreateError);   // a file cannot be created
+KESTRO_EXCEPTION(EFOpenError);     // a file or folder cannot be opened for reading
 KESTRO_EXCEPTION(EReadError);      // a file could be opened but not read
 KESTRO_EXCEPTION(EWriteError);     // a write or close of the output failed
 KESTRO_EXCEPTION(EConvertError);   // a text or number conversion failed

@@ -2,7 +2,34 @@
 
 #include <cmath>
 
+#include "gpi/CodePage.h"
+
 namespace kestro {
+
+namespace {
+
+constexpr std::size_t MaxStringLength = 0xFFFF;
+constexpr std::size_t MaxLangStringLength = 0xFFFF - 4;  // the outer length counts the 4-byte entry head too
+
+// A text longer than its 16-bit length field would leave a wrapped length in
+// front of all its bytes and every record after it would be misread; it is
+// cut instead, in UTF-8 output never inside a character.
+std::size_t FittedLength(const Bytes& text, std::size_t maxLength) {
+    if (text.size() <= maxLength) return text.size();
+    std::size_t cut = maxLength;
+    if (CodePage == 65001) {
+        auto isContinuation = [&](std::size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
+        // text[cut] is the first byte dropped; when it continues a character,
+        // the cut moves back to that character's first byte (at most three
+        // bytes back; longer runs are no UTF-8 and are cut where they stand).
+        std::size_t start = cut;
+        while (start > 0 && cut - start < 3 && isContinuation(start)) --start;
+        if (!isContinuation(start)) cut = start;
+    }
+    return cut;
+}
+
+}  // namespace
 
 static_assert(sizeof(long double) >= 10 && __LDBL_MANT_DIG__ == 64,
               "semicircles and alert values need the 64-bit significand of x87 extended precision");
@@ -20,11 +47,18 @@ Bytes GpiDword(std::uint32_t value) {
     return out;
 }
 
-Bytes GpiString(const Bytes& text) { return GpiWord(static_cast<std::uint32_t>(text.size())) + text; }
+Bytes GpiString(const Bytes& text) {
+    const std::size_t length = FittedLength(text, MaxStringLength);
+    return GpiWord(static_cast<std::uint32_t>(length)).append(text, 0, length);
+}
 
 Bytes GpiLangString(const Bytes& text) {
-    return GpiWord(static_cast<std::uint32_t>(text.size() + 4)) + GpiWord(0) + "EN" +
-           GpiWord(static_cast<std::uint32_t>(text.size())) + text;
+    const std::size_t length = FittedLength(text, MaxLangStringLength);
+    Bytes out = GpiWord(static_cast<std::uint32_t>(length + 4));
+    out += GpiWord(0);
+    out += "EN";
+    out += GpiWord(static_cast<std::uint32_t>(length));
+    return out.append(text, 0, length);
 }
 
 Bytes GpiRecord(std::uint16_t type, const Bytes& main, const Bytes& extra) {

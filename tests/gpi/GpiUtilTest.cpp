@@ -8,6 +8,8 @@ using test::Hex;
 
 TEST(GpiEncoders, StringsAndEnvelopes) {
     EXPECT_EQ(GpiString(""), Hex("00 00"));
+    EXPECT_EQ(GpiString("abc"), Hex("03 00 61 62 63"));
+    EXPECT_EQ(GpiString(Bytes("a\0b", 3)), Hex("03 00 61 00 62"));
     EXPECT_EQ(GpiLangString(""), Hex("04 00 00 00 45 4E 00 00"));
     EXPECT_EQ(GpiLangString("abc"), Hex("07 00 00 00 45 4E 03 00 61 62 63"));
     EXPECT_EQ(GpiRecord(7, "12345"), Hex("07 00 00 00 05 00 00 00") + "12345");

@@ -1,0 +1,30 @@
+#include "app/Settings.h"
+
+#include <filesystem>
+
+#include "app/RunState.h"
+#include "app/SettingsFile.h"
+#include "xml/XmlCodePage.h"
+
+namespace kestro {
+
+namespace {
+constexpr std::int32_t DefaultMaxRegion = 256;
+// The code page every device reads.
+constexpr std::int32_t DefaultCodePage = 1252;
+}  // namespace
+
+void LoadSettings(const std::string& path) {
+    std::string folder = path;
+    std::error_code error;
+    if (std::filesystem::is_regular_file(path, error)) {
+        const auto slash = path.rfind('/');
+        folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    }
+    const TSettingsFile settings(ReadSettingsText(folder + "kestro.ini").value_or(std::string()));
+    MaxRegion = settings.ReadInteger("kestro", "maxregion", DefaultMaxRegion);
+    CodePage = settings.ReadInteger("kestro", "codepage", DefaultCodePage);
+    XmlCodePage = static_cast<std::uint16_t>(static_cast<std::uint32_t>(CodePage) & 0xFFFF);
+}
+
+}  // namespace kestro

@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+namespace kestro {
+
+// Reads kestro.ini of the source folder (or of the folder of `path` when it
+// names a file) into MaxRegion, CodePage and XmlCodePage; anything missing or
+// unreadable as a number keeps its default (256, 1252).
+void LoadSettings(const std::string& path);
+
+}  // namespace kestro

@@ -1,0 +1,74 @@
+#include "app/SourceListing.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "diag/Exceptions.h"
+#include "gpi/OutputFile.h"
+
+namespace kestro {
+
+namespace {
+
+unsigned char FoldCase(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
+}
+
+}  // namespace
+
+bool FolderExists(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_directory(path, error);
+}
+
+bool NameLess(const std::string& a, const std::string& b) {
+    const bool foldedLess = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                                         [](char x, char y) { return FoldCase(x) < FoldCase(y); });
+    if (foldedLess) return true;
+    const bool foldedGreater = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
+                                                            [](char x, char y) { return FoldCase(x) < FoldCase(y); });
+    if (foldedGreater) return false;
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    });
+}
+
+bool IsGpxFileName(const std::string& name) {
+    static const std::string extension = ".gpx";
+    if (name.size() < extension.size()) return false;
+    return std::equal(extension.begin(), extension.end(), name.end() - static_cast<std::ptrdiff_t>(extension.size()),
+                      [](char x, char y) { return FoldCase(x) == FoldCase(y); });
+}
+
+std::vector<TFolderEntry> ListFolder(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder.empty() ? std::string(".") : folder, error);
+    std::vector<TFolderEntry> listing;
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        std::error_code ignored;
+        listing.push_back({entries->path().filename().string(), entries->is_directory(ignored)});
+    }
+    if (error)
+        throw EFOpenError(Format("Cannot open folder \"%s\". %s", FullFileName(folder).c_str(),
+                                 error.message().c_str()));
+    std::sort(listing.begin(), listing.end(),
+              [](const TFolderEntry& a, const TFolderEntry& b) { return NameLess(a.Name, b.Name); });
+    return listing;
+}
+
+std::vector<std::string> ListGroupFolders(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : ListFolder(folder))
+        if (entry.IsFolder && entry.Name.front() != '.') names.push_back(entry.Name);
+    return names;
+}
+
+std::vector<std::string> ListGpxFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : ListFolder(folder))
+        if (!entry.IsFolder && IsGpxFileName(entry.Name)) names.push_back(entry.Name);
+    return names;
+}
+
+}  // namespace kestro

@@ -1,0 +1,83 @@
+#include "gpi/Bitmap.h"
+
+#include "gpi/FileRead.h"
+#include "gpi/GpiUtil.h"
+
+namespace kestro {
+
+namespace {
+
+constexpr std::uint32_t MaxSide = 48;
+constexpr std::uint64_t PaletteOffset = 54;  // right after a 40-byte info header, whatever size the file gives
+constexpr std::uint32_t HeaderSize = 36;
+constexpr std::uint32_t RecordHeadSize = 8;
+constexpr std::uint32_t ColourKey = 0xFF00FF;  // magenta shows as transparent
+
+// Bytes a short file does not have count as zeros.
+Bytes ReadPadded(const TInputFile& file, std::uint64_t offset, std::size_t count) {
+    Bytes bytes = file.ReadAt(offset, count);
+    bytes.resize(count, '\0');
+    return bytes;
+}
+
+std::uint32_t Word(const Bytes& bytes, std::size_t at) {
+    return static_cast<unsigned char>(bytes[at]) | static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+}
+
+std::uint32_t Dword(const Bytes& bytes, std::size_t at) { return Word(bytes, at) | Word(bytes, at + 2) << 16; }
+
+}  // namespace
+
+Bytes GpiBitmap(const std::filesystem::path& path, std::uint16_t number) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) return Bytes();
+    // A folder or a device is no icon file; a path that cannot even be
+    // examined is left to the open, which reports why.
+    if (!error && status.type() != std::filesystem::file_type::regular) return Bytes();
+    const TInputFile file(path);
+
+    if (file.ReadAt(0, 2) != "BM") return Bytes();
+    // File header and the first 40 bytes of the info header, offsets 0 to 53.
+    const Bytes head = "BM" + ReadPadded(file, 2, PaletteOffset - 2);
+    const std::uint32_t pixelOffset = Dword(head, 10);
+    const std::uint32_t width = Dword(head, 18);
+    const std::uint32_t height = Dword(head, 22);  // a top-down bitmap's negative height is huge here
+    const std::uint32_t bitsPerPixel = Word(head, 28);
+    const std::uint32_t compression = Dword(head, 30);
+    std::int64_t colours = static_cast<std::int32_t>(Dword(head, 46));
+    if (bitsPerPixel == 8 && colours == 0)
+        colours = (static_cast<std::int64_t>(static_cast<std::int32_t>(pixelOffset)) - 54) / 4;
+
+    if (width > MaxSide || height > MaxSide || bitsPerPixel != 8 || compression != 0) return Bytes();
+
+    Bytes palette;
+    if (colours >= 1 && colours <= 256) {
+        const Bytes stored = ReadPadded(file, PaletteOffset, static_cast<std::size_t>(colours) * 4);
+        for (std::size_t entry = 0; entry < stored.size(); entry += 4) {
+            palette += stored[entry + 2];  // blue, green, red, reserved -> red, green, blue, 0
+            palette += stored[entry + 1];
+            palette += stored[entry];
+            palette += '\0';
+        }
+    }
+
+    const std::uint32_t stride = ((bitsPerPixel * width) / 8 + 3) & ~3u;
+    const std::uint32_t pixelSize = stride * height;
+    Bytes main = GpiWord(number) + GpiWord(height) + GpiWord(width) + GpiWord(stride) + GpiWord(bitsPerPixel) +
+                 GpiWord(0);
+    main += GpiDword(pixelSize);
+    main += GpiDword(RecordHeadSize + HeaderSize);
+    // The entries actually written: a device reads this many colours.
+    main += GpiDword(static_cast<std::uint32_t>(palette.size() / 4));
+    main += GpiDword(ColourKey);
+    main += GpiDword(1);
+    main += GpiDword(pixelSize + RecordHeadSize + HeaderSize);
+
+    // The file stores the bottom row first; the record wants the top row first.
+    const Bytes rows = ReadPadded(file, pixelOffset, pixelSize);
+    for (std::uint32_t row = height; row-- > 0;) main.append(rows, static_cast<std::size_t>(row) * stride, stride);
+    return main + palette;
+}
+
+}  // namespace kestro

@@ -1,0 +1,36 @@
+#include "gpi/FileFrame.h"
+
+#include <chrono>
+
+#include "gpi/CodePage.h"
+#include "gpi/GpiUtil.h"
+
+namespace kestro {
+
+std::uint32_t GetTickCount() {
+    const auto elapsed = std::chrono::steady_clock::now().time_since_epoch();
+    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(milliseconds));
+}
+
+Bytes GpiHeaderRecord(const Bytes& fileName, std::uint32_t timeStamp) {
+    const Bytes main =
+        Bytes("GRMREC00") + GpiDword(timeStamp) + GpiWord(0) + GpiWord(static_cast<std::uint32_t>(fileName.size())) + fileName;
+    return GpiRecord(0, main);
+}
+
+Bytes GpiCodePageRecord(std::int32_t codePage) {
+    const Bytes main = Bytes("POI") + Bytes(3, '\0') + "00" + GpiWord(static_cast<std::uint32_t>(codePage)) + GpiWord(0);
+    return GpiRecord(1, main);
+}
+
+Bytes GpiEndRecord() { return GpiRecord(0xFFFF, Bytes(), Bytes()); }
+
+void WriteHeader(TOutputFile& stream, const Bytes& fileName) {
+    GpiWriteBytes(stream, GpiHeaderRecord(fileName, GetTickCount()));
+    GpiWriteBytes(stream, GpiCodePageRecord(CodePage));
+}
+
+void WriteEndRecord(TOutputFile& stream) { GpiWriteBytes(stream, GpiEndRecord()); }
+
+}  // namespace kestro

@@ -1,0 +1,123 @@
+#include "gpi/PoiRecord.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "gpi/FileRead.h"
+#include "gpi/GpiUtil.h"
+
+namespace kestro {
+
+namespace {
+
+// Low 16 bits of a value cut toward zero; the values here stay far inside
+// 64 bits (at most 100 × 2^31 × 5/18).
+std::uint32_t TruncLow16(long double value) {
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(value)) & 0xFFFF);
+}
+
+// Devices expect the speed in hundredths of metres per second, and a speed
+// alert without a distance warns 36 seconds ahead. The speed is rounded to a
+// double between the two extended-precision steps, which leaves 40, 70 and
+// 80 km/h one metre short of ten times the speed; the output keeps that.
+Bytes AlertMain(const TPoiWpt& point) {
+    std::uint32_t distance = static_cast<std::uint32_t>(point.AlertDistance) & 0xFFFF;
+    std::uint32_t speed = 0;
+    if (point.AlertSpeed >= 0) {
+        const double metresPerSecond = static_cast<double>(point.AlertSpeed * (5.0L / 18.0L));
+        speed = TruncLow16(100.0L * metresPerSecond);
+        if (point.AlertDistance < 0) distance = TruncLow16(36.0L * metresPerSecond);
+    }
+    Bytes main = GpiWord(distance) + GpiWord(speed);
+    main += Bytes("\x00\x01\x10\x00\x01\x01", 6);
+    main += static_cast<char>(point.AlertSpeed >= 0 ? 5 : 4);
+    main += '\x10';
+    return main;
+}
+
+Bytes AddressMain(const TPoiWpt& point) {
+    std::uint32_t flags = 0;
+    Bytes fields;
+    auto add = [&](const Bytes& text, std::uint32_t flag, bool localized) {
+        if (text.empty()) return;
+        flags |= flag;
+        fields += localized ? GpiLangString(text) : GpiString(text);
+    };
+    add(point.City, 0x0001, true);
+    add(point.Country, 0x0002, true);
+    add(point.State, 0x0004, true);
+    add(point.PostalCode, 0x0008, false);
+    add(point.Street, 0x0010, true);
+    return flags == 0 ? Bytes() : GpiWord(flags) + fields;
+}
+
+Bytes ContactMain(const TPoiWpt& point) {
+    std::uint32_t flags = 0;
+    Bytes fields;
+    auto add = [&](const Bytes& text, std::uint32_t flag) {
+        if (text.empty()) return;
+        flags |= flag;
+        fields += GpiString(text);
+    };
+    add(point.Phone, 0x0001);
+    add(point.Phone2, 0x0002);
+    add(point.Fax, 0x0004);
+    add(point.Email, 0x0008);
+    add(point.Url, 0x0010);
+    return flags == 0 ? Bytes() : GpiWord(flags) + fields;
+}
+
+// Lines end at CR LF; a final CR LF closes the last line rather than opening
+// an empty one.
+std::vector<Bytes> SplitLines(const Bytes& text) {
+    std::vector<Bytes> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        if (end == Bytes::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+Bytes ImageRecords(const Bytes& images) {
+    Bytes records;
+    std::uint32_t position = 0;
+    for (const Bytes& path : SplitLines(images)) {
+        const Bytes content = ReadWholeFile(path);
+        Bytes main(1, static_cast<char>(position & 0xFF));
+        main += GpiDword(static_cast<std::uint32_t>(content.size()));
+        main += content;
+        records += GpiRecord(13, main);
+        ++position;
+    }
+    return records;
+}
+
+}  // namespace
+
+Bytes GpiPoi(const TPoiWpt& point) {
+    const bool alert = HasAlert(point);
+    Bytes main = GpiDword(static_cast<std::uint32_t>(DegToSemicircles(point.Lat)));
+    main += GpiDword(static_cast<std::uint32_t>(DegToSemicircles(point.Lon)));
+    main += GpiWord(1);
+    main += static_cast<char>(alert ? 1 : 0);
+    main += GpiLangString(point.Name);
+
+    Bytes extra;
+    if (point.Category != 0xFFFF) extra += GpiRecord(6, GpiWord(point.Category));
+    if (point.Bitmap != 0xFFFF) extra += GpiRecord(4, GpiWord(point.Bitmap));
+    if (alert) extra += GpiRecord(3, AlertMain(point));
+    if (!point.Comment.empty()) extra += GpiRecord(10, GpiLangString(point.Comment));
+    if (const Bytes address = AddressMain(point); !address.empty()) extra += GpiRecord(11, address);
+    if (const Bytes contact = ContactMain(point); !contact.empty()) extra += GpiRecord(12, contact);
+    extra += ImageRecords(point.Images);
+    if (!point.Description.empty()) extra += GpiRecord(14, '\x01' + GpiLangString(point.Description));
+    return GpiRecord(2, main, extra);
+}
+
+}  // namespace kestro

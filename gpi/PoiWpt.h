@@ -1,0 +1,36 @@
+#pragma once
+// One point of interest as read from a waypoint. Texts are 8-bit text in the
+// output code page; every field starts out with its "absent" value.
+#include <cstdint>
+
+#include "gpi/Bytes.h"
+
+namespace kestro {
+
+struct TPoiWpt {
+    double Lat = 0;  // degrees, north positive
+    double Lon = 0;  // degrees, east positive
+    Bytes Name;
+    Bytes Comment;
+    Bytes Description;  // may hold markup
+    std::uint16_t Bitmap = 0xFFFF;    // number among the group's bitmap records; 0xFFFF: none
+    std::uint16_t Category = 0xFFFF;  // number among the group's category records; 0xFFFF: none
+    Bytes City;
+    Bytes Country;
+    Bytes State;
+    Bytes PostalCode;
+    Bytes Street;
+    Bytes Phone;
+    Bytes Phone2;
+    Bytes Fax;
+    Bytes Email;
+    Bytes Url;
+    Bytes Images;  // paths of JPEG files, lines separated by CR LF
+    std::int32_t AlertSpeed = -1;     // km/h; -1: no speed
+    std::int32_t AlertDistance = -1;  // metres; -1: no distance
+};
+
+// Also the alert flag stored beside the encoded point.
+inline bool HasAlert(const TPoiWpt& point) { return point.AlertSpeed >= 0 || point.AlertDistance >= 0; }
+
+}  // namespace kestro

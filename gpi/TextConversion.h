@@ -1,0 +1,25 @@
+#pragma once
+// File and folder names are UTF-8 here; the GPI file holds its 8-bit text
+// in the output code page, so names are converted on their way in.
+#include <cstdint>
+#include <string>
+
+#include "gpi/Bytes.h"
+
+namespace kestro {
+
+constexpr std::int32_t Utf8CodePage = 65001;
+
+// The conversion library's name for a Windows code page number ("CP1252",
+// "ISO-8859-2", "KOI8-R", "UTF-8").
+std::string CodePageEncodingName(std::int32_t codePage);
+
+// Whether text can be converted into this code page at all.
+bool CodePageAvailable(std::int32_t codePage);
+
+// UTF-8 text in the code page; a character the code page cannot hold, or a
+// byte that is no valid UTF-8, becomes "?". Text for 65001 stays as it is.
+// EConvertError when the code page is not available.
+Bytes Utf8ToCodePage(const std::string& text, std::int32_t codePage);
+
+}  // namespace kestro

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "app/SourceListing.h"
+#include "diag/Exceptions.h"
+#include "support/TestSupport.h"
+
+namespace kestro {
+namespace {
+using test::TempDir;
+using test::WriteFile;
+
+std::vector<std::string> Names(const std::vector<TFolderEntry>& entries) {
+    std::vector<std::string> names;
+    for (const auto& entry : entries) names.push_back(entry.Name + (entry.IsFolder ? "/" : ""));
+    return names;
+}
+
+TEST(SourceListing, NamesSortIgnoringAsciiCaseThenByteWise) {
+    struct Case { const char* a; const char* b; bool less; };
+    for (auto c : std::initializer_list<Case>{{"a", "B", true}, {"B", "a", false}, {"A", "a", true}, {"a", "A", false},
+                                              {"a", "a", false}, {"ab", "AB", false}, {"AB", "ab", true},
+                                              {"a", "ab", true}, {"_", "Z", true}, {"_", "a", true},
+                                              {"z", "\xC3\xA9", true}, {"", "a", true}})
+        EXPECT_EQ(NameLess(c.a, c.b), c.less) << c.a << " < " << c.b;
+}
+
+TEST(SourceListing, ListsEverythingSorted) {
+    TempDir folder;
+    for (const char* name : {"b.gpx", "A.gpx", "a.gpx", ".hidden.gpx", "_x"}) WriteFile(folder / name, "");
+    for (const char* name : {"Zeta", ".git", "alpha"}) std::filesystem::create_directory(folder / name);
+    EXPECT_EQ(Names(ListFolder(folder.Path().string() + "/")),
+              (std::vector<std::string>{".git/", ".hidden.gpx", "_x", "A.gpx", "a.gpx", "alpha/", "b.gpx", "Zeta/"}));
+}
+
+TEST(SourceListing, GroupFoldersAndGpxFiles) {
+    TempDir folder;
+    for (const char* name : {"b.GPX", "a.gpx", "c.Gpx", ".gpx", "notes.txt", "x.gpx.bak", "gpx", "kestro.ini"})
+        WriteFile(folder / name, "");
+    for (const char* name : {"Roads", ".hidden", "cafes", "folder.gpx"}) std::filesystem::create_directory(folder / name);
+    ASSERT_EQ(symlink((folder / "cafes").c_str(), (folder / "linked").c_str()), 0);
+    const std::string path = folder.Path().string() + "/";
+    EXPECT_EQ(ListGroupFolders(path), (std::vector<std::string>{"cafes", "folder.gpx", "linked", "Roads"}));
+    EXPECT_EQ(ListGpxFiles(path), (std::vector<std::string>{".gpx", "a.gpx", "b.GPX", "c.Gpx"}));
+}
+
+TEST(SourceListing, FolderExistence) {
+    TempDir folder;
+    WriteFile(folder / "file", "");
+    EXPECT_TRUE(FolderExists(folder.Path().string()));
+    EXPECT_TRUE(FolderExists(folder.Path().string() + "/"));
+    EXPECT_FALSE(FolderExists((folder / "file").string()));
+    EXPECT_FALSE(FolderExists((folder / "missing").string() + "/"));
+    EXPECT_FALSE(FolderExists(""));
+}
+
+TEST(SourceListing, FolderThatCannotBeListedIsAnError) {
+    TempDir folder;
+    try {
+        ListFolder((folder / "missing").string() + "/");
+        FAIL() << "listed";
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot open folder \"" + (folder / "missing").string() + "/\". No such file or directory");
+    }
+}
+
+}  // namespace
+}  // namespace kestro

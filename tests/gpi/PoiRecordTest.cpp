@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "diag/Exceptions.h"
+#include "gpi/GpiUtil.h"
+#include "gpi/PoiRecord.h"
+#include "support/TestSupport.h"
+
+namespace kestro {
+using test::Hex;
+using test::TempDir;
+using test::ToHex;
+using test::WriteFile;
+
+namespace {
+
+struct TParsed {
+    std::uint16_t Type = 0;
+    Bytes Main;
+    std::vector<Bytes> Children;  // whole sub-records, envelope included
+};
+
+std::uint32_t ReadLe(const Bytes& bytes, std::size_t at, int size) {
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes.at(at + i));
+    return value;
+}
+
+// Splits a point record into its main part and its sub-records, checking
+// that every length in the envelopes adds up.
+TParsed Parse(const Bytes& record) {
+    TParsed parsed;
+    parsed.Type = static_cast<std::uint16_t>(ReadLe(record, 0, 2));
+    const std::uint32_t flags = ReadLe(record, 2, 2);
+    const std::uint32_t dataLength = ReadLe(record, 4, 4);
+    const std::size_t head = flags == 8 ? 12 : 8;
+    EXPECT_TRUE(flags == 0 || flags == 8) << flags;
+    EXPECT_EQ(record.size(), head + dataLength) << ToHex(record.substr(0, 12));
+    const std::uint32_t mainLength = flags == 8 ? ReadLe(record, 8, 4) : dataLength;
+    parsed.Main = record.substr(head, mainLength);
+    for (std::size_t at = head + mainLength; at < record.size();) {
+        EXPECT_EQ(ReadLe(record, at + 2, 2), 0u) << "sub-records carry no extra part";
+        const std::size_t size = 8 + ReadLe(record, at + 4, 4);
+        parsed.Children.push_back(record.substr(at, size));
+        at += size;
+    }
+    return parsed;
+}
+
+std::vector<int> TypesOf(const std::vector<Bytes>& records) {
+    std::vector<int> types;
+    for (const Bytes& record : records) types.push_back(static_cast<int>(ReadLe(record, 0, 2)));
+    return types;
+}
+
+TPoiWpt PointA() {
+    TPoiWpt point;
+    point.Lat = 50.0;
+    point.Lon = 14.0;
+    point.Name = "A";
+    return point;
+}
+
+}  // namespace
+
+TEST(GpiPoi, WorkedExample) {
+    TPoiWpt point = PointA();
+    point.Category = 0;
+    EXPECT_EQ(ToHex(GpiPoi(point)), ToHex(Hex("02 00 08 00 1E 00 00 00 14 00 00 00"
+                                              "E3 38 8E 23 49 9F F4 09 01 00 00 05 00 00 00 45 4E 01 00 41"
+                                              "06 00 00 00 02 00 00 00 00 00")));
+}
+
+TEST(GpiPoi, EmptyNameWithoutSubRecordsHasNoExtraPart) {
+    TPoiWpt point;  // every field absent
+    EXPECT_EQ(ToHex(GpiPoi(point)), ToHex(Hex("02 00 00 00 13 00 00 00"
+                                              "00 00 00 00 00 00 00 00 01 00 00 04 00 00 00 45 4E 00 00")));
+    point.Lat = 50.0;
+    point.Lon = -14.0;
+    EXPECT_EQ(ToHex(GpiPoi(point)), ToHex(Hex("02 00 00 00 13 00 00 00"
+                                              "E3 38 8E 23 B7 60 0B F6 01 00 00 04 00 00 00 45 4E 00 00")));
+}
+
+TEST(GpiPoi, AlertRecords) {
+    struct Case { std::int32_t speed, distance; const char* alertMain; };
+    for (auto c : std::initializer_list<Case>{
+             {50, -1, "F4 01 6C 05 00 01 10 00 01 01 05 10"},     // 500 m, 1388
+             {0, -1, "00 00 00 00 00 01 10 00 01 01 05 10"},      // speed 0 is still a speed alert
+             {-1, 400, "90 01 00 00 00 01 10 00 01 01 04 10"},    // proximity only
+             {40, -1, "8F 01 57 04 00 01 10 00 01 01 05 10"},     // 399 m, 1111
+             {40, 250, "FA 00 57 04 00 01 10 00 01 01 05 10"},    // a given distance wins
+             {70, -1, "BB 02 98 07 00 01 10 00 01 01 05 10"},     // 699 m, 1944
+             {80, -1, "1F 03 AE 08 00 01 10 00 01 01 05 10"},     // 799 m, 2222
+             {90, -1, "84 03 C4 09 00 01 10 00 01 01 05 10"},     // 900 m, 2500
+             {-1, 70000, "70 11 00 00 00 01 10 00 01 01 04 10"},  // 70000 - 65536 = 4464
+             {-1, 0, "00 00 00 00 00 01 10 00 01 01 04 10"},
+             {2147483647, -1, "F6 FF C7 38 00 01 10 00 01 01 05 10"},  // low 16 bits of 21474836470 and 59652323527
+         }) {
+        TPoiWpt point = PointA();
+        point.AlertSpeed = c.speed;
+        point.AlertDistance = c.distance;
+        const TParsed record = Parse(GpiPoi(point));
+        EXPECT_EQ(record.Main[10], 1) << "alert flag byte, speed " << c.speed;
+        ASSERT_EQ(record.Children.size(), 1u);
+        EXPECT_EQ(ToHex(record.Children[0]), ToHex(Hex("03 00 00 00 0C 00 00 00") + Hex(c.alertMain)))
+            << "speed " << c.speed << " distance " << c.distance;
+    }
+}
+
+TEST(GpiPoi, NoAlertWhenBothValuesAreNegative) {
+    TPoiWpt point = PointA();
+    point.AlertSpeed = -7;
+    point.AlertDistance = -1;
+    const TParsed record = Parse(GpiPoi(point));
+    EXPECT_EQ(record.Main[10], 0);
+    EXPECT_TRUE(record.Children.empty());
+    EXPECT_FALSE(HasAlert(point));
+}
+
+TEST(GpiPoi, AddressAndContactFlags) {
+    struct Case { TPoiWpt point; const char* expected; };
+    auto with = [](auto setter) { TPoiWpt point = PointA(); setter(point); return point; };
+    for (const auto& c : std::initializer_list<Case>{
+             {with([](TPoiWpt& p) { p.PostalCode = "110 00"; }),
+              "0B 00 00 00 0A 00 00 00 08 00 06 00 31 31 30 20 30 30"},
+             {with([](TPoiWpt& p) { p.City = "C"; p.Country = "K"; p.State = "S"; p.PostalCode = "P"; p.Street = "T"; }),
+              "0B 00 00 00 29 00 00 00 1F 00"
+              "05 00 00 00 45 4E 01 00 43  05 00 00 00 45 4E 01 00 4B  05 00 00 00 45 4E 01 00 53"
+              "01 00 50  05 00 00 00 45 4E 01 00 54"},
+             {with([](TPoiWpt& p) { p.Street = "T"; p.Country = "K"; }),
+              "0B 00 00 00 14 00 00 00 12 00 05 00 00 00 45 4E 01 00 4B 05 00 00 00 45 4E 01 00 54"},
+             {with([](TPoiWpt& p) { p.Phone = "1"; p.Phone2 = "2"; p.Fax = "3"; p.Email = "e"; p.Url = "u"; }),
+              "0C 00 00 00 11 00 00 00 1F 00 01 00 31 01 00 32 01 00 33 01 00 65 01 00 75"},
+             {with([](TPoiWpt& p) { p.Phone2 = "2"; p.Url = "u"; }),
+              "0C 00 00 00 08 00 00 00 12 00 01 00 32 01 00 75"},
+         }) {
+        const TParsed record = Parse(GpiPoi(c.point));
+        ASSERT_EQ(record.Children.size(), 1u);
+        EXPECT_EQ(ToHex(record.Children[0]), ToHex(Hex(c.expected)));
+    }
+}
+
+TEST(GpiPoi, CommentAndDescriptionRecords) {
+    TPoiWpt point = PointA();
+    point.Comment = "ab";
+    point.Description = "<b>";
+    const TParsed record = Parse(GpiPoi(point));
+    ASSERT_EQ(record.Children.size(), 2u);
+    EXPECT_EQ(ToHex(record.Children[0]), ToHex(Hex("0A 00 00 00 0A 00 00 00 06 00 00 00 45 4E 02 00 61 62")));
+    // the description's localized string always follows the byte 01
+    EXPECT_EQ(ToHex(record.Children[1]), ToHex(Hex("0E 00 00 00 0C 00 00 00 01 07 00 00 00 45 4E 03 00 3C 62 3E")));
+}
+
+TEST(GpiPoi, SubRecordsComeInFixedOrder) {
+    TempDir folder;
+    WriteFile(folder / "a.jpg", "JPG");
+    TPoiWpt point = PointA();
+    point.Description = "d";
+    point.Images = (folder / "a.jpg").string();
+    point.Phone = "1";
+    point.Street = "s";
+    point.Comment = "c";
+    point.AlertDistance = 100;
+    point.Bitmap = 3;
+    point.Category = 2;
+    const TParsed record = Parse(GpiPoi(point));
+    EXPECT_EQ(TypesOf(record.Children), (std::vector<int>{6, 4, 3, 10, 11, 12, 13, 14}));
+    EXPECT_EQ(ToHex(record.Children[0]), ToHex(Hex("06 00 00 00 02 00 00 00 02 00")));
+    EXPECT_EQ(ToHex(record.Children[1]), ToHex(Hex("04 00 00 00 02 00 00 00 03 00")));
+}
+
+TEST(GpiPoi, ImageRecordsHoldWholeFiles) {
+    TempDir folder;
+    const Bytes first = Hex("FF D8 00 FF D9");
+    const Bytes second;
+    Bytes third(70000, '\0');
+    for (std::size_t i = 0; i < third.size(); ++i) third[i] = static_cast<char>(i * 7);
+    WriteFile(folder / "one.jpg", first);
+    WriteFile(folder / "two.jpg", second);
+    WriteFile(folder / "thr ee.jpg", third);
+    TPoiWpt point = PointA();
+    point.Images = (folder / "one.jpg").string() + "\r\n" + (folder / "two.jpg").string() + "\r\n" +
+                   (folder / "thr ee.jpg").string();
+    const TParsed record = Parse(GpiPoi(point));
+    ASSERT_EQ(TypesOf(record.Children), (std::vector<int>{13, 13, 13}));
+    const Bytes contents[] = {first, second, third};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const Bytes main = record.Children[i].substr(8);
+        EXPECT_EQ(main[0], static_cast<char>(i));
+        EXPECT_EQ(ReadLe(main, 1, 4), contents[i].size());
+        EXPECT_TRUE(main.substr(5) == contents[i]) << "image " << i;
+    }
+
+    // a closing line break ends the last line; it does not name another file
+    point.Images = (folder / "one.jpg").string() + "\r\n";
+    EXPECT_EQ(TypesOf(Parse(GpiPoi(point)).Children), (std::vector<int>{13}));
+}
+
+TEST(GpiPoi, UnreadableImageRaisesNamingTheFile) {
+    TempDir folder;
+    TPoiWpt point = PointA();
+    const std::string missing = (folder / "missing.jpg").string();
+    point.Images = missing;
+    try {
+        GpiPoi(point);
+        FAIL() << "no error for a missing image";
+    } catch (const EFOpenError& error) {
+        EXPECT_STREQ(error.what(), ("Cannot open file \"" + missing + "\". No such file or directory").c_str());
+    }
+
+    point.Images = folder.Path().string();
+    try {
+        GpiPoi(point);
+        FAIL() << "no error for a folder given as image";
+    } catch (const EFOpenError& error) {
+        EXPECT_STREQ(error.what(), ("Cannot open file \"" + folder.Path().string() + "\". Is a directory").c_str());
+    }
+
+    // reading a FIFO would wait for a writer that never comes
+    const std::string fifo = (folder / "pipe.jpg").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    point.Images = fifo;
+    try {
+        GpiPoi(point);
+        FAIL() << "no error for a FIFO given as image";
+    } catch (const EFOpenError& error) {
+        EXPECT_STREQ(error.what(), ("Cannot open file \"" + fifo + "\". Not a regular file").c_str());
+    }
+}
+
+}  // namespace kestro
