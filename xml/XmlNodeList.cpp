@@ -45,8 +45,10 @@ TXmlNode* TXmlNodeList::Add(TXmlNode* node) {
     TXmlPtr<TXmlNode> added(node);
     if (Owner) {
         bool copy = (node->Parent && node->Parent != Owner) || node->NameTable != Owner->NameTable;
-        // Adding a node under itself would make a cycle that is never freed.
-        for (TXmlNode* up = Owner; up && !copy; up = up->Parent) copy = up == node;
+        // Adding a node under itself would make a cycle that is never freed;
+        // only the owner itself or a node with children can be an ancestor.
+        if (!copy && (node == Owner || node->HasChildren()))
+            for (TXmlNode* up = Owner; up && !copy; up = up->Parent) copy = up == node;
         if (copy) added = CloneXmlTree(*node, *Owner->NameTable, true);
     }
     MakeRoom();
