@@ -61,9 +61,11 @@ TXmlNameId TXmlNode::GetAttrNameId(std::int32_t index) {
 }
 
 void TXmlNode::RemoveAllAttributes() {
-    // The array stays for reuse; only the values' own storage is given back.
-    for (std::int32_t i = 0; i < AttrCount; ++i) Attrs[i] = TXmlAttrData();
+    // The storage is given back too: emptied waypoint elements stay in the
+    // tree for the rest of the file, and are never given attributes again.
+    Attrs.reset();
     AttrCount = 0;
+    AttrCapacity = 0;
 }
 
 bool TXmlNode::AttrExists(std::string_view name) { return FindAttr(NameTable->Find(name)) != nullptr; }

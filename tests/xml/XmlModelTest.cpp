@@ -186,7 +186,7 @@ TEST(XmlModelLists, RemovingChildrenAndAttributes) {
     EXPECT_EQ(wpt->GetValue("@lat").AsText(), "");
     EXPECT_EQ(name->GetParentNode(), nullptr);  // removed children lose their parent
     EXPECT_EQ(name->GetText(), "Camera");
-    wpt->SetVarAttr("lat", TXmlVariant("1"));  // the kept storage is reused
+    wpt->SetVarAttr("lat", TXmlVariant("1"));  // attributes can be set again
     EXPECT_EQ(wpt->GetValue("@lat").AsText(), "1");
 }
 
