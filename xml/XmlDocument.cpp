@@ -103,6 +103,7 @@ void TXmlDocument::LoadText(TXmlByteInput& input, bool inspectMark) {
 }
 
 void TXmlDocument::LoadXML(std::string_view text) {
+    TXmlPtr<TXmlDocument> self(this);  // a handler may drop the caller's last reference
     Clear();
     if (text.size() >= 15 && text.substr(0, BinXmlSignature.size()) == BinXmlSignature)
         RaiseXmlError("Binary XML is not supported by KestroXML");
@@ -111,6 +112,7 @@ void TXmlDocument::LoadXML(std::string_view text) {
 }
 
 void TXmlDocument::LoadFromStream(std::istream& stream) {
+    TXmlPtr<TXmlDocument> self(this);  // a handler may drop the caller's last reference
     Clear();
     TXmlStreamInput input(stream);
     std::string_view head = input.Peek(BinXmlSignature.size() + 1);
@@ -120,6 +122,7 @@ void TXmlDocument::LoadFromStream(std::istream& stream) {
 }
 
 void TXmlDocument::LoadFromFile(const std::string& fileName) {
+    TXmlPtr<TXmlDocument> self(this);  // a handler may drop the caller's last reference
     Clear();
     TXmlFileInput input(fileName);
     std::string_view head = input.Peek(BinXmlSignature.size() + 1);

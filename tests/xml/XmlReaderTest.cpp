@@ -256,6 +256,20 @@ TEST(XmlReaderHandlers, ErrorsOfAHandlerEndTheLoad) {
     EXPECT_THROW(document->LoadXML("<a/>"), EConvertError);
 }
 
+TEST(XmlReaderHandlers, AHandlerMayDropTheDocumentOrEmptyItsAncestors) {
+    auto document = CreateXmlDocument();
+    IXmlDocument* loading = document.Get();
+    int ends = 0;
+    document->SetOnElementEnd([&](IXmlNodeList*, const TXmlPtr<IXmlNode>& node) {
+        ++ends;
+        if (node->GetNodeName() == "b") node->GetParentNode()->GetParentNode()->RemoveAllChildren();
+        if (node->GetNodeName() == "c") document.Reset();
+    });
+    loading->LoadXML("<r><a><b/></a><c/><d/></r>");
+    EXPECT_EQ(ends, 5);
+    EXPECT_EQ(document, nullptr);
+}
+
 TEST(XmlReaderLimits, NestingIsBoundedAndTheLimitItselfLoads) {
     std::string atLimit;
     for (int i = 0; i < MaxXmlNestingDepth; ++i) atLimit += "<e>";
