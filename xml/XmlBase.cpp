@@ -10,8 +10,7 @@ thread_local IXmlBase* FreeQueue = nullptr;
 thread_local bool Freeing = false;
 }  // namespace
 
-void IXmlBase::Release() noexcept {
-    if (--RefCount_ != 0) return;
+void IXmlBase::Free() noexcept {
     NextFree_ = FreeQueue;
     FreeQueue = this;
     if (Freeing) return;

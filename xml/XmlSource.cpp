@@ -77,11 +77,23 @@ bool TXmlSource::Refill() {
             std::memcpy(Raw_.get(), Carry_, CarryLength_);
             std::size_t got = Input_.Read(reinterpret_cast<char*>(Raw_.get()) + CarryLength_, BlockSize - CarryLength_);
             std::size_t total = CarryLength_ + got;
-            std::size_t unitCount = 0;
-            std::size_t used = DecodeXmlUtf8(Raw_.get(), total, Units_.get(), BlockSize, unitCount);
+            const unsigned char* raw = Raw_.get();
+            bool copyAscii = Encoder_->AsciiSafe();
+            std::size_t used = 0;
+            while (used < total) {
+                // ASCII runs are copied as they stand; the rest goes through 16-bit units.
+                if (copyAscii) {
+                    while (used < total && raw[used] < 0x80) chars[count++] = static_cast<char>(raw[used++]);
+                    if (used == total) break;
+                }
+                std::size_t unitCount = 0;
+                std::size_t consumed = DecodeXmlUtf8(raw + used, total - used, Units_.get(), BlockSize, unitCount, copyAscii);
+                if (consumed == 0) break;  // an incomplete sequence, carried to the next read
+                count += Encoder_->Encode(Units_.get(), unitCount, chars + count);
+                used += consumed;
+            }
             CarryLength_ = total - used;
-            std::memcpy(Carry_, Raw_.get() + used, CarryLength_);
-            count = Encoder_->Encode(Units_.get(), unitCount, chars);
+            std::memcpy(Carry_, raw + used, CarryLength_);
             if (count == 0) {
                 if (got == 0) return false;  // an incomplete sequence at the end is dropped
                 continue;
@@ -142,6 +154,16 @@ void TXmlSource::ExpectChar(char expected) {
 }
 
 void TXmlSource::ExpectText(std::string_view expected) {
+    // Whole in the buffer and matching (as end tags are): compared at once.
+    // None of the expected texts holds a line feed.
+    if (!AtEnd_ && !expected.empty() && static_cast<std::size_t>(End_ - (Pos_ - 1)) > expected.size() &&
+        std::memcmp(Pos_ - 1, expected.data(), expected.size()) == 0 &&
+        expected.find('\n') == std::string_view::npos) {
+        Pos_ += expected.size() - 1;
+        Column_ += static_cast<std::int64_t>(expected.size()) - 1;
+        Take(*Pos_++);
+        return;
+    }
     for (std::size_t i = 0; i < expected.size(); ++i) {
         if (AtEnd_ || Current_ != expected[i]) Fail(Format("Text \"%s\" expected", std::string(expected.substr(i)).c_str()));
         NextChar();

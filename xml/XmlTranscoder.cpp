@@ -14,12 +14,13 @@
 namespace kestro {
 
 std::size_t DecodeXmlUtf8(const unsigned char* bytes, std::size_t count, char16_t* units, std::size_t room,
-                          std::size_t& unitCount) {
+                          std::size_t& unitCount, bool stopAtAscii) {
     std::size_t i = 0;
     std::size_t n = 0;
     while (i < count && n < room) {
         unsigned lead = bytes[i];
         if (lead < 0x80) {
+            if (stopAtAscii) break;
             units[n++] = static_cast<char16_t>(lead);
             ++i;
         } else if ((lead & 0xE0) == 0xC0) {

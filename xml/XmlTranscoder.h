@@ -18,8 +18,10 @@ namespace kestro {
 // Continuation bytes are not checked and overlong forms are accepted; a byte
 // that can start no sequence, and a 4-byte value beyond U+10FFFF or in the
 // surrogate range, gives "?".
+// With stopAtAscii, decoding also stops before a byte below 0x80 that would
+// start a sequence, so ASCII runs can be copied without conversion.
 std::size_t DecodeXmlUtf8(const unsigned char* bytes, std::size_t count, char16_t* units, std::size_t room,
-                          std::size_t& unitCount);
+                          std::size_t& unitCount, bool stopAtAscii = false);
 
 // Bytes of an 8-bit code page to 16-bit units; a byte the code page leaves
 // undefined becomes U+FFFD.
@@ -51,6 +53,8 @@ public:
     // returns their number. A surrogate pair is one character; a lone
     // surrogate gives "?".
     std::size_t Encode(const char16_t* units, std::size_t count, char* out) const;
+    // Whether ASCII characters are their own single bytes in this code page.
+    bool AsciiSafe() const { return AsciiSafe_; }
 
 private:
     struct TCell {
