@@ -1,5 +1,6 @@
 #include "xml/XmlSource.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "diag/Exceptions.h"
@@ -61,7 +62,27 @@ void TXmlSource::SetSourceCodePage(std::uint16_t codePage) {
         Encoder_ = &TXmlEncoder::For(XmlCodePage);
         Decoder_ = codePage == Utf8CodePage ? nullptr : &TXmlDecoder::For(codePage);
     }
+    if (SourceCodePage_ == 0 && codePage != 0) {
+        // Bytes read ahead without an encoding that have not been taken yet
+        // are put back and converted, so the declared encoding applies from
+        // the very next byte, as if the bytes had been read one at a time.
+        Pending_.erase(0, PendingPos_);
+        Pending_.insert(0, Pos_ ? Pos_ : "", static_cast<std::size_t>(End_ - Pos_));
+        PendingPos_ = 0;
+        End_ = Pos_;
+    }
     SourceCodePage_ = codePage;
+}
+
+std::size_t TXmlSource::ReadInput(char* target, std::size_t count) {
+    std::size_t taken = std::min(count, Pending_.size() - PendingPos_);
+    std::memcpy(target, Pending_.data() + PendingPos_, taken);
+    PendingPos_ += taken;
+    if (PendingPos_ == Pending_.size()) {
+        Pending_.clear();
+        PendingPos_ = 0;
+    }
+    return taken + (taken < count ? Input_.Read(target + taken, count - taken) : 0);
 }
 
 bool TXmlSource::Refill() {
@@ -69,13 +90,13 @@ bool TXmlSource::Refill() {
     for (;;) {
         std::size_t count = 0;
         if (SourceCodePage_ == 0) {
-            // Before the encoding is known: one byte at a time, unchanged, so a
-            // declaration takes effect at the very next byte.
-            if (Input_.Read(chars, 1) == 0) return false;
-            count = 1;
+            // Before the encoding is known every byte is one character, taken
+            // unchanged (see SetSourceCodePage for the switch).
+            count = ReadInput(chars, BlockSize);
+            if (count == 0) return false;
         } else if (SourceCodePage_ == Utf8CodePage) {
             std::memcpy(Raw_.get(), Carry_, CarryLength_);
-            std::size_t got = Input_.Read(reinterpret_cast<char*>(Raw_.get()) + CarryLength_, BlockSize - CarryLength_);
+            std::size_t got = ReadInput(reinterpret_cast<char*>(Raw_.get()) + CarryLength_, BlockSize - CarryLength_);
             std::size_t total = CarryLength_ + got;
             const unsigned char* raw = Raw_.get();
             bool copyAscii = Encoder_->AsciiSafe();
@@ -99,7 +120,7 @@ bool TXmlSource::Refill() {
                 continue;
             }
         } else {
-            std::size_t got = Input_.Read(reinterpret_cast<char*>(Raw_.get()), BlockSize);
+            std::size_t got = ReadInput(reinterpret_cast<char*>(Raw_.get()), BlockSize);
             if (got == 0) return false;
             Decoder_->Decode(Raw_.get(), got, Units_.get());
             count = Encoder_->Encode(Units_.get(), got, chars);

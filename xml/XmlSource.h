@@ -83,6 +83,8 @@ private:
     // until a character that ends the run (left current) or the end of input.
     void AppendRun(const TRunTable& table);
     unsigned ReadNumber(bool hexadecimal);
+    // Input bytes: those put back at the switch to an encoding first.
+    std::size_t ReadInput(char* target, std::size_t count);
 
     TXmlByteInput& Input_;
     const TXmlEncoder* Encoder_ = nullptr;
@@ -100,6 +102,8 @@ private:
     // Bytes of an incomplete UTF-8 sequence at the end of the last read.
     unsigned char Carry_[4] = {};
     std::size_t CarryLength_ = 0;
+    std::string Pending_;
+    std::size_t PendingPos_ = 0;
     std::deque<std::string> Tokens_;  // a deque keeps the buffers in place as it grows
     int Top_ = -1;
     std::int64_t Line_ = 1;

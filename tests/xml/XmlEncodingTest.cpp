@@ -58,6 +58,18 @@ TEST(XmlEncodingDeclaration, DeclarationSwitchesTheSourceEncoding) {
     EXPECT_EQ(attribute.AsText(), "\xE9");
 }
 
+TEST(XmlEncodingDeclaration, TheEncodingAppliesFromTheByteAfterTheOneAfterTheDeclaration) {
+    // The byte right after "?>" is read before the declaration takes effect
+    // and so is taken unchanged; the next one is the first one decoded.
+    TCodePageScope codePage(1252);
+    for (std::size_t filler : {0, 100, 20000}) {
+        std::string text = "<?xml version='1.0'?>\xC3\x84\xC3\x84<a/>" + std::string(filler, ' ');
+        auto document = LoadXmlText(text);
+        EXPECT_EQ(ToHex(document->GetChildNodes()->GetItem(1)->GetText()), "C3 3F C4") << filler;
+        EXPECT_EQ(ToHex(LoadFileRootText("<?xml version='1.0'?>\n" + std::string(filler, ' ') + "<a>\xC3\x84</a>")), "C4");
+    }
+}
+
 TEST(XmlEncodingDeclaration, EveryTableNameIsAcceptedInAnyCase) {
     ASSERT_EQ(XmlCodePages.size(), 23u);
     for (const auto& entry : XmlCodePages) {
