@@ -122,7 +122,7 @@ TStatementPtr TSQLiteDatabase::PrepareForExecute(const std::string& sql, bool re
     return statement;
 }
 
-void TSQLiteDatabase::KeepForReuse(const std::string& sql, TStatementPtr statement) noexcept {
+void TSQLiteDatabase::KeepForReuse(const std::string& sql, TStatementPtr statement) {
     sqlite3_reset(statement.get());
     sqlite3_clear_bindings(statement.get());
     reusable_.try_emplace(sql, std::move(statement));

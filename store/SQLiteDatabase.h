@@ -79,7 +79,7 @@ private:
     // kept statement go first.
     void ForgetReusableUnless(bool reusable) noexcept;
     TStatementPtr PrepareForExecute(const std::string& sql, bool reusable);
-    void KeepForReuse(const std::string& sql, TStatementPtr statement) noexcept;
+    void KeepForReuse(const std::string& sql, TStatementPtr statement);
     void Close() noexcept;
 
     sqlite3* handle_ = nullptr;
