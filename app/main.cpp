@@ -7,10 +7,14 @@
 #include "app/RunState.h"
 #include "diag/ErrorReport.h"
 #include "diag/ThrowTracking.h"
+#include "store/SQLiteLibrary.h"
 
 namespace kestro {
 
-void RunConversion(const std::vector<std::string>& arguments) { Run(arguments); }
+void RunConversion(const std::vector<std::string>& arguments) {
+    const TSQLiteLibrary sqlite;
+    Run(arguments);
+}
 
 }  // namespace kestro
 
@@ -36,6 +40,8 @@ int main(int argc, char* argv[]) {
         std::cout << "\nDone.\n";
     } catch (...) {
         PrintCurrentError();
+        // A failure before any stage was reached (SQLite start-up) must not look like success.
+        if (kestro::ExitCode == 0) kestro::ExitCode = 3;
     }
     std::cout.flush();
     return kestro::ExitCode;

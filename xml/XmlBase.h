@@ -20,7 +20,9 @@ public:
     // Frees the object at count 0. Objects released while another one is being
     // freed are queued and freed one after the other, so tearing down a tree
     // never recurses, however deep it is.
-    void Release() noexcept;
+    void Release() noexcept {
+        if (--RefCount_ == 0) Free();
+    }
     std::intptr_t RefCount() const noexcept { return RefCount_; }
 
     // The implementing object, for the library's own code.
@@ -31,6 +33,8 @@ protected:
     virtual ~IXmlBase() = default;
 
 private:
+    void Free() noexcept;
+
     // Once the count reached 0 the field links the object into the queue of
     // objects waiting to be freed.
     union {

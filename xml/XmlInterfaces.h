@@ -99,7 +99,7 @@ public:
     virtual TXmlPtr<IXmlNode> SelectElement(std::string_view path) = 0;
     virtual std::int32_t GetAttrCount() = 0;
     virtual TXmlNameId GetAttrNameId(std::int32_t index) = 0;
-    // The count becomes 0; the storage is kept for reuse.
+    // The count becomes 0 and the attribute storage is freed.
     virtual void RemoveAllAttributes() = 0;
     virtual bool AttrExists(std::string_view name) = 0;
     // Sets or replaces the attribute (attributes keep the order of first setting).

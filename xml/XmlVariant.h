@@ -73,6 +73,7 @@ public:
 
 private:
     bool HoldsBlock() const noexcept;
+    std::string_view BlockView() const noexcept;
     void SetBlock(const void* data, std::size_t size);
     void FreeBlock() noexcept;
 

@@ -1,0 +1,40 @@
+#pragma once
+// Texts of a GPI file are bytes in the file's code page; the printers show
+// them as UTF-8. A byte the code page cannot decode is kept as the code point
+// 0xDC00 + byte (a lone surrogate, never a real character), so each printer
+// can show it its own way.
+#include <cstdint>
+#include <string>
+
+#include "gpi/Bytes.h"
+
+namespace kestro {
+
+constexpr char32_t UndecodedByteBase = 0xDC00;
+inline bool IsUndecodedByte(char32_t c) { return c >= UndecodedByteBase && c <= UndecodedByteBase + 0xFF; }
+
+// The iconv name of a Windows code page number ("CP1252", "UTF-8", ...).
+std::string IconvCodePageName(std::uint16_t codePage);
+
+class TTextDecoder {
+public:
+    explicit TTextDecoder(std::uint16_t codePage);
+    ~TTextDecoder();
+    TTextDecoder(const TTextDecoder&) = delete;
+    TTextDecoder& operator=(const TTextDecoder&) = delete;
+
+    // False when iconv has no such code page: then only ASCII bytes decode.
+    bool Converts() const;
+    std::u32string Decode(const Bytes& text);
+
+private:
+    void* converter_;  // iconv_t; (void*)-1 when none
+};
+
+void AppendUtf8(std::string& out, char32_t c);
+
+// The text in double quotes with C-style escapes: \" \\ \n \r \t, \xNN for
+// other control bytes and for undecoded bytes, \uNNNN for C1 controls.
+std::string QuoteForOutline(const std::u32string& text);
+
+}  // namespace kestro

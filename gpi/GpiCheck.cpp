@@ -1,0 +1,239 @@
+#include "gpi/GpiCheck.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "diag/Exceptions.h"
+
+namespace kestro {
+
+namespace {
+
+// The root area has depth 0 and no area deeper than 32 is split, so leaves lie at depth 33.
+constexpr int MaxAreaDepth = 33;
+// Two areas that share an edge computed from the same double may differ by the
+// truncation of the semicircle conversion.
+constexpr std::int64_t EdgeSlack = 2;
+
+// Place of a point sub-record in the order the writer keeps; -1 for a type that has none.
+int PartRank(std::uint16_t type) {
+    switch (type) {
+    case GpiTypeCategoryRef: return 0;
+    case GpiTypeBitmapRef: return 1;
+    case GpiTypeAlert: return 2;
+    case GpiTypeComment: return 3;
+    case GpiTypeAddress: return 4;
+    case GpiTypeContact: return 5;
+    case GpiTypeImage: return 6;
+    case GpiTypeDescription: return 7;
+    default: return -1;
+    }
+}
+
+bool HasAlertInside(const TGpiArea& area) {
+    for (const auto& point : area.Points)
+        if (point.Alert() != nullptr) return true;
+    for (const auto& sub : area.Areas)
+        if (HasAlertInside(sub)) return true;
+    return false;
+}
+
+class TChecker {
+public:
+    explicit TChecker(const TGpiFile& file) : file_(file), problems_(file.Problems) {}
+
+    std::vector<TGpiProblem> Run() {
+        CheckFileLevel();
+        for (const auto& group : file_.Groups) CheckGroup(group);
+        std::stable_sort(problems_.begin(), problems_.end(),
+                         [](const TGpiProblem& a, const TGpiProblem& b) { return a.Offset < b.Offset; });
+        return std::move(problems_);
+    }
+
+private:
+    void Problem(std::size_t offset, std::string text) { problems_.push_back(TGpiProblem{offset, std::move(text)}); }
+
+    void WrongPlace(const TGpiOther& other, const char* where) {
+        const char* name = GpiRecordName(other.Type);
+        if (*name != '\0')
+            Problem(other.Offset, Format("%s record in the wrong place (%s)", name, where));
+        else
+            Problem(other.Offset, Format("unknown record of type %u (%zu bytes) %s", other.Type,
+                                         other.MainSize + other.ExtraSize, where));
+    }
+
+    void CheckFileLevel() {
+        if (file_.Order.size() < 2 || file_.Order[1] != GpiTypePoiHeader) {
+            if (file_.Order.size() < 2)
+                Problem(file_.Size, "the POI header record is missing");
+            else
+                Problem(file_.OrderOffsets[1], Format("the second record is a %s, not the POI header record",
+                                                      RecordName(file_.Order[1]).c_str()));
+        }
+        for (const auto& other : file_.Header.Records)
+            if (other.Type != GpiTypeHeaderExtension) WrongPlace(other, "in the header record");
+        if (file_.PoiHeader) {
+            if (file_.PoiHeader->Magic != Bytes("POI\0\0\0", 6))
+                Problem(file_.PoiHeader->Offset, "POI header record: signature is not \"POI\" and three zero bytes");
+            for (const auto& other : file_.PoiHeader->Records) WrongPlace(other, "in the POI header record");
+        }
+        for (const auto& other : file_.Records) WrongPlace(other, "at file level");
+        if (!file_.End) Problem(file_.Size, "missing end record");
+    }
+
+    static std::string RecordName(std::uint16_t type) {
+        const char* name = GpiRecordName(type);
+        return *name != '\0' ? std::string(name) + " record" : Format("record of type %u", type);
+    }
+
+    void CheckGroup(const TGpiGroup& group) {
+        for (const auto& other : group.MainRecords) WrongPlace(other, "in a group's main part");
+        for (const auto& other : group.Records) WrongPlace(other, "in a group's extra part");
+        bool bitmapSeen = false;
+        for (std::size_t i = 0; i < group.ExtraOrder.size(); ++i) {
+            if (group.ExtraOrder[i] == GpiTypeBitmap) bitmapSeen = true;
+            if (group.ExtraOrder[i] == GpiTypeCategory && bitmapSeen)
+                Problem(group.ExtraOffsets[i], "category record after a bitmap record");
+        }
+        categories_.clear();
+        bitmaps_.clear();
+        for (const auto& bitmap : group.Bitmaps) {
+            if (!bitmaps_.insert(bitmap.Number).second)
+                Problem(bitmap.Offset, Format("second bitmap record with number %u", bitmap.Number));
+            CheckBitmap(bitmap);
+        }
+        for (const auto& category : group.Categories) {
+            if (!categories_.insert(category.Number).second)
+                Problem(category.Offset, Format("second category record with number %u", category.Number));
+            if (category.Bitmap && !bitmaps_.count(category.Bitmap->Number))
+                Problem(category.Bitmap->Offset, Format("reference to missing bitmap %u", category.Bitmap->Number));
+            for (const auto& other : category.Records) WrongPlace(other, "in a category record");
+        }
+        if (group.Root) CheckArea(*group.Root, nullptr);
+    }
+
+    void CheckBitmap(const TGpiBitmap& b) {
+        const std::uint32_t expectedStride = ((static_cast<std::uint32_t>(b.BitsPerPixel) * b.Width) / 8 + 3) & ~3u;
+        if (b.Stride != expectedStride)
+            Problem(b.Offset, Format("bitmap %u: row size %u does not fit width %u at %u bits per pixel (expected %u)",
+                                     b.Number, b.Stride, b.Width, b.BitsPerPixel, expectedStride));
+        const std::uint64_t pixelSize = static_cast<std::uint64_t>(b.Stride) * b.Height;
+        if (b.PixelSize != pixelSize)
+            Problem(b.Offset, Format("bitmap %u: pixel data size %u, but row size x height is %llu", b.Number,
+                                     b.PixelSize, static_cast<unsigned long long>(pixelSize)));
+        if (b.PixelOffset != 44)
+            Problem(b.Offset, Format("bitmap %u: pixel data offset %u, not 44", b.Number, b.PixelOffset));
+        const std::uint64_t paletteOffset = static_cast<std::uint64_t>(b.PixelSize) + 44;
+        if (b.PaletteOffset != paletteOffset)
+            Problem(b.Offset, Format("bitmap %u: palette offset %u, not %llu", b.Number, b.PaletteOffset,
+                                     static_cast<unsigned long long>(paletteOffset)));
+        if (b.PaletteCount > 256) Problem(b.Offset, Format("bitmap %u: palette size %u exceeds 256", b.Number, b.PaletteCount));
+        const std::uint64_t expectedMain = 36 + static_cast<std::uint64_t>(b.PixelSize) + 4 * static_cast<std::uint64_t>(b.PaletteCount);
+        if (b.MainSize != expectedMain)
+            Problem(b.Offset, Format("bitmap %u: the record holds %zu bytes, its header promises %llu "
+                                     "(36 + %u bytes of pixel data + %u palette entries of 4 bytes)",
+                                     b.Number, b.MainSize, static_cast<unsigned long long>(expectedMain), b.PixelSize,
+                                     b.PaletteCount));
+        if (b.ExtraSize != 0) Problem(b.Offset, Format("bitmap %u: unexpected extra part of %zu bytes", b.Number, b.ExtraSize));
+    }
+
+    void CheckArea(const TGpiArea& area, const TGpiArea* parent) {
+        if (area.Depth > MaxAreaDepth)
+            Problem(area.Offset, Format("area records nest deeper than %d levels", MaxAreaDepth + 1));
+        if (area.North < area.South) Problem(area.Offset, "area: its north edge lies south of its south edge");
+        if (area.East < area.West) Problem(area.Offset, "area: its east edge lies west of its west edge");
+        if (parent != nullptr &&
+            (static_cast<std::int64_t>(area.North) > static_cast<std::int64_t>(parent->North) + EdgeSlack ||
+             static_cast<std::int64_t>(area.East) > static_cast<std::int64_t>(parent->East) + EdgeSlack ||
+             static_cast<std::int64_t>(area.South) < static_cast<std::int64_t>(parent->South) - EdgeSlack ||
+             static_cast<std::int64_t>(area.West) < static_cast<std::int64_t>(parent->West) - EdgeSlack))
+            Problem(area.Offset, "sub-area outside its parent's bounds");
+        if (!area.Areas.empty() && !area.Points.empty())
+            Problem(area.Offset, Format("area holds both sub-areas (%zu) and points (%zu)", area.Areas.size(), area.Points.size()));
+        for (const auto& other : area.Records) WrongPlace(other, "in an area record");
+        const bool alertInside = HasAlertInside(area);
+        if (area.AlertFlag > 1)
+            Problem(area.Offset, Format("area alert flag is %u, not 0 or 1", area.AlertFlag));
+        else if ((area.AlertFlag == 1) != alertInside)
+            Problem(area.Offset, alertInside ? "area alert flag 0, but a point inside carries an alert"
+                                             : "area alert flag 1, but no point inside carries an alert");
+        for (const auto& point : area.Points) CheckPoint(point, area);
+        for (const auto& sub : area.Areas) CheckArea(sub, &area);
+    }
+
+    void CheckPoint(const TGpiPoint& point, const TGpiArea& area) {
+        const double lat = SemicirclesToDeg(point.Lat), lon = SemicirclesToDeg(point.Lon);
+        if (Outside(lat, area.South, area.North) || Outside(lon, area.West, area.East))
+            Problem(point.Offset, Format("point outside its area's bounds: %.7f, %.7f not within S %.7f W %.7f N %.7f E %.7f",
+                                         lat, lon, SemicirclesToDeg(area.South), SemicirclesToDeg(area.West),
+                                         SemicirclesToDeg(area.North), SemicirclesToDeg(area.East)));
+        const bool hasAlert = point.Alert() != nullptr;
+        if (point.AlertFlag > 1)
+            Problem(point.Offset, Format("point alert flag is %u, not 0 or 1", point.AlertFlag));
+        else if ((point.AlertFlag == 1) != hasAlert)
+            Problem(point.Offset, hasAlert ? "point alert flag 0, but it has an alert record"
+                                           : "point alert flag 1, but it has no alert record");
+        int lastRank = -1;
+        std::uint16_t lastType = 0;
+        unsigned imagePosition = 0;
+        for (const auto& part : point.Parts) {
+            const std::uint16_t type = PartType(part);
+            const int rank = PartRank(type);
+            if (const auto* other = std::get_if<TGpiOther>(&part)) {
+                WrongPlace(*other, "in a point record");
+                continue;
+            }
+            if (rank < lastRank)
+                Problem(PartOffset(part), Format("%s record out of order: it follows the %s record", GpiRecordName(type),
+                                                 GpiRecordName(lastType)));
+            else if (rank == lastRank && type != GpiTypeImage)
+                Problem(PartOffset(part), Format("second %s record in one point", GpiRecordName(type)));
+            if (rank >= lastRank) {
+                lastRank = rank;
+                lastType = type;
+            }
+            CheckPart(part, imagePosition);
+        }
+    }
+
+    void CheckPart(const TGpiPointPart& part, unsigned& imagePosition) {
+        if (const auto* ref = std::get_if<TGpiCategoryRef>(&part)) {
+            if (!categories_.count(ref->Number)) Problem(ref->Offset, Format("reference to missing category %u", ref->Number));
+        } else if (const auto* ref = std::get_if<TGpiBitmapRef>(&part)) {
+            if (!bitmaps_.count(ref->Number)) Problem(ref->Offset, Format("reference to missing bitmap %u", ref->Number));
+        } else if (const auto* alert = std::get_if<TGpiAlert>(&part)) {
+            if (alert->Kind != 4 && alert->Kind != 5)
+                Problem(alert->Offset, Format("alert kind %u, not 4 (proximity) or 5 (speed)", alert->Kind));
+        } else if (const auto* image = std::get_if<TGpiImage>(&part)) {
+            if (image->Index != (imagePosition & 0xFF))
+                Problem(image->Offset, Format("image position %u, expected %u", image->Index, imagePosition & 0xFF));
+            ++imagePosition;
+        }
+    }
+
+    static bool Outside(double value, std::int32_t low, std::int32_t high) {
+        const double lowDeg = SemicirclesToDeg(low), highDeg = SemicirclesToDeg(high);
+        return value < lowDeg - GpiBoxTolerance(std::max(std::fabs(value), std::fabs(lowDeg))) ||
+               value > highDeg + GpiBoxTolerance(std::max(std::fabs(value), std::fabs(highDeg)));
+    }
+
+    const TGpiFile& file_;
+    std::vector<TGpiProblem> problems_;
+    std::set<std::uint16_t> categories_;
+    std::set<std::uint16_t> bitmaps_;
+};
+
+}  // namespace
+
+double GpiBoxTolerance(double degrees) {
+    // Coordinates lie within 180 degrees; the bound keeps the float conversion defined for any input.
+    const double magnitude = std::fabs(degrees) <= 360.0 ? std::fabs(degrees) : 360.0;
+    const float rounded = static_cast<float>(magnitude);
+    const double floatStep = static_cast<double>(std::nextafter(rounded, HUGE_VALF)) - static_cast<double>(rounded);
+    return 0.00002 + 2 * floatStep + 2 * (180.0 / 2147483648.0);
+}
+
+std::vector<TGpiProblem> CheckGpi(const TGpiFile& file) { return TChecker(file).Run(); }
+
+}  // namespace kestro

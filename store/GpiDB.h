@@ -1,0 +1,32 @@
+#pragma once
+// The temporary store of one group's encoded points, with an R-tree index
+// over their positions. X is the latitude and Y the longitude throughout; a
+// box is always given as MinX, MinY, MaxX, MaxY (south, west, north, east).
+#include <cstdint>
+#include <memory>
+
+#include "gpi/Bytes.h"
+#include "store/SQLiteDatabase.h"
+
+namespace kestro {
+
+// A new private temporary database with the tables poi and ridx.
+std::unique_ptr<TSQLiteDatabase> CreatePoiStore();
+
+// Stores one encoded point record; its index entry is the small box from
+// (x, y) to (x + 0.00001, y + 0.00001).
+void InsertPoi(TSQLiteDatabase& store, const Bytes& data, bool alert, float x, float y);
+
+// Index entries that touch the box, borders included; points already
+// extracted still count.
+std::int64_t CountInBox(TSQLiteDatabase& store, float minX, float minY, float maxX, float maxY);
+
+// Takes the points still stored whose entries touch the box out of the
+// store: their records joined in data, alert true when one of them has an
+// alert.
+void ExtractInBox(TSQLiteDatabase& store, bool& alert, Bytes& data, float minX, float minY, float maxX, float maxY);
+
+// True when at least one point still stored has an entry that touches the box.
+bool AnyLeftInBox(TSQLiteDatabase& store, float minX, float minY, float maxX, float maxY);
+
+}  // namespace kestro

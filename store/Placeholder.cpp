@@ -1,2 +1,0 @@
-// The store library; its sources come with their issue.
-namespace kestro {}

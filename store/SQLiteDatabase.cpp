@@ -1,0 +1,248 @@
+#include "store/SQLiteDatabase.h"
+
+#include <sqlite3.h>
+
+#include <charconv>
+#include <chrono>
+#include <thread>
+
+#include "store/SQLiteTable.h"
+
+namespace kestro {
+
+namespace {
+
+const char* const UnknownErrorDescription = "Unknown error description";
+
+std::string TextOrUnknown(const char* text) { return text ? std::string(text) : std::string(UnknownErrorDescription); }
+
+std::string FloatText(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string TraceLine(const TSQliteParam& param) {
+    std::string type = "NULL";
+    std::string value = "NULL";
+    switch (param.Kind) {
+    case TSQliteParam::KindInteger:
+        type = "INTEGER";
+        value = std::to_string(param.IntValue);
+        break;
+    case TSQliteParam::KindFloat:
+        type = "FLOAT";
+        value = FloatText(param.FloatValue);
+        break;
+    case TSQliteParam::KindText:
+        type = "TEXT";
+        value = param.Bytes;
+        break;
+    case TSQliteParam::KindBlob:
+        type = "BLOB";
+        value = "BLOB";
+        break;
+    default:
+        break;
+    }
+    return "Parameter: " + param.ParamName + " (" + type + ") = " + value;
+}
+
+// A failure whose code the connection did not keep is still a failure.
+[[noreturn]] void RaiseResult(int resultCode, const std::string& message, const std::string& sql) {
+    RaiseSQLiteError(message, resultCode, TextOrUnknown(sqlite3_errstr(resultCode)), sql);
+}
+
+constexpr int CloseAttemptPauseMs = 100;
+constexpr int CloseGiveUpMs = 5000;
+
+}  // namespace
+
+TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName) {
+    sqlite3* handle = nullptr;
+    const int result = sqlite3_open(fileName.c_str(), &handle);
+    if (result != SQLITE_OK) {
+        const std::string message = "Failed to open database";
+        if (!handle) RaiseResult(result, message, fileName);
+        const int code = sqlite3_extended_errcode(handle);
+        const std::string text = TextOrUnknown(sqlite3_errmsg(handle));
+        sqlite3_close(handle);
+        if (code != SQLITE_OK && code != SQLITE_DONE) RaiseSQLiteError(message, code, text, fileName);
+        RaiseResult(result, message, fileName);
+    }
+    handle_ = handle;
+    // Nobody else can reach a private database, so only our own statements
+    // can change the schema under a kept statement.
+    reuseStatements_ = fileName.empty() || fileName == ":memory:";
+}
+
+TSQLiteDatabase::~TSQLiteDatabase() {
+    Close();
+    ClearParams();
+}
+
+void TSQLiteDatabase::Close() noexcept {
+    reusable_.clear();
+    if (!handle_) return;
+    int failedAttempts = 0;
+    while (sqlite3_close(handle_) != SQLITE_OK) {
+        ++failedAttempts;
+        std::this_thread::sleep_for(std::chrono::milliseconds(CloseAttemptPauseMs));
+        if (failedAttempts * CloseAttemptPauseMs >= CloseGiveUpMs) break;  // left open, unreported
+    }
+    handle_ = nullptr;
+}
+
+void TSQLiteDatabase::SetReuseStatements(bool reuse) {
+    reuseStatements_ = reuse;
+    if (!reuse) reusable_.clear();
+}
+
+void TSQLiteDatabase::ForgetReusableUnless(bool reusable) noexcept {
+    if (!reusable) reusable_.clear();
+}
+
+TStatementPtr TSQLiteDatabase::PrepareForExecute(const std::string& sql, bool reusable) {
+    ForgetReusableUnless(reusable);
+    if (reusable) {
+        const auto kept = reusable_.find(sql);
+        if (kept != reusable_.end()) {
+            TStatementPtr statement = std::move(kept->second);
+            reusable_.erase(kept);
+            return statement;
+        }
+    }
+    sqlite3_stmt* raw = nullptr;
+    const int result = sqlite3_prepare_v2(handle_, sql.c_str(), -1, &raw, nullptr);
+    TStatementPtr statement(raw);
+    if (result != SQLITE_OK) {
+        CheckError(handle_, "Error executing SQL", sql);
+        RaiseResult(result, "Error executing SQL", sql);
+    }
+    return statement;
+}
+
+void TSQLiteDatabase::KeepForReuse(const std::string& sql, TStatementPtr statement) {
+    sqlite3_reset(statement.get());
+    sqlite3_clear_bindings(statement.get());
+    reusable_.try_emplace(sql, std::move(statement));
+}
+
+void TSQLiteDatabase::Execute(const std::string& sql) {
+    const bool reusable = reuseStatements_ && IsPlainDataStatement(sql);
+    TStatementPtr statement = PrepareForExecute(sql, reusable);
+    if (!statement) CheckError(handle_, "Could not prepare SQL statement", sql);
+    if (OnStatement) OnStatement(*this, sql);
+    BindParams(statement.get());
+    if (!statement) return;  // blanks or comments only: nothing to run
+    const int result = sqlite3_step(statement.get());
+    if (result != SQLITE_ROW && result != SQLITE_DONE) {
+        sqlite3_reset(statement.get());
+        CheckError(handle_, "Error executing SQL statement", sql);
+        RaiseResult(result, "Error executing SQL statement", sql);
+    }
+    if (reusable) KeepForReuse(sql, std::move(statement));
+}
+
+std::unique_ptr<TSQLiteTable> TSQLiteDatabase::OpenQuery(const std::string& sql) {
+    return std::make_unique<TSQLiteTable>(*this, sql);
+}
+
+std::int64_t TSQLiteDatabase::QueryInt64(const std::string& sql) {
+    const auto table = OpenQuery(sql);
+    return table->AtEnd() ? 0 : table->ColumnInt64(0);
+}
+
+std::int64_t TSQLiteDatabase::LastRowId() const { return sqlite3_last_insert_rowid(handle_); }
+
+void TSQLiteDatabase::StartTransaction(const std::string& savepoint, const std::string& mode) {
+    if (!savepoint.empty())
+        Execute("SAVEPOINT " + savepoint);
+    else if (!mode.empty())
+        Execute("BEGIN " + mode);
+    else
+        Execute("BEGIN");
+}
+
+void TSQLiteDatabase::CommitTransaction(const std::string& savepoint) {
+    Execute(savepoint.empty() ? std::string("COMMIT") : "RELEASE " + savepoint);
+}
+
+void TSQLiteDatabase::AddParam(TSQliteParam param) { params_.push_back(std::move(param)); }
+
+void TSQLiteDatabase::AddIntParam(const std::string& name, std::int64_t value) {
+    TSQliteParam param;
+    param.ParamName = name;
+    param.Kind = TSQliteParam::KindInteger;
+    param.IntValue = value;
+    AddParam(std::move(param));
+}
+
+void TSQLiteDatabase::AddFloatParam(const std::string& name, double value) {
+    TSQliteParam param;
+    param.ParamName = name;
+    param.Kind = TSQliteParam::KindFloat;
+    param.FloatValue = value;
+    AddParam(std::move(param));
+}
+
+void TSQLiteDatabase::AddBlobParam(const std::string& name, const void* buffer, std::int32_t length) {
+    TSQliteParam param;
+    param.ParamName = name;
+    param.Kind = TSQliteParam::KindBlob;
+    if (length > 0 && buffer) param.Bytes.assign(static_cast<const char*>(buffer), static_cast<std::size_t>(length));
+    AddParam(std::move(param));
+}
+
+void TSQLiteDatabase::AddBytesParam(const std::string& name, const std::string& bytes) {
+    TSQliteParam param;
+    param.ParamName = name;
+    param.Kind = TSQliteParam::KindBlob;
+    param.Bytes = bytes;
+    AddParam(std::move(param));
+}
+
+void TSQLiteDatabase::ClearParams() noexcept { params_.clear(); }
+
+void TSQLiteDatabase::BindParams(sqlite3_stmt* statement) {
+    // The queue leaves the connection before anything can fail, so it is
+    // gone on every path, bound or skipped.
+    const std::vector<TSQliteParam> queue = std::move(params_);
+    params_.clear();
+    for (const TSQliteParam& param : queue) {
+        if (param.ParamName.empty()) continue;
+        const int index = statement ? sqlite3_bind_parameter_index(statement, param.ParamName.c_str()) : 0;
+        if (index <= 0) continue;
+        if (OnStatement) OnStatement(*this, TraceLine(param));
+        // std::string::data() is never null, so an empty value binds an
+        // empty text or a zero-length blob, not NULL.
+        switch (param.Kind) {
+        case TSQliteParam::KindInteger:
+            sqlite3_bind_int64(statement, index, param.IntValue);
+            break;
+        case TSQliteParam::KindFloat:
+            sqlite3_bind_double(statement, index, param.FloatValue);
+            break;
+        case TSQliteParam::KindText:
+            sqlite3_bind_text64(statement, index, param.Bytes.data(), param.Bytes.size(), SQLITE_TRANSIENT,
+                                SQLITE_UTF8);
+            break;
+        case TSQliteParam::KindBlob:
+            sqlite3_bind_blob64(statement, index, param.Bytes.data(), param.Bytes.size(), SQLITE_TRANSIENT);
+            break;
+        case TSQliteParam::KindNull:
+            sqlite3_bind_null(statement, index);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void TSQLiteDatabase::CheckError(sqlite3* handle, const std::string& message, const std::string& sql) {
+    const int code = sqlite3_extended_errcode(handle);
+    if (code == SQLITE_OK || code == SQLITE_DONE) return;
+    RaiseSQLiteError(message, code, TextOrUnknown(sqlite3_errmsg(handle)), sql);
+}
+
+}  // namespace kestro

@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "GpiTestFiles.h"
+#include "TestDocuments.h"
+#include "dump/JsonPrinter.h"
+#include "dump/OutlinePrinter.h"
+#include "dump/SvgPrinter.h"
+#include "gpi/GpiReader.h"
+
+namespace kestro {
+
+// Whatever the damage, every printer finishes and the JSON and SVG stay well-formed.
+TEST(DumpPrinters, DamagedFilesStillPrintWellFormed) {
+    test::TTestGroup g;
+    g.Categories = {"c"};
+    g.Bitmaps = {test::TTestBitmap{4, 4, 16}};
+    g.Points = test::SpreadPoints(30, -1, -1, 1, 1, 11);
+    g.Points[0].Category = 0;
+    g.Points[1].Bitmap = 0;
+    g.Points[2].AlertSpeed = 20;
+    g.Points[3].Images = {"img"};
+    g.Points[4].City = "x\x81y";
+    g.Points[5].Comment = "<&>";
+    g.MaxRegion = 6;
+    const Bytes good = test::TestGpiFile({g});
+    std::vector<Bytes> damaged;
+    for (std::size_t size = 14; size < good.size(); size += 3) damaged.push_back(good.substr(0, size));
+    for (std::size_t at = 14; at < good.size(); ++at)
+        for (char value : {'\x00', '\xFF'}) {
+            damaged.push_back(good);
+            damaged.back()[at] = value;
+        }
+    const TDumpOptions options;
+    for (std::size_t i = 0; i < damaged.size(); ++i) {
+        const TGpiFile file = ParseGpi(damaged[i]);
+        std::ostringstream outline, json;
+        PrintOutline(file, options, outline);
+        PrintJson(file, options, json);
+        EXPECT_NO_THROW(test::ParseJson(json.str())) << i;
+        for (std::size_t group = 0; group < file.Groups.size(); ++group) {
+            std::ostringstream svg;
+            WriteSvg(file, group, svg);
+            EXPECT_NO_THROW(test::ParseXmlElements(svg.str())) << i;
+        }
+    }
+}
+
+}  // namespace kestro

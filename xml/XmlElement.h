@@ -1,0 +1,31 @@
+#pragma once
+#include <memory>
+
+#include "xml/XmlNode.h"
+
+namespace kestro {
+
+class TXmlElement : public TXmlNode, public IXmlElement {
+public:
+    TXmlElement(TXmlNameTable* nameTable, TXmlNameId name)
+        : TXmlNode(TXmlNodeType::Element, nameTable), Name(name) {}
+
+    TXmlNameId Name;
+    // The element's own value, used while it has no children; the text
+    // reader never sets it. Absent until set.
+    std::unique_ptr<TXmlVariant> OwnValue;
+
+    void SetNodeNameId(TXmlNameId name) override { Name = name; }
+    TXmlNode* NewShallowCopy(TXmlNameTable& table) override;
+    void WriteStart(std::string& out) override;
+    void WriteEnd(std::string& out) override;
+
+    TXmlNameId GetNodeNameId() override { return Name; }
+    std::string GetText() override;
+    void SetText(std::string_view text) override;
+    TXmlVariant GetNodeValue() override;
+    void SetNodeValue(const TXmlVariant& value) override;
+    TXmlPtr<IXmlElement> AsElement() override { return TXmlPtr<IXmlElement>(this); }
+};
+
+}  // namespace kestro

@@ -1,0 +1,148 @@
+#include "xml/XmlParser.h"
+
+#include "diag/Exceptions.h"
+#include "xml/UKestroXML.h"
+#include "xml/XmlChars.h"
+#include "xml/XmlCodePages.h"
+#include "xml/XmlElement.h"
+#include "xml/XmlError.h"
+#include "xml/XmlNodeList.h"
+#include "xml/XmlSource.h"
+#include "xml/XmlTextNodes.h"
+
+namespace kestro {
+
+namespace {
+
+class TXmlParser {
+public:
+    TXmlParser(TXmlSource& source, TXmlNameTable& names, const TXmlParseOptions& options)
+        : Source_(source), Names_(names), Options_(options) {}
+
+    void ParseContent(TXmlNode& parent) {
+        while (!Source_.EndOfInput()) {
+            ReadCharacterData(parent);
+            // A final "<" with nothing after it is ignored.
+            if (Source_.EndOfInput() || !Source_.NextChar()) break;
+            switch (Source_.Current()) {
+                case '/': return;  // the caller reads the end tag
+                case '?':
+                    Source_.NextChar();
+                    ReadProcessingInstruction(parent);
+                    break;
+                case '!':
+                    Source_.NextChar();
+                    ReadMarkup(parent);
+                    break;
+                default: ReadElement(parent); break;
+            }
+        }
+    }
+
+private:
+    // Appends a fresh node; returns the list that received it.
+    TXmlNodeList& Append(TXmlNode& parent, const TXmlPtr<TXmlNode>& node) {
+        TXmlNodeList& list = parent.GetChildList();
+        list.AddNew(node.Get());
+        return list;
+    }
+
+    void ReadCharacterData(TXmlNode& parent) {
+        std::string_view text = Source_.ReadCharacterData();
+        if (!Options_.PreserveWhiteSpace) text = TrimXmlBlanks(text);
+        if (!text.empty()) Append(parent, TXmlPtr<TXmlNode>(new TXmlText(&Names_, TXmlVariant(text))));
+    }
+
+    void ReadElement(TXmlNode& parent) {
+        TXmlNameId name = Names_.Intern(Source_.ReadName());
+        if (Source_.EndOfInput()) RaiseXmlError("Incomplete definition of the element");
+        char next = Source_.Current();
+        if (!IsXmlBlank(next) && next != '/' && next != '>') RaiseXmlError("Invalid symbol in the name of the element");
+        // Nesting is bounded so that no input can exhaust the stack.
+        if (Depth_ >= MaxXmlNestingDepth)
+            Source_.Fail(Format("Elements are nested deeper than %d levels", MaxXmlNestingDepth));
+        TXmlPtr<TXmlElement> element(new TXmlElement(&Names_, name));
+        TXmlPtr<TXmlNodeList> list(&Append(parent, TXmlPtr<TXmlNode>(element.Get())));
+        ReadAttributes(*element);
+        TXmlPtr<IXmlNode> node(element.Get());
+        if (Options_.OnElementBegin) Options_.OnElementBegin(list.Get(), node);
+        if (Source_.Current() == '/') {
+            Source_.ExpectText("/>");
+        } else {
+            Source_.ExpectChar('>');
+            ++Depth_;
+            ParseContent(*element);
+            --Depth_;
+            Source_.ExpectChar('/');
+            Source_.ExpectText(*name);
+            Source_.SkipBlanks();
+            Source_.ExpectChar('>');
+        }
+        if (Options_.OnElementEnd) Options_.OnElementEnd(list.Get(), node);
+    }
+
+    void ReadAttributes(TXmlNode& node) {
+        Source_.SkipBlanks();
+        while (!Source_.EndOfInput() && IsXmlNameStart(Source_.Current())) {
+            TXmlNameId name = Names_.Intern(Source_.ReadName());
+            Source_.SkipBlanks();
+            Source_.ExpectChar('=');
+            Source_.SkipBlanks();
+            if (Source_.EndOfInput()) Source_.Fail("The value of the attribute is expected");
+            if (Source_.Current() != '"' && Source_.Current() != '\'') Source_.Fail("Line constant expected");
+            node.SetAttr(name, TXmlVariant(Source_.ReadQuoted()));
+            Source_.SkipBlanks();
+        }
+    }
+
+    void ReadProcessingInstruction(TXmlNode& parent) {
+        TXmlNameId target = Names_.Intern(Source_.ReadName());
+        TXmlPtr<TXmlProcessingInstruction> instruction(new TXmlProcessingInstruction(&Names_, target, {}));
+        Append(parent, TXmlPtr<TXmlNode>(instruction.Get()));
+        if (target != Names_.XmlName) {
+            instruction->Data = Source_.ReadUntil("?>");
+            return;
+        }
+        // The XML declaration: its encoding applies from the next block read.
+        ReadAttributes(*instruction);
+        Source_.ExpectText("?>");
+        TXmlAttrData* encoding = instruction->FindAttr(Names_.EncodingName);
+        std::string name = encoding ? encoding->Value.AsText() : std::string();
+        std::uint16_t codePage = Utf8CodePage;
+        if (!name.empty()) {
+            codePage = FindXmlCodePage(name);
+            if (codePage == 0) RaiseXmlError(Format("Encoding \"%s\" is not supported by KestroXML", name.c_str()));
+        }
+        Source_.SetSourceCodePage(codePage);
+    }
+
+    // After "<!": a comment, a CDATA section or a document type declaration.
+    void ReadMarkup(TXmlNode& parent) {
+        if (Source_.Current() == '-') {
+            Source_.ExpectText("--");
+            std::string_view text = Source_.ReadUntil("-->");
+            Append(parent, TXmlPtr<TXmlNode>(new TXmlComment(&Names_, text)));
+        } else if (Source_.Current() == '[') {
+            Source_.ExpectText("[CDATA[");
+            std::string_view text = Source_.ReadUntil("]]>");
+            Append(parent, TXmlPtr<TXmlNode>(new TXmlCDATASection(&Names_, text)));
+        } else {
+            // The declaration is skipped up to its first ">", internal subset or not.
+            Source_.ExpectText("DOCTYPE");
+            Source_.ReadUntil(">");
+        }
+    }
+
+    TXmlSource& Source_;
+    TXmlNameTable& Names_;
+    const TXmlParseOptions& Options_;
+    int Depth_ = 0;
+};
+
+}  // namespace
+
+void ParseXmlContent(TXmlNode& parent, TXmlSource& source, TXmlNameTable& names, const TXmlParseOptions& options) {
+    TXmlParser(source, names, options).ParseContent(parent);
+}
+
+}  // namespace kestro
