@@ -137,37 +137,38 @@ private:
     std::vector<std::string_view> Order_;
 };
 
-// Checks that the form can hold the tree and gathers its names, without
-// recursion (trees built by hand may be of any depth).
+// Checks that the form can hold the tree and gathers its names in document
+// order, without recursion (trees built by hand may be of any depth).
 std::vector<std::string_view> CollectNames(TXmlNode& root) {
     TNameCollector names(*root.NameTable);
     std::vector<std::pair<TXmlNode*, int>> pending{{&root, 0}};
     while (!pending.empty()) {
         auto [node, depth] = pending.back();
         pending.pop_back();
-        for (std::int32_t i = 0; i < node->AttrCount; ++i) names.Add(node->NameTable->NameOf(node->Attrs[i].Name));
-        if (!node->ChildList) continue;
-        for (auto& child : node->ChildList->Items) {
-            switch (child->Kind) {
+        if (node != &root) {
+            switch (node->Kind) {
                 case TXmlNodeType::Element:
                 case TXmlNodeType::ProcessingInstruction:
-                    if (depth >= MaxXmlNestingDepth)
+                    if (depth > MaxXmlNestingDepth)
                         RaiseXmlError(Format("Elements are nested deeper than %d levels", MaxXmlNestingDepth));
-                    names.Add(child->NameTable->NameOf(child->GetNodeNameId()));
+                    names.Add(node->NameTable->NameOf(node->GetNodeNameId()));
                     break;
                 case TXmlNodeType::Text:
                 case TXmlNodeType::CDATASection:
                 case TXmlNodeType::Comment:
-                    if (child->AttrCount > 0 || child->HasChildren())
+                    if (node->AttrCount > 0 || node->HasChildren())
                         RaiseXmlError(Format("Binary XML cannot hold attributes or children of a %s node",
-                                             child->GetNodeName().c_str()));
+                                             node->GetNodeName().c_str()));
                     break;
                 default:
                     RaiseXmlError(Format("Binary XML has no record for a node of type %d",
-                                         static_cast<int>(child->Kind)));
+                                         static_cast<int>(node->Kind)));
             }
-            pending.emplace_back(child.Get(), depth + 1);
         }
+        for (std::int32_t i = 0; i < node->AttrCount; ++i) names.Add(node->NameTable->NameOf(node->Attrs[i].Name));
+        if (!node->ChildList) continue;
+        auto& items = node->ChildList->Items;
+        for (auto child = items.rbegin(); child != items.rend(); ++child) pending.emplace_back(child->Get(), depth + 1);
     }
     return names.Names();
 }
