@@ -19,9 +19,10 @@ namespace kestro {
 namespace {
 
 constexpr std::size_t ReadAheadSize = 65536;
-// Room reserved at once for a count of unknown plausibility; more is added
-// as records really arrive.
-constexpr std::uint32_t UncheckedReserve = 4096;
+// Room taken at once for a stored count of attributes or children; more is
+// added as they really arrive. Children are reserved for before any of them
+// is read, at every level of nesting, so a false count must not cost much.
+constexpr std::uint32_t InitialRoom = 256;
 
 [[noreturn]] void RaiseDataError() { RaiseXmlError("Error reading data"); }
 
@@ -151,11 +152,9 @@ void TBinXmlReader::ReadAttributes(TXmlNode& node) {
     if (count > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()) ||
         count > RemainingLimit() / BinXmlMinAttributeSize)
         RaiseDataError();
-    // The array holds exactly the stored attributes, duplicates included. Its
-    // size is taken at once only where the input is known to hold them.
+    // The array holds exactly the stored attributes, duplicates included.
     node.RemoveAllAttributes();
-    bool plausible = RemainingLimit() != std::numeric_limits<std::uint64_t>::max();
-    auto capacity = static_cast<std::int32_t>(plausible ? count : std::min(count, UncheckedReserve));
+    auto capacity = static_cast<std::int32_t>(std::min(count, InitialRoom));
     if (capacity > 0) {
         node.Attrs = std::make_unique<TXmlAttrData[]>(static_cast<std::size_t>(capacity));
         node.AttrCapacity = capacity;
@@ -183,8 +182,7 @@ void TBinXmlReader::ReadNodeBody(TXmlNode& node) {
     if (count > RemainingLimit() / BinXmlMinRecordSize) RaiseDataError();
     TXmlNodeList& list = node.GetChildList();
     list.Clear();
-    bool plausible = RemainingLimit() != std::numeric_limits<std::uint64_t>::max();
-    list.Items.reserve(plausible ? count : std::min(count, UncheckedReserve));
+    list.Items.reserve(std::min(count, InitialRoom));
     ReadNodes(node, count);
 }
 
