@@ -159,7 +159,9 @@ public:
                                                                                std::string_view data) = 0;
     // Loading first removes the document's children and attributes. Text is
     // converted into XmlCodePage as it is read; errors raise Exception with
-    // the reader's messages, and nodes read before an error stay.
+    // the reader's messages, and nodes read before an error stay. Input of
+    // more than 14 bytes that begins with BinXmlSignature is read as binary
+    // XML instead, and no handler is called for it.
     virtual void LoadXML(std::string_view text) = 0;
     // Reads binary XML held in a string; its first 14 bytes are taken for the
     // signature without being tested. No handlers are called.
