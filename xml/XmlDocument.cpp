@@ -2,6 +2,8 @@
 
 #include "diag/Exceptions.h"
 #include "xml/UKestroXML.h"
+#include "xml/XmlBinaryReader.h"
+#include "xml/XmlBinaryWriter.h"
 #include "xml/XmlElement.h"
 #include "xml/XmlError.h"
 #include "xml/XmlInput.h"
@@ -102,11 +104,31 @@ void TXmlDocument::LoadText(TXmlByteInput& input, bool inspectMark) {
     ParseXmlContent(*this, source, *NameTable, options);
 }
 
+void TXmlDocument::LoadBinary(TXmlByteInput& input) {
+    input.Skip(BinXmlSignature.size());
+    TStmXmlReader reader(input);
+    LoadBinaryXmlDocument(*this, reader);
+}
+
+void TXmlDocument::LoadBinaryXml(std::string_view data) {
+    Clear();
+    TStrXmlReader reader(data);
+    LoadBinaryXmlDocument(*this, reader);
+}
+
+std::string TXmlDocument::GetBinaryXml() { return TBinXmlWriter().Write(*this); }
+
+void TXmlDocument::SaveBinaryToStream(std::ostream& stream) { TBinXmlWriter().WriteToStream(*this, stream); }
+
+void TXmlDocument::SaveBinaryToFile(const std::string& fileName) { TBinXmlWriter().WriteToFile(*this, fileName); }
+
 void TXmlDocument::LoadXML(std::string_view text) {
     TXmlPtr<TXmlDocument> self(this);  // a handler may drop the caller's last reference
     Clear();
-    if (text.size() >= 15 && text.substr(0, BinXmlSignature.size()) == BinXmlSignature)
-        RaiseXmlError("Binary XML is not supported by KestroXML");
+    if (text.size() >= 15 && text.substr(0, BinXmlSignature.size()) == BinXmlSignature) {
+        TStrXmlReader reader(text);
+        return LoadBinaryXmlDocument(*this, reader);
+    }
     TXmlMemoryInput input(text);
     LoadText(input, false);
 }
@@ -117,7 +139,7 @@ void TXmlDocument::LoadFromStream(std::istream& stream) {
     TXmlStreamInput input(stream);
     std::string_view head = input.Peek(BinXmlSignature.size() + 1);
     if (head.size() > BinXmlSignature.size() && head.substr(0, BinXmlSignature.size()) == BinXmlSignature)
-        RaiseXmlError("Binary XML is not supported by KestroXML");
+        return LoadBinary(input);
     LoadText(input, true);
 }
 
@@ -127,7 +149,7 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
     TXmlFileInput input(fileName);
     std::string_view head = input.Peek(BinXmlSignature.size() + 1);
     if (head.size() > BinXmlSignature.size() && head.substr(0, BinXmlSignature.size()) == BinXmlSignature)
-        RaiseXmlError("Binary XML is not supported by KestroXML");
+        return LoadBinary(input);
     LoadText(input, true);
 }
 

@@ -129,6 +129,8 @@ class IXmlDocument : public virtual IXmlNode {
 public:
     // The first child element, or null.
     virtual TXmlPtr<IXmlElement> GetDocumentElement() = 0;
+    // The document in the library's binary XML form (UTF-8 strings).
+    virtual std::string GetBinaryXml() = 0;
     virtual bool GetPreserveWhiteSpace() = 0;
     virtual void SetPreserveWhiteSpace(bool preserve) = 0;
     virtual TXmlElementHandler GetOnElementEnd() = 0;
@@ -157,12 +159,22 @@ public:
                                                                                std::string_view data) = 0;
     // Loading first removes the document's children and attributes. Text is
     // converted into XmlCodePage as it is read; errors raise Exception with
-    // the reader's messages, and nodes read before an error stay.
+    // the reader's messages, and nodes read before an error stay. Input of
+    // more than 14 bytes that begins with BinXmlSignature is read as binary
+    // XML instead, and no handler is called for it.
     virtual void LoadXML(std::string_view text) = 0;
+    // Reads binary XML held in a string; its first 14 bytes are taken for the
+    // signature without being tested. No handlers are called.
+    virtual void LoadBinaryXml(std::string_view data) = 0;
     virtual void LoadFromStream(std::istream& stream) = 0;
     // Opens the file (EFOpenError when it cannot be opened), reads it with
     // LoadFromStream and closes it on every path.
     virtual void LoadFromFile(const std::string& fileName) = 0;
+    // The document in binary XML form; a tree the form cannot hold exactly
+    // raises instead of being written changed.
+    virtual void SaveBinaryToStream(std::ostream& stream) = 0;
+    // Creates or replaces the file (EFCreateError, EWriteError on failure).
+    virtual void SaveBinaryToFile(const std::string& fileName) = 0;
 };
 
 }  // namespace kestro

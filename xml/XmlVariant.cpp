@@ -276,4 +276,6 @@ bool operator==(const TXmlVariant& a, const TXmlVariant& b) noexcept {
     }
 }
 
+std::string XmlWideToUtf8(std::u16string_view text) { return WideToUtf8(text); }
+
 }  // namespace kestro
