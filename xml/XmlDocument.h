@@ -44,6 +44,11 @@ public:
     void LoadXML(std::string_view text) override;
     void LoadFromStream(std::istream& stream) override;
     void LoadFromFile(const std::string& fileName) override;
+    void LoadFromResource(std::string_view resourceType, std::string_view resourceName) override;
+    void SaveToStream(std::ostream& stream) override;
+    void SaveToFile(const std::string& fileName) override;
+    // The whole text with its encoding declaration, as saved.
+    std::string GetXml() override;
 
 private:
     // Reads text from the input; the byte-order mark is looked at only for
