@@ -72,29 +72,35 @@ void CheckWritable(TXmlNode& node, bool top) {
 }
 
 // The "xml" declaration of a document, naming the encoding of the output.
+// A missing encoding goes after the version, where XML wants it.
 void WriteDeclaration(TXmlNode& declaration, std::string_view encoding, std::string& out) {
     CheckWritable(declaration, false);
     std::uint16_t codePage = FindXmlCodePage(encoding);
-    bool named = false;
-    out += "<?xml";
-    for (std::int32_t i = 0; i < declaration.AttrCount; ++i) {
-        const TXmlAttrData& attr = declaration.Attrs[i];
-        std::string value = attr.Value.AsText();
-        if (attr.Name == declaration.NameTable->EncodingName) {
-            // A name the document gives for the same code page is kept as written.
-            if (FindXmlCodePage(value) != codePage) value = encoding;
-            named = true;
-        }
+    TXmlNameId version = declaration.NameTable->Find("version");
+    bool pending = declaration.FindAttr(declaration.NameTable->EncodingName) == nullptr;
+    auto writeAttr = [&out](std::string_view name, std::string_view value) {
         out += ' ';
-        out += *attr.Name;
+        out += name;
         out += "=\"";
         AppendEscapedXmlAttrValue(out, value);
         out += '"';
+    };
+    out += "<?xml";
+    if (pending && !declaration.FindAttr(version)) {
+        writeAttr("encoding", encoding);
+        pending = false;
     }
-    if (!named) {
-        out += " encoding=\"";
-        out += encoding;
-        out += '"';
+    for (std::int32_t i = 0; i < declaration.AttrCount; ++i) {
+        const TXmlAttrData& attr = declaration.Attrs[i];
+        std::string value = attr.Value.AsText();
+        // A name the document gives for the same code page is kept as written.
+        if (attr.Name == declaration.NameTable->EncodingName && FindXmlCodePage(value) != codePage)
+            value = encoding;
+        writeAttr(*attr.Name, value);
+        if (pending && attr.Name == version) {
+            writeAttr("encoding", encoding);
+            pending = false;
+        }
     }
     out += "?>";
 }
