@@ -184,7 +184,7 @@ public:
     // Text: "true"/"false" in any letter case, or a number (not 0: true).
     virtual bool GetBoolAttrById(TXmlNameId name, bool defaultValue = false) = 0;
     virtual bool GetBoolAttr(std::string_view name, bool defaultValue = false) = 0;
-    // Written as text "1" or "0".
+    // Stored as a boolean, whose text is "1" or "0".
     virtual void SetBoolAttrById(TXmlNameId name, bool value) = 0;
     virtual void SetBoolAttr(std::string_view name, bool value) = 0;
     // Text: a decimal number; a fraction is rounded to the nearest (ties to

@@ -175,9 +175,10 @@ inline TXmlNode* XmlNodeOf(IXmlNode* node) {
 // whose names are interned in the given table. Works without recursion.
 TXmlPtr<TXmlNode> CloneXmlTree(TXmlNode& node, TXmlNameTable& table, bool deep);
 
-// The node and its descendants as XML text. Works without recursion.
-// Raises when the tree holds what the text reader could not read back
-// (names that are no XML names, "-->" in a comment, ...).
+// The node and its descendants as XML text in XmlCodePage; "xml"
+// declarations name that code page. Works without recursion. Raises when
+// the tree holds what the text reader could not read back (names that are
+// no XML names, "-->" in a comment, ...).
 void WriteXmlTree(TXmlNode& node, std::string& out);
 
 }  // namespace kestro

@@ -74,7 +74,6 @@ void CheckWritable(TXmlNode& node, bool top) {
 // The "xml" declaration of a document, naming the encoding of the output.
 // A missing encoding goes after the version, where XML wants it.
 void WriteDeclaration(TXmlNode& declaration, std::string_view encoding, std::string& out) {
-    CheckWritable(declaration, false);
     std::uint16_t codePage = FindXmlCodePage(encoding);
     TXmlNameId version = declaration.NameTable->Find("version");
     bool pending = declaration.FindAttr(declaration.NameTable->EncodingName) == nullptr;
@@ -166,16 +165,28 @@ private:
     int Descriptor_;
 };
 
-}  // namespace
+bool IsDeclaration(TXmlNode& node) {
+    return node.Kind == TXmlNodeType::ProcessingInstruction && node.GetNodeNameId() == node.NameTable->XmlName;
+}
 
-void WriteXmlTree(TXmlNode& node, std::string& out) {
+// The reader honours an "xml" declaration wherever it stands, so every one
+// names the encoding of the output; an empty encoding leaves them as they are.
+void WriteNodeStart(TXmlNode& node, std::string_view encoding, std::string& out) {
+    if (!encoding.empty() && IsDeclaration(node)) {
+        WriteDeclaration(node, encoding, out);
+    } else {
+        node.WriteStart(out);
+    }
+}
+
+void WriteTree(TXmlNode& node, std::string_view encoding, std::string& out) {
     struct TFrame {
         TXmlNode* Node;
         std::size_t NextChild;
     };
     CheckWritable(node, true);
     std::vector<TFrame> open{{&node, 0}};
-    node.WriteStart(out);
+    WriteNodeStart(node, encoding, out);
     while (!open.empty()) {
         TXmlNode* current = open.back().Node;
         std::size_t next = open.back().NextChild;
@@ -183,7 +194,7 @@ void WriteXmlTree(TXmlNode& node, std::string& out) {
             ++open.back().NextChild;
             TXmlNode* child = current->ChildList->Items[next].Get();
             CheckWritable(*child, false);
-            child->WriteStart(out);
+            WriteNodeStart(*child, encoding, out);
             open.push_back({child, 0});
         } else {
             current->WriteEnd(out);
@@ -191,6 +202,10 @@ void WriteXmlTree(TXmlNode& node, std::string& out) {
         }
     }
 }
+
+}  // namespace
+
+void WriteXmlTree(TXmlNode& node, std::string& out) { WriteTree(node, XmlEncodingName(XmlCodePage), out); }
 
 std::string_view XmlEncodingName(std::uint16_t codePage) {
     if (codePage == 0) codePage = 1252;
@@ -208,13 +223,8 @@ std::string WriteXmlDocument(TXmlNode& document) {
     bool declared = false;
     if (document.ChildList) {
         for (auto& child : document.ChildList->Items) {
-            if (child->Kind == TXmlNodeType::ProcessingInstruction &&
-                child->GetNodeNameId() == child->NameTable->XmlName) {
-                WriteDeclaration(*child, encoding, out);
-                declared = true;
-            } else {
-                WriteXmlTree(*child, out);
-            }
+            declared = declared || IsDeclaration(*child);
+            WriteTree(*child, encoding, out);
         }
     }
     if (!declared) out.insert(0, "<?xml version=\"1.0\" encoding=\"" + std::string(encoding) + "\"?>");
