@@ -4,6 +4,7 @@
 
 #include "diag/Exceptions.h"
 #include "xml/XmlDocument.h"
+#include "xml/XmlFileOutput.h"
 #include "xml/XmlResources.h"
 #include "xml/XmlTextWriter.h"
 

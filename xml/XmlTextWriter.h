@@ -18,8 +18,4 @@ std::string_view XmlEncodingName(std::uint16_t codePage);
 // names that encoding, and one is written first when the document has none.
 std::string WriteXmlDocument(TXmlNode& document);
 
-// Creates or replaces the file with the bytes; EFCreateError when it cannot
-// be created, EWriteError when writing or closing fails.
-void WriteXmlFile(const std::string& fileName, std::string_view bytes);
-
 }  // namespace kestro
