@@ -41,7 +41,7 @@ TXmlPtr<IXmlElement> TXmlDocument::NewDocumentById(std::string_view version, std
     TXmlPtr<TXmlProcessingInstruction> declaration(new TXmlProcessingInstruction(NameTable.Get(), NameTable->XmlName, {}));
     declaration->SetAttr(NameTable->Intern("version"), TXmlVariant(version.empty() ? "1.0" : version));
     declaration->SetAttr(NameTable->EncodingName, TXmlVariant(encoding.empty() ? "UTF-8" : encoding));
-    TXmlPtr<TXmlElement> root(new TXmlElement(NameTable.Get(), rootName));
+    TXmlPtr<TXmlElement> root(new TXmlElement(NameTable.Get(), OwnNameId(rootName)));
     GetChildList().AddNew(declaration.Get());
     GetChildList().AddNew(root.Get());
     return TXmlPtr<IXmlElement>(root.Get());
@@ -53,7 +53,7 @@ TXmlPtr<IXmlElement> TXmlDocument::NewDocument(std::string_view version, std::st
 }
 
 TXmlPtr<IXmlElement> TXmlDocument::CreateElementById(TXmlNameId name) {
-    return TXmlPtr<IXmlElement>(new TXmlElement(NameTable.Get(), name));
+    return TXmlPtr<IXmlElement>(new TXmlElement(NameTable.Get(), OwnNameId(name)));
 }
 
 TXmlPtr<IXmlElement> TXmlDocument::CreateElement(std::string_view name) {
@@ -79,7 +79,8 @@ TXmlPtr<IXmlProcessingInstruction> TXmlDocument::CreateProcessingInstruction(std
 
 TXmlPtr<IXmlProcessingInstruction> TXmlDocument::CreateProcessingInstructionById(TXmlNameId target,
                                                                                  std::string_view data) {
-    return TXmlPtr<IXmlProcessingInstruction>(new TXmlProcessingInstruction(NameTable.Get(), target, data));
+    return TXmlPtr<IXmlProcessingInstruction>(
+        new TXmlProcessingInstruction(NameTable.Get(), OwnNameId(target), data));
 }
 
 void TXmlDocument::Clear() {

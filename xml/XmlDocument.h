@@ -46,6 +46,11 @@ public:
     void LoadBinaryXml(std::string_view data) override;
     void LoadFromStream(std::istream& stream) override;
     void LoadFromFile(const std::string& fileName) override;
+    void LoadFromResource(std::string_view resourceType, std::string_view resourceName) override;
+    void SaveToStream(std::ostream& stream) override;
+    void SaveToFile(const std::string& fileName) override;
+    // The whole text with its encoding declaration, as saved.
+    std::string GetXml() override;
     void SaveBinaryToStream(std::ostream& stream) override;
     void SaveBinaryToFile(const std::string& fileName) override;
 
