@@ -18,8 +18,11 @@ std::string Sections(const TXmlPtr<IXmlElement>& element) {
     std::string sections;
     auto children = element->GetChildNodes();
     for (int i = 0; i < children->GetCount(); ++i)
-        if (children->GetItem(i)->GetNodeType() == TXmlNodeType::CDATASection)
-            sections += "[" + children->GetItem(i)->GetText() + "]";
+        if (children->GetItem(i)->GetNodeType() == TXmlNodeType::CDATASection) {
+            sections += '[';
+            sections += children->GetItem(i)->GetText();
+            sections += ']';
+        }
     return sections;
 }
 
