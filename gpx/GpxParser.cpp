@@ -7,6 +7,7 @@
 #include "gpi/FolderListing.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiRecord.h"
+#include "gpi/TextConversion.h"
 #include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
 #include "store/GpiDB.h"
@@ -96,7 +97,8 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
     ReadExtensions(node, point);
 
     if (!encodable) {
-        std::cout << "  Skipped: " << FileName << ": " << point.Name << '\n';
+        // The console shows text as UTF-8, like the file names around it.
+        std::cout << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
     } else if (point.Lat != 0 || point.Lon != 0) {
         InsertPoi(*Store, GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat),
                   static_cast<float>(point.Lon));
