@@ -9,6 +9,7 @@
 #include "store/GpiDB.h"
 #include "store/SQLiteLibrary.h"
 #include "support/TestSupport.h"
+#include "xml/UKestroXML.h"
 #include "xml/XmlCodePage.h"
 
 namespace kestro {
@@ -97,6 +98,51 @@ TEST_F(GpxParserTest, ErrorsLeaveTheWaypointsReadBefore) {
     EXPECT_EQ(reader.Count, 2);
     EXPECT_EQ(Stored(), 2);
     EXPECT_THROW(reader.LoadFile("missing.gpx"), EFOpenError);
+}
+
+TEST_F(GpxParserTest, FileInBinaryFormIsReadLikeItsText) {
+    XmlCodePage = 1250;
+    WriteFile(t / "icon.bmp", Bmp(8));
+    const std::string text =
+        "<?xml version='1.0' encoding='UTF-8'?><gpx xmlns:gpxx='x'>"
+        "<metadata><name>Not a point</name></metadata>"
+        "<wpt lat='50.1' lon='14.2'><name>Kon\xC3\xAD\xC4\x8D" "ek@50</name><desc>Open 8-17</desc>"
+        "<link href='icon.bmp'/><extensions><gpxx:WaypointExtension><gpxx:Proximity>300</gpxx:Proximity>"
+        "<gpxx:PhoneNumber>123</gpxx:PhoneNumber></gpxx:WaypointExtension></extensions></wpt>"
+        "<trk><trkseg><trkpt lat='1' lon='1'/></trkseg></trk>"
+        "<rte><wpt lat='-3' lon='-4'><name>Nested</name></wpt></rte><wpt/></gpx>";
+    WriteFile(t / "text.gpx", text);
+    auto document = CreateXmlDocument();
+    document->LoadXML(text);
+    document->SaveBinaryToFile((t / "binary.gpx").string());
+    ASSERT_NE(test::ReadFile(t / "binary.gpx"), text);
+
+    reader.LoadFile("text.gpx");
+    TGpxParser binary;
+    binary.Store = CreatePoiStore();
+    binary.MinLat = 90;
+    binary.MinLon = 180;
+    binary.MaxLat = -90;
+    binary.MaxLon = -180;
+    binary.CategoryIndex = 0;
+    binary.AlertSpeed = -1;
+    binary.AlertDistance = -1;
+    binary.LoadFile("binary.gpx");
+
+    EXPECT_EQ(binary.Count, 3);
+    EXPECT_EQ(binary.Count, reader.Count);
+    EXPECT_EQ(binary.MinLat, reader.MinLat);
+    EXPECT_EQ(binary.MaxLat, reader.MaxLat);
+    EXPECT_EQ(binary.MinLon, reader.MinLon);
+    EXPECT_EQ(binary.MaxLon, reader.MaxLon);
+    EXPECT_EQ(binary.Bitmaps, reader.Bitmaps);
+    bool alertText = false, alertBinary = false;
+    Bytes fromText, fromBinary;
+    ExtractInBox(*reader.Store, alertText, fromText, -90, -180, 90, 180);
+    ExtractInBox(*binary.Store, alertBinary, fromBinary, -90, -180, 90, 180);
+    EXPECT_TRUE(alertBinary);
+    EXPECT_NE(fromBinary.find("Kon\xED\xE8" "ek"), Bytes::npos);
+    EXPECT_EQ(test::ToHex(fromBinary), test::ToHex(fromText));
 }
 
 }  // namespace
