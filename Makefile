@@ -15,12 +15,40 @@ build: bootstrap
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release > /dev/null
 	@cmake --build $(BUILD) -j$(JOBS)
 
+# A summary of kestro-dump's outline: per group its points, icons and
+# alerts, and per category the points that belong to it.
+define SUMMARY_AWK
+function plural(n, word) { return n " " word (n == 1 ? "" : "s") }
+function flush(  i) {
+    if (group == "") return
+    printf "%s: %s, %s, %d with alerts\n", group, plural(points, "point"), plural(icons, "icon"), alerts
+    for (i = 0; i < categories; i++) printf "  %-20s %s\n", name[i], plural(count[i] + 0, "point")
+}
+/^GPI file/ || /^POI header/ { print }
+/^Group [0-9]+ @/ {
+    flush(); line = $$0; sub(/^Group [0-9]+ @[^:]*: EN "/, "", line)
+    group = line; sub(/", [0-9]+ points?$$/, "", group)
+    points = line; sub(/^.*", /, "", points); points += 0
+    icons = 0; alerts = 0; categories = 0; split("", name); split("", count)
+}
+/alert flag 1$$/ { alerts++ }
+/^ +Category: [0-9]+$$/ { count[$$2]++ }
+/^  Category [0-9]+ @/ {
+    text = $$0; sub(/^  Category [0-9]+ @[^:]*: EN "/, "", text); sub(/"$$/, "", text)
+    name[$$2] = text; if ($$2 + 1 > categories) categories = $$2 + 1
+}
+/^  Bitmap [0-9]+ @/ { icons++ }
+END { flush() }
+endef
+export SUMMARY_AWK
+
 run: build
 	@mkdir -p out
 	./$(BUILD)/kestro examples out/examples.gpi
 	@echo
-	@echo "out/examples.gpi:"
-	@od -A d -t x1 out/examples.gpi
+	@echo "What out/examples.gpi holds (every record: $(BUILD)/kestro-dump out/examples.gpi):"
+	@./$(BUILD)/kestro-dump out/examples.gpi | awk "$$SUMMARY_AWK"
+	@printf "kestro-dump --check: " && ./$(BUILD)/kestro-dump --check out/examples.gpi
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 300

@@ -86,11 +86,15 @@ Bytes BuildGroup(const std::string& path) {
     Regions = 0;
     MaxSize = 0;
     std::uint8_t alert = 0;
-    const Bytes rootArea =
-        BuildArea(*reader.Store, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat, reader.MaxLon);
+    Bytes rootArea = BuildArea(*reader.Store, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat, reader.MaxLon);
     if (alert) std::cout << "    Alerts: ON\n";
     std::cout << "    Regions: " << Regions << " MaxSize: " << MaxSize << " MaxDeep: " << MaxDeep << '\n';
-    Bytes group = GpiRecord(9, GpiLangString(GroupName) + rootArea, CategoryRecords(categoryNames) + reader.Bitmaps);
+    // The root area holds every point of the group: keep at most two copies
+    // of it alive while the record is assembled.
+    Bytes main = GpiLangString(GroupName);
+    main += rootArea;
+    Bytes().swap(rootArea);
+    Bytes group = GpiRecord(9, main, CategoryRecords(categoryNames) + reader.Bitmaps);
     reader.Store->CommitTransaction();
     return group;
 }

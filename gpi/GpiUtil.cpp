@@ -62,7 +62,11 @@ Bytes GpiLangString(const Bytes& text) {
 }
 
 Bytes GpiRecord(std::uint16_t type, const Bytes& main, const Bytes& extra) {
-    Bytes out = GpiWord(type);
+    Bytes out;
+    // One allocation: a group record is as large as its share of the output
+    // file, and growing it step by step would briefly hold it twice more.
+    out.reserve(12 + main.size() + extra.size());
+    out += GpiWord(type);
     out += GpiWord(extra.empty() ? 0 : 8);
     out += GpiDword(static_cast<std::uint32_t>(main.size() + extra.size()));
     if (!extra.empty()) out += GpiDword(static_cast<std::uint32_t>(main.size()));

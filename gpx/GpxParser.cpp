@@ -7,6 +7,7 @@
 #include "gpi/FolderListing.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiRecord.h"
+#include "gpi/TextConversion.h"
 #include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
 #include "store/GpiDB.h"
@@ -47,18 +48,53 @@ TGpxParser::~TGpxParser() = default;
 void TGpxParser::LoadFile(const std::string& path) {
     auto document = CreateXmlDocument();
     Count = 0;
-    document->SetOnElementEnd([this](IXmlNodeList*, const TXmlPtr<IXmlNode>& node) {
-        if (node->GetNodeName() == "wpt") {
-            ReadWaypoint(*node);
-        } else if (!InsideWaypoint(*node)) {
-            // Routes, tracks and everything else are not read: drop their
-            // contents as soon as they end so a long track log does not pile up.
-            node->RemoveAllChildren();
-            node->RemoveAllAttributes();
-        }
+    bool notified = false;
+    document->SetOnElementEnd([this, &notified](IXmlNodeList*, const TXmlPtr<IXmlNode>& node) {
+        notified = true;
+        ElementEnded(*node);
     });
     FileName = path;
     document->LoadFromFile(path);
+    // A file in the library's binary form is loaded whole without element
+    // notifications; its waypoints would be lost unless read afterwards.
+    if (!notified) ReadLoadedTree(*document);
+}
+
+void TGpxParser::ElementEnded(IXmlNode& node) {
+    if (node.GetNodeName() == "wpt") {
+        ReadWaypoint(node);
+    } else if (!InsideWaypoint(node)) {
+        // Routes, tracks and everything else are not read: drop their
+        // contents as soon as they end so a long track log does not pile up.
+        node.RemoveAllChildren();
+        node.RemoveAllAttributes();
+    }
+}
+
+void TGpxParser::ReadLoadedTree(IXmlNode& document) {
+    // Every element after all of its children, as a text file reports them;
+    // an explicit stack, since a file may nest deeper than the call stack allows.
+    struct TFrame {
+        TXmlPtr<IXmlNode> Element;  // null for the document
+        TXmlPtr<IXmlNodeList> Children;
+        std::int32_t Next = 0;
+    };
+    std::vector<TFrame> stack;
+    stack.push_back({TXmlPtr<IXmlNode>(), document.GetChildNodes(), 0});
+    while (!stack.empty()) {
+        TFrame& top = stack.back();
+        if (top.Next < top.Children->GetCount()) {
+            auto child = top.Children->GetItem(top.Next++);
+            if (child->GetNodeType() == TXmlNodeType::Element) {
+                auto children = child->GetChildNodes();
+                stack.push_back({std::move(child), std::move(children), 0});
+            }
+            continue;
+        }
+        const TXmlPtr<IXmlNode> element = std::move(top.Element);
+        stack.pop_back();
+        if (element) ElementEnded(*element);
+    }
 }
 
 void TGpxParser::ReadWaypoint(IXmlNode& node) {
@@ -96,7 +132,8 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
     ReadExtensions(node, point);
 
     if (!encodable) {
-        std::cout << "  Skipped: " << FileName << ": " << point.Name << '\n';
+        // The console shows text as UTF-8, like the file names around it.
+        std::cout << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
     } else if (point.Lat != 0 || point.Lon != 0) {
         InsertPoi(*Store, GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat),
                   static_cast<float>(point.Lon));

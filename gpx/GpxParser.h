@@ -44,6 +44,8 @@ public:
     std::string FileName;
 
 private:
+    void ElementEnded(IXmlNode& node);
+    void ReadLoadedTree(IXmlNode& document);
     void ReadWaypoint(IXmlNode& node);
     void ReadIcon(IXmlNode& node, TPoiWpt& point);
     void ReadImages(IXmlNode& node, TPoiWpt& point);

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "app/AlertFromFileName.h"
+#include "gpx/GpxParser.h"
+
+namespace kestro {
+namespace {
+
+TEST(AlertFromFileName, SpeedAndDistanceFromTheBaseName) {
+    struct Case { const char* fileName; std::int32_t speed; std::int32_t distance; };
+    for (auto c : std::initializer_list<Case>{
+             // the table of the file-name rules
+             {"cafes", -1, -1}, {"GATSO", 0, -1}, {"speed_50", 50, -1}, {"zone_30", 30, -1},
+             {"speed_50kmh", 0, -1}, {"Speed", -1, -1}, {"redlight", -1, 400}, {"redlight_camera", 0, 400},
+             {"mobile_x_40", 0, -1},
+             // every word, case-sensitive
+             {"mobile", 0, -1}, {"SPECS", 0, -1}, {"safety", 0, -1}, {"camera", 0, -1}, {"my speed trap", 0, -1},
+             {"gatso", -1, -1}, {"Camera", -1, -1}, {"REDLIGHT", -1, -1}, {"Redlight_30", 30, -1},
+             // folder and last extension are not part of the name
+             {"speed_50.gpx", 50, -1}, {"zone_30.GPX", 30, -1}, {"folder/zone_30.gpx", 30, -1},
+             {"camera/cafes.gpx", -1, -1}, {"a.b_30.gpx", 30, -1}, {"zone_30.x.gpx", -1, -1},
+             // the text after the first "_" must be a whole integer of 0 or more
+             {"GATSO_30", 30, -1}, {"zone_0", 0, -1}, {"zone_-5", -1, -1}, {"camera_-5", 0, -1},
+             {"zone_", -1, -1}, {"zone_$1E", 30, -1}, {"zone_0x20", 32, -1}, {"zone_ 40", 40, -1},
+             {"zone_40 ", -1, -1}, {"zone_99999999999", -1, -1}, {"a_b_30", -1, -1},
+             {"redlight_400", 400, 400}}) {
+        TGpxParser reader;
+        reader.AlertSpeed = 77;
+        reader.AlertDistance = 77;
+        AlertFromFileName(c.fileName, reader);
+        EXPECT_EQ(reader.AlertSpeed, c.speed) << c.fileName;
+        EXPECT_EQ(reader.AlertDistance, c.distance) << c.fileName;
+    }
+}
+
+}  // namespace
+}  // namespace kestro
