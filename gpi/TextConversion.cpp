@@ -63,13 +63,14 @@ bool CodePageAvailable(std::int32_t codePage) {
     return TIconv(CodePageEncodingName(codePage)).Valid();
 }
 
-Bytes Utf8ToCodePage(const std::string& text, std::int32_t codePage) {
-    if (codePage == Utf8CodePage) return text;
-    const TIconv converter(codePage > 0 ? CodePageEncodingName(codePage) : std::string());
-    if (codePage <= 0 || !converter.Valid())
-        throw EConvertError(Format("Code page %d is not supported by the system's text conversion.", codePage));
+namespace {
 
-    Bytes out;
+// Converts text with iconv; each sequence iconv rejects becomes one "?",
+// `rejectedLength` telling how many input bytes that "?" stands for.
+template <class RejectedLengthFn>
+std::string Convert(const TIconv& converter, const std::string& text, std::int32_t codePage,
+                    RejectedLengthFn rejectedLength) {
+    std::string out;
     std::vector<char> buffer(4 * text.size() + 16);
     char* input = const_cast<char*>(text.data());
     std::size_t inputLeft = text.size();
@@ -81,9 +82,9 @@ Bytes Utf8ToCodePage(const std::string& text, std::int32_t codePage) {
         out.append(buffer.data(), static_cast<std::size_t>(output - buffer.data()));
         if (result != static_cast<std::size_t>(-1) || errorNumber == E2BIG) continue;
         if (errorNumber != EILSEQ && errorNumber != EINVAL)
-            throw EConvertError(Format("Text conversion into code page %d failed. %s", codePage,
+            throw EConvertError(Format("Text conversion of code page %d failed. %s", codePage,
                                        SystemErrorText(errorNumber).c_str()));
-        const std::size_t rejected = RejectedLength(input, inputLeft);
+        const std::size_t rejected = rejectedLength(input, inputLeft);
         input += rejected;
         inputLeft -= rejected;
         out += '?';
@@ -96,29 +97,26 @@ Bytes Utf8ToCodePage(const std::string& text, std::int32_t codePage) {
     return out;
 }
 
+[[noreturn]] void RaiseUnsupported(std::int32_t codePage) {
+    throw EConvertError(Format("Code page %d is not supported by the system's text conversion.", codePage));
+}
+
+}  // namespace
+
+Bytes Utf8ToCodePage(const std::string& text, std::int32_t codePage) {
+    if (codePage == Utf8CodePage) return text;
+    const TIconv converter(codePage > 0 ? CodePageEncodingName(codePage) : std::string());
+    if (codePage <= 0 || !converter.Valid()) RaiseUnsupported(codePage);
+    return Convert(converter, text, codePage, RejectedLength);
+}
+
 std::string CodePageToUtf8(const Bytes& text, std::int32_t codePage) {
     const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (codePage == Utf8CodePage || ascii) return text;
     const TIconv converter("UTF-8", codePage > 0 ? CodePageEncodingName(codePage) : std::string("UTF-8"));
-    if (codePage <= 0 || !converter.Valid())
-        throw EConvertError(Format("Code page %d is not supported by the system's text conversion.", codePage));
-    std::string out;
-    std::vector<char> buffer(4 * text.size() + 16);
-    char* input = const_cast<char*>(text.data());
-    std::size_t inputLeft = text.size();
-    while (inputLeft > 0) {
-        char* output = buffer.data();
-        std::size_t outputLeft = buffer.size();
-        const std::size_t result = iconv(converter.Handle(), &input, &inputLeft, &output, &outputLeft);
-        const int errorNumber = errno;
-        out.append(buffer.data(), static_cast<std::size_t>(output - buffer.data()));
-        if (result != static_cast<std::size_t>(-1) || errorNumber == E2BIG) continue;
-        // A byte the code page leaves undefined has no character to become.
-        ++input;
-        --inputLeft;
-        out += '?';
-    }
-    return out;
+    if (codePage <= 0 || !converter.Valid()) RaiseUnsupported(codePage);
+    // A byte the code page leaves undefined has no character to become.
+    return Convert(converter, text, codePage, [](const char*, std::size_t) { return std::size_t{1}; });
 }
 
 }  // namespace kestro
