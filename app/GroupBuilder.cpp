@@ -50,7 +50,9 @@ Bytes BuildGroup(const std::string& path) {
 
     bool anyWaypoint = false;
     std::vector<std::string> categoryNames;  // in the output code page
-    if (FileExists(path)) {
+    // Anything but a folder is a loose file, so a file that cannot be opened
+    // (a dangling link) is reported as the file it is.
+    if (!FolderExists(path)) {
         const std::string displayName = NameWithoutExtension(path);
         GroupName = Utf8ToCodePage(displayName, CodePage);
         std::cout << "Group: " << displayName << '\n';
