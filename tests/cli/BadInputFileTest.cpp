@@ -127,7 +127,7 @@ TEST(BadInput, BitmapsThatLieAboutTheirSizes) {
         RunBadInput(bad);
 }
 
-TEST(BadInput, TenThousandCategories) {
+TEST(BadInput, ManyCategories) {
     RunBadInput({"10,000 category files in one folder",
                  [](TBadRun& run) {
                      fs::create_directory(run.Source / "g");
@@ -146,6 +146,16 @@ TEST(BadInput, TenThousandCategories) {
                      EXPECT_EQ(group.Categories.back().Number, 9'999);
                      EXPECT_EQ(PointsOf(group).size(), 10'000u);
                  }});
+    // Category numbers are 16 bits and 0xFFFF means none: one file more than
+    // fits is refused before any is read.
+    RunBadInput({"65,536 category files in one folder",
+                 [](TBadRun& run) {
+                     fs::create_directory(run.Source / "g");
+                     for (int i = 0; i < 65'536; ++i)
+                         WriteFile(run.Source / "g" / ("c" + std::to_string(100'000 + i) + ".gpx"), "");
+                 },
+                 4, "Exception: Group \"g\" holds 65536 GPX files; a group can have at most 65535 categories", 0,
+                 [](const TBadRun&, const TBadOutcome& outcome) { EXPECT_FALSE(HasLine(outcome, "    0 POIs")); }});
 }
 
 TEST(BadInput, BadPaths) {
