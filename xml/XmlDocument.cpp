@@ -2,6 +2,8 @@
 
 #include "diag/Exceptions.h"
 #include "xml/UKestroXML.h"
+#include "xml/XmlBinaryReader.h"
+#include "xml/XmlBinaryWriter.h"
 #include "xml/XmlElement.h"
 #include "xml/XmlError.h"
 #include "xml/XmlInput.h"
@@ -39,7 +41,7 @@ TXmlPtr<IXmlElement> TXmlDocument::NewDocumentById(std::string_view version, std
     TXmlPtr<TXmlProcessingInstruction> declaration(new TXmlProcessingInstruction(NameTable.Get(), NameTable->XmlName, {}));
     declaration->SetAttr(NameTable->Intern("version"), TXmlVariant(version.empty() ? "1.0" : version));
     declaration->SetAttr(NameTable->EncodingName, TXmlVariant(encoding.empty() ? "UTF-8" : encoding));
-    TXmlPtr<TXmlElement> root(new TXmlElement(NameTable.Get(), rootName));
+    TXmlPtr<TXmlElement> root(new TXmlElement(NameTable.Get(), OwnNameId(rootName)));
     GetChildList().AddNew(declaration.Get());
     GetChildList().AddNew(root.Get());
     return TXmlPtr<IXmlElement>(root.Get());
@@ -51,7 +53,7 @@ TXmlPtr<IXmlElement> TXmlDocument::NewDocument(std::string_view version, std::st
 }
 
 TXmlPtr<IXmlElement> TXmlDocument::CreateElementById(TXmlNameId name) {
-    return TXmlPtr<IXmlElement>(new TXmlElement(NameTable.Get(), name));
+    return TXmlPtr<IXmlElement>(new TXmlElement(NameTable.Get(), OwnNameId(name)));
 }
 
 TXmlPtr<IXmlElement> TXmlDocument::CreateElement(std::string_view name) {
@@ -77,7 +79,8 @@ TXmlPtr<IXmlProcessingInstruction> TXmlDocument::CreateProcessingInstruction(std
 
 TXmlPtr<IXmlProcessingInstruction> TXmlDocument::CreateProcessingInstructionById(TXmlNameId target,
                                                                                  std::string_view data) {
-    return TXmlPtr<IXmlProcessingInstruction>(new TXmlProcessingInstruction(NameTable.Get(), target, data));
+    return TXmlPtr<IXmlProcessingInstruction>(
+        new TXmlProcessingInstruction(NameTable.Get(), OwnNameId(target), data));
 }
 
 void TXmlDocument::Clear() {
@@ -102,11 +105,31 @@ void TXmlDocument::LoadText(TXmlByteInput& input, bool inspectMark) {
     ParseXmlContent(*this, source, *NameTable, options);
 }
 
+void TXmlDocument::LoadBinary(TXmlByteInput& input) {
+    input.Skip(BinXmlSignature.size());
+    TStmXmlReader reader(input);
+    LoadBinaryXmlDocument(*this, reader);
+}
+
+void TXmlDocument::LoadBinaryXml(std::string_view data) {
+    Clear();
+    TStrXmlReader reader(data);
+    LoadBinaryXmlDocument(*this, reader);
+}
+
+std::string TXmlDocument::GetBinaryXml() { return TBinXmlWriter().Write(*this); }
+
+void TXmlDocument::SaveBinaryToStream(std::ostream& stream) { TBinXmlWriter().WriteToStream(*this, stream); }
+
+void TXmlDocument::SaveBinaryToFile(const std::string& fileName) { TBinXmlWriter().WriteToFile(*this, fileName); }
+
 void TXmlDocument::LoadXML(std::string_view text) {
     TXmlPtr<TXmlDocument> self(this);  // a handler may drop the caller's last reference
     Clear();
-    if (text.size() >= 15 && text.substr(0, BinXmlSignature.size()) == BinXmlSignature)
-        RaiseXmlError("Binary XML is not supported by KestroXML");
+    if (text.size() >= 15 && text.substr(0, BinXmlSignature.size()) == BinXmlSignature) {
+        TStrXmlReader reader(text);
+        return LoadBinaryXmlDocument(*this, reader);
+    }
     TXmlMemoryInput input(text);
     LoadText(input, false);
 }
@@ -117,7 +140,7 @@ void TXmlDocument::LoadFromStream(std::istream& stream) {
     TXmlStreamInput input(stream);
     std::string_view head = input.Peek(BinXmlSignature.size() + 1);
     if (head.size() > BinXmlSignature.size() && head.substr(0, BinXmlSignature.size()) == BinXmlSignature)
-        RaiseXmlError("Binary XML is not supported by KestroXML");
+        return LoadBinary(input);
     LoadText(input, true);
 }
 
@@ -127,7 +150,7 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
     TXmlFileInput input(fileName);
     std::string_view head = input.Peek(BinXmlSignature.size() + 1);
     if (head.size() > BinXmlSignature.size() && head.substr(0, BinXmlSignature.size()) == BinXmlSignature)
-        RaiseXmlError("Binary XML is not supported by KestroXML");
+        return LoadBinary(input);
     LoadText(input, true);
 }
 

@@ -22,6 +22,7 @@ public:
     void SetText(std::string_view text) override;
 
     TXmlPtr<IXmlElement> GetDocumentElement() override;
+    std::string GetBinaryXml() override;
     bool GetPreserveWhiteSpace() override { return PreserveWhiteSpace; }
     void SetPreserveWhiteSpace(bool preserve) override { PreserveWhiteSpace = preserve; }
     TXmlElementHandler GetOnElementEnd() override { return OnElementEnd; }
@@ -42,13 +43,23 @@ public:
     TXmlPtr<IXmlProcessingInstruction> CreateProcessingInstructionById(TXmlNameId target,
                                                                        std::string_view data) override;
     void LoadXML(std::string_view text) override;
+    void LoadBinaryXml(std::string_view data) override;
     void LoadFromStream(std::istream& stream) override;
     void LoadFromFile(const std::string& fileName) override;
+    void LoadFromResource(std::string_view resourceType, std::string_view resourceName) override;
+    void SaveToStream(std::ostream& stream) override;
+    void SaveToFile(const std::string& fileName) override;
+    // The whole text with its encoding declaration, as saved.
+    std::string GetXml() override;
+    void SaveBinaryToStream(std::ostream& stream) override;
+    void SaveBinaryToFile(const std::string& fileName) override;
 
 private:
     // Reads text from the input; the byte-order mark is looked at only for
     // streams and files.
     void LoadText(TXmlByteInput& input, bool inspectMark);
+    // Reads binary XML from the input, positioned at its signature.
+    void LoadBinary(TXmlByteInput& input);
     // Starting a load removes what the document held.
     void Clear();
 };

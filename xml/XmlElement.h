@@ -26,6 +26,12 @@ public:
     TXmlVariant GetNodeValue() override;
     void SetNodeValue(const TXmlVariant& value) override;
     TXmlPtr<IXmlElement> AsElement() override { return TXmlPtr<IXmlElement>(this); }
+
+    // Removes the own value and the text and CDATA children.
+    void RemoveTextChildren();
+    void SetCDATAText(std::string_view text) override;
+    void SetBinaryText(std::string_view bytes, int lineLength) override;
+    std::string GetBinaryText() override;
 };
 
 }  // namespace kestro

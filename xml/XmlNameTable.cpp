@@ -4,12 +4,12 @@ namespace kestro {
 
 TXmlNameTable::TXmlNameTable(int bucketCount)
     : Buckets_(bucketCount > 0 ? static_cast<std::size_t>(bucketCount) : 1),
-      TextName(Intern("#text")),
-      CDATASectionName(Intern("#cdata-section")),
-      CommentName(Intern("#comment")),
-      DocumentName(Intern("#document")),
-      XmlName(Intern("xml")),
-      EncodingName(Intern("encoding")) {}
+      TextName(TXmlNameTable::Intern("#text")),
+      CDATASectionName(TXmlNameTable::Intern("#cdata-section")),
+      CommentName(TXmlNameTable::Intern("#comment")),
+      DocumentName(TXmlNameTable::Intern("#document")),
+      XmlName(TXmlNameTable::Intern("xml")),
+      EncodingName(TXmlNameTable::Intern("encoding")) {}
 
 const std::string& TXmlNameTable::EmptyName() {
     static const std::string empty;

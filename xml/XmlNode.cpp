@@ -5,6 +5,7 @@
 #include "xml/XmlDocument.h"
 #include "xml/XmlError.h"
 #include "xml/XmlNodeList.h"
+#include "xml/XmlTextNodes.h"
 
 namespace kestro {
 
@@ -200,15 +201,7 @@ void TXmlNode::WriteAttributes(std::string& out) {
         out += ' ';
         out += NameTable->NameOf(Attrs[i].Name);
         out += "=\"";
-        for (char c : Attrs[i].Value.AsText()) {
-            switch (c) {
-                case '&': out += "&amp;"; break;
-                case '<': out += "&lt;"; break;
-                case '>': out += "&gt;"; break;
-                case '"': out += "&quot;"; break;
-                default: out += c;
-            }
-        }
+        AppendEscapedXmlAttrValue(out, Attrs[i].Value.AsText());
         out += '"';
     }
 }

@@ -55,6 +55,14 @@ public:
     void SetAttr(TXmlNameId name, TXmlVariant value);
     // The first child that is an element of that name, or null.
     TXmlNode* FindChildElement(std::string_view name);
+    TXmlNode* FindChildElementById(TXmlNameId name);
+    // This table's identity of a name that may come from another table, so
+    // that a node never keeps a name that its own table does not hold.
+    TXmlNameId OwnNameId(TXmlNameId name);
+    // Appends a new element; raises when the name is empty.
+    TXmlNode* AppendNewElement(TXmlNameId name);
+    // The attribute, raising "Attribute "%s" not assigned" when missing.
+    TXmlAttrData& RequireAttrData(TXmlNameId name);
     // The text and CDATA children, trimmed unless white space is preserved,
     // non-empty ones joined by one blank.
     std::string ChildrenText();
@@ -76,15 +84,81 @@ public:
     TXmlPtr<IXmlDocument> GetOwnerDocument() override;
     TXmlPtr<IXmlNodeList> GetChildNodes() override;
     TXmlPtr<IXmlNode> AppendChild(const TXmlPtr<IXmlNode>& child) override;
+    TXmlPtr<IXmlNode> InsertBefore(const TXmlPtr<IXmlNode>& child, const TXmlPtr<IXmlNode>& before) override;
+    TXmlPtr<IXmlNode> ReplaceChild(const TXmlPtr<IXmlNode>& newChild, const TXmlPtr<IXmlNode>& oldChild) override;
+    TXmlPtr<IXmlNode> RemoveChild(const TXmlPtr<IXmlNode>& child) override;
+    void ExchangeChildren(const TXmlPtr<IXmlNode>& child1, const TXmlPtr<IXmlNode>& child2) override;
+    TXmlPtr<IXmlElement> AppendElementById(TXmlNameId name) override;
+    TXmlPtr<IXmlElement> AppendElement(std::string_view name) override;
+    TXmlPtr<IXmlText> AppendText(const TXmlVariant& value) override;
+    TXmlPtr<IXmlCDATASection> AppendCDATA(std::string_view text) override;
+    TXmlPtr<IXmlComment> AppendComment(std::string_view text) override;
+    TXmlPtr<IXmlProcessingInstruction> AppendProcessingInstructionById(TXmlNameId target,
+                                                                       std::string_view data) override;
+    TXmlPtr<IXmlProcessingInstruction> AppendProcessingInstruction(std::string_view target,
+                                                                   std::string_view data) override;
+    std::string GetChildText(std::string_view name, std::string_view defaultText) override;
+    std::string GetChildTextById(TXmlNameId name, std::string_view defaultText) override;
+    void SetChildText(std::string_view name, std::string_view text) override;
+    void SetChildTextById(TXmlNameId name, std::string_view text) override;
+    TXmlPtr<IXmlNode> RequireChildById(TXmlNameId name) override;
+    TXmlPtr<IXmlNode> RequireChild(std::string_view name) override;
+    TXmlPtr<IXmlNode> EnsureChildById(TXmlNameId name) override;
+    TXmlPtr<IXmlNode> EnsureChild(std::string_view name) override;
     void RemoveAllChildren() override;
     TXmlPtr<IXmlNodeList> SelectElements(std::string_view path) override;
     TXmlPtr<IXmlNode> SelectElement(std::string_view path) override;
+    std::string GetFullPath() override;
+    TXmlPtr<IXmlNode> FindElement(std::string_view elementName, std::string_view attrName,
+                                  const TXmlVariant& value) override;
     std::int32_t GetAttrCount() override { return AttrCount; }
     TXmlNameId GetAttrNameId(std::int32_t index) override;
+    const std::string& GetAttrName(std::int32_t index) override;
+    void RemoveAttr(std::string_view name) override;
+    void RemoveAttrById(TXmlNameId name) override;
     void RemoveAllAttributes() override;
+    bool AttrExistsById(TXmlNameId name) override;
     bool AttrExists(std::string_view name) override;
+    TXmlVarType GetAttrTypeById(TXmlNameId name) override;
+    TXmlVarType GetAttrType(std::string_view name) override;
+    TXmlVariant GetVarAttrById(TXmlNameId name, const TXmlVariant& defaultValue) override;
+    TXmlVariant GetVarAttr(std::string_view name, const TXmlVariant& defaultValue) override;
+    void SetVarAttrById(TXmlNameId name, const TXmlVariant& value) override;
     void SetVarAttr(std::string_view name, const TXmlVariant& value) override;
+    std::string RequireAttrById(TXmlNameId name) override;
+    std::string RequireAttr(std::string_view name) override;
+    std::string GetAttrById(TXmlNameId name, std::string_view defaultText) override;
+    std::string GetAttr(std::string_view name, std::string_view defaultText) override;
+    void SetAttrById(TXmlNameId name, std::string_view text) override;
+    void SetAttr(std::string_view name, std::string_view text) override;
+    std::string GetBytesAttrById(TXmlNameId name, std::string_view defaultBytes) override;
+    std::string GetBytesAttr(std::string_view name, std::string_view defaultBytes) override;
+    bool GetBoolAttrById(TXmlNameId name, bool defaultValue) override;
+    bool GetBoolAttr(std::string_view name, bool defaultValue) override;
+    void SetBoolAttrById(TXmlNameId name, bool value) override;
+    void SetBoolAttr(std::string_view name, bool value) override;
+    std::int32_t GetIntAttrById(TXmlNameId name, std::int32_t defaultValue) override;
+    std::int32_t GetIntAttr(std::string_view name, std::int32_t defaultValue) override;
+    void SetIntAttrById(TXmlNameId name, std::int32_t value) override;
+    void SetIntAttr(std::string_view name, std::int32_t value) override;
+    TXmlDateTime GetDateTimeAttrById(TXmlNameId name, TXmlDateTime defaultValue) override;
+    TXmlDateTime GetDateTimeAttr(std::string_view name, TXmlDateTime defaultValue) override;
+    void SetDateTimeAttrById(TXmlNameId name, TXmlDateTime value) override;
+    void SetDateTimeAttr(std::string_view name, TXmlDateTime value) override;
+    double GetFloatAttrById(TXmlNameId name, double defaultValue) override;
+    double GetFloatAttr(std::string_view name, double defaultValue) override;
+    void SetFloatAttrById(TXmlNameId name, double value) override;
+    void SetFloatAttr(std::string_view name, double value) override;
+    std::uint32_t GetHexAttr(std::string_view name, std::uint32_t defaultValue) override;
+    std::uint32_t GetHexAttrById(TXmlNameId name, std::uint32_t defaultValue) override;
+    void SetHexAttr(std::string_view name, std::uint32_t value, int digits) override;
+    void SetHexAttrById(TXmlNameId name, std::uint32_t value, int digits) override;
+    int GetEnumAttr(std::string_view name, const TXmlEnumValues& values, int defaultValue) override;
+    int GetEnumAttrById(TXmlNameId name, const TXmlEnumValues& values, int defaultValue) override;
+    int RequireEnumAttr(std::string_view name, const TXmlEnumValues& values) override;
+    int RequireEnumAttrById(TXmlNameId name, const TXmlEnumValues& values) override;
     TXmlVariant GetValue(std::string_view name) override;
+    void SetValue(std::string_view name, const TXmlVariant& value) override;
     TXmlPtr<IXmlElement> AsElement() override { return nullptr; }
     TXmlPtr<IXmlText> AsText() override { return nullptr; }
     TXmlPtr<IXmlCDATASection> AsCDATASection() override { return nullptr; }
@@ -101,7 +175,10 @@ inline TXmlNode* XmlNodeOf(IXmlNode* node) {
 // whose names are interned in the given table. Works without recursion.
 TXmlPtr<TXmlNode> CloneXmlTree(TXmlNode& node, TXmlNameTable& table, bool deep);
 
-// The node and its descendants as XML text. Works without recursion.
+// The node and its descendants as XML text in XmlCodePage; "xml"
+// declarations name that code page. Works without recursion. Raises when
+// the tree holds what the text reader could not read back (names that are
+// no XML names, "-->" in a comment, ...).
 void WriteXmlTree(TXmlNode& node, std::string& out);
 
 }  // namespace kestro

@@ -41,7 +41,9 @@ void TXmlNodeList::MakeRoom() {
     Items.reserve(static_cast<std::size_t>(grown));
 }
 
-TXmlNode* TXmlNodeList::Add(TXmlNode* node) {
+TXmlNode* TXmlNodeList::Add(TXmlNode* node) { return Insert(Items.size(), node); }
+
+TXmlNode* TXmlNodeList::Insert(std::size_t index, TXmlNode* node) {
     TXmlPtr<TXmlNode> added(node);
     if (Owner) {
         bool copy = (node->Parent && node->Parent != Owner) || node->NameTable != Owner->NameTable;
@@ -49,12 +51,36 @@ TXmlNode* TXmlNodeList::Add(TXmlNode* node) {
         // only the owner itself or a node with children can be an ancestor.
         if (!copy && (node == Owner || node->HasChildren()))
             for (TXmlNode* up = Owner; up && !copy; up = up->Parent) copy = up == node;
-        if (copy) added = CloneXmlTree(*node, *Owner->NameTable, true);
+        if (copy) {
+            added = CloneXmlTree(*node, *Owner->NameTable, true);
+        } else if (node->Parent == Owner) {
+            // A child of this list moves; holding it twice would leave a
+            // second entry behind once it is removed.
+            std::ptrdiff_t current = IndexOf(node);
+            if (current >= 0) {
+                auto from = static_cast<std::size_t>(current);
+                Items.erase(Items.begin() + current);
+                if (from < index) --index;
+            }
+        }
     }
     MakeRoom();
     if (Owner) added->Parent = Owner;
-    Items.push_back(added);
+    Items.insert(Items.begin() + static_cast<std::ptrdiff_t>(index), added);
     return added.Get();
+}
+
+std::ptrdiff_t TXmlNodeList::IndexOf(const TXmlNode* node) const {
+    for (std::size_t i = 0; i < Items.size(); ++i)
+        if (Items[i].Get() == node) return static_cast<std::ptrdiff_t>(i);
+    return -1;
+}
+
+TXmlPtr<TXmlNode> TXmlNodeList::RemoveAt(std::size_t index) {
+    TXmlPtr<TXmlNode> removed = std::move(Items[index]);
+    Items.erase(Items.begin() + static_cast<std::ptrdiff_t>(index));
+    if (Owner && removed->Parent == Owner) removed->Parent = nullptr;
+    return removed;
 }
 
 void TXmlNodeList::AddNew(TXmlNode* node) {

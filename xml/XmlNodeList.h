@@ -1,6 +1,7 @@
 #pragma once
 // A list of nodes: an element's or document's child list (with an owner), or
 // a selection made by SelectElements (without one).
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -26,6 +27,13 @@ public:
     // to another name table, or is the owner or one of its ancestors is
     // deep-copied and the copy is added; returns what was added.
     TXmlNode* Add(TXmlNode* node);
+    // As Add, placed before the item at index (the end at the count). A node
+    // already in this list is moved, never held twice.
+    TXmlNode* Insert(std::size_t index, TXmlNode* node);
+    // The index of the node in this list, or -1.
+    std::ptrdiff_t IndexOf(const TXmlNode* node) const;
+    // Takes the item out; it loses its parent link.
+    TXmlPtr<TXmlNode> RemoveAt(std::size_t index);
     // Adds a node known to have no parent and the owner's name table, as the
     // reader's fresh nodes do.
     void AddNew(TXmlNode* node);

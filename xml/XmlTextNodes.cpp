@@ -1,5 +1,7 @@
 #include "xml/XmlTextNodes.h"
 
+#include "xml/XmlChars.h"
+
 namespace kestro {
 
 void AppendEscapedXmlText(std::string& out, std::string_view text) {
@@ -8,6 +10,18 @@ void AppendEscapedXmlText(std::string& out, std::string_view text) {
             case '&': out += "&amp;"; break;
             case '<': out += "&lt;"; break;
             case '>': out += "&gt;"; break;
+            default: out += c;
+        }
+    }
+}
+
+void AppendEscapedXmlAttrValue(std::string& out, std::string_view text) {
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
             default: out += c;
         }
     }
@@ -41,7 +55,8 @@ void TXmlProcessingInstruction::WriteStart(std::string& out) {
     if (Target == NameTable->XmlName) {
         WriteAttributes(out);
     } else if (!Data.empty()) {
-        if (static_cast<unsigned char>(Data[0]) > 32) out += ' ';
+        // Only a name character would run on into the target.
+        if (IsXmlNameChar(Data[0])) out += ' ';
         out += Data;
     }
     out += "?>";

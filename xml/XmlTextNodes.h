@@ -8,6 +8,8 @@ namespace kestro {
 
 // Appends text with "&", "<" and ">" written as references.
 void AppendEscapedXmlText(std::string& out, std::string_view text);
+// The same for a value in double quotes, with '"' as a reference too.
+void AppendEscapedXmlAttrValue(std::string& out, std::string_view text);
 
 class TXmlCharacterData : public TXmlNode {
 public:

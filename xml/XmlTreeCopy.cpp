@@ -36,26 +36,4 @@ TXmlPtr<TXmlNode> CloneXmlTree(TXmlNode& node, TXmlNameTable& table, bool deep) 
     return root;
 }
 
-void WriteXmlTree(TXmlNode& node, std::string& out) {
-    struct TFrame {
-        TXmlNode* Node;
-        std::size_t NextChild;
-    };
-    std::vector<TFrame> open{{&node, 0}};
-    node.WriteStart(out);
-    while (!open.empty()) {
-        TXmlNode* current = open.back().Node;
-        std::size_t next = open.back().NextChild;
-        if (current->ChildList && next < current->ChildList->Items.size()) {
-            ++open.back().NextChild;
-            TXmlNode* child = current->ChildList->Items[next].Get();
-            child->WriteStart(out);
-            open.push_back({child, 0});
-        } else {
-            current->WriteEnd(out);
-            open.pop_back();
-        }
-    }
-}
-
 }  // namespace kestro

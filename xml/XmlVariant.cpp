@@ -1,6 +1,7 @@
 #include "xml/XmlVariant.h"
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -10,12 +11,15 @@ namespace kestro {
 
 namespace {
 
-std::string FloatText(double value) {
+std::string FloatText(double value, bool single) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+    // The shortest text that reads back as the same number, so values keep
+    // every bit through written XML.
     char text[40];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return text;
+    auto result = single ? std::to_chars(text, text + sizeof text, static_cast<float>(value))
+                         : std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
 }
 
 std::string CurrencyText(std::int64_t tenThousandths) {
@@ -249,8 +253,8 @@ std::string TXmlVariant::AsText() const {
         case TXmlVarType::Word:
         case TXmlVarType::LongWord:
         case TXmlVarType::Int64: return std::to_string(Int_);
-        case TXmlVarType::Single:
-        case TXmlVarType::Double: return FloatText(Float_);
+        case TXmlVarType::Single: return FloatText(Float_, true);
+        case TXmlVarType::Double: return FloatText(Float_, false);
         case TXmlVarType::Currency: return CurrencyText(Int_);
         case TXmlVarType::Date: return DateTimeText(Float_);
         case TXmlVarType::Boolean: return Int_ ? "1" : "0";
@@ -275,5 +279,7 @@ bool operator==(const TXmlVariant& a, const TXmlVariant& b) noexcept {
         default: return a.Int_ == b.Int_;
     }
 }
+
+std::string XmlWideToUtf8(std::u16string_view text) { return WideToUtf8(text); }
 
 }  // namespace kestro

@@ -85,4 +85,7 @@ private:
     };
 };
 
+// UTF-16 units as UTF-8; a lone surrogate becomes U+FFFD.
+std::string XmlWideToUtf8(std::u16string_view text);
+
 }  // namespace kestro

@@ -59,7 +59,7 @@ TPoiWpt PointA() {
     TPoiWpt point;
     point.Lat = 50.0;
     point.Lon = 14.0;
-    point.Name = "A";
+    point.Name.push_back('A');  // not = "A": GCC 12 warns falsely (-Wrestrict) on that form
     return point;
 }
 
