@@ -3,8 +3,6 @@
 // without an error must give a group that makes a clean GPI file.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 
 #include "FuzzSupport.h"
@@ -21,7 +19,7 @@ using namespace kestro;
 
 // The group folder; links in the input are relative to the work folder.
 std::filesystem::path PrepareSource() {
-    static const kestro::TSQLiteLibrary sqlite;
+    static const TSQLiteLibrary sqlite;
     const auto& work = fuzz::WorkFolder();
     fuzz::SilenceStandardOutput();
     std::filesystem::create_directories(work / "g");
