@@ -5,6 +5,7 @@
 #include "app/AlertFromFileName.h"
 #include "app/AreaTree.h"
 #include "app/RunState.h"
+#include "diag/Exceptions.h"
 #include "gpi/FolderListing.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/TextConversion.h"
@@ -29,6 +30,16 @@ void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWayp
     if (reader.Count > 0) anyWaypoint = true;
 }
 
+// Category numbers are 16 bits and 0xFFFF means "none": more files would
+// share numbers and leave points pointing at the wrong category.
+void RequireCategoryNumbers(const std::string& groupName, const std::vector<TFolderEntry>& entries) {
+    std::size_t files = 0;
+    for (const auto& entry : entries) files += !entry.IsFolder && IsGpxFileName(entry.Name) ? 1 : 0;
+    if (files > static_cast<std::size_t>(NoIndex))
+        throw Exception(Format("Group \"%s\" holds %zu GPX files; a group can have at most %d categories",
+                               groupName.c_str(), files, NoIndex));
+}
+
 Bytes CategoryRecords(const std::vector<std::string>& categories) {
     Bytes records;
     for (std::size_t i = 0; i < categories.size(); ++i)
@@ -50,7 +61,9 @@ Bytes BuildGroup(const std::string& path) {
 
     bool anyWaypoint = false;
     std::vector<std::string> categoryNames;  // in the output code page
-    if (FileExists(path)) {
+    // Anything but a folder is a loose file, so a file that cannot be opened
+    // (a dangling link) is reported as the file it is.
+    if (!FolderExists(path)) {
         const std::string displayName = NameWithoutExtension(path);
         GroupName = Utf8ToCodePage(displayName, CodePage);
         std::cout << "Group: " << displayName << '\n';
@@ -65,7 +78,9 @@ Bytes BuildGroup(const std::string& path) {
         const std::string displayName = folder.substr(folder.find_last_of('/') + 1);
         GroupName = Utf8ToCodePage(displayName, CodePage);
         std::cout << "Group: " << displayName << '\n';
-        for (const auto& entry : ListFolder(path)) {
+        const auto entries = ListFolder(path);
+        RequireCategoryNumbers(displayName, entries);
+        for (const auto& entry : entries) {
             if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
             const std::string categoryName = NameWithoutExtension(entry.Name);
             std::cout << "  Category: " << categoryName << '\n';

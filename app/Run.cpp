@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/GroupBuilder.h"
+#include "app/OutputGuard.h"
 #include "app/RunState.h"
 #include "app/Settings.h"
 #include "gpi/FolderListing.h"
@@ -53,6 +54,7 @@ void Run(const std::vector<std::string>& arguments) {
                                    CodePage, sourcePath.c_str(), CodePageEncodingName(CodePage).c_str()));
 
     const std::string& destination = arguments[1];
+    CheckOutputIsNoInput(sourcePath, destination);
     TOutputFile output(destination);
     WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
     ExitCode = 4;

@@ -1,6 +1,7 @@
 #include "xml/XmlInput.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -67,9 +68,20 @@ void TXmlByteInput::Skip(std::size_t count) {
 }
 
 TXmlFileInput::TXmlFileInput(const std::string& fileName) : FileName_(fileName) {
-    Descriptor_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking, so that a FIFO does not wait for a writer; only regular
+    // files are read, as a device or a FIFO may never end.
+    Descriptor_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (Descriptor_ < 0)
         throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(), SystemErrorText(errno).c_str()));
+    struct stat status {};
+    std::string refusal;
+    // A folder opens and fails at the first read.
+    if (::fstat(Descriptor_, &status) != 0) refusal = SystemErrorText(errno);
+    else if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) refusal = "Not a regular file";
+    if (!refusal.empty()) {
+        ::close(Descriptor_);  // the destructor does not run for a failed constructor
+        throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(), refusal.c_str()));
+    }
 }
 
 TXmlFileInput::~TXmlFileInput() { ::close(Descriptor_); }
