@@ -19,10 +19,6 @@ namespace {
 
 constexpr std::int32_t NoIndex = 0xFFFF;
 
-// The name without its last extension; names come from the file system as
-// UTF-8 and go into the file in the output code page.
-std::string NameWithoutExtension(const std::string& name) { return BaseName(name); }
-
 void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint) {
     std::cout << "  File: " << path << '\n';
     reader.LoadFile(path);
@@ -64,7 +60,7 @@ Bytes BuildGroup(const std::string& path) {
     // Anything but a folder is a loose file, so a file that cannot be opened
     // (a dangling link) is reported as the file it is.
     if (!FolderExists(path)) {
-        const std::string displayName = NameWithoutExtension(path);
+        const std::string displayName = BaseName(path);
         GroupName = Utf8ToCodePage(displayName, CodePage);
         std::cout << "Group: " << displayName << '\n';
         reader.CategoryIndex = NoIndex;
@@ -82,7 +78,7 @@ Bytes BuildGroup(const std::string& path) {
         RequireCategoryNumbers(displayName, entries);
         for (const auto& entry : entries) {
             if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
-            const std::string categoryName = NameWithoutExtension(entry.Name);
+            const std::string categoryName = BaseName(entry.Name);
             std::cout << "  Category: " << categoryName << '\n';
             reader.Categories.push_back(categoryName);
             categoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));

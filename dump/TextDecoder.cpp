@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "diag/Exceptions.h"
+#include "gpi/TextConversion.h"
 
 namespace kestro {
 
@@ -13,19 +14,7 @@ namespace {
 const iconv_t NoConverter = reinterpret_cast<iconv_t>(-1);
 }
 
-std::string IconvCodePageName(std::uint16_t codePage) {
-    switch (codePage) {
-    case 65001: return "UTF-8";
-    case 20127: return "ASCII";
-    case 20866: return "KOI8-R";
-    case 21866: return "KOI8-U";
-    case 28603: return "ISO-8859-13";
-    case 28605: return "ISO-8859-15";
-    default: break;
-    }
-    if (codePage >= 28591 && codePage <= 28599) return Format("ISO-8859-%d", codePage - 28590);
-    return Format("CP%u", codePage);
-}
+std::string IconvCodePageName(std::uint16_t codePage) { return CodePageEncodingName(codePage); }
 
 TTextDecoder::TTextDecoder(std::uint16_t codePage)
     : converter_(iconv_open("UTF-32LE", IconvCodePageName(codePage).c_str())) {}

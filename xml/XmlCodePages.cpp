@@ -1,22 +1,13 @@
 #include "xml/XmlCodePages.h"
 
+#include "xml/XmlValueConvert.h"
+
 namespace kestro {
 
-namespace {
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
-        if (x != y) return false;
-    }
-    return true;
-}
-}  // namespace
 
 std::uint16_t FindXmlCodePage(std::string_view encodingName) {
     for (const auto& entry : XmlCodePages)
-        if (SameIgnoringCase(entry.Name, encodingName)) return entry.CodePage;
+        if (SameXmlTextIgnoringCase(entry.Name, encodingName)) return entry.CodePage;
     return 0;
 }
 
