@@ -1,5 +1,6 @@
 #include "app/GroupBuilder.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "app/AlertFromFileName.h"
@@ -8,6 +9,7 @@
 #include "diag/Exceptions.h"
 #include "gpi/FolderListing.h"
 #include "gpi/GpiUtil.h"
+#include "gpi/RecordInPlace.h"
 #include "gpi/TextConversion.h"
 #include "gpx/GpxParser.h"
 #include "gpx/LinkPath.h"
@@ -18,6 +20,7 @@ namespace kestro {
 namespace {
 
 constexpr std::int32_t NoIndex = 0xFFFF;
+constexpr std::uint16_t GroupRecordType = 9;
 
 void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint) {
     std::cout << "  File: " << path << '\n';
@@ -36,6 +39,19 @@ void RequireCategoryNumbers(const std::string& groupName, const std::vector<TFol
                                groupName.c_str(), files, NoIndex));
 }
 
+std::uint64_t FileBytes(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? 0 : size;
+}
+
+std::uint64_t GpxBytes(const std::string& folder, const std::vector<TFolderEntry>& entries) {
+    std::uint64_t total = 0;
+    for (const auto& entry : entries)
+        if (!entry.IsFolder && IsGpxFileName(entry.Name)) total += FileBytes(folder + entry.Name);
+    return total;
+}
+
 Bytes CategoryRecords(const std::vector<std::string>& categories) {
     Bytes records;
     for (std::size_t i = 0; i < categories.size(); ++i)
@@ -46,8 +62,20 @@ Bytes CategoryRecords(const std::vector<std::string>& categories) {
 }  // namespace
 
 Bytes BuildGroup(const std::string& path) {
+    const bool looseFile = !FolderExists(path);
+    std::string folder = path;
+    while (!looseFile && !folder.empty() && folder.back() == '/') folder.pop_back();
+    const std::string displayName = looseFile ? BaseName(path) : folder.substr(folder.find_last_of('/') + 1);
+    const Bytes groupName = Utf8ToCodePage(displayName, CodePage);
+    std::cout << "Group: " << displayName << '\n';
+    std::vector<TFolderEntry> entries;
+    if (!looseFile) {
+        entries = ListFolder(path);
+        RequireCategoryNumbers(displayName, entries);
+    }
+
     TGpxParser reader;
-    reader.Store = CreatePoiStore();
+    reader.Store = CreatePoiStore(looseFile ? FileBytes(path) : GpxBytes(path, entries));
     reader.MinLat = 90;
     reader.MinLon = 180;
     reader.MaxLat = -90;
@@ -59,55 +87,56 @@ Bytes BuildGroup(const std::string& path) {
     std::vector<std::string> categoryNames;  // in the output code page
     // Anything but a folder is a loose file, so a file that cannot be opened
     // (a dangling link) is reported as the file it is.
-    if (!FolderExists(path)) {
-        const std::string displayName = BaseName(path);
-        GroupName = Utf8ToCodePage(displayName, CodePage);
-        std::cout << "Group: " << displayName << '\n';
-        reader.CategoryIndex = NoIndex;
-        reader.BitmapIndex = NoIndex;
-        reader.AlertSpeed = -1;
-        reader.AlertDistance = -1;
-        LoadCountingFile(reader, path, anyWaypoint);
-    } else {
-        std::string folder = path;
-        while (!folder.empty() && folder.back() == '/') folder.pop_back();
-        const std::string displayName = folder.substr(folder.find_last_of('/') + 1);
-        GroupName = Utf8ToCodePage(displayName, CodePage);
-        std::cout << "Group: " << displayName << '\n';
-        const auto entries = ListFolder(path);
-        RequireCategoryNumbers(displayName, entries);
-        for (const auto& entry : entries) {
-            if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
-            const std::string categoryName = BaseName(entry.Name);
-            std::cout << "  Category: " << categoryName << '\n';
-            reader.Categories.push_back(categoryName);
-            categoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
-            reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);
+    try {
+        if (looseFile) {
+            reader.CategoryIndex = NoIndex;
             reader.BitmapIndex = NoIndex;
-            AlertFromFileName(entry.Name, reader);
-            LoadCountingFile(reader, path + entry.Name, anyWaypoint);
+            reader.AlertSpeed = -1;
+            reader.AlertDistance = -1;
+            LoadCountingFile(reader, path, anyWaypoint);
+        } else {
+            for (const auto& entry : entries) {
+                if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
+                const std::string categoryName = BaseName(entry.Name);
+                std::cout << "  Category: " << categoryName << '\n';
+                reader.Categories.push_back(categoryName);
+                categoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
+                reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);
+                reader.BitmapIndex = NoIndex;
+                AlertFromFileName(entry.Name, reader);
+                LoadCountingFile(reader, path + entry.Name, anyWaypoint);
+            }
         }
-    }
-    reader.Store->CommitTransaction();
-    if (!anyWaypoint) return Bytes();
+        reader.Store->CommitTransaction();
+        if (!anyWaypoint) return Bytes();
 
-    reader.Store->StartTransaction();
-    std::cout << "  Optimalization...\n";
-    MaxDeep = 0;
-    Regions = 0;
-    MaxSize = 0;
-    std::uint8_t alert = 0;
-    Bytes rootArea = BuildArea(*reader.Store, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat, reader.MaxLon);
-    if (alert) std::cout << "    Alerts: ON\n";
-    std::cout << "    Regions: " << Regions << " MaxSize: " << MaxSize << " MaxDeep: " << MaxDeep << '\n';
-    // The root area holds every point of the group: keep at most two copies
-    // of it alive while the record is assembled.
-    Bytes main = GpiLangString(GroupName);
-    main += rootArea;
-    Bytes().swap(rootArea);
-    Bytes group = GpiRecord(9, main, CategoryRecords(categoryNames) + reader.Bitmaps);
-    reader.Store->CommitTransaction();
-    return group;
+        reader.Store->StartTransaction();
+        std::cout << "  Optimalization...\n";
+        const Bytes extra = CategoryRecords(categoryNames) + reader.Bitmaps;
+        // The root area holds every point of the group: it is built right
+        // into the group record, never copied whole.
+        Bytes group;
+        // Room for the points and the areas around them, so the record is
+        // never moved while it grows; what stays unused is never touched.
+        group.reserve(reader.StoredBytes + reader.StoredBytes / 4 + 65536);
+        TRecordInPlace record(group, GroupRecordType, !extra.empty());
+        group += GpiLangString(groupName);
+        TAreaStatistics statistics;
+        std::uint8_t alert = 0;
+        AppendArea(*reader.Store, statistics, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat, reader.MaxLon,
+                   group);
+        reader.Store->CommitTransaction();
+        reader.Store.reset();  // its pages are no use any more
+        if (alert) std::cout << "    Alerts: ON\n";
+        std::cout << "    Regions: " << statistics.Regions << " MaxSize: " << statistics.MaxSize
+                  << " MaxDeep: " << statistics.MaxDeep << '\n';
+        record.EndMain();
+        group += extra;
+        record.Finish();
+        return group;
+    } catch (const EFormatLimit& error) {
+        throw EFormatLimit(Format("Group \"%s\": %s", displayName.c_str(), error.what()));
+    }
 }
 
 }  // namespace kestro

@@ -1,8 +1,10 @@
 #include "gpx/GpxParser.h"
 
 #include <cstdio>
+#include <exception>
 #include <iostream>
 
+#include "diag/Exceptions.h"
 #include "gpi/Bitmap.h"
 #include "gpi/FolderListing.h"
 #include "gpi/GpiUtil.h"
@@ -10,6 +12,7 @@
 #include "gpi/TextConversion.h"
 #include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
+#include "gpx/StoreWorker.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
 
@@ -33,6 +36,9 @@ bool IsJpeg(const std::string& path) {
 // Positions outside these ranges wrap around in the 32-bit semicircle fields.
 bool Encodable(double lat, double lon) { return lat >= -90 && lat <= 90 && lon >= -180 && lon <= 180; }
 
+// Raised when the store has failed, to stop reading.
+struct EStoreStopped {};
+
 // Whether an element lies inside a "wpt", whose handler still has to read it.
 bool InsideWaypoint(IXmlNode& node) {
     for (auto parent = node.GetParentNode(); parent; parent = parent->GetParentNode())
@@ -54,10 +60,36 @@ void TGpxParser::LoadFile(const std::string& path) {
         ElementEnded(*node);
     });
     FileName = path;
-    document->LoadFromFile(path);
-    // A file in the library's binary form is loaded whole without element
-    // notifications; its waypoints would be lost unless read afterwards.
-    if (!notified) ReadLoadedTree(*document);
+    // The file is read and encoded on this thread while the store takes the
+    // points on another.
+    TStoreWorker worker(*Store, std::cout);
+    worker_ = &worker;
+    std::exception_ptr readError;
+    try {
+        document->LoadFromFile(path);
+        // A file in the library's binary form is loaded whole without element
+        // notifications; its waypoints would be lost unless read afterwards.
+        if (!notified) ReadLoadedTree(*document);
+    } catch (const EStoreStopped&) {
+        // the store's own error follows from Finish
+    } catch (...) {
+        readError = std::current_exception();
+    }
+    worker_ = nullptr;
+    // What was read before an error is stored and shown before it, as when
+    // every point is stored the moment it is read; an error of the store
+    // comes first, since it met an earlier point.
+    TStoreItem rest;
+    rest.Progress = TakeProgress();
+    worker.Add(std::move(rest));
+    worker.Finish();
+    if (readError) std::rethrow_exception(readError);
+}
+
+std::string TGpxParser::TakeProgress() {
+    std::string lines = progress_.str();
+    progress_.str(std::string());
+    return lines;
 }
 
 void TGpxParser::ElementEnded(IXmlNode& node) {
@@ -133,10 +165,12 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
 
     if (!encodable) {
         // The console shows text as UTF-8, like the file names around it.
-        std::cout << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
+        progress_ << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
     } else if (point.Lat != 0 || point.Lon != 0) {
-        InsertPoi(*Store, GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat),
-                  static_cast<float>(point.Lon));
+        TStoreItem item{TakeProgress(), true, GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat),
+                        static_cast<float>(point.Lon)};
+        StoredBytes += item.Record.size();
+        if (!worker_->Add(std::move(item))) throw EStoreStopped();
     }
     node.RemoveAllChildren();
     node.RemoveAllAttributes();
@@ -145,16 +179,21 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
 void TGpxParser::ReadIcon(IXmlNode& node, TPoiWpt& point) {
     point.Bitmap = NoIndex;
     const std::string icon = FindLinkedFile(node, ".bmp");
-    std::size_t number = 0;
-    while (number < BitmapFiles.size() && BitmapFiles[number] != icon) ++number;
-    if (number == BitmapFiles.size()) {
-        // The record's own number field is 16 bits, like the point's reference.
-        const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number));
-        if (body.empty()) return;
-        std::cout << "  Icon: " << icon << '\n';
-        Bitmaps += GpiRecord(5, body);
-        BitmapFiles.push_back(icon);
+    if (const auto known = bitmapNumbers_.find(icon); known != bitmapNumbers_.end()) {
+        point.Bitmap = known->second;
+        return;
     }
+    const std::size_t number = BitmapFiles.size();
+    // The record's own number field is 16 bits, like the point's reference.
+    const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number));
+    if (body.empty()) return;
+    if (number >= BitmapLimit)
+        throw EFormatLimit(Format("Icon \"%s\" would be icon number %zu; a group can have at most %zu icons",
+                                  icon.c_str(), number + 1, BitmapLimit));
+    progress_ << "  Icon: " << icon << '\n';
+    Bitmaps += GpiRecord(5, body);
+    BitmapFiles.push_back(icon);
+    bitmapNumbers_.emplace(icon, static_cast<std::uint16_t>(number));
     point.Bitmap = static_cast<std::uint16_t>(number);
 }
 

@@ -2,7 +2,9 @@
 // Reads the waypoints of one group's GPX files into the group's point store.
 #include <cstdint>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "gpi/Bytes.h"
@@ -12,6 +14,7 @@
 namespace kestro {
 
 class TSQLiteDatabase;
+class TStoreWorker;
 
 class TGpxParser {
 public:
@@ -40,10 +43,19 @@ public:
     std::int32_t AlertDistance = 0;
     std::vector<std::string> Categories;
     std::vector<std::string> BitmapFiles;  // file-system paths; the position is the bitmap number
+    // Bitmap numbers are 16 bits and 0xFFFF means none: one icon more is an
+    // error (EFormatLimit), not a number shared with another icon.
+    std::size_t BitmapLimit = 0xFFFF;
     Bytes Bitmaps;
     std::string FileName;
+    std::uint64_t StoredBytes = 0;  // point records stored so far, over all files
 
 private:
+    // Progress lines of the points being read, shown as they are stored.
+    std::ostringstream progress_;
+    TStoreWorker* worker_ = nullptr;  // during LoadFile
+    std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
+    std::string TakeProgress();
     void ElementEnded(IXmlNode& node);
     void ReadLoadedTree(IXmlNode& document);
     void ReadWaypoint(IXmlNode& node);
