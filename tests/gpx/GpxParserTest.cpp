@@ -92,6 +92,26 @@ TEST_F(GpxParserTest, CompanionIconIsNamedAfterTheGpxFile) {
     EXPECT_EQ(reader.BitmapFiles, std::vector<std::string>{"g/cafes.bmp"});
 }
 
+// Bitmap numbers are 16 bits with 0xFFFF for none; the check is tried at a
+// smaller limit. Known icons and refused files take no number.
+TEST_F(GpxParserTest, IconBeyondTheLimitIsAnErrorNotASharedNumber) {
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) WriteFile(t / name, Bmp(8));
+    WriteFile(t / "bad.bmp", Bmp(24));
+    auto point = [](const std::string& icon) { return "<wpt lat='1' lon='1'><link href='" + icon + "'/></wpt>"; };
+    WriteFile(t / "two.gpx", Gpx(point("a.bmp") + point("bad.bmp") + point("b.bmp") + point("a.bmp")));
+    WriteFile(t / "three.gpx", Gpx(point("b.bmp") + point("c.bmp")));
+    reader.BitmapLimit = 2;
+    reader.LoadFile("two.gpx");
+    EXPECT_EQ(reader.BitmapFiles, (std::vector<std::string>{"a.bmp", "b.bmp"}));
+    try {
+        reader.LoadFile("three.gpx");
+        ADD_FAILURE() << "a third icon was given a number";
+    } catch (const EFormatLimit& error) {
+        EXPECT_NE(std::string(error.what()).find("c.bmp"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(reader.BitmapFiles.size(), 2u);
+}
+
 TEST_F(GpxParserTest, ErrorsLeaveTheWaypointsReadBefore) {
     WriteFile(t / "a.gpx", "<gpx><wpt lat='1' lon='1'/><wpt lat='2' lon='2'/><wpt lat='3'");
     EXPECT_THROW(reader.LoadFile("a.gpx"), Exception);
