@@ -87,6 +87,7 @@ void TGpxParser::LoadFile(const std::string& path) {
 }
 
 std::string TGpxParser::TakeProgress() {
+    if (progress_.tellp() <= 0) return std::string();
     std::string lines = progress_.str();
     progress_.str(std::string());
     return lines;

@@ -68,9 +68,9 @@ void TStoreWorker::Work() noexcept {
     TBatch batch;
     try {
         while (Take(batch)) {
-            for (const TStoreItem& item : batch) {
-                progress_ << item.Progress;
-                if (item.HasRecord) InsertPoi(store_, item.Record, item.Alert, item.X, item.Y);
+            for (TStoreItem& item : batch) {
+                if (!item.Progress.empty()) progress_ << item.Progress;
+                if (item.HasRecord) InsertPoi(store_, std::move(item.Record), item.Alert, item.X, item.Y);
             }
         }
     } catch (...) {

@@ -41,8 +41,8 @@ std::unique_ptr<TSQLiteDatabase> CreatePoiStore(std::uint64_t sourceBytes) {
     return store;
 }
 
-void InsertPoi(TSQLiteDatabase& store, const Bytes& data, bool alert, float x, float y) {
-    store.AddBytesParam(":d", data);
+void InsertPoi(TSQLiteDatabase& store, Bytes data, bool alert, float x, float y) {
+    store.AddBytesParam(":d", std::move(data));
     store.AddIntParam(":a", alert ? 1 : 0);
     store.Execute("INSERT INTO poi (data, alert) VALUES (:d, :a)");
     const std::int64_t key = store.LastRowId();

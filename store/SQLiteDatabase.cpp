@@ -194,11 +194,11 @@ void TSQLiteDatabase::AddBlobParam(const std::string& name, const void* buffer, 
     AddParam(std::move(param));
 }
 
-void TSQLiteDatabase::AddBytesParam(const std::string& name, const std::string& bytes) {
+void TSQLiteDatabase::AddBytesParam(const std::string& name, std::string bytes) {
     TSQliteParam param;
     param.ParamName = name;
     param.Kind = TSQliteParam::KindBlob;
-    param.Bytes = bytes;
+    param.Bytes = std::move(bytes);
     AddParam(std::move(param));
 }
 

@@ -53,7 +53,7 @@ public:
     void AddFloatParam(const std::string& name, double value);
     // Copies length bytes; none when length is 0 or less.
     void AddBlobParam(const std::string& name, const void* buffer, std::int32_t length);
-    void AddBytesParam(const std::string& name, const std::string& bytes);
+    void AddBytesParam(const std::string& name, std::string bytes);
     // Queues any parameter, of any kind.
     void AddParam(TSQliteParam param);
     void ClearParams() noexcept;
