@@ -50,7 +50,7 @@ void TStoreWorker::Send(bool last) {
 void TStoreWorker::Finish() {
     Send(true);
     if (thread_.joinable()) thread_.join();
-    if (error_) std::rethrow_exception(error_);
+    if (error_) error_.Rethrow();
 }
 
 bool TStoreWorker::Take(TBatch& batch) {
@@ -74,7 +74,7 @@ void TStoreWorker::Work() noexcept {
             }
         }
     } catch (...) {
-        error_ = std::current_exception();
+        error_ = TCaughtError::Current();
     }
     {
         // Also after a failure: the reader stops waiting for room.

@@ -7,13 +7,13 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
-#include <exception>
 #include <mutex>
 #include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "diag/CaughtError.h"
 #include "gpi/Bytes.h"
 
 namespace kestro {
@@ -62,7 +62,7 @@ private:
     std::deque<TBatch> queue_;
     bool closed_ = false;   // no batch will follow
     bool stopped_ = false;  // the worker takes no more
-    std::exception_ptr error_;
+    TCaughtError error_;
     std::thread thread_;
 };
 

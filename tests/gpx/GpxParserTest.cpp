@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
+#include <sstream>
 
 #include "gpi/GpiUtil.h"
 #include "gpx/GpxParser.h"
 #include "store/GpiDB.h"
+#include "store/SQLiteException.h"
 #include "store/SQLiteLibrary.h"
 #include "support/TestSupport.h"
 #include "xml/UKestroXML.h"
@@ -24,6 +27,19 @@ Bytes Bmp(std::uint16_t bits) {
 }
 
 std::string Gpx(const std::string& body) { return "<gpx>" + body + "</gpx>"; }
+
+// Sends what is written to a stream elsewhere while it lives.
+class TRedirect {
+public:
+    TRedirect(std::ostream& stream, std::ostream& to) : stream_(stream), saved_(stream.rdbuf(to.rdbuf())) {}
+    ~TRedirect() { stream_.rdbuf(saved_); }
+    TRedirect(const TRedirect&) = delete;
+    TRedirect& operator=(const TRedirect&) = delete;
+
+private:
+    std::ostream& stream_;
+    std::streambuf* saved_;
+};
 
 class GpxParserTest : public testing::Test {
 protected:
@@ -118,6 +134,35 @@ TEST_F(GpxParserTest, ErrorsLeaveTheWaypointsReadBefore) {
     EXPECT_EQ(reader.Count, 2);
     EXPECT_EQ(Stored(), 2);
     EXPECT_THROW(reader.LoadFile("missing.gpx"), EFOpenError);
+}
+
+// The store works on its own thread, behind the reader: when it fails at a
+// point, nothing read after that point may show, as when each point is
+// stored the moment it is read.
+TEST_F(GpxParserTest, StoreFailureShowsOnlyWhatWasReadBeforeTheFailingPoint) {
+    for (int failAt : {0, 1, 2, 5, 200}) {
+        reader.Store = CreatePoiStore();
+        reader.Store->Execute("CREATE TRIGGER full BEFORE INSERT ON poi WHEN (SELECT count(*) FROM poi) >= " +
+                              std::to_string(failAt) + " BEGIN SELECT RAISE(ABORT, 'store full'); END");
+        std::string body, expected;
+        for (int i = 0; i < 400; ++i) {
+            // Every point stored is followed by one that only prints a line.
+            body += "<wpt lat='1' lon='" + std::to_string(i % 90) + "'/><wpt lat='100' lon='1'><name>s" +
+                    std::to_string(i) + "</name></wpt>";
+            if (i < failAt) expected += "  Skipped: a.gpx: s" + std::to_string(i) + "\n";
+        }
+        WriteFile(t / "a.gpx", Gpx(body));
+        std::ostringstream shown;
+        const TRedirect console(std::cout, shown);
+        try {
+            reader.LoadFile("a.gpx");
+            ADD_FAILURE() << "no error from the store at point " << failAt;
+        } catch (const ESQLiteException& error) {
+            EXPECT_NE(std::string(error.what()).find("store full"), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(shown.str(), expected) << "store failing at point " << failAt;
+        EXPECT_EQ(Stored(), failAt);
+    }
 }
 
 TEST_F(GpxParserTest, FileInBinaryFormIsReadLikeItsText) {
