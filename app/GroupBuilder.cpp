@@ -22,10 +22,10 @@ namespace {
 constexpr std::int32_t NoIndex = 0xFFFF;
 constexpr std::uint16_t GroupRecordType = 9;
 
-void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint) {
-    std::cout << "  File: " << path << '\n';
+void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, std::ostream& progress) {
+    progress << "  File: " << path << '\n';
     reader.LoadFile(path);
-    std::cout << "    " << reader.Count << " POIs\n";
+    progress << "    " << reader.Count << " POIs\n";
     if (reader.Count > 0) anyWaypoint = true;
 }
 
@@ -59,22 +59,30 @@ Bytes CategoryRecords(const std::vector<std::string>& categories) {
     return records;
 }
 
+// The limits of the format are checked deep inside; the report names the group.
+[[noreturn]] void RaiseForGroup(const TLoadedGroup& group, const EFormatLimit& error) {
+    throw EFormatLimit(Format("Group \"%s\": %s", group.DisplayName.c_str(), error.what()));
+}
+
 }  // namespace
 
-Bytes BuildGroup(const std::string& path) {
+void BuildGroup(const std::string& path, std::ostream& progress, const TGroupFinisher& finish) {
+    auto group = std::make_unique<TLoadedGroup>(progress);
+    // Anything but a folder is a loose file, so a file that cannot be opened
+    // (a dangling link) is reported as the file it is.
     const bool looseFile = !FolderExists(path);
     std::string folder = path;
     while (!looseFile && !folder.empty() && folder.back() == '/') folder.pop_back();
-    const std::string displayName = looseFile ? BaseName(path) : folder.substr(folder.find_last_of('/') + 1);
-    const Bytes groupName = Utf8ToCodePage(displayName, CodePage);
-    std::cout << "Group: " << displayName << '\n';
+    group->DisplayName = looseFile ? BaseName(path) : folder.substr(folder.find_last_of('/') + 1);
+    group->Name = Utf8ToCodePage(group->DisplayName, CodePage);
+    progress << "Group: " << group->DisplayName << '\n';
     std::vector<TFolderEntry> entries;
     if (!looseFile) {
         entries = ListFolder(path);
-        RequireCategoryNumbers(displayName, entries);
+        RequireCategoryNumbers(group->DisplayName, entries);
     }
 
-    TGpxParser reader;
+    TGpxParser& reader = group->Reader;
     reader.Store = CreatePoiStore(looseFile ? FileBytes(path) : GpxBytes(path, entries));
     reader.MinLat = 90;
     reader.MinLon = 180;
@@ -82,61 +90,70 @@ Bytes BuildGroup(const std::string& path) {
     reader.MaxLon = -180;
     reader.Bitmaps.clear();
     reader.Store->StartTransaction();
-
     bool anyWaypoint = false;
-    std::vector<std::string> categoryNames;  // in the output code page
-    // Anything but a folder is a loose file, so a file that cannot be opened
-    // (a dangling link) is reported as the file it is.
     try {
         if (looseFile) {
             reader.CategoryIndex = NoIndex;
             reader.BitmapIndex = NoIndex;
             reader.AlertSpeed = -1;
             reader.AlertDistance = -1;
-            LoadCountingFile(reader, path, anyWaypoint);
+            LoadCountingFile(reader, path, anyWaypoint, progress);
         } else {
             for (const auto& entry : entries) {
                 if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
                 const std::string categoryName = BaseName(entry.Name);
-                std::cout << "  Category: " << categoryName << '\n';
+                progress << "  Category: " << categoryName << '\n';
                 reader.Categories.push_back(categoryName);
-                categoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
+                group->CategoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
                 reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);
                 reader.BitmapIndex = NoIndex;
                 AlertFromFileName(entry.Name, reader);
-                LoadCountingFile(reader, path + entry.Name, anyWaypoint);
+                LoadCountingFile(reader, path + entry.Name, anyWaypoint, progress);
             }
         }
-        reader.Store->CommitTransaction();
-        if (!anyWaypoint) return Bytes();
+    } catch (const EFormatLimit& error) {
+        RaiseForGroup(*group, error);
+    }
+    reader.Store->CommitTransaction();
+    if (anyWaypoint) finish(std::move(group));
+}
 
+Bytes FinishGroup(TLoadedGroup& group, std::ostream& progress) {
+    TGpxParser& reader = group.Reader;
+    try {
         reader.Store->StartTransaction();
-        std::cout << "  Optimalization...\n";
-        const Bytes extra = CategoryRecords(categoryNames) + reader.Bitmaps;
+        progress << "  Optimalization...\n";
+        const Bytes extra = CategoryRecords(group.CategoryNames) + reader.Bitmaps;
         // The root area holds every point of the group: it is built right
-        // into the group record, never copied whole.
-        Bytes group;
-        // Room for the points and the areas around them, so the record is
-        // never moved while it grows; what stays unused is never touched.
-        group.reserve(reader.StoredBytes + reader.StoredBytes / 4 + 65536);
-        TRecordInPlace record(group, GroupRecordType, !extra.empty());
-        group += GpiLangString(groupName);
+        // into the group record, never copied whole. The room reserved is
+        // what the points and their areas take, so the record is never moved
+        // while it grows; what stays unused is never touched.
+        Bytes record;
+        record.reserve(reader.StoredBytes + reader.StoredBytes / 4 + 65536);
+        TRecordInPlace wrapper(record, GroupRecordType, !extra.empty());
+        record += GpiLangString(group.Name);
         TAreaStatistics statistics;
         std::uint8_t alert = 0;
         AppendArea(*reader.Store, statistics, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat, reader.MaxLon,
-                   group);
+                   record);
         reader.Store->CommitTransaction();
         reader.Store.reset();  // its pages are no use any more
-        if (alert) std::cout << "    Alerts: ON\n";
-        std::cout << "    Regions: " << statistics.Regions << " MaxSize: " << statistics.MaxSize
-                  << " MaxDeep: " << statistics.MaxDeep << '\n';
-        record.EndMain();
-        group += extra;
-        record.Finish();
-        return group;
+        if (alert) progress << "    Alerts: ON\n";
+        progress << "    Regions: " << statistics.Regions << " MaxSize: " << statistics.MaxSize
+                 << " MaxDeep: " << statistics.MaxDeep << '\n';
+        wrapper.EndMain();
+        record += extra;
+        wrapper.Finish();
+        return record;
     } catch (const EFormatLimit& error) {
-        throw EFormatLimit(Format("Group \"%s\": %s", displayName.c_str(), error.what()));
+        RaiseForGroup(group, error);
     }
+}
+
+Bytes BuildGroup(const std::string& path, std::ostream& progress) {
+    Bytes record;
+    BuildGroup(path, progress, [&](std::unique_ptr<TLoadedGroup> group) { record = FinishGroup(*group, progress); });
+    return record;
 }
 
 }  // namespace kestro

@@ -1,12 +1,37 @@
 #pragma once
+#include <functional>
+#include <memory>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "gpi/Bytes.h"
+#include "gpx/GpxParser.h"
 
 namespace kestro {
 
-// One group source (a sub-folder path ending in "/", or a loose GPX file) as
-// a complete group record; empty when none of its files held a waypoint.
-Bytes BuildGroup(const std::string& path);
+// A group read into its store, waiting for its area tree.
+struct TLoadedGroup {
+    explicit TLoadedGroup(std::ostream& progress) : Reader(progress) {}
+
+    std::string DisplayName;                 // as on disk
+    Bytes Name;                              // in the output code page
+    std::vector<std::string> CategoryNames;  // in the output code page
+    TGpxParser Reader;                       // with the store, the box and the icons
+};
+
+// Takes a group once it is read, to have its tree and record built.
+using TGroupFinisher = std::function<void(std::unique_ptr<TLoadedGroup> group)>;
+
+// Reads one group source (a sub-folder path ending in "/", or a loose GPX
+// file) into its store and hands it to `finish`; not called when none of
+// its files held a waypoint. Progress lines go to `progress`.
+void BuildGroup(const std::string& path, std::ostream& progress, const TGroupFinisher& finish);
+// The area tree and the group record of a group that has been read; may run
+// on another thread than the reading did, once that has ended.
+Bytes FinishGroup(TLoadedGroup& group, std::ostream& progress);
+// Both halves on this thread: the complete group record, empty when none of
+// the group's files held a waypoint.
+Bytes BuildGroup(const std::string& path, std::ostream& progress);
 
 }  // namespace kestro

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "app/GroupBuilder.h"
+#include "app/GroupPipeline.h"
 #include "app/OutputGuard.h"
 #include "app/RunState.h"
 #include "app/Settings.h"
@@ -59,8 +59,10 @@ void Run(const std::vector<std::string>& arguments) {
     WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
     ExitCode = 4;
 
-    for (const auto& folder : ListGroupFolders(sourcePath)) GpiWriteBytes(output, BuildGroup(sourcePath + folder + "/"));
-    for (const auto& file : ListGpxFiles(sourcePath)) GpiWriteBytes(output, BuildGroup(sourcePath + file));
+    TGroupPipeline groups(output, std::cout);
+    for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
+    for (const auto& file : ListGpxFiles(sourcePath)) groups.Add(sourcePath + file);
+    groups.Finish();
 
     WriteEndRecord(output);
     output.Close();

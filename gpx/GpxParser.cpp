@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <exception>
-#include <iostream>
 
 #include "diag/Exceptions.h"
 #include "gpi/Bitmap.h"
@@ -48,7 +47,7 @@ bool InsideWaypoint(IXmlNode& node) {
 
 }  // namespace
 
-TGpxParser::TGpxParser() = default;
+TGpxParser::TGpxParser(std::ostream& progress) : shown_(progress) {}
 TGpxParser::~TGpxParser() = default;
 
 void TGpxParser::LoadFile(const std::string& path) {
@@ -62,7 +61,7 @@ void TGpxParser::LoadFile(const std::string& path) {
     FileName = path;
     // The file is read and encoded on this thread while the store takes the
     // points on another.
-    TStoreWorker worker(*Store, std::cout);
+    TStoreWorker worker(*Store, shown_);
     worker_ = &worker;
     std::exception_ptr readError;
     try {

@@ -2,6 +2,7 @@
 // Reads the waypoints of one group's GPX files into the group's point store.
 #include <cstdint>
 #include <memory>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <unordered_map>
@@ -18,7 +19,8 @@ class TStoreWorker;
 
 class TGpxParser {
 public:
-    TGpxParser();
+    // Progress lines ("Skipped", "Icon") go to `progress`.
+    explicit TGpxParser(std::ostream& progress = std::cout);
     ~TGpxParser();
     TGpxParser(const TGpxParser&) = delete;
     TGpxParser& operator=(const TGpxParser&) = delete;
@@ -51,6 +53,7 @@ public:
     std::uint64_t StoredBytes = 0;  // point records stored so far, over all files
 
 private:
+    std::ostream& shown_;
     // Progress lines of the points being read, shown as they are stored.
     std::ostringstream progress_;
     TStoreWorker* worker_ = nullptr;  // during LoadFile

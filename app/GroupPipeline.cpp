@@ -1,0 +1,56 @@
+#include "app/GroupPipeline.h"
+
+#include "gpi/GpiUtil.h"
+#include "gpi/OutputFile.h"
+
+namespace kestro {
+
+TGroupPipeline::TGroupPipeline(TOutputFile& output, std::ostream& out) : output_(output), out_(out) {}
+
+TGroupPipeline::~TGroupPipeline() {
+    if (inFlight_ && inFlight_->Builder.joinable()) inFlight_->Builder.join();
+}
+
+void TGroupPipeline::Add(const std::string& path) {
+    auto group = std::make_unique<TGroupInFlight>();
+    TCaughtError readError;
+    try {
+        BuildGroup(path, group->Lines, [&](std::unique_ptr<TLoadedGroup> loaded) { group->Loaded = std::move(loaded); });
+    } catch (...) {
+        readError = TCaughtError::Current();
+    }
+    // The group before came first: it is shown and written, or its error
+    // ends the run, before anything of this one.
+    Complete();
+    if (readError) {
+        out_ << group->Lines.str();
+        readError.Rethrow();
+    }
+    if (!group->Loaded) {
+        out_ << group->Lines.str();  // nothing to write for a group without waypoints
+        return;
+    }
+    TGroupInFlight& building = *group;
+    inFlight_ = std::move(group);
+    building.Builder = std::thread([&building] {
+        try {
+            building.Record = FinishGroup(*building.Loaded, building.Lines);
+        } catch (...) {
+            building.Error = TCaughtError::Current();
+        }
+        building.Loaded.reset();  // the store goes with the thread that used it last
+    });
+}
+
+void TGroupPipeline::Finish() { Complete(); }
+
+void TGroupPipeline::Complete() {
+    if (!inFlight_) return;
+    const std::unique_ptr<TGroupInFlight> group = std::move(inFlight_);
+    group->Builder.join();
+    out_ << group->Lines.str();
+    if (group->Error) group->Error.Rethrow();
+    GpiWriteBytes(output_, group->Record);
+}
+
+}  // namespace kestro

@@ -1,0 +1,53 @@
+#pragma once
+// A run's groups built two at a time: while one group's area tree is built
+// on a second thread, the next group is read. Everything a user or a test
+// can see comes as if the groups were built one after another: each group's
+// lines wait in a buffer until it is the group's turn, its record is written
+// in turn, and an error of one group leaves nothing of a later one printed
+// or written.
+#include <memory>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "app/GroupBuilder.h"
+#include "diag/CaughtError.h"
+#include "gpi/Bytes.h"
+
+namespace kestro {
+
+class TOutputFile;
+
+class TGroupPipeline {
+public:
+    TGroupPipeline(TOutputFile& output, std::ostream& out);
+    // Waits for the group still being built, whatever it leaves.
+    ~TGroupPipeline();
+    TGroupPipeline(const TGroupPipeline&) = delete;
+    TGroupPipeline& operator=(const TGroupPipeline&) = delete;
+
+    // Reads the group on this thread, then has its tree built on another.
+    void Add(const std::string& path);
+    // Shows and writes the last group.
+    void Finish();
+
+private:
+    // A group whose area tree is being built.
+    struct TGroupInFlight {
+        std::ostringstream Lines;
+        std::unique_ptr<TLoadedGroup> Loaded;
+        Bytes Record;
+        TCaughtError Error;
+        std::thread Builder;
+    };
+
+    // Shows the group in flight and writes its record, or raises its error.
+    void Complete();
+
+    TOutputFile& output_;
+    std::ostream& out_;
+    std::unique_ptr<TGroupInFlight> inFlight_;
+};
+
+}  // namespace kestro
