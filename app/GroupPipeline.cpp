@@ -5,7 +5,8 @@
 
 namespace kestro {
 
-TGroupPipeline::TGroupPipeline(TOutputFile& output, std::ostream& out) : output_(output), out_(out) {}
+TGroupPipeline::TGroupPipeline(TOutputFile& output, std::ostream& out, std::ostream& err)
+    : output_(output), out_(out), err_(err) {}
 
 TGroupPipeline::~TGroupPipeline() {
     if (inFlight_ && inFlight_->Builder.joinable()) inFlight_->Builder.join();
@@ -15,7 +16,8 @@ void TGroupPipeline::Add(const std::string& path) {
     auto group = std::make_unique<TGroupInFlight>();
     TCaughtError readError;
     try {
-        BuildGroup(path, group->Lines, [&](std::unique_ptr<TLoadedGroup> loaded) { group->Loaded = std::move(loaded); });
+        BuildGroup(path, group->Lines.Out(),
+                   [&](std::unique_ptr<TLoadedGroup> loaded) { group->Loaded = std::move(loaded); });
     } catch (...) {
         readError = TCaughtError::Current();
     }
@@ -23,18 +25,18 @@ void TGroupPipeline::Add(const std::string& path) {
     // ends the run, before anything of this one.
     Complete();
     if (readError) {
-        out_ << group->Lines.str();
+        group->Lines.ShowOn(out_, err_);
         readError.Rethrow();
     }
     if (!group->Loaded) {
-        out_ << group->Lines.str();  // nothing to write for a group without waypoints
+        group->Lines.ShowOn(out_, err_);  // nothing to write for a group without waypoints
         return;
     }
     TGroupInFlight& building = *group;
     inFlight_ = std::move(group);
     building.Builder = std::thread([&building] {
         try {
-            building.Record = FinishGroup(*building.Loaded, building.Lines);
+            building.Record = FinishGroup(*building.Loaded, building.Lines.Out());
         } catch (...) {
             building.Error = TCaughtError::Current();
         }
@@ -48,7 +50,7 @@ void TGroupPipeline::Complete() {
     if (!inFlight_) return;
     const std::unique_ptr<TGroupInFlight> group = std::move(inFlight_);
     group->Builder.join();
-    out_ << group->Lines.str();
+    group->Lines.ShowOn(out_, err_);
     if (group->Error) group->Error.Rethrow();
     GpiWriteBytes(output_, group->Record);
 }

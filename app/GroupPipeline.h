@@ -7,13 +7,13 @@
 // or written.
 #include <memory>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "app/GroupBuilder.h"
 #include "diag/CaughtError.h"
 #include "gpi/Bytes.h"
+#include "gpx/OrderedOutput.h"
 
 namespace kestro {
 
@@ -21,7 +21,8 @@ class TOutputFile;
 
 class TGroupPipeline {
 public:
-    TGroupPipeline(TOutputFile& output, std::ostream& out);
+    // Lines go to out; warnings and notes to err.
+    TGroupPipeline(TOutputFile& output, std::ostream& out, std::ostream& err);
     // Waits for the group still being built, whatever it leaves.
     ~TGroupPipeline();
     TGroupPipeline(const TGroupPipeline&) = delete;
@@ -35,7 +36,7 @@ public:
 private:
     // A group whose area tree is being built.
     struct TGroupInFlight {
-        std::ostringstream Lines;
+        TOrderedOutput Lines;
         std::unique_ptr<TLoadedGroup> Loaded;
         Bytes Record;
         TCaughtError Error;
@@ -47,6 +48,7 @@ private:
 
     TOutputFile& output_;
     std::ostream& out_;
+    std::ostream& err_;
     std::unique_ptr<TGroupInFlight> inFlight_;
 };
 

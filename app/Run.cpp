@@ -59,7 +59,7 @@ void Run(const std::vector<std::string>& arguments) {
     WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
     ExitCode = 4;
 
-    TGroupPipeline groups(output, std::cout);
+    TGroupPipeline groups(output, std::cout, std::cerr);
     for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
     for (const auto& file : ListGpxFiles(sourcePath)) groups.Add(sourcePath + file);
     groups.Finish();

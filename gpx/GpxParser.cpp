@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <iostream>
 
 #include "diag/Exceptions.h"
 #include "gpi/Bitmap.h"
@@ -61,7 +62,7 @@ void TGpxParser::LoadFile(const std::string& path) {
     FileName = path;
     // The file is read and encoded on this thread while the store takes the
     // points on another.
-    TStoreWorker worker(*Store, shown_);
+    TStoreWorker worker(*Store, shown_, std::cerr);
     worker_ = &worker;
     std::exception_ptr readError;
     try {
@@ -85,12 +86,7 @@ void TGpxParser::LoadFile(const std::string& path) {
     if (readError) std::rethrow_exception(readError);
 }
 
-std::string TGpxParser::TakeProgress() {
-    if (progress_.tellp() <= 0) return std::string();
-    std::string lines = progress_.str();
-    progress_.str(std::string());
-    return lines;
-}
+TOrderedOutput::TChunks TGpxParser::TakeProgress() { return pending_.Take(); }
 
 void TGpxParser::ElementEnded(IXmlNode& node) {
     if (node.GetNodeName() == "wpt") {

@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <memory>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "gpi/Bytes.h"
 #include "gpi/PoiWpt.h"
+#include "gpx/OrderedOutput.h"
 #include "xml/UKestroXML.h"
 
 namespace kestro {
@@ -54,11 +54,12 @@ public:
 
 private:
     std::ostream& shown_;
-    // Progress lines of the points being read, shown as they are stored.
-    std::ostringstream progress_;
+    // What the points being read print, shown as they are stored.
+    TOrderedOutput pending_;
+    std::ostream& progress_ = pending_.Out();
     TStoreWorker* worker_ = nullptr;  // during LoadFile
     std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
-    std::string TakeProgress();
+    TOrderedOutput::TChunks TakeProgress();
     void ElementEnded(IXmlNode& node);
     void ReadLoadedTree(IXmlNode& document);
     void ReadWaypoint(IXmlNode& node);

@@ -13,7 +13,8 @@ constexpr std::size_t QueuedBatches = 16;
 
 }  // namespace
 
-TStoreWorker::TStoreWorker(TSQLiteDatabase& store, std::ostream& progress) : store_(store), progress_(progress) {
+TStoreWorker::TStoreWorker(TSQLiteDatabase& store, std::ostream& out, std::ostream& err)
+    : store_(store), out_(out), err_(err) {
     filling_.reserve(BatchSize);
     thread_ = std::thread([this] { Work(); });
 }
@@ -69,7 +70,7 @@ void TStoreWorker::Work() noexcept {
     try {
         while (Take(batch)) {
             for (TStoreItem& item : batch) {
-                if (!item.Progress.empty()) progress_ << item.Progress;
+                TOrderedOutput::Show(item.Progress, out_, err_);
                 if (item.HasRecord) InsertPoi(store_, std::move(item.Record), item.Alert, item.X, item.Y);
             }
         }

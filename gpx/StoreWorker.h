@@ -15,6 +15,7 @@
 
 #include "diag/CaughtError.h"
 #include "gpi/Bytes.h"
+#include "gpx/OrderedOutput.h"
 
 namespace kestro {
 
@@ -22,7 +23,7 @@ class TSQLiteDatabase;
 
 // One waypoint's work for the store, or only progress text (HasRecord false).
 struct TStoreItem {
-    std::string Progress;  // shown before the record is stored
+    TOrderedOutput::TChunks Progress;  // shown before the record is stored
     bool HasRecord = false;
     Bytes Record;
     bool Alert = false;
@@ -32,8 +33,9 @@ struct TStoreItem {
 
 class TStoreWorker {
 public:
-    // Starts the thread; until Finish, only it touches store and progress.
-    TStoreWorker(TSQLiteDatabase& store, std::ostream& progress);
+    // Starts the thread; until Finish, only it touches the store and the two
+    // streams the progress text goes to.
+    TStoreWorker(TSQLiteDatabase& store, std::ostream& out, std::ostream& err);
     // Stops the thread without waiting for the queue to drain.
     ~TStoreWorker();
     TStoreWorker(const TStoreWorker&) = delete;
@@ -54,7 +56,8 @@ private:
     bool Take(TBatch& batch);
 
     TSQLiteDatabase& store_;
-    std::ostream& progress_;
+    std::ostream& out_;
+    std::ostream& err_;
     TBatch filling_;  // the reader's next batch
 
     std::mutex mutex_;
