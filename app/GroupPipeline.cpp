@@ -8,8 +8,10 @@ namespace kestro {
 TGroupPipeline::TGroupPipeline(TOutputFile& output, std::ostream& out, std::ostream& err)
     : output_(output), out_(out), err_(err) {}
 
-TGroupPipeline::~TGroupPipeline() {
-    if (inFlight_ && inFlight_->Builder.joinable()) inFlight_->Builder.join();
+TGroupPipeline::~TGroupPipeline() = default;
+
+TGroupPipeline::TGroupInFlight::~TGroupInFlight() {
+    if (Builder.joinable()) Builder.join();
 }
 
 void TGroupPipeline::Add(const std::string& path) {
@@ -49,7 +51,7 @@ void TGroupPipeline::Finish() { Complete(); }
 void TGroupPipeline::Complete() {
     if (!inFlight_) return;
     const std::unique_ptr<TGroupInFlight> group = std::move(inFlight_);
-    group->Builder.join();
+    if (group->Builder.joinable()) group->Builder.join();
     group->Lines.ShowOn(out_, err_);
     if (group->Error) group->Error.Rethrow();
     GpiWriteBytes(output_, group->Record);

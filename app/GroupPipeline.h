@@ -23,7 +23,6 @@ class TGroupPipeline {
 public:
     // Lines go to out; warnings and notes to err.
     TGroupPipeline(TOutputFile& output, std::ostream& out, std::ostream& err);
-    // Waits for the group still being built, whatever it leaves.
     ~TGroupPipeline();
     TGroupPipeline(const TGroupPipeline&) = delete;
     TGroupPipeline& operator=(const TGroupPipeline&) = delete;
@@ -34,8 +33,10 @@ public:
     void Finish();
 
 private:
-    // A group whose area tree is being built.
+    // A group whose area tree is being built; waited for on every way out.
     struct TGroupInFlight {
+        ~TGroupInFlight();
+
         TOrderedOutput Lines;
         std::unique_ptr<TLoadedGroup> Loaded;
         Bytes Record;
