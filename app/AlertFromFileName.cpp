@@ -1,7 +1,7 @@
 #include "app/AlertFromFileName.h"
 
 #include "gpx/GpxParser.h"
-#include "gpx/LinkPath.h"
+#include "platform/PathName.h"
 #include "gpx/NumberText.h"
 
 namespace kestro {

@@ -1,6 +1,6 @@
 #include "gpi/Bitmap.h"
 
-#include "gpi/FileRead.h"
+#include "platform/FileRead.h"
 #include "gpi/GpiUtil.h"
 
 namespace kestro {

@@ -1,5 +1,5 @@
 #pragma once
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 #include "gpi/PoiWpt.h"
 
 namespace kestro {

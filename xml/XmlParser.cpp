@@ -3,7 +3,7 @@
 #include "diag/Exceptions.h"
 #include "xml/UKestroXML.h"
 #include "xml/XmlChars.h"
-#include "xml/XmlCodePages.h"
+#include "platform/CodePages.h"
 #include "xml/XmlElement.h"
 #include "xml/XmlError.h"
 #include "xml/XmlNodeList.h"

@@ -6,7 +6,7 @@
 #include "diag/Exceptions.h"
 #include "xml/XmlChars.h"
 #include "xml/XmlCodePage.h"
-#include "xml/XmlCodePages.h"
+#include "platform/CodePages.h"
 #include "xml/XmlError.h"
 
 namespace kestro {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 #include "store/SQLiteDatabase.h"
 
 namespace kestro::test {

@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "gpi/FolderListing.h"
+#include "platform/FolderListing.h"
 #include "diag/Exceptions.h"
 #include "support/TestSupport.h"
 

@@ -4,15 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
+#include "platform/CodePages.h"
 
 namespace kestro {
-
-constexpr std::int32_t Utf8CodePage = 65001;
-
-// The conversion library's name for a Windows code page number ("CP1252",
-// "ISO-8859-2", "KOI8-R", "UTF-8").
-std::string CodePageEncodingName(std::int32_t codePage);
 
 // Whether text can be converted into this code page at all.
 bool CodePageAvailable(std::int32_t codePage);
