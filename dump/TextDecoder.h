@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Bytes.h"
+#include "platform/TextConversion.h"
 
 namespace kestro {
 
@@ -30,8 +31,6 @@ public:
 private:
     std::unique_ptr<TIconv> converter_;
 };
-
-void AppendUtf8(std::string& out, char32_t c);
 
 // The text in double quotes with C-style escapes: \" \\ \n \r \t, \xNN for
 // other control bytes and for undecoded bytes, \uNNNN for C1 controls.

@@ -21,4 +21,8 @@ Bytes Utf8ToCodePage(const std::string& text, std::int32_t codePage);
 // from documents; a byte the code page does not define becomes "?".
 std::string CodePageToUtf8(const Bytes& text, std::int32_t codePage);
 
+// Appends the UTF-8 form of a code point (up to U+10FFFF; surrogates as
+// they are, 3 bytes each).
+void AppendUtf8(std::string& out, char32_t codePoint);
+
 }  // namespace kestro

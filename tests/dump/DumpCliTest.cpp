@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "GpiTestFiles.h"
+#include "support/GpiTestFiles.h"
 #include "TestDocuments.h"
 #include "diag/Exceptions.h"
 #include "gpi/GpiReader.h"

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "GpiTestFiles.h"
+#include "support/GpiTestFiles.h"
 #include "TestDocuments.h"
 #include "dump/JsonPrinter.h"
 #include "dump/OutlinePrinter.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "GpiTestFiles.h"
+#include "support/GpiTestFiles.h"
 #include "diag/Exceptions.h"
 #include "gpi/GpiReader.h"
 #include "gpi/GpiUtil.h"

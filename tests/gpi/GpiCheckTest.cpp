@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "GpiTestFiles.h"
+#include "support/GpiTestFiles.h"
 #include "gpi/GpiCheck.h"
 #include "gpi/GpiUtil.h"
 #include "support/TestSupport.h"
