@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/FileRead.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
+#include "platform/FileRead.h"
 
 namespace kestro {
 

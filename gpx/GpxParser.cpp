@@ -4,14 +4,14 @@
 #include <ostream>
 
 #include "gpi/Bitmap.h"
-#include "platform/FolderListing.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiRecord.h"
-#include "platform/TextConversion.h"
 #include "gpx/LinkPath.h"
-#include "platform/PathName.h"
 #include "gpx/NumberText.h"
+#include "platform/FolderListing.h"
+#include "platform/PathName.h"
+#include "platform/TextConversion.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Bytes.h"
 #include "gpi/PoiWpt.h"
+#include "platform/Bytes.h"
 #include "xml/UKestroXML.h"
 
 namespace kestro {

@@ -1,6 +1,5 @@
 #include "xml/XmlBinaryWriter.h"
 
-#include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -15,8 +14,8 @@
 #include "xml/UKestroXML.h"
 #include "xml/XmlBinaryFormat.h"
 #include "xml/XmlElement.h"
-#include "xml/XmlFileOutput.h"
 #include "xml/XmlError.h"
+#include "xml/XmlFileOutput.h"
 #include "xml/XmlNodeList.h"
 #include "xml/XmlTextNodes.h"
 #include "xml/XmlTranscoder.h"

@@ -1,9 +1,9 @@
 #include "xml/XmlTextWriter.h"
 
 #include "diag/Exceptions.h"
+#include "platform/TextConversion.h"
 #include "xml/XmlChars.h"
 #include "xml/XmlCodePage.h"
-#include "platform/TextConversion.h"
 #include "xml/XmlError.h"
 #include "xml/XmlNode.h"
 #include "xml/XmlNodeList.h"

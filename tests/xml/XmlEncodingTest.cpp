@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "XmlTestSupport.h"
-#include "support/TestSupport.h"
 #include "platform/CodePages.h"
+#include "support/TestSupport.h"
 #include "xml/XmlTranscoder.h"
 
 namespace kestro::test {
