@@ -6,6 +6,7 @@
 
 #include "app/RunState.h"
 #include "diag/Exceptions.h"
+#include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/RecordInPlace.h"
 #include "store/GpiDB.h"
@@ -14,7 +15,6 @@ namespace kestro {
 
 namespace {
 
-constexpr std::uint16_t AreaRecordType = 8;
 // Areas nest 34 levels deep at most: no area below depth 32 is split.
 constexpr std::int32_t DeepestSplitDepth = 32;
 // Side of a point's index entry in the store.
@@ -56,7 +56,7 @@ void AppendArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::int32_
     // A limit below 1 would split even empty areas down to the last level.
     const std::int64_t limit = std::max<std::int32_t>(MaxRegion, 1);
 
-    TRecordInPlace area(out, AreaRecordType);
+    TRecordInPlace area(out, GpiTypeArea);
     AppendMainPart(out, minLat, minLon, maxLat, maxLon);
     const std::size_t alertByte = out.size() - 1;
     area.EndMain();

@@ -1,26 +1,27 @@
 #include "app/GroupBuilder.h"
 
 #include <filesystem>
-#include <iostream>
+#include <ostream>
 
 #include "app/AlertFromFileName.h"
 #include "app/AreaTree.h"
 #include "app/RunState.h"
 #include "diag/Exceptions.h"
-#include "gpi/FolderListing.h"
+#include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/RecordInPlace.h"
-#include "gpi/TextConversion.h"
 #include "gpx/GpxParser.h"
-#include "gpx/LinkPath.h"
+#include "platform/FolderListing.h"
+#include "platform/PathName.h"
+#include "platform/TextConversion.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
+#include "store/SQLiteTransaction.h"
 
 namespace kestro {
 namespace {
 
 constexpr std::int32_t NoIndex = 0xFFFF;
-constexpr std::uint16_t GroupRecordType = 9;
 
 void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, std::ostream& progress) {
     progress << "  File: " << path << '\n';
@@ -55,7 +56,7 @@ std::uint64_t GpxBytes(const std::string& folder, const std::vector<TFolderEntry
 Bytes CategoryRecords(const std::vector<std::string>& categories) {
     Bytes records;
     for (std::size_t i = 0; i < categories.size(); ++i)
-        records += GpiRecord(7, GpiWord(static_cast<std::uint32_t>(i)) + GpiLangString(categories[i]));
+        records += GpiRecord(GpiTypeCategory, GpiWord(static_cast<std::uint32_t>(i)) + GpiLangString(categories[i]));
     return records;
 }
 
@@ -89,7 +90,7 @@ void BuildGroup(const std::string& path, std::ostream& progress, const TGroupFin
     reader.MaxLat = -90;
     reader.MaxLon = -180;
     reader.Bitmaps.clear();
-    reader.Store->StartTransaction();
+    TSQLiteTransaction reading(*reader.Store);
     bool anyWaypoint = false;
     try {
         if (looseFile) {
@@ -114,15 +115,13 @@ void BuildGroup(const std::string& path, std::ostream& progress, const TGroupFin
     } catch (const EFormatLimit& error) {
         RaiseForGroup(*group, error);
     }
-    reader.Store->CommitTransaction();
+    reading.Commit();
     if (anyWaypoint) finish(std::move(group));
 }
 
 Bytes FinishGroup(TLoadedGroup& group, std::ostream& progress) {
     TGpxParser& reader = group.Reader;
     try {
-        reader.Store->StartTransaction();
-        progress << "  Optimalization...\n";
         const Bytes extra = CategoryRecords(group.CategoryNames) + reader.Bitmaps;
         // The root area holds every point of the group: it is built right
         // into the group record, never copied whole. The room reserved is
@@ -130,13 +129,17 @@ Bytes FinishGroup(TLoadedGroup& group, std::ostream& progress) {
         // while it grows; what stays unused is never touched.
         Bytes record;
         record.reserve(reader.StoredBytes + reader.StoredBytes / 4 + 65536);
-        TRecordInPlace wrapper(record, GroupRecordType, !extra.empty());
+        TRecordInPlace wrapper(record, GpiTypeGroup, !extra.empty());
         record += GpiLangString(group.Name);
         TAreaStatistics statistics;
         std::uint8_t alert = 0;
-        AppendArea(*reader.Store, statistics, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat, reader.MaxLon,
-                   record);
-        reader.Store->CommitTransaction();
+        {
+            TSQLiteTransaction writing(*reader.Store);
+            progress << "  Optimalization...\n";
+            AppendArea(*reader.Store, statistics, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat,
+                       reader.MaxLon, record);
+            writing.Commit();
+        }
         reader.Store.reset();  // its pages are no use any more
         if (alert) progress << "    Alerts: ON\n";
         progress << "    Regions: " << statistics.Regions << " MaxSize: " << statistics.MaxSize

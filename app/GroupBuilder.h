@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 #include "gpx/GpxParser.h"
 
 namespace kestro {

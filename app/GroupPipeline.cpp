@@ -1,7 +1,7 @@
 #include "app/GroupPipeline.h"
 
-#include "gpi/GpiUtil.h"
-#include "gpi/OutputFile.h"
+#include "gpi/FileFrame.h"
+#include "platform/OutputFile.h"
 
 namespace kestro {
 

@@ -12,7 +12,7 @@
 
 #include "app/GroupBuilder.h"
 #include "diag/CaughtError.h"
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 #include "gpx/OrderedOutput.h"
 
 namespace kestro {

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 
 namespace kestro {
 

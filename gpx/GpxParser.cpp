@@ -2,17 +2,19 @@
 
 #include <cstdio>
 #include <exception>
-#include <iostream>
+#include <ostream>
 
 #include "diag/Exceptions.h"
 #include "gpi/Bitmap.h"
-#include "gpi/FolderListing.h"
+#include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiRecord.h"
-#include "gpi/TextConversion.h"
 #include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
 #include "gpx/StoreWorker.h"
+#include "platform/FolderListing.h"
+#include "platform/PathName.h"
+#include "platform/TextConversion.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
 
@@ -62,7 +64,7 @@ void TGpxParser::LoadFile(const std::string& path) {
     FileName = path;
     // The file is read and encoded on this thread while the store takes the
     // points on another.
-    TStoreWorker worker(*Store, shown_, std::cerr);
+    TStoreWorker worker(*Store, shown_, shown_);
     worker_ = &worker;
     std::exception_ptr readError;
     try {
@@ -187,7 +189,7 @@ void TGpxParser::ReadIcon(IXmlNode& node, TPoiWpt& point) {
         throw EFormatLimit(Format("Icon \"%s\" would be icon number %zu; a group can have at most %zu icons",
                                   icon.c_str(), number + 1, BitmapLimit));
     progress_ << "  Icon: " << icon << '\n';
-    Bitmaps += GpiRecord(5, body);
+    Bitmaps += GpiRecord(GpiTypeBitmap, body);
     BitmapFiles.push_back(icon);
     bitmapNumbers_.emplace(icon, static_cast<std::uint16_t>(number));
     point.Bitmap = static_cast<std::uint16_t>(number);

@@ -2,14 +2,14 @@
 // Reads the waypoints of one group's GPX files into the group's point store.
 #include <cstdint>
 #include <memory>
-#include <iostream>
+#include <ostream>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-#include "gpi/Bytes.h"
 #include "gpi/PoiWpt.h"
 #include "gpx/OrderedOutput.h"
+#include "platform/Bytes.h"
 #include "xml/UKestroXML.h"
 
 namespace kestro {
@@ -19,8 +19,9 @@ class TStoreWorker;
 
 class TGpxParser {
 public:
-    // Progress lines ("Skipped", "Icon") go to `progress`.
-    explicit TGpxParser(std::ostream& progress = std::cout);
+    // Progress lines ("Skipped", "Icon") go to `progress`, in reading order
+    // but only once the point read before them is stored.
+    explicit TGpxParser(std::ostream& progress);
     ~TGpxParser();
     TGpxParser(const TGpxParser&) = delete;
     TGpxParser& operator=(const TGpxParser&) = delete;
@@ -59,6 +60,7 @@ private:
     std::ostream& progress_ = pending_.Out();
     TStoreWorker* worker_ = nullptr;  // during LoadFile
     std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
+
     TOrderedOutput::TChunks TakeProgress();
     void ElementEnded(IXmlNode& node);
     void ReadLoadedTree(IXmlNode& document);

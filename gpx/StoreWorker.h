@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "diag/CaughtError.h"
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 #include "gpx/OrderedOutput.h"
 
 namespace kestro {

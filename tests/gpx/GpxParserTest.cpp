@@ -2,8 +2,9 @@
 // builder drives it.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <filesystem>
-#include <iostream>
 #include <sstream>
 
 #include "gpi/GpiUtil.h"
@@ -28,19 +29,6 @@ Bytes Bmp(std::uint16_t bits) {
 
 std::string Gpx(const std::string& body) { return "<gpx>" + body + "</gpx>"; }
 
-// Sends what is written to a stream elsewhere while it lives.
-class TRedirect {
-public:
-    TRedirect(std::ostream& stream, std::ostream& to) : stream_(stream), saved_(stream.rdbuf(to.rdbuf())) {}
-    ~TRedirect() { stream_.rdbuf(saved_); }
-    TRedirect(const TRedirect&) = delete;
-    TRedirect& operator=(const TRedirect&) = delete;
-
-private:
-    std::ostream& stream_;
-    std::streambuf* saved_;
-};
-
 class GpxParserTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -64,7 +52,8 @@ protected:
     TSQLiteLibrary library;
     TempDir t;
     std::filesystem::path cwd;
-    TGpxParser reader;
+    std::ostringstream progress;
+    TGpxParser reader{progress};
 };
 
 TEST_F(GpxParserTest, CountIsPerFileWhileBoxAndIconsAccumulate) {
@@ -152,15 +141,14 @@ TEST_F(GpxParserTest, StoreFailureShowsOnlyWhatWasReadBeforeTheFailingPoint) {
             if (i < failAt) expected += "  Skipped: a.gpx: s" + std::to_string(i) + "\n";
         }
         WriteFile(t / "a.gpx", Gpx(body));
-        std::ostringstream shown;
-        const TRedirect console(std::cout, shown);
+        progress.str(std::string());
         try {
             reader.LoadFile("a.gpx");
             ADD_FAILURE() << "no error from the store at point " << failAt;
         } catch (const ESQLiteException& error) {
             EXPECT_NE(std::string(error.what()).find("store full"), std::string::npos) << error.what();
         }
-        EXPECT_EQ(shown.str(), expected) << "store failing at point " << failAt;
+        EXPECT_EQ(progress.str(), expected) << "store failing at point " << failAt;
         EXPECT_EQ(Stored(), failAt);
     }
 }
@@ -183,7 +171,7 @@ TEST_F(GpxParserTest, FileInBinaryFormIsReadLikeItsText) {
     ASSERT_NE(test::ReadFile(t / "binary.gpx"), text);
 
     reader.LoadFile("text.gpx");
-    TGpxParser binary;
+    TGpxParser binary(progress);
     binary.Store = CreatePoiStore();
     binary.MinLat = 90;
     binary.MinLon = 180;
