@@ -336,6 +336,7 @@ private:
         b.Offset = e.Offset;
         b.MainSize = e.Main.Size;
         b.ExtraSize = e.Extra.Size;
+        b.End = e.Data.End();
         TFieldCursor c(data_, e.Main);
         b.Number = c.Word("bitmap number");
         b.Height = c.Word("height");
@@ -454,7 +455,9 @@ private:
             image.Offset = e.Offset;
             image.Index = c.Byte("image position");
             image.Size = c.Dword("image size");
+            const std::size_t dataOffset = c.Pos();
             c.Skip(image.Size, "image data");
+            if (c.Ok()) image.DataOffset = dataOffset;
             part = image;
             break;
         }
