@@ -4,6 +4,7 @@
 
 #include "GpiTestFiles.h"
 #include "TestDocuments.h"
+#include "dump/HtmlReport.h"
 #include "dump/JsonPrinter.h"
 #include "dump/OutlinePrinter.h"
 #include "dump/SvgPrinter.h"
@@ -12,6 +13,7 @@
 namespace kestro {
 
 // Whatever the damage, every printer finishes and the JSON and SVG stay well-formed.
+// (The HTML report reads icons and photos from the damaged bytes by offset.)
 TEST(DumpPrinters, DamagedFilesStillPrintWellFormed) {
     test::TTestGroup g;
     g.Categories = {"c"};
@@ -44,6 +46,9 @@ TEST(DumpPrinters, DamagedFilesStillPrintWellFormed) {
             WriteSvg(file, group, svg);
             EXPECT_NO_THROW(test::ParseXmlElements(svg.str())) << i;
         }
+        std::ostringstream html;
+        WriteHtmlReport(file, damaged[i], "damaged.gpi", html);
+        EXPECT_NE(html.str().find("</html>"), std::string::npos) << i;
     }
 }
 
