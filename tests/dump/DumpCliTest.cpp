@@ -68,6 +68,10 @@ TSvgCounts CountSvg(const std::string& svg) {
         if (e.Name == "rect" && cls->second == "area") ++counts.Areas;
         if (e.Name == "circle" && (cls->second == "point" || cls->second == "alert")) ++counts.Points;
         if (e.Name == "circle" && cls->second == "alert") ++counts.Alerts;
+        if (e.Name == "rect" && cls->second == "density") {  // many points: a count per cell
+            counts.Points += std::stoul(e.Attributes.at("data-count"));
+            counts.Alerts += std::stoul(e.Attributes.at("data-alerts"));
+        }
     }
     return counts;
 }
