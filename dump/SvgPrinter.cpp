@@ -104,16 +104,21 @@ private:
         const double east = west_ + plotWidth_ / scale_ / xFactor_, south = north_ - plotHeight_ / scale_;
         const double latStep = TickStep(north_ - south, 8), lonStep = TickStep(east - west_, std::max(3.0, plotWidth_ / 110));
         out_ << "<g data-kind=\"ticks\" stroke=\"#e3e7ed\" stroke-width=\"1\">\n";
-        for (double lat = std::ceil(south / latStep) * latStep; lat <= north_; lat += latStep)
+        // Counted in whole steps: adding up a fractional step would drift.
+        for (auto k = static_cast<long>(std::ceil(south / latStep)); static_cast<double>(k) * latStep <= north_; ++k) {
+            const double lat = static_cast<double>(k) * latStep;
             out_ << Format("<line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\"/>", Left, Y(lat), Left + plotWidth_, Y(lat))
                  << Format("<text x=\"%.2f\" y=\"%.2f\" text-anchor=\"end\" stroke=\"none\" fill=\"#5b6575\">", Left - 6,
                            Y(lat) + 4)
                  << TickLabel(lat, latStep, "N", "S") << "</text>\n";
-        for (double lon = std::ceil(west_ / lonStep) * lonStep; lon <= east; lon += lonStep)
+        }
+        for (auto k = static_cast<long>(std::ceil(west_ / lonStep)); static_cast<double>(k) * lonStep <= east; ++k) {
+            const double lon = static_cast<double>(k) * lonStep;
             out_ << Format("<line x1=\"%.2f\" y1=\"%.2f\" x2=\"%.2f\" y2=\"%.2f\"/>", X(lon), Top, X(lon), Top + plotHeight_)
                  << Format("<text x=\"%.2f\" y=\"%.2f\" text-anchor=\"middle\" stroke=\"none\" fill=\"#5b6575\">", X(lon),
                            Top + plotHeight_ + 18)
                  << TickLabel(lon, lonStep, "E", "W") << "</text>\n";
+        }
         out_ << Format("<rect x=\"%.2f\" y=\"%.2f\" width=\"%.2f\" height=\"%.2f\" fill=\"none\" stroke=\"#b9c0ca\"/>\n</g>\n", Left,
                        Top, plotWidth_, plotHeight_);
     }
