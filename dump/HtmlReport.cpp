@@ -43,6 +43,9 @@ public:
         const std::string name = EscapeHtml(fileName);
         out_ << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
              << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+             // The page loads nothing: pictures are data URIs, style and script are inline.
+             << "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src data:; "
+                "style-src 'unsafe-inline'; script-src 'unsafe-inline'\">\n"
              << "<title>" << name << " \xE2\x80\x93 kestro-dump</title>\n" << PageStyle() << "</head>\n"
              << "<body>\n<header><h1>" << name << "</h1>\n<p class=\"meta\">" << Meta() << "</p></header>\n"
              << "<div class=\"layout\">\n<main>\n";
