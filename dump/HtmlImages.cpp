@@ -44,6 +44,9 @@ std::optional<Bytes> BitmapAsBmp(const TGpiBitmap& bitmap, const Bytes& content)
     const std::size_t end = std::min(bitmap.End, content.size());
     // Offsets count from the record's first byte; anything outside the record stays unread.
     auto inRecord = [&](std::size_t offset) { return bitmap.Offset + offset <= end ? bitmap.Offset + offset : end; };
+    // Rows that are not all in the record give no icon: a picture is never larger than what it is made of.
+    if (bitmap.Stride < width || bitmap.Offset + bitmap.PixelOffset + bitmap.Stride * (height - 1) + width > end)
+        return std::nullopt;
     const std::size_t pixels = inRecord(bitmap.PixelOffset);
     const std::size_t palette = inRecord(bitmap.PaletteOffset);
     const std::size_t paletteEntries = std::min<std::size_t>((end - palette) / 4, 256);
@@ -73,9 +76,9 @@ std::optional<Bytes> BitmapAsBmp(const TGpiBitmap& bitmap, const Bytes& content)
     out.append(48, '\0');       // end points and gamma, unused with sRGB
     for (std::size_t row = 0; row < height; ++row) {
         for (std::size_t column = 0; column < width; ++column) {
-            const std::size_t at = pixels + row * bitmap.Stride + column;
+            const std::size_t at = pixels + row * bitmap.Stride + column;  // within the record, checked above
             std::uint32_t argb = 0;  // transparent
-            if (at < end) {
+            {
                 const std::size_t index = static_cast<unsigned char>(content[at]);
                 if (index < paletteEntries) {
                     const std::size_t entry = palette + 4 * index;

@@ -12,8 +12,8 @@ std::string Base64(const Bytes& bytes);
 
 // A bitmap record of 8 bits per pixel as a 32-bit BMP file with an alpha
 // channel (pixels of the colour key transparent), top row first. Nothing
-// for other depths or sizes above 1024 pixels; palette entries or rows
-// missing from the record show as transparent pixels.
+// for other depths, sizes above 1024 pixels, or pixel rows that are not all
+// in the record; palette entries missing from it show as transparent pixels.
 std::optional<Bytes> BitmapAsBmp(const TGpiBitmap& bitmap, const Bytes& content);
 
 // The bytes of an image record, or nothing when they are not all in the file.

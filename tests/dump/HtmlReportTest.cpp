@@ -115,12 +115,16 @@ TEST(HtmlReport, WholeReportShowsFieldsAndNoForeignMarkup) {
 TEST(HtmlReport, IconBecomesBmpWithTransparentKey) {
     const Bytes pixels = test::Hex("00 01 00 00  02 00 00 00");  // stride 4
     const Bytes palette = test::Hex("FF 00 FF 00  10 20 30 00  FF FF FF 00");
-    const Bytes bitmap = GpiRecord(5, test::Hex("00 00 02 00 02 00 04 00 08 00 00 00  08 00 00 00  2C 00 00 00"
-                                                "00 01 00 00  FF 00 FF 00  01 00 00 00  34 00 00 00") +
-                                          pixels + palette);
-    const Bytes content = test::TestFrame(GpiRecord(9, GpiLangString("G"), bitmap));
+    auto bitmap = [&](const char* number, const char* height) {
+        return GpiRecord(5, test::Hex(std::string(number) + " 00" + height + " 00 02 00 04 00 08 00 00 00  08 00 00 00  2C 00 00 00"
+                                      "00 01 00 00  FF 00 FF 00  01 00 00 00  34 00 00 00") +
+                                pixels + palette);
+    };
+    // The second claims 6 rows: 22 bytes from the first pixel, where its record holds 20.
+    const Bytes content = test::TestFrame(GpiRecord(9, GpiLangString("G"), bitmap("00", "02") + bitmap("01", "06")));
     const TGpiFile file = ParseGpi(content);
-    ASSERT_EQ(file.Groups.at(0).Bitmaps.size(), 1u);
+    ASSERT_EQ(file.Groups.at(0).Bitmaps.size(), 2u);
+    EXPECT_FALSE(BitmapAsBmp(file.Groups[0].Bitmaps[1], content));
     const auto bmp = BitmapAsBmp(file.Groups[0].Bitmaps[0], content);
     ASSERT_TRUE(bmp);
     EXPECT_EQ(test::ToHex(bmp->substr(0, 30)),
