@@ -32,7 +32,7 @@ for n in "${counts[@]}"; do
   for ((run = 1; run <= runs; ++run)); do
     profile=$(mktemp -d "$work/profile.XXXXXX")
     timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
-      --disable-background-networking --disable-component-update --disable-sync \
+      --disable-background-networking --disable-component-update --disable-sync --disable-dev-shm-usage \
       --user-data-dir="$profile" --dump-dom "file://$work/points.html" 2>/dev/null > "$work/dom.html"
     ready=$(grep -o 'data-ready-ms="[0-9]*"' "$work/dom.html" | tr -dc 0-9)
     [ -n "$ready" ] || { echo "N=$n: the page did not get ready"; exit 1; }

@@ -24,12 +24,13 @@ fail() { echo "FAIL: $*"; exit 1; }
 matches() { grep -o -- "$1" "$2" | wc -l || true; }
 
 # browser ARGS...: one headless run with a fresh profile, under a time limit.
-# The networking flags keep it from calling out of a closed machine.
+# The networking flags keep it from calling out of a closed machine; a small
+# /dev/shm (as in containers) must not make the renderer fail on a large page.
 browser() {
   local profile
   profile=$(mktemp -d "$work/profile.XXXXXX")
   timeout 120 "$chromium" --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
-    --disable-background-networking --disable-component-update --disable-sync \
+    --disable-background-networking --disable-component-update --disable-sync --disable-dev-shm-usage \
     --user-data-dir="$profile" "$@" 2>>"$work/browser.log" || fail "chromium failed or timed out: $(tail -n 5 "$work/browser.log")"
 }
 
