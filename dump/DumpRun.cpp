@@ -20,8 +20,9 @@ const char* const DumpUsage =
     "                 (exit code 0 clean, 1 problems found, 2 file not readable)\n"
     "  --svg OUT.svg  draw the area tree and the points of a group into OUT.svg\n"
     "  --group N      the group to draw, counted from 1 (default 1)\n"
-    "  --html OUT.html  write a self-contained page: overview, a map per group,\n"
-    "                 every point with its fields, icons and photos\n"
+    "  --html OUT.html\n"
+    "                 write a self-contained page: overview, a map per group, every\n"
+    "                 point with its fields, icons and photos\n"
     "  --no-stamp     leave the header's time stamp out of the outline and the JSON\n";
 
 namespace {
