@@ -17,6 +17,7 @@ namespace kestro {
 namespace {
 
 constexpr std::size_t MaxListedProblems = 50;
+constexpr std::size_t OpenProblemList = 5;
 
 // The page fragment's <style> element goes into the head, its <script> element to the end of the body.
 std::string_view PageStyle() {
@@ -117,12 +118,13 @@ private:
         if (problems.empty()) out_ << "No problems found.";
         else out_ << Format("%zu problem%s found.", problems.size(), problems.size() == 1 ? "" : "s");
         if (!problems.empty()) {
-            out_ << "<ul>";
+            // A long list of the same kind of problem stays folded until asked for.
+            out_ << (problems.size() <= OpenProblemList ? "<details open>" : "<details>") << "<summary>the problems</summary><ul>";
             for (std::size_t i = 0; i < problems.size() && i < MaxListedProblems; ++i)
                 out_ << Format("<li><code>0x%08zX</code> ", problems[i].Offset) << EscapeHtml(problems[i].Text) << "</li>";
             if (problems.size() > MaxListedProblems)
                 out_ << Format("<li>and %zu more (kestro-dump --check lists all)</li>", problems.size() - MaxListedProblems);
-            out_ << "</ul>";
+            out_ << "</ul></details>";
         }
         out_ << "</div></section>\n";
     }
