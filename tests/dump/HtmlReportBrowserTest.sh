@@ -79,6 +79,9 @@ cat > "$hostile/cat<svg onload=x>.gpx" <<GPX
  <wpt lat="50.2" lon="14.5"><name>&#x1;&#x7F;'"&amp;&#x2028;</name></wpt>
 </gpx>
 GPX
+# A waypoint at 0, 0 is not written: a group without points, whose map is empty.
+mkdir -p "$work/hostile/Zero"
+printf '<gpx version="1.1" xmlns="http://www.topografix.com/GPX/1/1"><wpt lat="0" lon="0"/></gpx>\n' > "$work/hostile/Zero/z.gpx"
 "$kestro" "$work/hostile" "$work/hostile.gpi" > /dev/null
 check hostile "$work/hostile.gpi" "$work/hostile.html"
 if grep -q 'data-pwned="1"' "$work/hostile.dom"; then fail "hostile: a text ran as script"; fi
