@@ -7,8 +7,8 @@
 #include "dump/OutlinePrinter.h"
 #include "dump/SvgPrinter.h"
 #include "gpi/GpiCheck.h"
-#include "gpi/FileRead.h"
 #include "gpi/GpiReader.h"
+#include "platform/FileRead.h"
 
 namespace kestro {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 #include "gpi/GpiReader.h"
 
 namespace kestro {

@@ -11,6 +11,7 @@
 #include "dump/HtmlText.h"
 #include "dump/TextDecoder.h"
 #include "gpi/GpiCheck.h"
+#include "platform/CodePages.h"
 
 namespace kestro {
 
@@ -83,7 +84,7 @@ private:
         std::string text = Format("GPI file, %s", Plural(file_.Size, "byte").c_str());
         if (file_.PoiHeader)
             text += Format(", code page %u (%s), version &quot;%s&quot;", file_.CodePage(),
-                           EscapeHtml(IconvCodePageName(file_.CodePage())).c_str(),
+                           EscapeHtml(CodePageEncodingName(file_.CodePage())).c_str(),
                            HtmlText(decoder_.Decode(file_.PoiHeader->Version)).c_str());
         else text += ", no POI header (texts read as code page 1252)";
         text += ", " + Plural(file_.Groups.size(), "group");

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 #include "gpi/GpiReader.h"
 
 namespace kestro {

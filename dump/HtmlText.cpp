@@ -2,6 +2,7 @@
 
 #include "diag/Exceptions.h"
 #include "dump/TextDecoder.h"
+#include "platform/TextConversion.h"
 
 namespace kestro {
 

@@ -2,14 +2,14 @@
 
 #include <sstream>
 
-#include "GpiTestFiles.h"
 #include "TestDocuments.h"
-#include "support/TestSupport.h"
 #include "dump/HtmlImages.h"
 #include "dump/HtmlReport.h"
 #include "dump/HtmlText.h"
 #include "dump/TextDecoder.h"
 #include "gpi/GpiUtil.h"
+#include "support/GpiTestFiles.h"
+#include "support/TestSupport.h"
 
 namespace kestro {
 
