@@ -8,7 +8,6 @@
 #include "dump/SvgPrinter.h"
 #include "gpi/GpiCheck.h"
 #include "gpi/GpiReader.h"
-#include "platform/FileRead.h"
 
 namespace kestro {
 
@@ -53,13 +52,10 @@ void WriteSvgFile(const TGpiFile& file, const TDumpArguments& arguments) {
     if (!out) throw EWriteError(Format("cannot write \"%s\"", arguments.SvgFile.c_str()));
 }
 
-// The report shows icons and photos, which the parsed file keeps only by offset.
-void WriteHtmlFile(const TDumpArguments& arguments) {
-    const Bytes content = ReadWholeFile(arguments.File);
-    const TGpiFile file = ParseGpi(content);
+void WriteHtmlFile(const TGpiFile& file, const TDumpArguments& arguments) {
     std::ofstream out(arguments.HtmlFile, std::ios::binary | std::ios::trunc);
     if (!out) throw EFCreateError(Format("cannot create \"%s\": %s", arguments.HtmlFile.c_str(), SystemErrorText(errno).c_str()));
-    WriteHtmlReport(file, content, std::filesystem::path(arguments.File).filename().string(), out);
+    WriteHtmlReport(file, std::filesystem::path(arguments.File).filename().string(), out);
     out.close();
     if (!out) throw EWriteError(Format("cannot write \"%s\"", arguments.HtmlFile.c_str()));
 }
@@ -134,7 +130,7 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
         case TDumpMode::Json: PrintJson(file, parsed.Options, out); break;
         case TDumpMode::Check: return PrintProblems(file, out);
         case TDumpMode::Svg: WriteSvgFile(file, parsed); break;
-        case TDumpMode::Html: WriteHtmlFile(parsed); break;
+        case TDumpMode::Html: WriteHtmlFile(file, parsed); break;
         }
         out.flush();
         return 0;

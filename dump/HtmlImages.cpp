@@ -38,18 +38,18 @@ std::string Base64(const Bytes& bytes) {
     return out;
 }
 
-std::optional<Bytes> BitmapAsBmp(const TGpiBitmap& bitmap, const Bytes& content) {
+std::optional<Bytes> BitmapAsBmp(const TGpiBitmap& bitmap) {
     const std::size_t width = bitmap.Width, height = bitmap.Height;
     if (bitmap.BitsPerPixel != 8 || width == 0 || height == 0 || width > MaxIconSide || height > MaxIconSide) return std::nullopt;
-    const std::size_t end = std::min(bitmap.End, content.size());
-    // Offsets count from the record's first byte; anything outside the record stays unread.
-    auto inRecord = [&](std::size_t offset) { return bitmap.Offset + offset <= end ? bitmap.Offset + offset : end; };
+    // The header's offsets count from the record's first byte; the body follows its 8-byte head and the 36-byte header.
+    constexpr std::size_t BodyStart = 44;
+    const Bytes& body = bitmap.Body;
+    if (bitmap.PixelOffset < BodyStart || bitmap.PaletteOffset < BodyStart) return std::nullopt;
+    const std::size_t pixels = bitmap.PixelOffset - BodyStart;
     // Rows that are not all in the record give no icon: a picture is never larger than what it is made of.
-    if (bitmap.Stride < width || bitmap.Offset + bitmap.PixelOffset + bitmap.Stride * (height - 1) + width > end)
-        return std::nullopt;
-    const std::size_t pixels = inRecord(bitmap.PixelOffset);
-    const std::size_t palette = inRecord(bitmap.PaletteOffset);
-    const std::size_t paletteEntries = std::min<std::size_t>((end - palette) / 4, 256);
+    if (bitmap.Stride < width || pixels + bitmap.Stride * (height - 1) + width > body.size()) return std::nullopt;
+    const std::size_t palette = std::min<std::size_t>(bitmap.PaletteOffset - BodyStart, body.size());
+    const std::size_t paletteEntries = std::min<std::size_t>((body.size() - palette) / 4, 256);
 
     const std::uint32_t pixelBytes = static_cast<std::uint32_t>(width * height * 4);
     constexpr std::uint32_t FileHeaderSize = 14, InfoHeaderSize = 108;  // BITMAPV4HEADER: colour masks with alpha
@@ -76,18 +76,15 @@ std::optional<Bytes> BitmapAsBmp(const TGpiBitmap& bitmap, const Bytes& content)
     out.append(48, '\0');       // end points and gamma, unused with sRGB
     for (std::size_t row = 0; row < height; ++row) {
         for (std::size_t column = 0; column < width; ++column) {
-            const std::size_t at = pixels + row * bitmap.Stride + column;  // within the record, checked above
+            const std::size_t index = static_cast<unsigned char>(body[pixels + row * bitmap.Stride + column]);
             std::uint32_t argb = 0;  // transparent
-            {
-                const std::size_t index = static_cast<unsigned char>(content[at]);
-                if (index < paletteEntries) {
-                    const std::size_t entry = palette + 4 * index;
-                    const std::uint32_t red = static_cast<unsigned char>(content[entry]);
-                    const std::uint32_t green = static_cast<unsigned char>(content[entry + 1]);
-                    const std::uint32_t blue = static_cast<unsigned char>(content[entry + 2]);
-                    // The key is stored as the palette entry's bytes red, green, blue, 0.
-                    if ((red | green << 8 | blue << 16) != bitmap.ColourKey) argb = 0xFF000000 | red << 16 | green << 8 | blue;
-                }
+            if (index < paletteEntries) {
+                const std::size_t entry = palette + 4 * index;
+                const std::uint32_t red = static_cast<unsigned char>(body[entry]);
+                const std::uint32_t green = static_cast<unsigned char>(body[entry + 1]);
+                const std::uint32_t blue = static_cast<unsigned char>(body[entry + 2]);
+                // The key is stored as the palette entry's bytes red, green, blue, 0.
+                if ((red | green << 8 | blue << 16) != bitmap.ColourKey) argb = 0xFF000000 | red << 16 | green << 8 | blue;
             }
             PutDword(out, argb);
         }
@@ -95,10 +92,9 @@ std::optional<Bytes> BitmapAsBmp(const TGpiBitmap& bitmap, const Bytes& content)
     return out;
 }
 
-std::optional<Bytes> ImageBytes(const TGpiImage& image, const Bytes& content) {
-    if (image.DataOffset == 0 || image.DataOffset > content.size() || content.size() - image.DataOffset < image.Size)
-        return std::nullopt;
-    return content.substr(image.DataOffset, image.Size);
+std::optional<Bytes> ImageBytes(const TGpiImage& image) {
+    if (image.Data.size() != image.Size) return std::nullopt;
+    return image.Data;
 }
 
 std::string ImageDataUri(const Bytes& bytes) {

@@ -14,10 +14,10 @@ std::string Base64(const Bytes& bytes);
 // channel (pixels of the colour key transparent), top row first. Nothing
 // for other depths, sizes above 1024 pixels, or pixel rows that are not all
 // in the record; palette entries missing from it show as transparent pixels.
-std::optional<Bytes> BitmapAsBmp(const TGpiBitmap& bitmap, const Bytes& content);
+std::optional<Bytes> BitmapAsBmp(const TGpiBitmap& bitmap);
 
-// The bytes of an image record, or nothing when they are not all in the file.
-std::optional<Bytes> ImageBytes(const TGpiImage& image, const Bytes& content);
+// The bytes of an image record, or nothing when the record does not hold them all.
+std::optional<Bytes> ImageBytes(const TGpiImage& image);
 
 // "data:image/jpeg;base64,..." by the bytes' signature (JPEG, PNG, GIF, BMP);
 // empty for anything else, which a page cannot show.

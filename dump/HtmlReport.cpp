@@ -34,8 +34,7 @@ std::string Plural(std::size_t count, const char* word) {
 
 class TReport {
 public:
-    TReport(const TGpiFile& file, const Bytes& content, std::ostream& out)
-        : file_(file), content_(content), out_(out), decoder_(file.CodePage()) {
+    TReport(const TGpiFile& file, std::ostream& out) : file_(file), out_(out), decoder_(file.CodePage()) {
         for (const auto& group : file.Groups) summaries_.push_back(SummarizeGroup(group));
     }
 
@@ -60,7 +59,7 @@ public:
                 "<button id=\"more-rows\" type=\"button\" hidden>Show more</button></section>\n</main>\n"
                 "<aside id=\"details\"><h2>Point</h2><p class=\"hint\">Click a point on a map or a row of the table.</p></aside>\n"
                 "</div>\n<script type=\"application/json\" id=\"kestro-data\">";
-        WriteReportData(file_, summaries_, content_, out_);
+        WriteReportData(file_, summaries_, out_);
         out_ << "</script>\n" << PageScript() << "</body>\n</html>\n";
     }
 
@@ -127,7 +126,6 @@ private:
     }
 
     const TGpiFile& file_;
-    const Bytes& content_;
     std::ostream& out_;
     TTextDecoder decoder_;
     std::vector<TGroupSummary> summaries_;
@@ -135,8 +133,8 @@ private:
 
 }  // namespace
 
-void WriteHtmlReport(const TGpiFile& file, const Bytes& content, const std::string& fileName, std::ostream& out) {
-    TReport(file, content, out).Write(fileName);
+void WriteHtmlReport(const TGpiFile& file, const std::string& fileName, std::ostream& out) {
+    TReport(file, out).Write(fileName);
 }
 
 }  // namespace kestro

@@ -5,14 +5,12 @@
 #include <ostream>
 #include <string>
 
-#include "platform/Bytes.h"
 #include "gpi/GpiReader.h"
 
 namespace kestro {
 
-// `content` holds the bytes `file` was parsed from (for icons and photos);
 // `fileName` is the name the page shows.
-void WriteHtmlReport(const TGpiFile& file, const Bytes& content, const std::string& fileName, std::ostream& out);
+void WriteHtmlReport(const TGpiFile& file, const std::string& fileName, std::ostream& out);
 
 // The page's <style> and <script> elements (dump/HtmlReportPage.html, compiled in).
 extern const char* const HtmlReportPage;

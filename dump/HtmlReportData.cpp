@@ -20,8 +20,8 @@ namespace {
 
 class TReportData {
 public:
-    TReportData(const TGpiFile& file, const std::vector<TGroupSummary>& summaries, const Bytes& content, std::ostream& out)
-        : file_(file), summaries_(summaries), content_(content), out_(out), decoder_(file.CodePage()) {}
+    TReportData(const TGpiFile& file, const std::vector<TGroupSummary>& summaries, std::ostream& out)
+        : file_(file), summaries_(summaries), out_(out), decoder_(file.CodePage()) {}
 
     void Write() {
         out_ << "{\"groups\":[";
@@ -59,7 +59,7 @@ private:
             out_ << '"' << CategoryColour(c < group.Categories.size() ? static_cast<int>(c) : NoCategory) << '"';
         });
         Array("icons", group.Bitmaps.size(), [&](std::size_t b) {
-            const auto bmp = BitmapAsBmp(group.Bitmaps[b], content_);
+            const auto bmp = BitmapAsBmp(group.Bitmaps[b]);
             out_ << '"' << (bmp ? "data:image/bmp;base64," + Base64(*bmp) : std::string()) << '"';
         });
         Array("areas", summary.Areas.size(), [&](std::size_t a) {
@@ -135,7 +135,7 @@ private:
                 if (!lines.empty()) lines.pop_back();
                 add("contact", lines);
             } else if (const auto* image = std::get_if<TGpiImage>(&part)) {
-                const auto data = ImageBytes(*image, content_);
+                const auto data = ImageBytes(*image);
                 const std::string uri = data ? ImageDataUri(*data) : std::string();
                 if (!photoList.empty()) photoList += ',';
                 if (uri.empty()) {
@@ -170,16 +170,14 @@ private:
 
     const TGpiFile& file_;
     const std::vector<TGroupSummary>& summaries_;
-    const Bytes& content_;
     std::ostream& out_;
     TTextDecoder decoder_;
 };
 
 }  // namespace
 
-void WriteReportData(const TGpiFile& file, const std::vector<TGroupSummary>& summaries, const Bytes& content,
-                     std::ostream& out) {
-    TReportData(file, summaries, content, out).Write();
+void WriteReportData(const TGpiFile& file, const std::vector<TGroupSummary>& summaries, std::ostream& out) {
+    TReportData(file, summaries, out).Write();
 }
 
 }  // namespace kestro

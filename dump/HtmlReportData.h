@@ -9,14 +9,11 @@
 #include "dump/GroupSummary.h"
 #include "dump/TextDecoder.h"
 #include "gpi/GpiReader.h"
-#include "platform/Bytes.h"
 
 namespace kestro {
 
-// `summaries` hold one summary per group of `file`; `content` the bytes
-// `file` was parsed from, for icons and photos.
-void WriteReportData(const TGpiFile& file, const std::vector<TGroupSummary>& summaries, const Bytes& content,
-                     std::ostream& out);
+// `summaries` hold one summary per group of `file`.
+void WriteReportData(const TGpiFile& file, const std::vector<TGroupSummary>& summaries, std::ostream& out);
 
 // The first language of a localized text, decoded; empty when there is none.
 std::u32string FirstLanguage(TTextDecoder& decoder, const TGpiText& text);

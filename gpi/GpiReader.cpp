@@ -334,7 +334,6 @@ private:
         b.Offset = e.Offset;
         b.MainSize = e.Main.Size;
         b.ExtraSize = e.Extra.Size;
-        b.End = e.Data.End();
         TFieldCursor c(data_, e.Main);
         b.Number = c.Word("bitmap number");
         b.Height = c.Word("height");
@@ -348,6 +347,7 @@ private:
         b.ColourKey = c.Dword("colour key");
         b.Value28 = c.Dword("header value at 28");
         b.PaletteOffset = c.Dword("palette offset");
+        b.Body = c.Take(c.Left(), "pixel rows");
         Finish(c, e.Type, true);  // pixel rows and palette follow; the check compares their sizes
         return b;
     }
@@ -453,9 +453,7 @@ private:
             image.Offset = e.Offset;
             image.Index = c.Byte("image position");
             image.Size = c.Dword("image size");
-            const std::size_t dataOffset = c.Pos();
-            c.Skip(image.Size, "image data");
-            if (c.Ok()) image.DataOffset = dataOffset;
+            image.Data = c.Take(image.Size, "image data");
             part = image;
             break;
         }

@@ -81,7 +81,7 @@ TEST(HtmlReport, WholeReportShowsFieldsAndNoForeignMarkup) {
     group.Points = {point};
     const Bytes content = test::TestGpiFile({group});
     std::ostringstream out;
-    WriteHtmlReport(ParseGpi(content), content, "a&b.gpi", out);
+    WriteHtmlReport(ParseGpi(content), "a&b.gpi", out);
     const std::string page = out.str();
 
     // Only the page's own two script elements; the hostile texts appear escaped.
@@ -124,8 +124,8 @@ TEST(HtmlReport, IconBecomesBmpWithTransparentKey) {
     const Bytes content = test::TestFrame(GpiRecord(9, GpiLangString("G"), bitmap("00", "02") + bitmap("01", "06")));
     const TGpiFile file = ParseGpi(content);
     ASSERT_EQ(file.Groups.at(0).Bitmaps.size(), 2u);
-    EXPECT_FALSE(BitmapAsBmp(file.Groups[0].Bitmaps[1], content));
-    const auto bmp = BitmapAsBmp(file.Groups[0].Bitmaps[0], content);
+    EXPECT_FALSE(BitmapAsBmp(file.Groups[0].Bitmaps[1]));
+    const auto bmp = BitmapAsBmp(file.Groups[0].Bitmaps[0]);
     ASSERT_TRUE(bmp);
     EXPECT_EQ(test::ToHex(bmp->substr(0, 30)),
               test::ToHex(test::Hex("42 4D  8A 00 00 00  00 00 00 00  7A 00 00 00  6C 00 00 00  02 00 00 00  FE FF FF FF"
