@@ -131,10 +131,12 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
     ReadImages(node, point);
     ReadExtensions(node, point);
 
+    // The console shows text as UTF-8, like the file names around it.
     if (!encodable) {
-        // The console shows text as UTF-8, like the file names around it.
         std::cout << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
     } else if (point.Lat != 0 || point.Lon != 0) {
+        if (AlertClamped(point))
+            std::cout << "  Clamped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
         InsertPoi(*Store, GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat),
                   static_cast<float>(point.Lon));
     }
