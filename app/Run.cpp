@@ -56,14 +56,23 @@ void Run(const std::vector<std::string>& arguments) {
     const std::string& destination = arguments[1];
     CheckOutputIsNoInput(sourcePath, destination);
     TOutputFile output(destination);
-    WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
-    ExitCode = 4;
+    try {
+        WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
+        ExitCode = 4;
 
-    for (const auto& folder : ListGroupFolders(sourcePath)) GpiWriteBytes(output, BuildGroup(sourcePath + folder + "/"));
-    for (const auto& file : ListGpxFiles(sourcePath)) GpiWriteBytes(output, BuildGroup(sourcePath + file));
+        for (const auto& folder : ListGroupFolders(sourcePath))
+            GpiWriteBytes(output, BuildGroup(sourcePath + folder + "/"));
+        for (const auto& file : ListGpxFiles(sourcePath)) GpiWriteBytes(output, BuildGroup(sourcePath + file));
 
-    WriteEndRecord(output);
-    output.Close();
+        WriteEndRecord(output);
+        output.Close();
+    } catch (...) {
+        const std::string partial = output.KeepPartial();
+        if (!partial.empty())
+            PartialOutputNote = Format("What was written is kept in \"%s\"; \"%s\" is as it was before the run.",
+                                       partial.c_str(), FullFileName(destination).c_str());
+        throw;
+    }
     ExitCode = 0;
 }
 

@@ -40,6 +40,7 @@ int main(int argc, char* argv[]) {
         std::cout << "\nDone.\n";
     } catch (...) {
         PrintCurrentError();
+        if (!kestro::PartialOutputNote.empty()) std::cout << '\n' << kestro::PartialOutputNote << '\n';
         // A failure before any stage was reached (SQLite start-up) must not look like success.
         if (kestro::ExitCode == 0) kestro::ExitCode = 3;
     }

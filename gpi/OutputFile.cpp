@@ -1,11 +1,13 @@
 #include "gpi/OutputFile.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <utility>
 
 #include "diag/Exceptions.h"
 
@@ -18,6 +20,43 @@ namespace {
                              SystemErrorText(errorNumber).c_str()));
 }
 
+// The file a path leads to once symbolic links are followed, also when the
+// last link leads nowhere yet. A link that cannot be read, or a loop, is
+// returned as it is; opening it then reports the error.
+std::string FollowLinks(std::string path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat entry {};
+        if (lstat(path.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode)) return path;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0) return path;
+        target.resize(static_cast<std::size_t>(length));
+        const auto slash = path.rfind('/');
+        if (target.front() != '/' && slash != std::string::npos) target = path.substr(0, slash + 1) + target;
+        path = std::move(target);
+    }
+    return path;
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat entry {};
+    return lstat(path.c_str(), &entry) == 0 && S_ISREG(entry.st_mode);
+}
+
+// A new file beside the target: hidden, and ending in ".tmp", so no run
+// lists it as a GPX file; a short name part keeps it within the name limit.
+int CreateTemporary(const std::string& target, std::string& name) {
+    const auto slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string base = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder + "." + base + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        const int handle = open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (handle >= 0 || errno != EEXIST) return handle;
+    }
+    return -1;
+}
+
 }  // namespace
 
 std::string FullFileName(const std::string& path) {
@@ -26,12 +65,15 @@ std::string FullFileName(const std::string& path) {
     return error ? path : full.lexically_normal().string();
 }
 
-TOutputFile::TOutputFile(const std::string& path) : path_(path) {
-    // An old file is removed first, so the output never shares its data with
-    // another name of it; devices and links are left as they are, and a
-    // failed removal shows up when the file is opened.
+TOutputFile::TOutputFile(const std::string& path) : path_(path), target_(FollowLinks(path)) {
     struct stat existing {};
-    if (lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) unlink(path.c_str());
+    const bool exists = lstat(target_.c_str(), &existing) == 0;
+    if (!exists || S_ISREG(existing.st_mode)) handle_ = CreateTemporary(target_, temporary_);
+    if (handle_ >= 0) return;
+    temporary_.clear();
+    // Written in place, as a device must be. An old regular file is removed
+    // first, so the output never shares its data with another name of it.
+    if (IsRegularFile(path)) unlink(path.c_str());
     handle_ = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (handle_ < 0) {
         const int errorNumber = errno;
@@ -41,7 +83,11 @@ TOutputFile::TOutputFile(const std::string& path) : path_(path) {
 }
 
 TOutputFile::~TOutputFile() {
-    if (handle_ >= 0) close(handle_);
+    try {
+        KeepPartial();
+    } catch (...) {
+        // Only reached while an error is already on its way.
+    }
 }
 
 void TOutputFile::Write(const Bytes& bytes) {
@@ -59,9 +105,27 @@ void TOutputFile::Write(const Bytes& bytes) {
 
 void TOutputFile::Close() {
     if (handle_ < 0) return;
-    const int handle = handle_;
-    handle_ = -1;
+    const int handle = std::exchange(handle_, -1);
     if (close(handle) != 0) RaiseWriteError(path_, errno);
+    if (temporary_.empty()) return;
+    if (rename(temporary_.c_str(), target_.c_str()) != 0) RaiseWriteError(path_, errno);
+    temporary_.clear();
+    // What an earlier failed run left would only mislead now.
+    const std::string partial = target_ + ".partial";
+    if (IsRegularFile(partial)) unlink(partial.c_str());
+}
+
+std::string TOutputFile::KeepPartial() {
+    if (handle_ >= 0) close(std::exchange(handle_, -1));
+    if (temporary_.empty()) return std::string();
+    const std::string temporary = std::exchange(temporary_, std::string());
+    const std::string partial = target_ + ".partial";
+    // Only a file or a link of that name is replaced, never a device or a folder.
+    struct stat existing {};
+    const bool free = lstat(partial.c_str(), &existing) != 0 || S_ISREG(existing.st_mode) || S_ISLNK(existing.st_mode);
+    if (free && rename(temporary.c_str(), partial.c_str()) == 0) return FullFileName(partial);
+    unlink(temporary.c_str());
+    return std::string();
 }
 
 void GpiWriteBytes(TOutputFile& stream, const Bytes& bytes) {
