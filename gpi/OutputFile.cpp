@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <utility>
 
@@ -43,6 +45,46 @@ bool IsRegularFile(const std::string& path) {
     return lstat(path.c_str(), &entry) == 0 && S_ISREG(entry.st_mode);
 }
 
+// Only a file or a link of the partial file's name is replaced, never a
+// device or a folder.
+bool MayReplacePartial(const char* partial) {
+    struct stat entry {};
+    return lstat(partial, &entry) != 0 || S_ISREG(entry.st_mode) || S_ISLNK(entry.st_mode);
+}
+
+// A run stopped by Ctrl-C or kill keeps what it wrote as the partial file
+// too, instead of leaving a hidden temporary file behind. The handler can
+// only use fixed storage and calls that are safe in a signal handler, hence
+// this process-wide record of the one file being written.
+char SignalTemporary[PATH_MAX];
+char SignalPartial[PATH_MAX];
+volatile std::sig_atomic_t SignalWatch = 0;
+
+extern "C" void KeepPartialOnSignal(int signalNumber) {
+    if (SignalWatch) {
+        SignalWatch = 0;
+        if (!MayReplacePartial(SignalPartial) || rename(SignalTemporary, SignalPartial) != 0) unlink(SignalTemporary);
+    }
+    std::signal(signalNumber, SIG_DFL);
+    raise(signalNumber);
+}
+
+void WatchForSignals(const std::string& temporary, const std::string& partial) {
+    if (temporary.size() >= PATH_MAX || partial.size() >= PATH_MAX) return;
+    std::memcpy(SignalTemporary, temporary.c_str(), temporary.size() + 1);
+    std::memcpy(SignalPartial, partial.c_str(), partial.size() + 1);
+    SignalWatch = 1;
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        // A signal that is ignored (nohup) or already handled stays so.
+        if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
+        struct sigaction action {};
+        action.sa_handler = KeepPartialOnSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(signalNumber, &action, nullptr);
+    }
+}
+
 // A new file beside the target: hidden, and ending in ".tmp", so no run
 // lists it as a GPX file; a short name part keeps it within the name limit.
 int CreateTemporary(const std::string& target, std::string& name) {
@@ -69,7 +111,10 @@ TOutputFile::TOutputFile(const std::string& path) : path_(path), target_(FollowL
     struct stat existing {};
     const bool exists = lstat(target_.c_str(), &existing) == 0;
     if (!exists || S_ISREG(existing.st_mode)) handle_ = CreateTemporary(target_, temporary_);
-    if (handle_ >= 0) return;
+    if (handle_ >= 0) {
+        WatchForSignals(temporary_, target_ + ".partial");
+        return;
+    }
     temporary_.clear();
     // Written in place, as a device must be. An old regular file is removed
     // first, so the output never shares its data with another name of it.
@@ -109,6 +154,7 @@ void TOutputFile::Close() {
     if (close(handle) != 0) RaiseWriteError(path_, errno);
     if (temporary_.empty()) return;
     if (rename(temporary_.c_str(), target_.c_str()) != 0) RaiseWriteError(path_, errno);
+    SignalWatch = 0;
     temporary_.clear();
     // What an earlier failed run left would only mislead now.
     const std::string partial = target_ + ".partial";
@@ -118,12 +164,11 @@ void TOutputFile::Close() {
 std::string TOutputFile::KeepPartial() {
     if (handle_ >= 0) close(std::exchange(handle_, -1));
     if (temporary_.empty()) return std::string();
+    SignalWatch = 0;
     const std::string temporary = std::exchange(temporary_, std::string());
     const std::string partial = target_ + ".partial";
-    // Only a file or a link of that name is replaced, never a device or a folder.
-    struct stat existing {};
-    const bool free = lstat(partial.c_str(), &existing) != 0 || S_ISREG(existing.st_mode) || S_ISLNK(existing.st_mode);
-    if (free && rename(temporary.c_str(), partial.c_str()) == 0) return FullFileName(partial);
+    if (MayReplacePartial(partial.c_str()) && rename(temporary.c_str(), partial.c_str()) == 0)
+        return FullFileName(partial);
     unlink(temporary.c_str());
     return std::string();
 }

@@ -99,6 +99,22 @@ TEST(OutputReplace, FailedRunKeepsThePreviousFileAndWhatItWroteAsPartial) {
     }
 }
 
+TEST(OutputReplace, RunStoppedByASignalKeepsPartialAndNoTemporaryFile) {
+    TempDir t;
+    std::string points;
+    for (int i = 0; i < 200'000; ++i) points += "<wpt lat=\"50." + std::to_string(i) + "\" lon=\"14\"/>\n";
+    WriteFile(t / "src/A/a.gpx", "<gpx>" + points + "</gpx>");
+    WriteFile(t / "o.gpi", Previous);
+    // Stopped as soon as its temporary file is there, long before it is done.
+    const auto run = RunCommand(Q(KestroBinary()) + " " + Q(t / "src") + " " + Q(t / "o.gpi") + " > /dev/null & pid=$!; " +
+                                "while ! ls -A " + Q(t.Path()) + " | grep -q '^\\.o\\.gpi\\.' && kill -0 $pid 2> /dev/null;" +
+                                " do sleep 0.001; done; kill -TERM $pid; wait $pid; echo $?");
+    // Ended by the signal, as before (a background job of a shell ignores Ctrl-C's SIGINT).
+    EXPECT_EQ(run.Output, "143\n");
+    EXPECT_TRUE(ReadFile(t / "o.gpi") == Previous);
+    EXPECT_EQ(Entries(t.Path()), (std::set<std::string>{"o.gpi", "o.gpi.partial", "src"}));
+}
+
 TEST(OutputReplace, WhatIsNoRegularFileIsWrittenInPlaceNeverReplaced) {
     TempDir t;
     WriteSource(t / "src", false);
