@@ -69,7 +69,7 @@ TEST(OutputReplace, FailedRunKeepsThePreviousFileAndWhatItWroteAsPartial) {
 
         const auto failed = RunInto(t / "src", destination);
         EXPECT_EQ(failed.ExitCode, 4) << failed.Output;
-        EXPECT_NE(failed.Output.find("main\n\nWhat was written is kept in \"" + partial.string() + "\"; \"" +
+        EXPECT_NE(failed.Output.find("\n\nWhat was written is kept in \"" + partial.string() + "\"; \"" +
                                      destination.string() + "\" is as it was before the run.\n"),
                   std::string::npos)
             << failed.Output;
