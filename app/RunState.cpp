@@ -3,7 +3,6 @@
 namespace kestro {
 
 int ExitCode = 0;
-std::string PartialOutputNote;
 std::int32_t MaxRegion = 256;
 std::string GroupName;
 std::int32_t Regions = 0;

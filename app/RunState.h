@@ -12,10 +12,6 @@ namespace kestro {
 // source folder, 3 settings read, 4 header written, 0 file closed.
 extern int ExitCode;
 
-// Set when a run fails after it began writing: the line that tells where
-// what was written is kept; printed after the error report.
-extern std::string PartialOutputNote;
-
 extern std::int32_t MaxRegion;   // most points one area may hold ("maxregion", default 256)
 extern std::string GroupName;    // name of the group being built
 

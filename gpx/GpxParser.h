@@ -2,11 +2,12 @@
 // Reads the waypoints of one group's GPX files into the group's point store.
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
-#include "gpi/Bytes.h"
 #include "gpi/PoiWpt.h"
+#include "platform/Bytes.h"
 #include "xml/UKestroXML.h"
 
 namespace kestro {
@@ -15,7 +16,8 @@ class TSQLiteDatabase;
 
 class TGpxParser {
 public:
-    TGpxParser();
+    // Progress lines ("Skipped", "Icon") go to `progress`.
+    explicit TGpxParser(std::ostream& progress);
     ~TGpxParser();
     TGpxParser(const TGpxParser&) = delete;
     TGpxParser& operator=(const TGpxParser&) = delete;
@@ -48,6 +50,8 @@ public:
     std::string FileName;
 
 private:
+    std::ostream& progress_;
+
     // Reads or empties a finished element; false when it lies inside a
     // "wpt", whose reading still needs it.
     bool ElementEnded(IXmlNode& node);

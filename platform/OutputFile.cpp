@@ -1,4 +1,4 @@
-#include "gpi/OutputFile.h"
+#include "platform/OutputFile.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -8,19 +8,14 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 #include <utility>
 
 #include "diag/Exceptions.h"
+#include "platform/PathName.h"
 
 namespace kestro {
 
 namespace {
-
-[[noreturn]] void RaiseWriteError(const std::string& path, int errorNumber) {
-    throw EWriteError(Format("Cannot write file \"%s\". %s", FullFileName(path).c_str(),
-                             SystemErrorText(errorNumber).c_str()));
-}
 
 // The file a path leads to once symbolic links are followed, also when the
 // last link leads nowhere yet. A link that cannot be read, or a loop, is
@@ -50,6 +45,20 @@ bool IsRegularFile(const std::string& path) {
 bool MayReplacePartial(const char* partial) {
     struct stat entry {};
     return lstat(partial, &entry) != 0 || S_ISREG(entry.st_mode) || S_ISLNK(entry.st_mode);
+}
+
+// A new file beside the target: hidden, and ending in ".tmp", so no run
+// lists it as a GPX file; a short name part keeps it within the name limit.
+int CreateTemporary(const std::string& target, std::string& name) {
+    const auto slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string base = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder + "." + base + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        const int handle = open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (handle >= 0 || errno != EEXIST) return handle;
+    }
+    return -1;
 }
 
 // A run stopped by Ctrl-C or kill keeps what it wrote as the partial file
@@ -85,44 +94,36 @@ void WatchForSignals(const std::string& temporary, const std::string& partial) {
     }
 }
 
-// A new file beside the target: hidden, and ending in ".tmp", so no run
-// lists it as a GPX file; a short name part keeps it within the name limit.
-int CreateTemporary(const std::string& target, std::string& name) {
-    const auto slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string base = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + "." + base + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
-        const int handle = open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (handle >= 0 || errno != EEXIST) return handle;
-    }
-    return -1;
-}
-
 }  // namespace
 
-std::string FullFileName(const std::string& path) {
-    std::error_code error;
-    const auto full = std::filesystem::absolute(path, error);
-    return error ? path : full.lexically_normal().string();
+TOutputFile::TOutputFile(const std::string& path, const TOutputOptions& options) : path_(path), options_(options) {
+    if (options_.ReplaceOnClose) {
+        target_ = FollowLinks(path);
+        struct stat existing {};
+        if (lstat(target_.c_str(), &existing) != 0 || S_ISREG(existing.st_mode))
+            handle_ = CreateTemporary(target_, temporary_);
+        if (handle_ >= 0) {
+            WatchForSignals(temporary_, target_ + ".partial");
+            return;
+        }
+        temporary_.clear();
+    }
+    OpenInPlace();
 }
 
-TOutputFile::TOutputFile(const std::string& path) : path_(path), target_(FollowLinks(path)) {
-    struct stat existing {};
-    const bool exists = lstat(target_.c_str(), &existing) == 0;
-    if (!exists || S_ISREG(existing.st_mode)) handle_ = CreateTemporary(target_, temporary_);
-    if (handle_ >= 0) {
-        WatchForSignals(temporary_, target_ + ".partial");
-        return;
+void TOutputFile::OpenInPlace() {
+    int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+    if (options_.ReplaceFile || options_.ReplaceOnClose) {
+        // Devices and links are left as they are, and a failed removal
+        // shows up when the file is opened.
+        if (IsRegularFile(path_)) unlink(path_.c_str());
+        flags = O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC;  // a FIFO then opens without waiting for a reader
     }
-    temporary_.clear();
-    // Written in place, as a device must be. An old regular file is removed
-    // first, so the output never shares its data with another name of it.
-    if (IsRegularFile(path)) unlink(path.c_str());
-    handle_ = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    handle_ = open(path_.c_str(), flags, 0666);
     if (handle_ < 0) {
         const int errorNumber = errno;
-        throw EFCreateError(Format("Cannot create file \"%s\". %s", FullFileName(path).c_str(),
+        throw EFCreateError(Format("Cannot create file \"%s\". %s",
+                                   (options_.FullPath ? FullFileName(path_) : path_).c_str(),
                                    SystemErrorText(errorNumber).c_str()));
     }
 }
@@ -135,25 +136,29 @@ TOutputFile::~TOutputFile() {
     }
 }
 
-void TOutputFile::Write(const Bytes& bytes) {
-    if (handle_ < 0) RaiseWriteError(path_, EBADF);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = write(handle_, bytes.data() + done, bytes.size() - done);
+void TOutputFile::RaiseWriteError(int errorNumber) const {
+    throw EWriteError(Format("Cannot write file \"%s\". %s", (options_.FullPath ? FullFileName(path_) : path_).c_str(),
+                             SystemErrorText(errorNumber).c_str()));
+}
+
+void TOutputFile::Write(std::string_view bytes) {
+    if (handle_ < 0) RaiseWriteError(EBADF);
+    while (!bytes.empty()) {
+        const ssize_t written = write(handle_, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) continue;
-        if (written < 0) RaiseWriteError(path_, errno);
+        if (written < 0) RaiseWriteError(errno);
         // No progress without an error: the device has no room left.
-        if (written == 0) RaiseWriteError(path_, ENOSPC);
-        done += static_cast<std::size_t>(written);
+        if (written == 0) RaiseWriteError(ENOSPC);
+        bytes.remove_prefix(static_cast<std::size_t>(written));
     }
 }
 
 void TOutputFile::Close() {
     if (handle_ < 0) return;
     const int handle = std::exchange(handle_, -1);
-    if (close(handle) != 0) RaiseWriteError(path_, errno);
+    if (close(handle) != 0) RaiseWriteError(errno);
     if (temporary_.empty()) return;
-    if (rename(temporary_.c_str(), target_.c_str()) != 0) RaiseWriteError(path_, errno);
+    if (rename(temporary_.c_str(), target_.c_str()) != 0) RaiseWriteError(errno);
     SignalWatch = 0;
     temporary_.clear();
     // What an earlier failed run left would only mislead now.
@@ -173,8 +178,10 @@ std::string TOutputFile::KeepPartial() {
     return std::string();
 }
 
-void GpiWriteBytes(TOutputFile& stream, const Bytes& bytes) {
-    if (!bytes.empty()) stream.Write(bytes);
+void WriteWholeFile(const std::string& path, std::string_view bytes, const TOutputOptions& options) {
+    TOutputFile file(path, options);
+    file.Write(bytes);
+    file.Close();
 }
 
 }  // namespace kestro
