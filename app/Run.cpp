@@ -29,8 +29,10 @@ void PrintBanner(std::ostream& out) {
 }
 
 // Returns after argument errors (exit code 1 or 2); raises on every other
-// failure, leaving the exit code of the stage reached.
-void Convert(const std::vector<std::string>& arguments, std::ostream& out) {
+// failure, leaving the exit code of the stage reached. A failure after the
+// output was begun sets partialNote to the line that says where what was
+// written is kept.
+void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::string& partialNote) {
     const TSQLiteLibrary sqlite;
     if (arguments.size() != 2) {
         out << "ERROR! Invalid parameter count.\n";
@@ -55,17 +57,34 @@ void Convert(const std::vector<std::string>& arguments, std::ostream& out) {
 
     const std::string& destination = arguments[1];
     CheckOutputIsNoInput(sourcePath, destination);
-    TOutputFile output(destination);
-    WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
-    ExitCode = 4;
+    TOutputFile output(destination, TOutputOptions{.ReplaceOnClose = true});
+    try {
+        WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
+        ExitCode = 4;
 
-    TGroupPipeline groups(output, out, std::cerr);
-    for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
-    for (const auto& file : ListGpxFiles(sourcePath)) groups.Add(sourcePath + file);
-    groups.Finish();
+        {
+            TGroupPipeline groups(output, out, std::cerr);
+            for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
+            std::vector<std::string> files;
+            try {
+                files = ListGpxFiles(sourcePath);
+            } catch (...) {
+                groups.Finish();  // the folder groups came first, as did an error of theirs
+                throw;
+            }
+            for (const auto& file : files) groups.Add(sourcePath + file);
+            groups.Finish();
+        }
 
-    WriteEndRecord(output);
-    output.Close();
+        WriteEndRecord(output);
+        output.Close();
+    } catch (...) {
+        const std::string partial = output.KeepPartial();
+        if (!partial.empty())
+            partialNote = Format("What was written is kept in \"%s\"; \"%s\" is as it was before the run.",
+                                 partial.c_str(), FullFileName(destination).c_str());
+        throw;
+    }
     ExitCode = 0;
 }
 
@@ -81,13 +100,15 @@ void PrintCurrentError(std::ostream& err) {
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     ExitCode = 0;
+    std::string partialNote;
     try {
         PrintBanner(out);
-        Convert(arguments, out);
+        Convert(arguments, out, partialNote);
         out << "\nDone.\n";
     } catch (...) {
         out.flush();
         PrintCurrentError(err);
+        if (!partialNote.empty()) err << '\n' << partialNote << '\n';
         // A failure before any stage was reached (SQLite start-up) must not look like success.
         if (ExitCode == 0) ExitCode = 3;
     }

@@ -43,6 +43,15 @@ void WriteGroup(const fs::path& source, const std::vector<TGroupSource>& group) 
     for (const auto& file : group) WriteFile(source / file.Path, file.Text);
 }
 
+// Output with the run's own folder named "{dir}", so that runs in different
+// folders compare.
+std::string InAnyFolder(std::string output, const fs::path& folder) {
+    const std::string name = folder.string();
+    for (auto at = output.find(name); at != std::string::npos; at = output.find(name, at))
+        output.replace(at, name.size(), "{dir}");
+    return output;
+}
+
 // What a failed run left behind: the destination or its partial file.
 Bytes Leftover(const fs::path& source) {
     const fs::path destination = source.parent_path() / (source.filename().string() + ".gpi");
@@ -70,7 +79,7 @@ TEST(GroupPipeline, RunShowsAndWritesWhatOneGroupAfterAnotherWould) {
             const auto run = Convert(alone / "src");
             if (static_cast<int>(g) == malformedGroup) {
                 ASSERT_EQ(run.ExitCode, 4) << run.Output;
-                expectedOutput += run.Output;
+                expectedOutput += InAnyFolder(run.Output, alone.Path());
                 expectedExit = 4;
                 break;
             }
@@ -84,7 +93,7 @@ TEST(GroupPipeline, RunShowsAndWritesWhatOneGroupAfterAnotherWould) {
         for (const auto& group : groups) WriteGroup(t / "src", group);
         const auto run = Convert(t / "src");
         EXPECT_EQ(run.ExitCode, expectedExit);
-        EXPECT_EQ(run.Output, expectedOutput);
+        EXPECT_EQ(InAnyFolder(run.Output, t.Path()), expectedOutput);
         const Bytes written = expectedExit == 0 ? run.Written : Leftover(t / "src");
         ASSERT_GE(written.size(), headerSize);
         const Bytes end = expectedExit == 0 ? frame.Written.substr(headerSize) : Bytes();
