@@ -102,16 +102,18 @@ void TSQLiteDatabase::ForgetReusableUnless(bool reusable) noexcept {
     if (!reusable) reusable_.clear();
 }
 
-TStatementPtr TSQLiteDatabase::PrepareForExecute(const std::string& sql, bool reusable) {
-    ForgetReusableUnless(reusable);
-    if (reusable) {
+TStatementPtr TSQLiteDatabase::PrepareForExecute(const std::string& sql, bool& reusable) {
+    // Only plain statements are kept, so a kept one needs no second look;
+    // its slot stays in the map for its return.
+    if (reuseStatements_) {
         const auto kept = reusable_.find(sql);
-        if (kept != reusable_.end()) {
-            TStatementPtr statement = std::move(kept->second);
-            reusable_.erase(kept);
-            return statement;
+        if (kept != reusable_.end() && kept->second) {
+            reusable = true;
+            return std::move(kept->second);
         }
     }
+    reusable = reuseStatements_ && IsPlainDataStatement(sql);
+    ForgetReusableUnless(reusable);
     sqlite3_stmt* raw = nullptr;
     const int result = sqlite3_prepare_v2(handle_, sql.c_str(), -1, &raw, nullptr);
     TStatementPtr statement(raw);
@@ -125,11 +127,15 @@ TStatementPtr TSQLiteDatabase::PrepareForExecute(const std::string& sql, bool re
 void TSQLiteDatabase::KeepForReuse(const std::string& sql, TStatementPtr statement) {
     sqlite3_reset(statement.get());
     sqlite3_clear_bindings(statement.get());
-    reusable_.try_emplace(sql, std::move(statement));
+    const auto slot = reusable_.find(sql);
+    if (slot == reusable_.end())
+        reusable_.try_emplace(sql, std::move(statement));
+    else if (!slot->second)
+        slot->second = std::move(statement);
 }
 
 void TSQLiteDatabase::Execute(const std::string& sql) {
-    const bool reusable = reuseStatements_ && IsPlainDataStatement(sql);
+    bool reusable = false;
     TStatementPtr statement = PrepareForExecute(sql, reusable);
     if (!statement) CheckError(handle_, "Could not prepare SQL statement", sql);
     if (OnStatement) OnStatement(*this, sql);

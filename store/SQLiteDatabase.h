@@ -78,7 +78,8 @@ private:
     // Statements that may change the schema or end a transaction make every
     // kept statement go first.
     void ForgetReusableUnless(bool reusable) noexcept;
-    TStatementPtr PrepareForExecute(const std::string& sql, bool reusable);
+    // A kept statement, or a new one; reusable tells whether to keep it.
+    TStatementPtr PrepareForExecute(const std::string& sql, bool& reusable);
     void KeepForReuse(const std::string& sql, TStatementPtr statement);
     void Close() noexcept;
 
