@@ -5,19 +5,22 @@
 #include "dump/JsonPrinter.h"
 #include "dump/OutlinePrinter.h"
 #include "dump/SvgPrinter.h"
+#include "dump/Unpack.h"
 #include "gpi/GpiCheck.h"
 #include "gpi/GpiReader.h"
 
 namespace kestro {
 
 const char* const DumpUsage =
-    "Usage: kestro-dump [--json | --check | --svg OUT.svg [--group N]] [--no-stamp] [--] FILE.gpi\n"
+    "Usage: kestro-dump [--json | --check | --svg OUT.svg [--group N] | --unpack DIR] [--no-stamp] [--] FILE.gpi\n"
     "  (no option)    print the records of FILE.gpi as an indented outline\n"
     "  --json         print the same as one JSON document\n"
     "  --check        validate strictly and list every problem with its byte offset\n"
     "                 (exit code 0 clean, 1 problems found, 2 file not readable)\n"
     "  --svg OUT.svg  draw the area tree and the points of a group into OUT.svg\n"
     "  --group N      the group to draw, counted from 1 (default 1)\n"
+    "  --unpack DIR   write a source folder DIR that kestro converts back into FILE.gpi\n"
+    "                 (exit code 0 all carried, 1 something not carried, 2 file not readable)\n"
     "  --no-stamp     leave the header's time stamp out of the outline and the JSON\n";
 
 namespace {
@@ -33,7 +36,7 @@ std::size_t ParseGroupNumber(const std::string& text) {
 }
 
 void SetMode(TDumpArguments& result, TDumpMode mode) {
-    if (result.Mode != TDumpMode::Outline) throw EUsageError("choose one of --json, --check and --svg");
+    if (result.Mode != TDumpMode::Outline) throw EUsageError("choose one of --json, --check, --svg and --unpack");
     result.Mode = mode;
 }
 
@@ -85,6 +88,9 @@ TDumpArguments ParseDumpArguments(const std::vector<std::string>& arguments) {
         } else if (argument == "--svg") {
             SetMode(result, TDumpMode::Svg);
             result.SvgFile = value();
+        } else if (argument == "--unpack") {
+            SetMode(result, TDumpMode::Unpack);
+            result.UnpackDir = value();
         } else if (argument == "--group") {
             result.Group = ParseGroupNumber(value());
             groupGiven = true;
@@ -115,6 +121,7 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
         case TDumpMode::Json: PrintJson(file, parsed.Options, out); break;
         case TDumpMode::Check: return PrintProblems(file, out);
         case TDumpMode::Svg: WriteSvgFile(file, parsed); break;
+        case TDumpMode::Unpack: return UnpackGpi(file, parsed.File, parsed.UnpackDir, out);
         }
         out.flush();
         return 0;

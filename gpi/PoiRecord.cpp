@@ -120,4 +120,6 @@ Bytes GpiPoi(const TPoiWpt& point) {
     return GpiRecord(2, main, extra);
 }
 
+Bytes GpiAlertMain(const TPoiWpt& point) { return AlertMain(point); }
+
 }  // namespace kestro

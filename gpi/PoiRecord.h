@@ -9,4 +9,8 @@ namespace kestro {
 // EFOpenError or EReadError.
 Bytes GpiPoi(const TPoiWpt& point);
 
+// The 12-byte main part of the point's alert record (type 3), from its
+// AlertSpeed and AlertDistance; meaningful when the point has an alert.
+Bytes GpiAlertMain(const TPoiWpt& point);
+
 }  // namespace kestro
