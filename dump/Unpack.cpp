@@ -96,6 +96,9 @@ public:
             if (file_.PoiHeader->Copyright) tally_.Add("copyright records");
         }
         tally_.Add("faults in the file (see kestro-dump --check)", file_.Problems.size());
+        if (file_.Header.Signature != "GRMREC00" || file_.Header.Reserved != 0 ||
+            (file_.PoiHeader && (file_.PoiHeader->Version != "00" || file_.PoiHeader->Flags != 0)))
+            tally_.Add("header values other than kestro writes (version, flags)");
         for (std::size_t g = 0; g < file_.Groups.size(); ++g) WriteGroup(g);
         WriteSettings();
     }
@@ -107,6 +110,7 @@ public:
         if (!maxRegionFound_) out_ << "The area trees are not ones kestro builds: kestro.ini keeps the default maxregion.\n";
         std::vector<TRenamedEntry> renamed = root_.Renamed();
         renamed.insert(renamed.end(), renamedInGroups_.begin(), renamedInGroups_.end());
+        tally_.Add("names written differently (listed above)", renamed.size());
         if (!renamed.empty()) {
             out_ << "Names written differently:\n";
             for (const auto& r : renamed) out_ << "  \"" << r.Original << "\" as \"" << r.Written << "\"\n";

@@ -33,14 +33,14 @@ std::string CutUtf8(const std::string& text, std::size_t size) {
 
 }  // namespace
 
-std::string SafeEntryName(const std::string& name) {
+std::string SafeEntryName(const std::string& name, bool folder) {
     std::string safe;
     for (char c : name) {
         const auto byte = static_cast<unsigned char>(c);
         safe += (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) ? '_' : c;
     }
     for (char& c : safe) {
-        if (c != '.') break;
+        if (c != '.' || !folder) break;
         c = '_';
     }
     safe = CutUtf8(safe, MaxBaseBytes);
@@ -58,7 +58,8 @@ bool TNameAllotter::Free(const std::string& base, const std::vector<std::string>
 }
 
 std::string TNameAllotter::Allot(const std::string& name, const std::vector<std::string>& extensions) {
-    const std::string safe = SafeEntryName(name);
+    const bool folder = extensions.size() == 1 && extensions.front().empty();
+    const std::string safe = SafeEntryName(name, folder);
     std::string base = safe;
     for (int n = 2; !Free(base, extensions); ++n) base = safe + " (" + std::to_string(n) + ")";
     for (const auto& extension : extensions) Reserve(base + extension);

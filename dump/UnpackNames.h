@@ -14,9 +14,9 @@ struct TRenamedEntry {
 };
 
 // Gives the names of one folder. A name that cannot stand as it is (empty,
-// starting with ".", holding "/", "\" or control characters, a device name of
-// other systems, too long, or taken) gets a readable replacement, the same on
-// every run.
+// holding "/", "\" or control characters, a device name of other systems,
+// too long, taken, or for a folder starting with ".", which the converter
+// skips) gets a readable replacement, the same on every run.
 class TNameAllotter {
 public:
     // Names (with extension) already used in the folder, e.g. "kestro.ini".
@@ -36,6 +36,8 @@ private:
 };
 
 // The name made safe as one path component (before the test for duplicates).
-std::string SafeEntryName(const std::string& name);
+// A file name may start with "." (the converter reads such files, and
+// "...gpx" is a plain name); a folder name may not.
+std::string SafeEntryName(const std::string& name, bool folder);
 
 }  // namespace kestro
