@@ -24,6 +24,17 @@ namespace {
 const char* const MediaFolder = ".media";  // not a group: its name starts with "."
 const char* const NoCategoryName = "no category";
 
+// A name for the summary: control bytes and quotes escaped.
+std::string Quoted(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"' || c == '\\') out += std::string("\\") + c;
+        else if (static_cast<unsigned char>(c) < 0x20) out += Format("\\x%02X", static_cast<unsigned char>(c));
+        else out += c;
+    }
+    return out + "\"";
+}
+
 template <class T>
 const T* FindPart(const TGpiPoint& point) {
     for (const auto& part : point.Parts)
@@ -113,12 +124,15 @@ public:
         tally_.Add("names written differently (listed above)", renamed.size());
         if (!renamed.empty()) {
             out_ << "Names written differently:\n";
-            for (const auto& r : renamed) out_ << "  \"" << r.Original << "\" as \"" << r.Written << "\"\n";
+            for (const auto& r : renamed) out_ << "  " << Quoted(r.Original) << " as " << Quoted(r.Written) << '\n';
         }
         if (!tally_.Empty()) {
             out_ << "Not carried:\n";
             for (const auto& [kind, count] : tally_.Counts()) out_ << "  " << count << " " << kind << '\n';
-            for (const auto& name : tally_.AlertPoints()) out_ << "    alert of \"" << name << "\"\n";
+            const auto& alertPoints = tally_.AlertPoints();
+            constexpr std::size_t Listed = 10;
+            for (std::size_t i = 0; i < alertPoints.size() && i < Listed; ++i) out_ << "    alert of " << Quoted(alertPoints[i]) << '\n';
+            if (alertPoints.size() > Listed) out_ << "    and " << alertPoints.size() - Listed << " more\n";
         }
         const std::string name = std::filesystem::path(fileName).filename().string();
         out_ << "Convert it back from inside the folder: cd " << dir << " && kestro . ../" << name << '\n';
@@ -321,7 +335,7 @@ private:
             folder_.WriteFile(where, GpxDocument(file.Waypoints));
         }
         trees_.push_back(TTreeGroup{group.Root ? &*group.Root : nullptr, std::move(lats), std::move(lons)});
-        for (const auto& r : inGroup.Renamed()) renamedInGroups_.push_back(TRenamedEntry{name + "/" + r.Original, base + "/" + r.Written});
+        for (const auto& r : inGroup.Renamed()) renamedInGroups_.push_back(TRenamedEntry{r.Original, base + "/" + r.Written});
 
         ++summary_.Groups;
         summary_.Categories += folderGroup ? files.size() : 0;
