@@ -36,7 +36,7 @@ std::size_t ParseGroupNumber(const std::string& text) {
 }
 
 void SetMode(TDumpArguments& result, TDumpMode mode) {
-    if (result.Mode != TDumpMode::Outline) throw EUsageError("choose one of --json, --check, --svg and --unpack");
+    if (result.Mode != TDumpMode::Outline) throw EUsageError("choose one of --json, --check and --svg");
     result.Mode = mode;
 }
 
