@@ -15,6 +15,7 @@
 #include "dump/UnpackTree.h"
 #include "dump/UnpackValues.h"
 #include "gpi/FolderListing.h"
+#include "gpi/TextConversion.h"
 #include "gpx/NumberText.h"
 
 namespace kestro {
@@ -107,6 +108,7 @@ public:
             if (file_.PoiHeader->Copyright) tally_.Add("copyright records");
         }
         tally_.Add("faults in the file (see kestro-dump --check)", file_.Problems.size());
+        if (!CodePageAvailable(file_.CodePage())) tally_.Add("code pages kestro cannot convert into");
         if (file_.Header.Signature != "GRMREC00" || file_.Header.Reserved != 0 ||
             (file_.PoiHeader && (file_.PoiHeader->Version != "00" || file_.PoiHeader->Flags != 0)))
             tally_.Add("header values other than kestro writes (version, flags)");

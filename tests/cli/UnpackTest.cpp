@@ -194,7 +194,7 @@ Bytes FileWithCategories(const std::vector<Bytes>& names) {
 TEST(Unpack, HostileNamesStayInsideTheFolderAndAreListed) {
     TempDir t;
     const Bytes longName(300, 'x');
-    const std::vector<Bytes> names{"../../etc/x", ".hidden", "CON", longName, "Case", "CASE", "", "a\x01" "b"};
+    const std::vector<Bytes> names{"../../etc/x", ".hidden", "CON", longName, "Case", "CASE", "", "a\x01" "b", "speed_50"};
     WriteFile(t / "h.gpi", FileWithCategories(names));
     const fs::path dir = t / "a/b/u";
     fs::create_directories(dir.parent_path());
@@ -217,7 +217,7 @@ TEST(Unpack, HostileNamesStayInsideTheFolderAndAreListed) {
     std::vector<TPointIn> in;
     CollectPoints(*rebuilt.Groups[0].Root, 0, in);
     for (const auto& p : in) categoryOfPoint[TextOf(p.Point->Name)] = categories[FindPart<TGpiCategoryRef>(*p.Point)->Number];
-    const std::vector<Bytes> expected{".._.._etc_x", ".hidden", "CON_", std::string(200, 'x'), "Case", "CASE (2)", "unnamed", "a_b"};
+    const std::vector<Bytes> expected{".._.._etc_x", ".hidden", "CON_", std::string(200, 'x'), "Case", "CASE (2)", "unnamed", "a_b", "speed_50"};
     ASSERT_EQ(categoryOfPoint.size(), names.size()) << unpack.Output;
     for (std::size_t i = 0; i < names.size(); ++i) {
         EXPECT_EQ(categoryOfPoint["p" + std::to_string(i)], expected[i]) << i;
@@ -227,6 +227,8 @@ TEST(Unpack, HostileNamesStayInsideTheFolderAndAreListed) {
     }
     EXPECT_EQ(TextOf(rebuilt.Groups[0].Name), "___up") << "a group folder never starts with \".\"";
     EXPECT_NE(unpack.Output.find("\"a\\x01b\" as"), std::string::npos) << "control bytes are shown escaped";
+    // speed_50.gpx gives its points a speed alert that p8 did not have: named.
+    EXPECT_NE(unpack.Output.find("alert of \"p8\""), std::string::npos) << unpack.Output;
 
     // The folder exists now and holds something: a second unpacking is refused.
     const auto refused = RunCommand(Q(DumpBinary()) + " --unpack " + Q(dir) + " " + Q(t / "h.gpi"));
