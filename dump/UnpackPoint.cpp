@@ -105,8 +105,7 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
                 tally.Add("image records numbered out of order or cut short");
             ++imagePosition;
         } else if (const auto* other = std::get_if<TGpiOther>(&part)) {
-            const char* kind = GpiRecordName(other->Type);
-            tally.Add(*kind != '\0' ? Format("%s records inside points", kind) : Format("records of type %u inside points", other->Type));
+            CountRecords({*other}, "inside points", tally);
         }
     }
     w.Comment = text.Text(comment);

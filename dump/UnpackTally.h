@@ -7,6 +7,8 @@
 
 namespace kestro {
 
+struct TGpiOther;
+
 class TUnpackTally {
 public:
     void Add(const std::string& kind, std::size_t count = 1) {
@@ -23,5 +25,8 @@ private:
     std::map<std::string, std::size_t> counts_;
     std::vector<std::string> alertPoints_;
 };
+
+// Counts records of types kestro does not write there, by type: "media records in groups".
+void CountRecords(const std::vector<TGpiOther>& records, const char* where, TUnpackTally& tally);
 
 }  // namespace kestro
