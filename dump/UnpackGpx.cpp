@@ -1,24 +1,18 @@
 #include "dump/UnpackGpx.h"
 
+#include "xml/XmlTextNodes.h"
 
 namespace kestro {
 
 namespace {
 
-// Escapes markup characters and writes control bytes as references: the
-// reader would drop or choke on them as raw bytes.
+// Markup characters escaped; control bytes as references, which XML allows
+// where it does not allow the raw bytes.
 std::string Escaped(const std::string& text) {
     std::string out;
     for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) out += "&#" + std::to_string(static_cast<unsigned char>(c)) + ";";
-            else out += c;
-        }
+        if (static_cast<unsigned char>(c) < 0x20) out += "&#" + std::to_string(static_cast<unsigned char>(c)) + ";";
+        else AppendEscapedXmlAttrValue(out, std::string_view(&c, 1));
     }
     return out;
 }
