@@ -58,7 +58,7 @@ void PrintSummary(const TUnpackRun& run, const TNameAllotter& rootNames, bool ma
     out << "Written: " << Plural(run.Groups, "group", "groups") << ", " << Plural(run.Categories, "category", "categories")
         << ", " << Plural(run.Points, "point", "points") << ", " << Plural(run.Icons, "icon", "icons") << ", "
         << Plural(run.Photos, "photo", "photos") << ".\n";
-    if (!maxRegionFound) out << "The area trees are not ones kestro builds: kestro.ini keeps the default maxregion.\n";
+    if (!maxRegionFound) tally.Add("area trees kestro does not build (kestro.ini keeps the default maxregion)");
     std::vector<TRenamedEntry> renamed = rootNames.Renamed();
     renamed.insert(renamed.end(), run.RenamedInGroups.begin(), run.RenamedInGroups.end());
     tally.Add("names written differently (listed above)", renamed.size());

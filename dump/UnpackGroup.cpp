@@ -265,7 +265,7 @@ private:
 
     std::size_t WriteFiles(bool zeroWaypoint) {
         const auto sequence = OrderWaypoints(order_, files_.size(), icons_.size());
-        TTreeGroup tree{group_.Root ? &*group_.Root : nullptr, {}, {}};
+        TTreeGroup tree{group_.Root ? &*group_.Root : nullptr, {}, {}, zeroWaypoint};
         for (std::size_t f = 0; f < files_.size(); ++f) {
             TFile& file = files_[f];
             if (companion_[f] >= 0) {

@@ -3,46 +3,84 @@
 #include <algorithm>
 #include <limits>
 
+#include "gpi/GpiUtil.h"
+
 namespace kestro {
 
 namespace {
 
 constexpr std::int32_t DefaultMaxRegion = 256;
-constexpr int DeepestSplit = 32;  // deeper areas are leaves whatever they hold
+constexpr int DeepestSplit = 32;       // deeper areas are leaves whatever they hold
 constexpr double EntrySize = 0.00001;  // the store's index box around each point
+
+struct TBox {
+    double MinLat, MinLon, MaxLat, MaxLon;
+    bool Written(const TGpiArea& area) const {
+        return DegToSemicircles(MaxLat) == area.North && DegToSemicircles(MaxLon) == area.East &&
+               DegToSemicircles(MinLat) == area.South && DegToSemicircles(MinLon) == area.West;
+    }
+};
 
 struct TRange {
     std::int64_t Low = 1;
     std::int64_t High = std::numeric_limits<std::int32_t>::max();
 };
 
+// The R-tree keeps single-precision edges; an upper edge that a float
+// cannot hold is moved up by a relative 2^-23 before it is rounded, as
+// SQLite does.
+double UpperEdge(float low) {
+    const double exact = static_cast<double>(low) + EntrySize;
+    auto edge = static_cast<float>(exact);
+    if (static_cast<double>(edge) < exact) {
+        const double away = 1.0 + 1.0 / 8388608.0;
+        const double towards = 1.0 - 1.0 / 8388608.0;
+        edge = static_cast<float>(exact * (exact < 0 ? towards : away));
+    }
+    return edge;
+}
+
 // How many of the group's points the store counts for the box: their index
 // boxes touch it, borders included, in single precision as the store keeps them.
-std::int64_t CountTouching(const TTreeGroup& group, const TGpiArea& area) {
-    const auto south = static_cast<float>(SemicirclesToDeg(area.South));
-    const auto north = static_cast<float>(SemicirclesToDeg(area.North));
-    const auto west = static_cast<float>(SemicirclesToDeg(area.West));
-    const auto east = static_cast<float>(SemicirclesToDeg(area.East));
+std::int64_t CountTouching(const TTreeGroup& group, const TBox& box) {
+    const auto south = static_cast<float>(box.MinLat);
+    const auto north = static_cast<float>(box.MaxLat);
+    const auto west = static_cast<float>(box.MinLon);
+    const auto east = static_cast<float>(box.MaxLon);
     std::int64_t count = 0;
     for (std::size_t i = 0; i < group.Lats.size(); ++i) {
         const auto x = static_cast<float>(group.Lats[i]);
         const auto y = static_cast<float>(group.Lons[i]);
-        if (static_cast<double>(x) + EntrySize >= south && x <= north && static_cast<double>(y) + EntrySize >= west &&
-            y <= east)
+        if (UpperEdge(x) >= south && x <= north && UpperEdge(y) >= west && y <= east)
             ++count;
     }
     return count;
 }
 
-bool Narrow(const TTreeGroup& group, const TGpiArea& area, TRange& range) {
+bool Narrow(const TTreeGroup& group, const TGpiArea& area, const TBox& box, TRange& range) {
+    if (!box.Written(area)) return false;
+    const std::int64_t count = CountTouching(group, box);
     if (area.Areas.empty()) {
-        if (area.Depth <= DeepestSplit) range.Low = std::max(range.Low, CountTouching(group, area));
+        if (area.Depth <= DeepestSplit) range.Low = std::max(range.Low, count);
         return true;
     }
-    if (area.Depth > DeepestSplit) return false;
-    range.High = std::min(range.High, CountTouching(group, area) - 1);
-    for (const auto& child : area.Areas)
-        if (!Narrow(group, child, range)) return false;
+    if (area.Depth > DeepestSplit || !area.Points.empty()) return false;
+    range.High = std::min(range.High, count - 1);
+    const double midLat = (box.MinLat + box.MaxLat) / 2;
+    const double midLon = (box.MinLon + box.MaxLon) / 2;
+    const TBox quadrants[] = {
+        {box.MinLat, box.MinLon, midLat, midLon},
+        {box.MinLat, midLon, midLat, box.MaxLon},
+        {midLat, box.MinLon, box.MaxLat, midLon},
+        {midLat, midLon, box.MaxLat, box.MaxLon},
+    };
+    // The written children are the quadrants that kept points, in this order.
+    std::size_t next = 0;
+    for (const auto& child : area.Areas) {
+        while (next < 4 && !quadrants[next].Written(child)) ++next;
+        if (next == 4 || !Narrow(group, child, quadrants[next], range)) return false;
+        ++next;
+    }
     return true;
 }
 
@@ -50,8 +88,19 @@ bool Narrow(const TTreeGroup& group, const TGpiArea& area, TRange& range) {
 
 std::optional<std::int32_t> MaxRegionFor(const std::vector<TTreeGroup>& groups) {
     TRange range;
-    for (const auto& group : groups)
-        if (group.Root != nullptr && !Narrow(group, *group.Root, range)) return std::nullopt;
+    for (const auto& group : groups) {
+        if (group.Root == nullptr || group.Lats.empty()) continue;
+        TBox box{group.Lats.front(), group.Lons.front(), group.Lats.front(), group.Lons.front()};
+        for (std::size_t i = 0; i < group.Lats.size(); ++i) {
+            box.MinLat = std::min(box.MinLat, group.Lats[i]);
+            box.MaxLat = std::max(box.MaxLat, group.Lats[i]);
+            box.MinLon = std::min(box.MinLon, group.Lons[i]);
+            box.MaxLon = std::max(box.MaxLon, group.Lons[i]);
+        }
+        if (group.Origin) box = TBox{std::min(box.MinLat, 0.0), std::min(box.MinLon, 0.0), std::max(box.MaxLat, 0.0),
+                                     std::max(box.MaxLon, 0.0)};
+        if (!Narrow(group, *group.Root, box, range)) return std::nullopt;
+    }
     if (range.Low > range.High) return std::nullopt;
     if (range.Low <= DefaultMaxRegion && DefaultMaxRegion <= range.High) return DefaultMaxRegion;
     if (range.High == std::numeric_limits<std::int32_t>::max()) return static_cast<std::int32_t>(range.Low);

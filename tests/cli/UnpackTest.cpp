@@ -131,6 +131,28 @@ TEST(Unpack, ExamplesComeBackByteForByte) {
     ExpectUnpackRoundTrip(t / "examples.gpi");
 }
 
+// The area tree depends on maxregion and on how the point store counts:
+// clustered points with small limits give deep trees with close calls.
+TEST(Unpack, AreaTreesOfAnyMaxRegionComeBack) {
+    std::uint32_t seed = 12345;
+    auto next = [&seed]() { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    std::string a, b;
+    for (int i = 0; i < 600; ++i) {
+        const double spread = (i % 3 + 1) * 0.00002;
+        const double lat = (i % 2 ? 50.0 : 48.0) + (static_cast<double>(next() % 20001) - 10000) * spread;
+        const double lon = (i % 2 ? 14.0 : 16.5) + (static_cast<double>(next() % 20001) - 10000) * spread;
+        (i % 4 ? a : b) += Named(Format("%.7f", lat), Format("%.7f", lon), "p" + std::to_string(i));
+    }
+    for (const int maxRegion : {1, 3, 10, 256}) {
+        SCOPED_TRACE(maxRegion);
+        TempDir t;
+        WriteFile(t / "src/G/a.gpx", Gpx(a));
+        WriteFile(t / "src/G/b.gpx", Gpx(b));
+        WriteFile(t / "src/kestro.ini", "[kestro]\nmaxregion=" + std::to_string(maxRegion) + "\n");
+        EXPECT_EQ(Convert(t / "src").ExitCode, 0);  // and unpacked back to the same bytes
+    }
+}
+
 TEST(Unpack, GpsbabelFilesComeBackPointByPoint) {
     if (RunCommand("gpsbabel -V").ExitCode != 0) GTEST_SKIP() << "gpsbabel is not installed (scripts/bootstrap installs it)";
     TempDir t;
