@@ -57,32 +57,54 @@ std::int64_t CountTouching(const TTreeGroup& group, const TBox& box) {
     return count;
 }
 
-bool Narrow(const TTreeGroup& group, const TGpiArea& area, const TBox& box, TRange& range) {
-    if (!box.Written(area)) return false;
-    const std::int64_t count = CountTouching(group, box);
-    if (area.Areas.empty()) {
-        if (area.Depth <= DeepestSplit) range.Low = std::max(range.Low, count);
-        return true;
+// Areas narrower than a semicircle look alike in the file, so a written
+// child may match several quadrants; each is tried in turn, within a budget
+// that keeps a hostile file's tree from taking forever.
+class TTreeMatcher {
+public:
+    explicit TTreeMatcher(const TTreeGroup& group) : group_(group) {}
+
+    bool Narrow(const TGpiArea& area, const TBox& box, TRange& range) {
+        if (!box.Written(area) || ++visits_ > MaxVisits) return false;
+        const std::int64_t count = CountTouching(group_, box);
+        if (area.Areas.empty()) {
+            if (area.Depth <= DeepestSplit) range.Low = std::max(range.Low, count);
+            return range.Low <= range.High;
+        }
+        if (area.Depth > DeepestSplit || !area.Points.empty()) return false;
+        range.High = std::min(range.High, count - 1);
+        if (range.Low > range.High) return false;
+        const double midLat = (box.MinLat + box.MaxLat) / 2;
+        const double midLon = (box.MinLon + box.MaxLon) / 2;
+        const std::vector<TBox> quadrants{
+            {box.MinLat, box.MinLon, midLat, midLon},
+            {box.MinLat, midLon, midLat, box.MaxLon},
+            {midLat, box.MinLon, box.MaxLat, midLon},
+            {midLat, midLon, box.MaxLat, box.MaxLon},
+        };
+        return Children(area, quadrants, 0, 0, range);
     }
-    if (area.Depth > DeepestSplit || !area.Points.empty()) return false;
-    range.High = std::min(range.High, count - 1);
-    const double midLat = (box.MinLat + box.MaxLat) / 2;
-    const double midLon = (box.MinLon + box.MaxLon) / 2;
-    const TBox quadrants[] = {
-        {box.MinLat, box.MinLon, midLat, midLon},
-        {box.MinLat, midLon, midLat, box.MaxLon},
-        {midLat, box.MinLon, box.MaxLat, midLon},
-        {midLat, midLon, box.MaxLat, box.MaxLon},
-    };
-    // The written children are the quadrants that kept points, in this order.
-    std::size_t next = 0;
-    for (const auto& child : area.Areas) {
-        while (next < 4 && !quadrants[next].Written(child)) ++next;
-        if (next == 4 || !Narrow(group, child, quadrants[next], range)) return false;
-        ++next;
+
+private:
+    static constexpr std::size_t MaxVisits = 1000000;
+
+    // The written children are the quadrants that kept points, in quadrant order.
+    bool Children(const TGpiArea& area, const std::vector<TBox>& quadrants, std::size_t child, std::size_t first,
+                  TRange& range) {
+        if (child == area.Areas.size()) return true;
+        for (std::size_t q = first; q < quadrants.size(); ++q) {
+            TRange trial = range;
+            if (Narrow(area.Areas[child], quadrants[q], trial) && Children(area, quadrants, child + 1, q + 1, trial)) {
+                range = trial;
+                return true;
+            }
+        }
+        return false;
     }
-    return true;
-}
+
+    const TTreeGroup& group_;
+    std::size_t visits_ = 0;
+};
 
 }  // namespace
 
@@ -99,7 +121,7 @@ std::optional<std::int32_t> MaxRegionFor(const std::vector<TTreeGroup>& groups) 
         }
         if (group.Origin) box = TBox{std::min(box.MinLat, 0.0), std::min(box.MinLon, 0.0), std::max(box.MaxLat, 0.0),
                                      std::max(box.MaxLon, 0.0)};
-        if (!Narrow(group, *group.Root, box, range)) return std::nullopt;
+        if (!TTreeMatcher(group).Narrow(*group.Root, box, range)) return std::nullopt;
     }
     if (range.Low > range.High) return std::nullopt;
     if (range.Low <= DefaultMaxRegion && DefaultMaxRegion <= range.High) return DefaultMaxRegion;

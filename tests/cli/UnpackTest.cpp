@@ -135,13 +135,18 @@ TEST(Unpack, ExamplesComeBackByteForByte) {
 // clustered points with small limits give deep trees with close calls.
 TEST(Unpack, AreaTreesOfAnyMaxRegionComeBack) {
     std::uint32_t seed = 12345;
-    auto next = [&seed]() { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    // Roughly normal: the sum of four uniform values in -1..1.
+    auto spread = [&seed]() {
+        double sum = 0;
+        for (int k = 0; k < 4; ++k) sum += static_cast<double>((seed = seed * 1103515245u + 12345u) >> 8) / 8388608.0 - 1.0;
+        return sum / 2;
+    };
+    const double centres[][2] = {{50.0, 14.0}, {50.001, 14.002}, {48.0, 16.0}};
     std::string a, b;
-    for (int i = 0; i < 600; ++i) {
-        const double spread = (i % 3 + 1) * 0.00002;
-        const double lat = (i % 2 ? 50.0 : 48.0) + (static_cast<double>(next() % 20001) - 10000) * spread;
-        const double lon = (i % 2 ? 14.0 : 16.5) + (static_cast<double>(next() % 20001) - 10000) * spread;
-        (i % 4 ? a : b) += Named(Format("%.7f", lat), Format("%.7f", lon), "p" + std::to_string(i));
+    for (int i = 0; i < 2000; ++i) {
+        const double lat = centres[i % 3][0] + spread() * 0.01 * (i % 4 + 1);
+        const double lon = centres[i % 3][1] + spread() * 0.02;
+        (i % 2 ? a : b) += Named(Format("%.7f", lat), Format("%.7f", lon), "p" + std::to_string(i));
     }
     for (const int maxRegion : {1, 3, 10, 256}) {
         SCOPED_TRACE(maxRegion);
