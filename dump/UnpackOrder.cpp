@@ -38,11 +38,14 @@ std::vector<std::vector<TOrderItem>> OrderWaypoints(const std::vector<TOrderPoin
             }
             order[file].push_back(TOrderItem{index, -1});
         };
+        std::size_t firstLeft = 0;  // chains before it are done
         for (;;) {
+            while (firstLeft < chains.size() && chains[firstLeft].empty()) ++firstLeft;
             std::deque<int>* free = nullptr;
             std::deque<int>* takesNext = nullptr;
             std::deque<int>* lowest = nullptr;
-            for (auto& chain : chains) {
+            for (std::size_t c = firstLeft; c < chains.size(); ++c) {
+                auto& chain = chains[c];
                 if (chain.empty()) continue;
                 const int icon = points[static_cast<std::size_t>(chain.front())].Icon;
                 if (icon < 0 || loaded[static_cast<std::size_t>(icon)]) {

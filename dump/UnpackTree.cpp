@@ -40,21 +40,23 @@ double UpperEdge(float low) {
     return edge;
 }
 
-// How many of the group's points the store counts for the box: their index
-// boxes touch it, borders included, in single precision as the store keeps them.
-std::int64_t CountTouching(const TTreeGroup& group, const TBox& box) {
+using TPointList = std::vector<std::uint32_t>;
+
+// The points among `candidates` whose index boxes the store finds for the
+// box: touching it, borders included, in single precision as it keeps them.
+// A quadrant's points are among its parent's, so each level looks only at those.
+TPointList Touching(const TTreeGroup& group, const TBox& box, const TPointList& candidates) {
     const auto south = static_cast<float>(box.MinLat);
     const auto north = static_cast<float>(box.MaxLat);
     const auto west = static_cast<float>(box.MinLon);
     const auto east = static_cast<float>(box.MaxLon);
-    std::int64_t count = 0;
-    for (std::size_t i = 0; i < group.Lats.size(); ++i) {
+    TPointList touching;
+    for (const std::uint32_t i : candidates) {
         const auto x = static_cast<float>(group.Lats[i]);
         const auto y = static_cast<float>(group.Lons[i]);
-        if (UpperEdge(x) >= south && x <= north && UpperEdge(y) >= west && y <= east)
-            ++count;
+        if (UpperEdge(x) >= south && x <= north && UpperEdge(y) >= west && y <= east) touching.push_back(i);
     }
-    return count;
+    return touching;
 }
 
 // Areas narrower than a semicircle look alike in the file, so a written
@@ -64,9 +66,10 @@ class TTreeMatcher {
 public:
     explicit TTreeMatcher(const TTreeGroup& group) : group_(group) {}
 
-    bool Narrow(const TGpiArea& area, const TBox& box, TRange& range) {
+    bool Narrow(const TGpiArea& area, const TBox& box, const TPointList& candidates, TRange& range) {
         if (!box.Written(area) || ++visits_ > MaxVisits) return false;
-        const std::int64_t count = CountTouching(group_, box);
+        const TPointList touching = Touching(group_, box, candidates);
+        const auto count = static_cast<std::int64_t>(touching.size());
         if (area.Areas.empty()) {
             if (area.Depth <= DeepestSplit) range.Low = std::max(range.Low, count);
             return range.Low <= range.High;
@@ -82,19 +85,20 @@ public:
             {midLat, box.MinLon, box.MaxLat, midLon},
             {midLat, midLon, box.MaxLat, box.MaxLon},
         };
-        return Children(area, quadrants, 0, 0, range);
+        return Children(area, quadrants, touching, 0, 0, range);
     }
 
 private:
     static constexpr std::size_t MaxVisits = 1000000;
 
     // The written children are the quadrants that kept points, in quadrant order.
-    bool Children(const TGpiArea& area, const std::vector<TBox>& quadrants, std::size_t child, std::size_t first,
-                  TRange& range) {
+    bool Children(const TGpiArea& area, const std::vector<TBox>& quadrants, const TPointList& candidates,
+                  std::size_t child, std::size_t first, TRange& range) {
         if (child == area.Areas.size()) return true;
         for (std::size_t q = first; q < quadrants.size(); ++q) {
             TRange trial = range;
-            if (Narrow(area.Areas[child], quadrants[q], trial) && Children(area, quadrants, child + 1, q + 1, trial)) {
+            if (Narrow(area.Areas[child], quadrants[q], candidates, trial) &&
+                Children(area, quadrants, candidates, child + 1, q + 1, trial)) {
                 range = trial;
                 return true;
             }
@@ -121,7 +125,9 @@ std::optional<std::int32_t> MaxRegionFor(const std::vector<TTreeGroup>& groups) 
         }
         if (group.Origin) box = TBox{std::min(box.MinLat, 0.0), std::min(box.MinLon, 0.0), std::max(box.MaxLat, 0.0),
                                      std::max(box.MaxLon, 0.0)};
-        if (!TTreeMatcher(group).Narrow(*group.Root, box, range)) return std::nullopt;
+        TPointList all(group.Lats.size());
+        for (std::size_t i = 0; i < all.size(); ++i) all[i] = static_cast<std::uint32_t>(i);
+        if (!TTreeMatcher(group).Narrow(*group.Root, box, all, range)) return std::nullopt;
     }
     if (range.Low > range.High) return std::nullopt;
     if (range.Low <= DefaultMaxRegion && DefaultMaxRegion <= range.High) return DefaultMaxRegion;
