@@ -9,7 +9,7 @@
 #include "dump/UnpackNames.h"
 #include "dump/UnpackTally.h"
 #include "dump/UnpackTree.h"
-#include "gpi/TextConversion.h"
+#include "platform/TextConversion.h"
 
 namespace kestro {
 

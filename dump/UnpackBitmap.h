@@ -2,7 +2,7 @@
 // Icons of a GPI file as BMP files the converter takes back.
 #include <optional>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 #include "gpi/GpiReader.h"
 
 namespace kestro {

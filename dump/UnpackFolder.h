@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "diag/Exceptions.h"
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 
 namespace kestro {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dump/TextDecoder.h"
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 
 namespace kestro {
 

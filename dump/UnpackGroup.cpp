@@ -10,9 +10,9 @@
 #include "dump/UnpackGpx.h"
 #include "dump/UnpackOrder.h"
 #include "dump/UnpackPoint.h"
-#include "gpi/FolderListing.h"
 #include "gpx/AlertDefaults.h"
 #include "gpx/NumberText.h"
+#include "platform/FolderListing.h"
 
 namespace kestro {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 #include "gpx/AlertDefaults.h"
 
 namespace kestro {

@@ -1,7 +1,7 @@
 #include "gpx/AlertDefaults.h"
 
-#include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
+#include "platform/PathName.h"
 
 namespace kestro {
 
