@@ -1,6 +1,6 @@
 #include "dump/UnpackNames.h"
 
-#include <cctype>
+#include "platform/AsciiCase.h"
 
 namespace kestro {
 
@@ -10,9 +10,10 @@ namespace {
 // file systems allow.
 constexpr std::size_t MaxBaseBytes = 200;
 
+// The listing ignores ASCII letter case; so must the test for taken names.
 std::string Lower(const std::string& text) {
     std::string out = text;
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : out) c = LowerAscii(c);
     return out;
 }
 
