@@ -11,7 +11,9 @@ namespace kestro {
 namespace {
 
 constexpr std::size_t LongDescription = 256;  // from this length on a description stays one
-constexpr std::int32_t NorthPole = 1 << 30;   // 90 degrees in semicircles
+// 90 degrees in semicircles; kestro writes 90.0 one unit below it, so
+// this value and those beyond are out of its reach (as is -180 degrees exactly).
+constexpr std::int32_t NorthPole = 1 << 30;
 
 // The reader trims blanks and control bytes at both ends of every text.
 bool Trimmed(const Bytes& text) {
@@ -59,7 +61,8 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
     const bool atOrigin = point.Lat == 0 && point.Lon == 0;
     w.Lat = CoordinateText(point.Lat, atOrigin);
     w.Lon = CoordinateText(point.Lon);
-    if (point.Lat > NorthPole || point.Lat < -NorthPole) tally.Add("points beyond the poles (not written back)");
+    if (point.Lat >= NorthPole || point.Lat <= -NorthPole || point.Lon == INT32_MIN)
+        tally.Add("points at or beyond the poles or at -180 degrees exactly (kestro skips them)");
     if (point.Word != 1) tally.Add("point records with another word than 1 after the position");
 
     Bytes name = CarriedText(point.Name, tally);
