@@ -9,6 +9,7 @@
 #include "dump/UnpackNames.h"
 #include "dump/UnpackTally.h"
 #include "dump/UnpackTree.h"
+#include "platform/FolderListing.h"
 #include "platform/TextConversion.h"
 
 namespace kestro {
@@ -53,6 +54,16 @@ void CountFileLevel(const TGpiFile& file, TUnpackTally& tally) {
         tally.Add("header values other than kestro writes (version, flags)");
 }
 
+// kestro visits the group folders, then the loose files, each in listing order.
+bool InKestroOrder(const std::vector<std::pair<bool, std::string>>& entries) {
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+        const auto& [folderBefore, before] = entries[i - 1];
+        const auto& [folder, name] = entries[i];
+        if (folderBefore != folder ? folder : NameLess(name, before)) return false;
+    }
+    return true;
+}
+
 void PrintSummary(const TUnpackRun& run, const TNameAllotter& rootNames, bool maxRegionFound, TUnpackTally& tally,
                   std::ostream& out) {
     out << "Written: " << Plural(run.Groups, "group", "groups") << ", " << Plural(run.Categories, "category", "categories")
@@ -83,10 +94,11 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
     TNameAllotter rootNames;
     rootNames.Reserve("kestro.ini");
     rootNames.Reserve(UnpackMediaFolder);
-    TUnpackRun run{folder, decoder, tally, rootNames, {}, {}};
+    TUnpackRun run{folder, decoder, tally, rootNames, {}, {}, {}};
     CountFileLevel(file, tally);
     for (std::size_t g = 0; g < file.Groups.size(); ++g) out << UnpackGroup(file.Groups[g], g, run) << '\n';
 
+    if (!InKestroOrder(run.GroupEntries)) tally.Add("files whose groups kestro writes in another order (folders, then loose files, by name)");
     const auto maxRegion = MaxRegionFor(run.Trees);
     folder.WriteFile({"kestro.ini"}, Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(256),
                                             static_cast<unsigned>(file.CodePage())));

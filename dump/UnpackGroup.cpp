@@ -75,6 +75,7 @@ public:
         if (folderGroup_) run_.Folder.MakeFolder({base_});
         const std::size_t points = WriteFiles(zeroWaypoint);
 
+        run_.GroupEntries.emplace_back(folderGroup_, folderGroup_ ? base_ : base_ + ".gpx");
         for (const auto& r : inGroup_.Renamed()) run_.RenamedInGroups.push_back(TRenamedEntry{r.Original, base_ + "/" + r.Written});
         ++run_.Groups;
         run_.Categories += folderGroup_ ? files_.size() : 0;
@@ -179,6 +180,22 @@ private:
         }
         files_ = std::move(sorted);
         for (auto& entry : order_) entry.File = rank[entry.File];
+
+        // Numbers follow the listing: record i must be number i and listed i-th.
+        std::size_t renumbered = 0;
+        for (std::size_t i = 0; i < group_.Categories.size(); ++i)
+            if (group_.Categories[i].Number != i || rank[i] != i) ++renumbered;
+        run_.Tally.Add("categories kestro numbers otherwise (in the order of their file names)", renumbered);
+        // The store gives a leaf's points back file by file.
+        std::size_t mixed = 0;
+        std::map<std::size_t, std::size_t> lastFileOfLeaf;
+        std::set<std::size_t> mixedLeaves;
+        for (const auto& entry : order_) {
+            auto [it, added] = lastFileOfLeaf.emplace(entry.Leaf, entry.File);
+            if (!added && entry.File < it->second && mixedLeaves.insert(entry.Leaf).second) ++mixed;
+            it->second = std::max(it->second, entry.File);
+        }
+        run_.Tally.Add("areas whose points kestro orders otherwise (file by file)", mixed);
     }
 
     // An icon that all points of one file use, and no other point, goes

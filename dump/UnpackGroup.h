@@ -3,6 +3,7 @@
 // loose GPX file (without), with its icons and photos.
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dump/TextDecoder.h"
@@ -25,6 +26,7 @@ struct TUnpackRun {
     TNameAllotter& RootNames;
     std::vector<TRenamedEntry> RenamedInGroups;
     std::vector<TTreeGroup> Trees;
+    std::vector<std::pair<bool, std::string>> GroupEntries;  // (folder?, entry name) in file order
     std::size_t Groups = 0, Categories = 0, Points = 0, Icons = 0, Photos = 0;
     bool MediaFolderMade = false;
 };

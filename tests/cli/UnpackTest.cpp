@@ -254,6 +254,8 @@ TEST(Unpack, HostileNamesStayInsideTheFolderAndAreListed) {
     }
     EXPECT_EQ(TextOf(rebuilt.Groups[0].Name), "___up") << "a group folder never starts with \".\"";
     EXPECT_NE(unpack.Output.find("\"a\\x01b\" as"), std::string::npos) << "control bytes are shown escaped";
+    // Numbered as listed, kestro orders the categories by their file names.
+    EXPECT_NE(unpack.Output.find("categories kestro numbers otherwise"), std::string::npos) << unpack.Output;
     // speed_50.gpx gives its points a speed alert that p8 did not have: named.
     EXPECT_NE(unpack.Output.find("alert of \"p8\""), std::string::npos) << unpack.Output;
 
