@@ -13,4 +13,8 @@ Bytes GpiPoi(const TPoiWpt& point);
 // AlertSpeed and AlertDistance; meaningful when the point has an alert.
 Bytes GpiAlertMain(const TPoiWpt& point);
 
+// Whether the point's alert speed or distance is beyond its 16-bit field
+// (655.35 m/s, 65535 m); GpiPoi stores the field's largest value instead.
+bool AlertClamped(const TPoiWpt& point);
+
 }  // namespace kestro
