@@ -1,46 +1,44 @@
 #include "app/Run.h"
 
-#include <iostream>
-
 #include "app/GroupBuilder.h"
 #include "app/OutputGuard.h"
 #include "app/RunState.h"
 #include "app/Settings.h"
-#include "gpi/FolderListing.h"
+#include "diag/ErrorReport.h"
 #include "diag/Exceptions.h"
+#include "diag/ThrowTracking.h"
 #include "gpi/FileFrame.h"
-#include "gpi/OutputFile.h"
-#include "gpi/TextConversion.h"
+#include "platform/FolderListing.h"
+#include "platform/OutputFile.h"
+#include "platform/PathName.h"
+#include "platform/TextConversion.h"
+#include "store/SQLiteLibrary.h"
 
 namespace kestro {
 
 namespace {
 
-std::string FileNameWithoutFolder(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+void PrintBanner(std::ostream& out) {
+    out << "Kestro 1.2.0 (c) Kestro developers\n"
+           "  Translating set of GPX files into one GPI file.\n"
+           "\n"
+           "Usage: kestro.exe <source_path> <destination_file>\n"
+           "\n";
 }
 
-}  // namespace
-
-void PrintBanner() {
-    std::cout << "Kestro 1.2.0 (c) Kestro developers\n"
-                 "  Translating set of GPX files into one GPI file.\n"
-                 "\n"
-                 "Usage: kestro.exe <source_path> <destination_file>\n"
-                 "\n";
-}
-
-void Run(const std::vector<std::string>& arguments) {
+// Returns after argument errors (exit code 1 or 2); raises on every other
+// failure, leaving the exit code of the stage reached.
+void Convert(const std::vector<std::string>& arguments, std::ostream& out) {
+    const TSQLiteLibrary sqlite;
     if (arguments.size() != 2) {
-        std::cout << "ERROR! Invalid parameter count.\n";
+        out << "ERROR! Invalid parameter count.\n";
         ExitCode = 1;
         return;
     }
     std::string sourcePath = arguments[0];
     if (!sourcePath.empty() && sourcePath.back() != '/') sourcePath += '/';
     if (!FolderExists(sourcePath)) {
-        std::cout << "ERROR! Source path does not exist!\n";
+        out << "ERROR! Source path does not exist!\n";
         ExitCode = 2;
         return;
     }
@@ -59,12 +57,40 @@ void Run(const std::vector<std::string>& arguments) {
     WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
     ExitCode = 4;
 
-    for (const auto& folder : ListGroupFolders(sourcePath)) GpiWriteBytes(output, BuildGroup(sourcePath + folder + "/"));
-    for (const auto& file : ListGpxFiles(sourcePath)) GpiWriteBytes(output, BuildGroup(sourcePath + file));
+    for (const auto& folder : ListGroupFolders(sourcePath))
+        GpiWriteBytes(output, BuildGroup(sourcePath + folder + "/", out));
+    for (const auto& file : ListGpxFiles(sourcePath)) GpiWriteBytes(output, BuildGroup(sourcePath + file, out));
 
     WriteEndRecord(output);
     output.Close();
     ExitCode = 0;
+}
+
+void PrintCurrentError(std::ostream& err) {
+    try {
+        err << FormatErrorReport(DescribeCurrentException());
+    } catch (...) {
+        err << "Error: the error report could not be built\n";
+    }
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    ExitCode = 0;
+    try {
+        PrintBanner(out);
+        Convert(arguments, out);
+        out << "\nDone.\n";
+    } catch (...) {
+        out.flush();
+        PrintCurrentError(err);
+        // A failure before any stage was reached (SQLite start-up) must not look like success.
+        if (ExitCode == 0) ExitCode = 3;
+    }
+    out.flush();
+    err.flush();
+    return ExitCode;
 }
 
 }  // namespace kestro

@@ -1,7 +1,7 @@
 #include "gpi/Bitmap.h"
 
-#include "gpi/FileRead.h"
 #include "gpi/GpiUtil.h"
+#include "platform/FileRead.h"
 
 namespace kestro {
 

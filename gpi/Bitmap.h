@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 
 namespace kestro {
 

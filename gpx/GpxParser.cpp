@@ -1,15 +1,17 @@
 #include "gpx/GpxParser.h"
 
 #include <cstdio>
-#include <iostream>
+#include <ostream>
 
 #include "gpi/Bitmap.h"
-#include "gpi/FolderListing.h"
+#include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiRecord.h"
-#include "gpi/TextConversion.h"
 #include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
+#include "platform/FolderListing.h"
+#include "platform/PathName.h"
+#include "platform/TextConversion.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
 
@@ -42,7 +44,7 @@ bool InsideWaypoint(IXmlNode& node) {
 
 }  // namespace
 
-TGpxParser::TGpxParser() = default;
+TGpxParser::TGpxParser(std::ostream& progress) : progress_(progress) {}
 TGpxParser::~TGpxParser() = default;
 
 void TGpxParser::LoadFile(const std::string& path) {
@@ -133,7 +135,7 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
 
     if (!encodable) {
         // The console shows text as UTF-8, like the file names around it.
-        std::cout << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
+        progress_ << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
     } else if (point.Lat != 0 || point.Lon != 0) {
         InsertPoi(*Store, GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat),
                   static_cast<float>(point.Lon));
@@ -151,8 +153,8 @@ void TGpxParser::ReadIcon(IXmlNode& node, TPoiWpt& point) {
         // The record's own number field is 16 bits, like the point's reference.
         const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number));
         if (body.empty()) return;
-        std::cout << "  Icon: " << icon << '\n';
-        Bitmaps += GpiRecord(5, body);
+        progress_ << "  Icon: " << icon << '\n';
+        Bitmaps += GpiRecord(GpiTypeBitmap, body);
         BitmapFiles.push_back(icon);
     }
     point.Bitmap = static_cast<std::uint16_t>(number);

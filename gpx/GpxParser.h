@@ -2,11 +2,12 @@
 // Reads the waypoints of one group's GPX files into the group's point store.
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
-#include "gpi/Bytes.h"
 #include "gpi/PoiWpt.h"
+#include "platform/Bytes.h"
 #include "xml/UKestroXML.h"
 
 namespace kestro {
@@ -15,7 +16,8 @@ class TSQLiteDatabase;
 
 class TGpxParser {
 public:
-    TGpxParser();
+    // Progress lines ("Skipped", "Icon") go to `progress`.
+    explicit TGpxParser(std::ostream& progress);
     ~TGpxParser();
     TGpxParser(const TGpxParser&) = delete;
     TGpxParser& operator=(const TGpxParser&) = delete;
@@ -44,6 +46,8 @@ public:
     std::string FileName;
 
 private:
+    std::ostream& progress_;
+
     void ElementEnded(IXmlNode& node);
     void ReadLoadedTree(IXmlNode& document);
     void ReadWaypoint(IXmlNode& node);

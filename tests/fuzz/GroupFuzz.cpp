@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <iostream>
 
 #include "FuzzSupport.h"
 #include "app/GroupBuilder.h"
@@ -51,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Bytes record;
     try {
-        record = BuildGroup(group.string() + "/");
+        record = BuildGroup(group.string() + "/", std::cout);
     } catch (const Exception&) {
         return 0;  // bad input ends with an error report; nothing is written for the group
     }

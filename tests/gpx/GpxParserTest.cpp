@@ -2,6 +2,8 @@
 // builder drives it.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <filesystem>
 
 #include "gpi/GpiUtil.h"
@@ -48,7 +50,8 @@ protected:
     TSQLiteLibrary library;
     TempDir t;
     std::filesystem::path cwd;
-    TGpxParser reader;
+    std::ostringstream progress;
+    TGpxParser reader{progress};
 };
 
 TEST_F(GpxParserTest, CountIsPerFileWhileBoxAndIconsAccumulate) {
@@ -118,7 +121,7 @@ TEST_F(GpxParserTest, FileInBinaryFormIsReadLikeItsText) {
     ASSERT_NE(test::ReadFile(t / "binary.gpx"), text);
 
     reader.LoadFile("text.gpx");
-    TGpxParser binary;
+    TGpxParser binary(progress);
     binary.Store = CreatePoiStore();
     binary.MinLat = 90;
     binary.MinLon = 180;
