@@ -27,8 +27,10 @@ void PrintBanner(std::ostream& out) {
 }
 
 // Returns after argument errors (exit code 1 or 2); raises on every other
-// failure, leaving the exit code of the stage reached.
-void Convert(const std::vector<std::string>& arguments, std::ostream& out) {
+// failure, leaving the exit code of the stage reached. A failure after the
+// output was begun sets partialNote to the line that says where what was
+// written is kept.
+void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::string& partialNote) {
     const TSQLiteLibrary sqlite;
     if (arguments.size() != 2) {
         out << "ERROR! Invalid parameter count.\n";
@@ -53,16 +55,24 @@ void Convert(const std::vector<std::string>& arguments, std::ostream& out) {
 
     const std::string& destination = arguments[1];
     CheckOutputIsNoInput(sourcePath, destination);
-    TOutputFile output(destination);
-    WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
-    ExitCode = 4;
+    TOutputFile output(destination, TOutputOptions{.ReplaceOnClose = true});
+    try {
+        WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
+        ExitCode = 4;
 
-    for (const auto& folder : ListGroupFolders(sourcePath))
-        GpiWriteBytes(output, BuildGroup(sourcePath + folder + "/", out));
-    for (const auto& file : ListGpxFiles(sourcePath)) GpiWriteBytes(output, BuildGroup(sourcePath + file, out));
+        for (const auto& folder : ListGroupFolders(sourcePath))
+            GpiWriteBytes(output, BuildGroup(sourcePath + folder + "/", out));
+        for (const auto& file : ListGpxFiles(sourcePath)) GpiWriteBytes(output, BuildGroup(sourcePath + file, out));
 
-    WriteEndRecord(output);
-    output.Close();
+        WriteEndRecord(output);
+        output.Close();
+    } catch (...) {
+        const std::string partial = output.KeepPartial();
+        if (!partial.empty())
+            partialNote = Format("What was written is kept in \"%s\"; \"%s\" is as it was before the run.",
+                                 partial.c_str(), FullFileName(destination).c_str());
+        throw;
+    }
     ExitCode = 0;
 }
 
@@ -78,13 +88,15 @@ void PrintCurrentError(std::ostream& err) {
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     ExitCode = 0;
+    std::string partialNote;
     try {
         PrintBanner(out);
-        Convert(arguments, out);
+        Convert(arguments, out, partialNote);
         out << "\nDone.\n";
     } catch (...) {
         out.flush();
         PrintCurrentError(err);
+        if (!partialNote.empty()) err << '\n' << partialNote << '\n';
         // A failure before any stage was reached (SQLite start-up) must not look like success.
         if (ExitCode == 0) ExitCode = 3;
     }

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "dump/HtmlReport.h"
 #include "dump/JsonPrinter.h"
 #include "dump/OutlinePrinter.h"
 #include "dump/SvgPrinter.h"
@@ -11,13 +12,16 @@
 namespace kestro {
 
 const char* const DumpUsage =
-    "Usage: kestro-dump [--json | --check | --svg OUT.svg [--group N]] [--no-stamp] [--] FILE.gpi\n"
+    "Usage: kestro-dump [--json | --check | --svg OUT.svg [--group N] | --html OUT.html] [--no-stamp] [--] FILE.gpi\n"
     "  (no option)    print the records of FILE.gpi as an indented outline\n"
     "  --json         print the same as one JSON document\n"
     "  --check        validate strictly and list every problem with its byte offset\n"
     "                 (exit code 0 clean, 1 problems found, 2 file not readable)\n"
     "  --svg OUT.svg  draw the area tree and the points of a group into OUT.svg\n"
     "  --group N      the group to draw, counted from 1 (default 1)\n"
+    "  --html OUT.html\n"
+    "                 write a self-contained page: overview, a map per group, every\n"
+    "                 point with its fields, icons and photos\n"
     "  --no-stamp     leave the header's time stamp out of the outline and the JSON\n";
 
 namespace {
@@ -33,7 +37,7 @@ std::size_t ParseGroupNumber(const std::string& text) {
 }
 
 void SetMode(TDumpArguments& result, TDumpMode mode) {
-    if (result.Mode != TDumpMode::Outline) throw EUsageError("choose one of --json, --check and --svg");
+    if (result.Mode != TDumpMode::Outline) throw EUsageError("choose one of --json, --check, --svg and --html");
     result.Mode = mode;
 }
 
@@ -46,6 +50,14 @@ void WriteSvgFile(const TGpiFile& file, const TDumpArguments& arguments) {
     WriteSvg(file, arguments.Group - 1, out);
     out.close();
     if (!out) throw EWriteError(Format("cannot write \"%s\"", arguments.SvgFile.c_str()));
+}
+
+void WriteHtmlFile(const TGpiFile& file, const TDumpArguments& arguments) {
+    std::ofstream out(arguments.HtmlFile, std::ios::binary | std::ios::trunc);
+    if (!out) throw EFCreateError(Format("cannot create \"%s\": %s", arguments.HtmlFile.c_str(), SystemErrorText(errno).c_str()));
+    WriteHtmlReport(file, std::filesystem::path(arguments.File).filename().string(), out);
+    out.close();
+    if (!out) throw EWriteError(Format("cannot write \"%s\"", arguments.HtmlFile.c_str()));
 }
 
 int PrintProblems(const TGpiFile& file, std::ostream& out) {
@@ -85,6 +97,9 @@ TDumpArguments ParseDumpArguments(const std::vector<std::string>& arguments) {
         } else if (argument == "--svg") {
             SetMode(result, TDumpMode::Svg);
             result.SvgFile = value();
+        } else if (argument == "--html") {
+            SetMode(result, TDumpMode::Html);
+            result.HtmlFile = value();
         } else if (argument == "--group") {
             result.Group = ParseGroupNumber(value());
             groupGiven = true;
@@ -115,6 +130,7 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
         case TDumpMode::Json: PrintJson(file, parsed.Options, out); break;
         case TDumpMode::Check: return PrintProblems(file, out);
         case TDumpMode::Svg: WriteSvgFile(file, parsed); break;
+        case TDumpMode::Html: WriteHtmlFile(file, parsed); break;
         }
         out.flush();
         return 0;

@@ -65,6 +65,10 @@ TSvgCounts CountSvg(const std::string& svg) {
         if (e.Name == "rect" && cls->second == "area") ++counts.Areas;
         if (e.Name == "circle" && (cls->second == "point" || cls->second == "alert")) ++counts.Points;
         if (e.Name == "circle" && cls->second == "alert") ++counts.Alerts;
+        if (e.Name == "rect" && cls->second == "density") {  // many points: a count per cell
+            counts.Points += std::stoul(e.Attributes.at("data-count"));
+            counts.Alerts += std::stoul(e.Attributes.at("data-alerts"));
+        }
     }
     return counts;
 }
@@ -361,7 +365,10 @@ TEST(DumpCli, UsageErrors) {
              {"", "give exactly one GPI file"},
              {file + " " + file, "give exactly one GPI file"},
              {"--bogus " + file, "unknown option \"--bogus\""},
-             {"--json --check " + file, "choose one of --json, --check and --svg"},
+             {"--json --check " + file, "choose one of --json, --check, --svg and --html"},
+             {"--svg " + svg + " --html " + svg + " " + file, "choose one of --json, --check, --svg and --html"},
+             {"--html", "--html needs a value"},
+             {"--html " + ShellQuote((dir / "no" / "such" / "x.html").string()) + " " + file, "EFCreateError: cannot create"},
              {"--group 1 " + file, "--group goes with --svg"},
              {"--svg", "--svg needs a value"},
              {"--svg " + svg + " --group 0 " + file, "invalid group number \"0\""},
