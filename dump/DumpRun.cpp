@@ -6,13 +6,15 @@
 #include "dump/JsonPrinter.h"
 #include "dump/OutlinePrinter.h"
 #include "dump/SvgPrinter.h"
+#include "dump/Unpack.h"
 #include "gpi/GpiCheck.h"
 #include "gpi/GpiReader.h"
 
 namespace kestro {
 
 const char* const DumpUsage =
-    "Usage: kestro-dump [--json | --check | --svg OUT.svg [--group N] | --html OUT.html] [--no-stamp] [--] FILE.gpi\n"
+    "Usage: kestro-dump [--json | --check | --svg OUT.svg [--group N] | --html OUT.html | --unpack DIR]\n"
+    "                   [--no-stamp] [--] FILE.gpi\n"
     "  (no option)    print the records of FILE.gpi as an indented outline\n"
     "  --json         print the same as one JSON document\n"
     "  --check        validate strictly and list every problem with its byte offset\n"
@@ -22,6 +24,8 @@ const char* const DumpUsage =
     "  --html OUT.html\n"
     "                 write a self-contained page: overview, a map per group, every\n"
     "                 point with its fields, icons and photos\n"
+    "  --unpack DIR   write a source folder DIR that kestro converts back into FILE.gpi\n"
+    "                 (exit code 0 all carried, 1 something not carried, 2 file not readable)\n"
     "  --no-stamp     leave the header's time stamp out of the outline and the JSON\n";
 
 namespace {
@@ -100,6 +104,9 @@ TDumpArguments ParseDumpArguments(const std::vector<std::string>& arguments) {
         } else if (argument == "--html") {
             SetMode(result, TDumpMode::Html);
             result.HtmlFile = value();
+        } else if (argument == "--unpack") {
+            SetMode(result, TDumpMode::Unpack);
+            result.UnpackDir = value();
         } else if (argument == "--group") {
             result.Group = ParseGroupNumber(value());
             groupGiven = true;
@@ -131,6 +138,7 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
         case TDumpMode::Check: return PrintProblems(file, out);
         case TDumpMode::Svg: WriteSvgFile(file, parsed); break;
         case TDumpMode::Html: WriteHtmlFile(file, parsed); break;
+        case TDumpMode::Unpack: return UnpackGpi(file, parsed.File, parsed.UnpackDir, out);
         }
         out.flush();
         return 0;

@@ -12,7 +12,7 @@ namespace kestro {
 
 KESTRO_EXCEPTION(EUsageError);  // the arguments do not form a valid command
 
-enum class TDumpMode { Outline, Json, Check, Svg, Html };
+enum class TDumpMode { Outline, Json, Check, Svg, Html, Unpack };
 
 struct TDumpArguments {
     TDumpMode Mode = TDumpMode::Outline;
@@ -20,6 +20,7 @@ struct TDumpArguments {
     std::string File;
     std::string SvgFile;
     std::string HtmlFile;
+    std::string UnpackDir;
     std::size_t Group = 1;  // counted from 1, for --svg
     bool Help = false;
 };
