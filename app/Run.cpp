@@ -24,7 +24,7 @@ std::string FileNameWithoutFolder(const std::string& path) {
 }  // namespace
 
 void PrintBanner() {
-    std::cout << "Kestro 1.2.0 (c) Kestro developers\n"
+    std::cout << "Kestro " KESTRO_VERSION " (c) Kestro developers\n"
                  "  Translating set of GPX files into one GPI file.\n"
                  "\n"
                  "Usage: kestro.exe <source_path> <destination_file>\n"

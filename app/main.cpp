@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLineHelp.h"
 #include "app/Run.h"
 #include "app/RunState.h"
 #include "diag/ErrorReport.h"
@@ -36,7 +37,9 @@ int main(int argc, char* argv[]) {
     kestro::StartExceptionTracking();
     try {
         kestro::PrintBanner();
-        kestro::RunConversion(std::vector<std::string>(argv + 1, argv + argc));
+        const std::vector<std::string> arguments(argv + 1, argv + argc);
+        if (kestro::PrintHelpOrVersion(arguments, std::cout)) return 0;
+        kestro::RunConversion(arguments);
         std::cout << "\nDone.\n";
     } catch (...) {
         PrintCurrentError();
