@@ -2,11 +2,13 @@
 #include <string>
 
 #include "gpi/Bytes.h"
+#include "gpx/GroupOutput.h"
 
 namespace kestro {
 
 // One group source (a sub-folder path ending in "/", or a loose GPX file) as
 // a complete group record; empty when none of its files held a waypoint.
-Bytes BuildGroup(const std::string& path);
+// Its progress lines, warnings and notes go to output.
+Bytes BuildGroup(const std::string& path, TGroupOutput& output);
 
 }  // namespace kestro

@@ -11,6 +11,8 @@
 #include "gpi/FileFrame.h"
 #include "gpi/OutputFile.h"
 #include "gpi/TextConversion.h"
+#include "gpx/GroupOutput.h"
+#include "gpx/ProgressLine.h"
 
 namespace kestro {
 
@@ -59,8 +61,14 @@ void Run(const std::vector<std::string>& arguments) {
     WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
     ExitCode = 4;
 
-    for (const auto& folder : ListGroupFolders(sourcePath)) GpiWriteBytes(output, BuildGroup(sourcePath + folder + "/"));
-    for (const auto& file : ListGpxFiles(sourcePath)) GpiWriteBytes(output, BuildGroup(sourcePath + file));
+    // The terminal's progress line; none where standard error is a file or a pipe.
+    const auto progress = TerminalProgressLine(std::cerr, std::cout);
+    const auto buildGroup = [&](const std::string& groupPath) {
+        TGroupOutput groupOutput(std::cout, std::cerr, progress.get());
+        GpiWriteBytes(output, BuildGroup(groupPath, groupOutput));
+    };
+    for (const auto& folder : ListGroupFolders(sourcePath)) buildGroup(sourcePath + folder + "/");
+    for (const auto& file : ListGpxFiles(sourcePath)) buildGroup(sourcePath + file);
 
     WriteEndRecord(output);
     output.Close();

@@ -1,13 +1,13 @@
 #include "gpx/GpxParser.h"
 
 #include <cstdio>
-#include <iostream>
 
 #include "gpi/Bitmap.h"
 #include "gpi/FolderListing.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiRecord.h"
 #include "gpi/TextConversion.h"
+#include "gpx/GroupOutput.h"
 #include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
 #include "store/GpiDB.h"
@@ -33,6 +33,19 @@ bool IsJpeg(const std::string& path) {
 // Positions outside these ranges wrap around in the 32-bit semicircle fields.
 bool Encodable(double lat, double lon) { return lat >= -90 && lat <= 90 && lon >= -180 && lon <= 180; }
 
+// Web addresses are links of another kind, not files that went missing.
+bool IsWebAddress(const std::string& href) { return href.find("://") != std::string::npos; }
+
+// Whether path lies inside folder (both canonical), compared name by name.
+bool LiesInside(const std::filesystem::path& path, const std::filesystem::path& folder) {
+    auto inner = path.begin();
+    for (auto outer = folder.begin(); outer != folder.end(); ++outer, ++inner) {
+        if (outer->empty()) continue;  // the empty last name of a folder path ending in "/"
+        if (inner == path.end() || *inner != *outer) return false;
+    }
+    return true;
+}
+
 // Whether an element lies inside a "wpt", whose handler still has to read it.
 bool InsideWaypoint(IXmlNode& node) {
     for (auto parent = node.GetParentNode(); parent; parent = parent->GetParentNode())
@@ -42,7 +55,7 @@ bool InsideWaypoint(IXmlNode& node) {
 
 }  // namespace
 
-TGpxParser::TGpxParser() = default;
+TGpxParser::TGpxParser(TGroupOutput& output) : Output_(output) {}
 TGpxParser::~TGpxParser() = default;
 
 void TGpxParser::LoadFile(const std::string& path) {
@@ -54,7 +67,12 @@ void TGpxParser::LoadFile(const std::string& path) {
         ElementEnded(*node);
     });
     FileName = path;
+    if (TProgressLine* progress = Output_.Progress()) {
+        progress->StartFile(path);
+        document->SetOnFileRead([this, progress](std::uint64_t bytesRead) { progress->Update(bytesRead, Count); });
+    }
     document->LoadFromFile(path);
+    if (TProgressLine* progress = Output_.Progress()) progress->Clear();
     // A file in the library's binary form is loaded whole without element
     // notifications; its waypoints would be lost unless read afterwards.
     if (!notified) ReadLoadedTree(*document);
@@ -133,7 +151,7 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
 
     if (!encodable) {
         // The console shows text as UTF-8, like the file names around it.
-        std::cout << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
+        Output_.Lines() << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
     } else if (point.Lat != 0 || point.Lon != 0) {
         InsertPoi(*Store, GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat),
                   static_cast<float>(point.Lon));
@@ -149,13 +167,27 @@ void TGpxParser::ReadIcon(IXmlNode& node, TPoiWpt& point) {
     while (number < BitmapFiles.size() && BitmapFiles[number] != icon) ++number;
     if (number == BitmapFiles.size()) {
         // The record's own number field is 16 bits, like the point's reference.
-        const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number));
+        std::string refusal;
+        const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number), refusal);
+        if (!refusal.empty()) Output_.Warning(FileName, "icon " + icon, "icon " + icon + " not used: " + refusal);
         if (body.empty()) return;
-        std::cout << "  Icon: " << icon << '\n';
+        Output_.Lines() << "  Icon: " << icon << '\n';
         Bitmaps += GpiRecord(5, body);
         BitmapFiles.push_back(icon);
     }
     point.Bitmap = static_cast<std::uint16_t>(number);
+    NoteIfOutside(icon);
+}
+
+void TGpxParser::NoteIfOutside(const std::string& path) {
+    if (SourceFolder.empty()) return;
+    auto known = Outside_.find(path);
+    if (known == Outside_.end()) {
+        std::error_code error;
+        const auto real = std::filesystem::canonical(path, error);
+        known = Outside_.emplace(path, !error && !LiesInside(real, SourceFolder)).first;
+    }
+    if (known->second) Output_.OutsideLink(FileName, path);
 }
 
 void TGpxParser::ReadImages(IXmlNode& node, TPoiWpt& point) {
@@ -164,10 +196,18 @@ void TGpxParser::ReadImages(IXmlNode& node, TPoiWpt& point) {
     for (std::int32_t i = 0; i < links->GetCount(); ++i) {
         const std::string href = LinkToPath(TextOf(*links->GetItem(i), "@href"));
         if (FileExists(href)) {
-            if (IsJpeg(href)) AppendLine(point.Images, href);
+            if (IsJpeg(href)) {
+                AppendLine(point.Images, href);
+                NoteIfOutside(href);
+            }
         } else if (FolderExists(href)) {
-            for (const auto& entry : ListFolder(href))
-                if (!entry.IsFolder && IsJpeg(entry.Name)) AppendLine(point.Images, href + "/" + entry.Name);
+            for (const auto& entry : ListFolder(href)) {
+                if (entry.IsFolder || !IsJpeg(entry.Name)) continue;
+                AppendLine(point.Images, href + "/" + entry.Name);
+                NoteIfOutside(href + "/" + entry.Name);
+            }
+        } else if (!href.empty() && !IsWebAddress(href)) {
+            Output_.Warning(FileName, "link " + href, "link " + href + " not used: no such file or folder");
         }
     }
 }
@@ -189,8 +229,14 @@ std::string TGpxParser::FindLinkedFile(IXmlNode& node, const std::string& extens
 
 void TGpxParser::ReadExtensions(IXmlNode& node, TPoiWpt& point) {
     if (auto proximity = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Proximity")) {
-        const auto distance = StrToInt32(proximity->GetText());
-        if (distance && *distance >= 0) point.AlertDistance = *distance;
+        const std::string text = proximity->GetText();
+        const auto distance = StrToInt32(text);
+        if (distance && *distance >= 0) {
+            point.AlertDistance = *distance;
+        } else {
+            Output_.Warning(FileName, "proximity",
+                            "proximity \"" + CodePageToUtf8(text, XmlCodePage) + "\" not used: not a whole number of metres, 0 or more");
+        }
     }
     if (auto address = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Address")) {
         point.City = TextOf(*address, "gpxx:City");

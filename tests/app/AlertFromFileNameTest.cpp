@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "app/AlertFromFileName.h"
 #include "gpx/GpxParser.h"
+#include "gpx/GroupOutput.h"
 
 namespace kestro {
 namespace {
@@ -24,7 +27,9 @@ TEST(AlertFromFileName, SpeedAndDistanceFromTheBaseName) {
              {"zone_", -1, -1}, {"zone_$1E", 30, -1}, {"zone_0x20", 32, -1}, {"zone_ 40", 40, -1},
              {"zone_40 ", -1, -1}, {"zone_99999999999", -1, -1}, {"a_b_30", -1, -1},
              {"redlight_400", 400, 400}}) {
-        TGpxParser reader;
+        std::ostringstream lines;
+        TGroupOutput output(lines, lines);
+        TGpxParser reader(output);
         reader.AlertSpeed = 77;
         reader.AlertDistance = 77;
         AlertFromFileName(c.fileName, reader);

@@ -79,7 +79,7 @@ TEST(CommandLine, HelpAndVersionAfterTheBanner) {
                                            {Q(folder.Path()) + " " + out + " --help", "  -h, --help   show this text\n"},
                                            {"--version --help", "Exit codes: 0 done"},
                                            {"--version", "kestro " KESTRO_VERSION "\n"},
-                                           {Q(folder.Path()) + " --version", "kestro " KESTRO_VERSION "\n"}}) {
+                                           {"--version " + Q(folder.Path()) + " " + out, "kestro " KESTRO_VERSION "\n"}}) {
         const ProcessResult result = RunKestro(c.arguments);
         EXPECT_EQ(result.ExitCode, 0) << c.arguments << "\n" << result.Output;
         EXPECT_EQ(result.Output.substr(0, Banner.size()), Banner) << c.arguments;
