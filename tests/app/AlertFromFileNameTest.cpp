@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "app/AlertFromFileName.h"
@@ -36,6 +38,32 @@ TEST(AlertFromFileName, SpeedAndDistanceFromTheBaseName) {
         EXPECT_EQ(reader.AlertSpeed, c.speed) << c.fileName;
         EXPECT_EQ(reader.AlertDistance, c.distance) << c.fileName;
     }
+}
+
+// The README's table of file names and their alerts is what the program does.
+TEST(AlertFromFileName, ReadmeTableHolds) {
+    std::ifstream readme(std::string(KESTRO_SOURCE_DIR) + "/README.md");
+    ASSERT_TRUE(readme) << "README.md not found";
+    const std::regex row(R"(\| (`.*`) \| (-|\d+) \| (-|\d+) \|)");
+    const std::regex name("`([^`]+)`");
+    int rows = 0;
+    for (std::string line; std::getline(readme, line);) {
+        std::smatch match;
+        if (!std::regex_match(line, match, row)) continue;
+        const std::int32_t speed = match[2] == "-" ? -1 : std::stoi(match[2]);
+        const std::int32_t distance = match[3] == "-" ? -1 : std::stoi(match[3]);
+        const std::string names = match[1];
+        for (std::sregex_iterator it(names.begin(), names.end(), name), end; it != end; ++it) {
+            std::ostringstream lines;
+            TGroupOutput output(lines, lines);
+            TGpxParser reader(output);
+            AlertFromFileName((*it)[1], reader);
+            EXPECT_EQ(reader.AlertSpeed, speed) << line;
+            EXPECT_EQ(reader.AlertDistance, distance) << line;
+            ++rows;
+        }
+    }
+    EXPECT_GE(rows, 11);
 }
 
 }  // namespace
