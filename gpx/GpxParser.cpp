@@ -67,12 +67,10 @@ void TGpxParser::LoadFile(const std::string& path) {
         ElementEnded(*node);
     });
     FileName = path;
-    if (TProgressLine* progress = Output_.Progress()) {
-        progress->StartFile(path);
-        document->SetOnFileRead([this, progress](std::uint64_t bytesRead) { progress->Update(bytesRead, Count); });
-    }
+    const TProgressFile progress(Output_.Progress(), path);
+    if (progress.Line() != nullptr)
+        document->SetOnFileRead([this, line = progress.Line()](std::uint64_t bytesRead) { line->Update(bytesRead, Count); });
     document->LoadFromFile(path);
-    if (TProgressLine* progress = Output_.Progress()) progress->Clear();
     // A file in the library's binary form is loaded whole without element
     // notifications; its waypoints would be lost unless read afterwards.
     if (!notified) ReadLoadedTree(*document);

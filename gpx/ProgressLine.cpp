@@ -59,6 +59,14 @@ void TProgressLine::Clear() {
     Shown_ = false;
 }
 
+TProgressFile::TProgressFile(TProgressLine* line, const std::string& path) : Line_(line) {
+    if (Line_ != nullptr) Line_->StartFile(path);
+}
+
+TProgressFile::~TProgressFile() {
+    if (Line_ != nullptr) Line_->Clear();
+}
+
 std::unique_ptr<TProgressLine> TerminalProgressLine(std::ostream& err, std::ostream& out) {
     if (::isatty(STDERR_FILENO) != 1) return nullptr;
     winsize size{};

@@ -38,6 +38,20 @@ private:
     std::chrono::steady_clock::time_point LastDrawn_;
 };
 
+// The line of one file: started here, erased on every way out (also before
+// the report of an error met while reading).
+class TProgressFile {
+public:
+    TProgressFile(TProgressLine* line, const std::string& path);
+    ~TProgressFile();
+    TProgressFile(const TProgressFile&) = delete;
+    TProgressFile& operator=(const TProgressFile&) = delete;
+    TProgressLine* Line() const { return Line_; }
+
+private:
+    TProgressLine* Line_;
+};
+
 // A progress line on standard error when that is a terminal, else none.
 std::unique_ptr<TProgressLine> TerminalProgressLine(std::ostream& err, std::ostream& out);
 

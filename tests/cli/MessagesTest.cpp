@@ -64,33 +64,39 @@ TEST(Messages, WarningsAndNotesGoToStandardErrorOnly) {
 }
 
 // A file longer than one read block shows the line at least once, whatever the
-// speed of the machine; the line is erased before the next ordered line.
+// speed of the machine; the line is erased before the next ordered line, also
+// before the report of an error met while reading.
 TEST(Messages, ProgressLineOnlyOnATerminal) {
     if (RunCommand("script -qec true /dev/null").ExitCode != 0)
         GTEST_SKIP() << "util-linux script cannot open a terminal here";
     TempDir t;
-    fs::create_directories(t / "src/Big");
     std::string gpx = "<gpx>";
     for (int i = 0; i < 3000; ++i) gpx += Format("<wpt lat='%d.5' lon='14.25'><name>Point %d</name></wpt>\n", i % 80, i);
-    WriteFile(t / "src/Big/many.gpx", gpx + "</gpx>");
     ASSERT_GT(gpx.size(), 2u * 65536);
-    const std::string command = "cd " + Q(t.Path()) + " && " + Q(KestroBinary()) + " src out.gpi";
+    WriteFile(t / "whole/Big/many.gpx", gpx + "</gpx>");
+    WriteFile(t / "cut/Big/many.gpx", gpx + "<wpt");
+    struct Case {
+        const char* source;
+        int exitCode;
+        const char* afterErasing;
+    };
+    for (const auto& c : std::initializer_list<Case>{{"whole", 0, "    3000 POIs\r\n"}, {"cut", 4, "Exception: "}}) {
+        const std::string command = "cd " + Q(t.Path()) + " && " + Q(KestroBinary()) + " " + c.source + " out.gpi";
+        const auto plain = RunCommand(command);
+        ASSERT_EQ(plain.ExitCode, c.exitCode) << plain.Output;
+        EXPECT_EQ(plain.Output.find('\033'), std::string::npos) << plain.Output;
+        EXPECT_EQ(plain.Output.find("Reading:"), std::string::npos) << plain.Output;
 
-    const auto plain = RunCommand(command);
-    ASSERT_EQ(plain.ExitCode, 0) << plain.Output;
-    EXPECT_EQ(plain.Output.find('\033'), std::string::npos) << plain.Output;
-    EXPECT_EQ(plain.Output.find("Reading:"), std::string::npos) << plain.Output;
-
-    const auto terminal = RunCommand("script -qec " + ShellQuote(command) + " /dev/null");
-    ASSERT_EQ(terminal.ExitCode, 0) << terminal.Output;
-    const std::regex drawn("\r\033\\[K  Reading: [0-9.]+ of 0\\.2 MB, [0-9]+ waypoints(, [0-9]+ per second)?");
-    EXPECT_TRUE(std::regex_search(terminal.Output, drawn)) << terminal.Output;
-    // Erased right before the line that ends the file.
-    EXPECT_NE(terminal.Output.find("\r\033[K    3000 POIs\r\n"), std::string::npos) << terminal.Output;
-    // Without the line and its erasing, the terminal saw what a pipe sees.
-    std::string seen = std::regex_replace(terminal.Output, std::regex("\r\033\\[K(  Reading: [^\r\n\033]*)?"), "");
-    seen = std::regex_replace(seen, std::regex("\r\n"), "\n");
-    EXPECT_EQ(seen, plain.Output);
+        const auto terminal = RunCommand("script -qec " + ShellQuote(command) + " /dev/null");
+        ASSERT_EQ(terminal.ExitCode, c.exitCode) << terminal.Output;
+        const std::regex drawn("\r\033\\[K  Reading: [0-9.]+ of 0\\.2 MB, [0-9]+ waypoints(, [0-9]+ per second)?");
+        EXPECT_TRUE(std::regex_search(terminal.Output, drawn)) << terminal.Output;
+        EXPECT_NE(terminal.Output.find(std::string("\r\033[K") + c.afterErasing), std::string::npos) << terminal.Output;
+        // Without the line and its erasing, the terminal saw what a pipe sees.
+        std::string seen = std::regex_replace(terminal.Output, std::regex("\r\033\\[K(  Reading: [^\r\n\033]*)?"), "");
+        seen = std::regex_replace(seen, std::regex("\r\n"), "\n");
+        EXPECT_EQ(seen, plain.Output);
+    }
 }
 
 }  // namespace
