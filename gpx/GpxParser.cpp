@@ -130,9 +130,15 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
 
     point.Name = TextOf(node, "name");
     if (const auto at = point.Name.find('@'); at != std::string::npos) {
-        const auto speed = StrToInt32(std::string_view(point.Name).substr(at + 1));
+        const std::string suffix = point.Name.substr(at + 1);
+        const auto speed = StrToInt32(suffix);
+        if (speed && *speed >= 0) {
+            point.AlertSpeed = *speed;
+        } else if (!suffix.empty()) {
+            Output_.Warning(FileName, "speed", "speed \"" + CodePageToUtf8(suffix, XmlCodePage) + "\" after \"@\" in name \"" +
+                                                   CodePageToUtf8(point.Name, XmlCodePage) + "\" not used: not a whole number of km/h, 0 or more");
+        }
         point.Name.resize(at);
-        if (speed && *speed >= 0) point.AlertSpeed = *speed;
     }
     point.Comment = TextOf(node, "cmt");
     point.Description = TextOf(node, "desc");
