@@ -1,8 +1,8 @@
 #include "app/AlertFromFileName.h"
 
 #include "gpx/GpxParser.h"
-#include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
+#include "platform/PathName.h"
 
 namespace kestro {
 

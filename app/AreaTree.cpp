@@ -6,6 +6,7 @@
 
 #include "app/RunState.h"
 #include "diag/Exceptions.h"
+#include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "store/GpiDB.h"
 
@@ -13,7 +14,6 @@ namespace kestro {
 
 namespace {
 
-constexpr std::uint16_t AreaRecordType = 8;
 // Areas nest 34 levels deep at most: no area below depth 32 is split.
 constexpr std::int32_t DeepestSplitDepth = 32;
 // Side of a point's index entry in the store.
@@ -84,7 +84,7 @@ Bytes BuildArea(TSQLiteDatabase& store, std::int32_t depth, std::uint8_t& alert,
         // makes readers stop reading the rest of its parent: write nothing.
         if (subAreas.empty()) return Bytes();
         main += static_cast<char>(alert ? 1 : 0);
-        return GpiRecord(AreaRecordType, main, subAreas);
+        return GpiRecord(GpiTypeArea, main, subAreas);
     }
 
     bool leafAlert = false;
@@ -94,7 +94,7 @@ Bytes BuildArea(TSQLiteDatabase& store, std::int32_t depth, std::uint8_t& alert,
     CountLeaf(depth, count);
     if (records.empty()) return Bytes();
     main += static_cast<char>(alert);
-    return GpiRecord(AreaRecordType, main, records);
+    return GpiRecord(GpiTypeArea, main, records);
 }
 
 }  // namespace kestro

@@ -2,7 +2,7 @@
 // The tree of map areas of one group, built from its point store.
 #include <cstdint>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 #include "store/SQLiteDatabase.h"
 
 namespace kestro {

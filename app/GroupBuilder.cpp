@@ -6,20 +6,22 @@
 #include "app/AreaTree.h"
 #include "app/RunState.h"
 #include "diag/Exceptions.h"
-#include "gpi/FolderListing.h"
+#include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
-#include "gpi/TextConversion.h"
 #include "gpx/GpxParser.h"
-#include "gpx/LinkPath.h"
+#include "platform/FolderListing.h"
+#include "platform/PathName.h"
+#include "platform/TextConversion.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
+#include "store/SQLiteTransaction.h"
 
 namespace kestro {
 namespace {
 
 constexpr std::int32_t NoIndex = 0xFFFF;
 
-void LoadCountingFile(TGpxParser& reader, TGroupOutput& output, const std::string& path, bool& anyWaypoint) {
+void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, TGroupOutput& output) {
     output.Lines() << "  File: " << path << '\n';
     reader.LoadFile(path);
     output.Lines() << "    " << reader.Count << " POIs\n";
@@ -39,8 +41,46 @@ void RequireCategoryNumbers(const std::string& groupName, const std::vector<TFol
 Bytes CategoryRecords(const std::vector<std::string>& categories) {
     Bytes records;
     for (std::size_t i = 0; i < categories.size(); ++i)
-        records += GpiRecord(7, GpiWord(static_cast<std::uint32_t>(i)) + GpiLangString(categories[i]));
+        records += GpiRecord(GpiTypeCategory, GpiWord(static_cast<std::uint32_t>(i)) + GpiLangString(categories[i]));
     return records;
+}
+
+// Reads the group's files into the reader's store; whether any held a waypoint.
+bool ReadGroupFiles(TGpxParser& reader, const std::string& path, std::vector<std::string>& categoryNames,
+                    TGroupOutput& output) {
+    bool anyWaypoint = false;
+    // Anything but a folder is a loose file, so a file that cannot be opened
+    // (a dangling link) is reported as the file it is.
+    if (!FolderExists(path)) {
+        const std::string displayName = BaseName(path);
+        GroupName = Utf8ToCodePage(displayName, CodePage);
+        output.Lines() << "Group: " << displayName << '\n';
+        reader.CategoryIndex = NoIndex;
+        reader.BitmapIndex = NoIndex;
+        reader.AlertSpeed = -1;
+        reader.AlertDistance = -1;
+        LoadCountingFile(reader, path, anyWaypoint, output);
+    } else {
+        std::string folder = path;
+        while (!folder.empty() && folder.back() == '/') folder.pop_back();
+        const std::string displayName = folder.substr(folder.find_last_of('/') + 1);
+        GroupName = Utf8ToCodePage(displayName, CodePage);
+        output.Lines() << "Group: " << displayName << '\n';
+        const auto entries = ListFolder(path);
+        RequireCategoryNumbers(displayName, entries);
+        for (const auto& entry : entries) {
+            if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
+            const std::string categoryName = BaseName(entry.Name);
+            output.Lines() << "  Category: " << categoryName << '\n';
+            reader.Categories.push_back(categoryName);
+            categoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
+            reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);
+            reader.BitmapIndex = NoIndex;
+            AlertFromFileName(entry.Name, reader);
+            LoadCountingFile(reader, path + entry.Name, anyWaypoint, output);
+        }
+    }
+    return anyWaypoint;
 }
 
 // The source folder: the one that holds the group's folder or loose file.
@@ -65,45 +105,16 @@ Bytes BuildGroup(const std::string& path, TGroupOutput& output) {
     reader.MaxLat = -90;
     reader.MaxLon = -180;
     reader.Bitmaps.clear();
-    reader.Store->StartTransaction();
-
-    bool anyWaypoint = false;
     std::vector<std::string> categoryNames;  // in the output code page
-    // Anything but a folder is a loose file, so a file that cannot be opened
-    // (a dangling link) is reported as the file it is.
-    if (!FolderExists(path)) {
-        const std::string displayName = BaseName(path);
-        GroupName = Utf8ToCodePage(displayName, CodePage);
-        output.Lines() << "Group: " << displayName << '\n';
-        reader.CategoryIndex = NoIndex;
-        reader.BitmapIndex = NoIndex;
-        reader.AlertSpeed = -1;
-        reader.AlertDistance = -1;
-        LoadCountingFile(reader, output, path, anyWaypoint);
-    } else {
-        std::string folder = path;
-        while (!folder.empty() && folder.back() == '/') folder.pop_back();
-        const std::string displayName = folder.substr(folder.find_last_of('/') + 1);
-        GroupName = Utf8ToCodePage(displayName, CodePage);
-        output.Lines() << "Group: " << displayName << '\n';
-        const auto entries = ListFolder(path);
-        RequireCategoryNumbers(displayName, entries);
-        for (const auto& entry : entries) {
-            if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
-            const std::string categoryName = BaseName(entry.Name);
-            output.Lines() << "  Category: " << categoryName << '\n';
-            reader.Categories.push_back(categoryName);
-            categoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
-            reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);
-            reader.BitmapIndex = NoIndex;
-            AlertFromFileName(entry.Name, reader);
-            LoadCountingFile(reader, output, path + entry.Name, anyWaypoint);
-        }
+    bool anyWaypoint = false;
+    {
+        TSQLiteTransaction reading(*reader.Store);
+        anyWaypoint = ReadGroupFiles(reader, path, categoryNames, output);
+        reading.Commit();
     }
-    reader.Store->CommitTransaction();
     if (!anyWaypoint) return Bytes();
 
-    reader.Store->StartTransaction();
+    TSQLiteTransaction writing(*reader.Store);
     output.Lines() << "  Optimalization...\n";
     MaxDeep = 0;
     Regions = 0;
@@ -117,8 +128,8 @@ Bytes BuildGroup(const std::string& path, TGroupOutput& output) {
     Bytes main = GpiLangString(GroupName);
     main += rootArea;
     Bytes().swap(rootArea);
-    Bytes group = GpiRecord(9, main, CategoryRecords(categoryNames) + reader.Bitmaps);
-    reader.Store->CommitTransaction();
+    Bytes group = GpiRecord(GpiTypeGroup, main, CategoryRecords(categoryNames) + reader.Bitmaps);
+    writing.Commit();
     return group;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 #include <string>
 
-#include "gpi/Bytes.h"
 #include "gpx/GroupOutput.h"
+#include "platform/Bytes.h"
 
 namespace kestro {
 

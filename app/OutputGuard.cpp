@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "diag/Exceptions.h"
-#include "gpi/FolderListing.h"
-#include "gpi/OutputFile.h"
-#include "gpx/LinkPath.h"
+#include "platform/FolderListing.h"
+#include "platform/PathName.h"
+#include "platform/PathName.h"
 
 namespace kestro {
 namespace {

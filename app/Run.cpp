@@ -1,48 +1,47 @@
 #include "app/Run.h"
 
-#include <iostream>
-
+#include "app/CommandLineHelp.h"
 #include "app/GroupBuilder.h"
 #include "app/OutputGuard.h"
 #include "app/RunState.h"
 #include "app/Settings.h"
-#include "gpi/FolderListing.h"
+#include "diag/ErrorReport.h"
 #include "diag/Exceptions.h"
+#include "diag/ThrowTracking.h"
 #include "gpi/FileFrame.h"
-#include "gpi/OutputFile.h"
-#include "gpi/TextConversion.h"
 #include "gpx/GroupOutput.h"
 #include "gpx/ProgressLine.h"
+#include "platform/FolderListing.h"
+#include "platform/OutputFile.h"
+#include "platform/PathName.h"
+#include "platform/TextConversion.h"
+#include "store/SQLiteLibrary.h"
 
 namespace kestro {
 
 namespace {
 
-std::string FileNameWithoutFolder(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+void PrintBanner(std::ostream& out) {
+    out << "Kestro " KESTRO_VERSION " (c) Kestro developers\n"
+           "  Translating set of GPX files into one GPI file.\n"
+           "\n"
+           "Usage: kestro.exe <source_path> <destination_file>\n"
+           "\n";
 }
 
-}  // namespace
-
-void PrintBanner() {
-    std::cout << "Kestro " KESTRO_VERSION " (c) Kestro developers\n"
-                 "  Translating set of GPX files into one GPI file.\n"
-                 "\n"
-                 "Usage: kestro.exe <source_path> <destination_file>\n"
-                 "\n";
-}
-
-void Run(const std::vector<std::string>& arguments) {
+// Returns after argument errors (exit code 1 or 2); raises on every other
+// failure, leaving the exit code of the stage reached.
+void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& messages) {
+    const TSQLiteLibrary sqlite;
     if (arguments.size() != 2) {
-        std::cout << "ERROR! Invalid parameter count.\n";
+        out << "ERROR! Invalid parameter count.\n";
         ExitCode = 1;
         return;
     }
     std::string sourcePath = arguments[0];
     if (!sourcePath.empty() && sourcePath.back() != '/') sourcePath += '/';
     if (!FolderExists(sourcePath)) {
-        std::cout << "ERROR! Source path does not exist!\n";
+        out << "ERROR! Source path does not exist!\n";
         ExitCode = 2;
         return;
     }
@@ -62,9 +61,9 @@ void Run(const std::vector<std::string>& arguments) {
     ExitCode = 4;
 
     // The terminal's progress line; none where standard error is a file or a pipe.
-    const auto progress = TerminalProgressLine(std::cerr, std::cout);
+    const auto progress = TerminalProgressLine(messages, out);
     const auto buildGroup = [&](const std::string& groupPath) {
-        TGroupOutput groupOutput(std::cout, std::cerr, progress.get());
+        TGroupOutput groupOutput(out, messages, progress.get());
         GpiWriteBytes(output, BuildGroup(groupPath, groupOutput));
     };
     for (const auto& folder : ListGroupFolders(sourcePath)) buildGroup(sourcePath + folder + "/");
@@ -73,6 +72,37 @@ void Run(const std::vector<std::string>& arguments) {
     WriteEndRecord(output);
     output.Close();
     ExitCode = 0;
+}
+
+void PrintCurrentError(std::ostream& err) {
+    try {
+        err << FormatErrorReport(DescribeCurrentException());
+    } catch (...) {
+        err << "Error: the error report could not be built\n";
+    }
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages) {
+    ExitCode = 0;
+    try {
+        PrintBanner(out);
+        if (PrintHelpOrVersion(arguments, out)) {
+            out.flush();
+            return 0;
+        }
+        Convert(arguments, out, messages);
+        out << "\nDone.\n";
+    } catch (...) {
+        out.flush();
+        PrintCurrentError(err);
+        // A failure before any stage was reached (SQLite start-up) must not look like success.
+        if (ExitCode == 0) ExitCode = 3;
+    }
+    out.flush();
+    err.flush();
+    return ExitCode;
 }
 
 }  // namespace kestro

@@ -1,17 +1,19 @@
 #pragma once
 // The conversion run: arguments, settings, the output file and its frame,
 // and one group for every group source of the source folder.
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace kestro {
 
-// Banner and usage lines, printed first on every run.
-void PrintBanner();
-
-// `arguments` are the command-line arguments after the program name.
-// Returns after argument errors (exit code 1 or 2); raises on every other
-// failure, leaving the exit code of the stage reached.
-void Run(const std::vector<std::string>& arguments);
+// Runs one conversion; `arguments` are the command-line arguments after the
+// program name. Prints the banner and the progress lines on out, an error
+// report on err, and warnings, notes and (when it is the terminal's standard
+// error) the progress line on messages; returns the exit code: 0 done (also
+// after --help and --version), 1 wrong argument count, 2 missing source
+// folder, else the code of the stage the failure was met in (3 settings read,
+// 4 header written).
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages);
 
 }  // namespace kestro

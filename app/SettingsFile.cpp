@@ -1,14 +1,9 @@
 #include "app/SettingsFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <array>
-#include <cerrno>
 
-#include "diag/Exceptions.h"
-#include "gpi/OutputFile.h"
+#include "platform/AsciiCase.h"
+#include "platform/FileRead.h"
 
 namespace kestro {
 
@@ -21,11 +16,6 @@ std::string Trim(const std::string& text) {
     while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
     while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
     return text.substr(first, last - first);
-}
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 // Lines end with CR LF, LF or CR alone.
@@ -73,7 +63,7 @@ TSettingsFile::TSettingsFile(const std::string& text) {
 
 std::optional<std::string> TSettingsFile::ReadString(const std::string& section, const std::string& key) const {
     for (const auto& entry : entries_)
-        if (SameIgnoringCase(entry.Section, section) && SameIgnoringCase(entry.Key, key)) return entry.Value;
+        if (SameIgnoringAsciiCase(entry.Section, section) && SameIgnoringAsciiCase(entry.Key, key)) return entry.Value;
     return std::nullopt;
 }
 
@@ -112,30 +102,8 @@ std::optional<std::int32_t> ParseSettingsInteger(const std::string& text) {
 }
 
 std::optional<std::string> ReadSettingsText(const std::string& path) {
-    const int handle = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (handle < 0) {
-        const int errorNumber = errno;
-        if (errorNumber == ENOENT || errorNumber == ENOTDIR) return std::nullopt;
-        throw EFOpenError(Format("Cannot open file \"%s\". %s", FullFileName(path).c_str(),
-                                 SystemErrorText(errorNumber).c_str()));
-    }
-    std::string text;
-    std::array<char, 4096> buffer;
-    for (;;) {
-        const ssize_t got = read(handle, buffer.data(), buffer.size());
-        if (got > 0) {
-            text.append(buffer.data(), static_cast<std::size_t>(got));
-        } else if (got == 0) {
-            break;
-        } else if (errno != EINTR) {
-            const int errorNumber = errno;
-            close(handle);
-            throw EReadError(Format("Cannot read file \"%s\". %s", FullFileName(path).c_str(),
-                                    SystemErrorText(errorNumber).c_str()));
-        }
-    }
-    close(handle);
-    return text;
+    // A folder of that name opens and fails as it is read, as ini readers do.
+    return ReadFileIfPresent(path, TInputOptions{.FolderOpens = true});
 }
 
 }  // namespace kestro

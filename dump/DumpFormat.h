@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 
 namespace kestro {
 

@@ -1,29 +1,17 @@
 #include "dump/TextDecoder.h"
 
-#include <iconv.h>
-
-#include <array>
-#include <cerrno>
-
 #include "diag/Exceptions.h"
-#include "gpi/TextConversion.h"
+#include "platform/CodePages.h"
+#include "platform/Iconv.h"
 
 namespace kestro {
 
-namespace {
-const iconv_t NoConverter = reinterpret_cast<iconv_t>(-1);
-}
-
-std::string IconvCodePageName(std::uint16_t codePage) { return CodePageEncodingName(codePage); }
-
 TTextDecoder::TTextDecoder(std::uint16_t codePage)
-    : converter_(iconv_open("UTF-32LE", IconvCodePageName(codePage).c_str())) {}
+    : converter_(std::make_unique<TIconv>("UTF-32LE", CodePageEncodingName(codePage))) {}
 
-TTextDecoder::~TTextDecoder() {
-    if (converter_ != NoConverter) iconv_close(static_cast<iconv_t>(converter_));
-}
+TTextDecoder::~TTextDecoder() = default;
 
-bool TTextDecoder::Converts() const { return converter_ != NoConverter; }
+bool TTextDecoder::Converts() const { return converter_->Valid(); }
 
 std::u32string TTextDecoder::Decode(const Bytes& text) {
     std::u32string out;
@@ -31,56 +19,19 @@ std::u32string TTextDecoder::Decode(const Bytes& text) {
         for (unsigned char c : text) out.push_back(c < 0x80 ? c : UndecodedByteBase + c);
         return out;
     }
-    const auto cd = static_cast<iconv_t>(converter_);
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    Bytes input = text;  // iconv wants a mutable input pointer
-    char* in = input.data();
-    std::size_t inLeft = input.size();
-    std::array<char, 1024> buffer;
-    auto collect = [&](const char* end) {
-        for (const char* p = buffer.data(); p + 4 <= end; p += 4) {
-            char32_t c = 0;
-            for (int i = 3; i >= 0; --i) c = (c << 8) | static_cast<unsigned char>(p[i]);
-            out.push_back(c);
-        }
-    };
-    while (inLeft > 0) {
-        char* outPtr = buffer.data();
-        std::size_t outLeft = buffer.size();
-        const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        const int error = errno;
-        collect(outPtr);
-        if (result == static_cast<std::size_t>(-1) && error != E2BIG) {
-            // An invalid or incomplete sequence: keep its first byte and go on after it.
-            out.push_back(UndecodedByteBase + static_cast<unsigned char>(*in));
-            ++in;
-            --inLeft;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
+    // An invalid or incomplete sequence keeps its first byte, as a code
+    // point of its own, and decoding goes on after it.
+    const std::string utf32 = converter_->Convert(text, [](const char* at, std::size_t, std::string& units) {
+        const char32_t marker = UndecodedByteBase + static_cast<unsigned char>(*at);
+        for (int i = 0; i < 4; ++i) units += static_cast<char>((marker >> (8 * i)) & 0xFF);
+        return std::size_t{1};
+    });
+    for (std::size_t p = 0; p + 4 <= utf32.size(); p += 4) {
+        char32_t c = 0;
+        for (int i = 3; i >= 0; --i) c = (c << 8) | static_cast<unsigned char>(utf32[p + static_cast<std::size_t>(i)]);
+        out.push_back(c);
     }
-    char* outPtr = buffer.data();
-    std::size_t outLeft = buffer.size();
-    iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-    collect(outPtr);
     return out;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | ((c >> 18) & 0x07));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 std::string QuoteForOutline(const std::u32string& text) {

@@ -4,17 +4,18 @@
 // 0xDC00 + byte (a lone surrogate, never a real character), so each printer
 // can show it its own way.
 #include <cstdint>
+#include <memory>
 #include <string>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
+#include "platform/TextConversion.h"
 
 namespace kestro {
 
 constexpr char32_t UndecodedByteBase = 0xDC00;
 inline bool IsUndecodedByte(char32_t c) { return c >= UndecodedByteBase && c <= UndecodedByteBase + 0xFF; }
 
-// The iconv name of a Windows code page number ("CP1252", "UTF-8", ...).
-std::string IconvCodePageName(std::uint16_t codePage);
+class TIconv;
 
 class TTextDecoder {
 public:
@@ -28,10 +29,8 @@ public:
     std::u32string Decode(const Bytes& text);
 
 private:
-    void* converter_;  // iconv_t; (void*)-1 when none
+    std::unique_ptr<TIconv> converter_;
 };
-
-void AppendUtf8(std::string& out, char32_t c);
 
 // The text in double quotes with C-style escapes: \" \\ \n \r \t, \xNN for
 // other control bytes and for undecoded bytes, \uNNNN for C1 controls.

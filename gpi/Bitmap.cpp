@@ -1,8 +1,8 @@
 #include "gpi/Bitmap.h"
 
 #include "diag/Exceptions.h"
-#include "gpi/FileRead.h"
 #include "gpi/GpiUtil.h"
+#include "platform/FileRead.h"
 
 namespace kestro {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 
 namespace kestro {
 

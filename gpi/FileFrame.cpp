@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "gpi/CodePage.h"
+#include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 
 namespace kestro {
@@ -16,19 +17,23 @@ std::uint32_t GetTickCount() {
 Bytes GpiHeaderRecord(const Bytes& fileName, std::uint32_t timeStamp) {
     const Bytes main =
         Bytes("GRMREC00") + GpiDword(timeStamp) + GpiWord(0) + GpiWord(static_cast<std::uint32_t>(fileName.size())) + fileName;
-    return GpiRecord(0, main);
+    return GpiRecord(GpiTypeHeader, main);
 }
 
 Bytes GpiCodePageRecord(std::int32_t codePage) {
     const Bytes main = Bytes("POI") + Bytes(3, '\0') + "00" + GpiWord(static_cast<std::uint32_t>(codePage)) + GpiWord(0);
-    return GpiRecord(1, main);
+    return GpiRecord(GpiTypePoiHeader, main);
 }
 
-Bytes GpiEndRecord() { return GpiRecord(0xFFFF, Bytes(), Bytes()); }
+Bytes GpiEndRecord() { return GpiRecord(GpiTypeEnd, Bytes(), Bytes()); }
 
 void WriteHeader(TOutputFile& stream, const Bytes& fileName) {
     GpiWriteBytes(stream, GpiHeaderRecord(fileName, GetTickCount()));
     GpiWriteBytes(stream, GpiCodePageRecord(CodePage));
+}
+
+void GpiWriteBytes(TOutputFile& stream, const Bytes& bytes) {
+    if (!bytes.empty()) stream.Write(bytes);
 }
 
 void WriteEndRecord(TOutputFile& stream) { GpiWriteBytes(stream, GpiEndRecord()); }

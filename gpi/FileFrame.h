@@ -3,8 +3,8 @@
 // end record at the end.
 #include <cstdint>
 
-#include "gpi/Bytes.h"
-#include "gpi/OutputFile.h"
+#include "platform/Bytes.h"
+#include "platform/OutputFile.h"
 
 namespace kestro {
 
@@ -22,5 +22,8 @@ Bytes GpiEndRecord();
 // already in the output code page, the code page is taken from CodePage.
 void WriteHeader(TOutputFile& stream, const Bytes& fileName);
 void WriteEndRecord(TOutputFile& stream);
+
+// Writes the whole byte string; nothing for an empty one.
+void GpiWriteBytes(TOutputFile& stream, const Bytes& bytes);
 
 }  // namespace kestro

@@ -1,12 +1,10 @@
 #include "gpi/GpiReader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "diag/Exceptions.h"
+#include "platform/FileRead.h"
 
 namespace kestro {
 
@@ -588,13 +586,10 @@ TGpiFile ReadGpiFile(const std::filesystem::path& path) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
         throw EFOpenError(Format("cannot open \"%s\": it is a folder", path.c_str()));
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw EFOpenError(Format("cannot open \"%s\": %s", path.c_str(), SystemErrorText(errno).c_str()));
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) throw EReadError(Format("cannot read \"%s\": %s", path.c_str(), SystemErrorText(errno).c_str()));
+    const Bytes content =
+        ReadWholeFile(path, TInputOptions{.CannotOpen = "cannot open \"%s\": %s", .CannotRead = "cannot read \"%s\": %s", .FullPath = false});
     try {
-        return ParseGpi(buffer.str());
+        return ParseGpi(content);
     } catch (const EReadError& e) {
         throw EReadError(Format("\"%s\" is %s", path.c_str(), e.what()));
     }

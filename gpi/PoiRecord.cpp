@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "gpi/FileRead.h"
+#include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
+#include "platform/FileRead.h"
 
 namespace kestro {
 
@@ -92,7 +93,7 @@ Bytes ImageRecords(const Bytes& images) {
         Bytes main(1, static_cast<char>(position & 0xFF));
         main += GpiDword(static_cast<std::uint32_t>(content.size()));
         main += content;
-        records += GpiRecord(13, main);
+        records += GpiRecord(GpiTypeImage, main);
         ++position;
     }
     return records;
@@ -109,15 +110,15 @@ Bytes GpiPoi(const TPoiWpt& point) {
     main += GpiLangString(point.Name);
 
     Bytes extra;
-    if (point.Category != 0xFFFF) extra += GpiRecord(6, GpiWord(point.Category));
-    if (point.Bitmap != 0xFFFF) extra += GpiRecord(4, GpiWord(point.Bitmap));
-    if (alert) extra += GpiRecord(3, AlertMain(point));
-    if (!point.Comment.empty()) extra += GpiRecord(10, GpiLangString(point.Comment));
-    if (const Bytes address = AddressMain(point); !address.empty()) extra += GpiRecord(11, address);
-    if (const Bytes contact = ContactMain(point); !contact.empty()) extra += GpiRecord(12, contact);
+    if (point.Category != 0xFFFF) extra += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
+    if (point.Bitmap != 0xFFFF) extra += GpiRecord(GpiTypeBitmapRef, GpiWord(point.Bitmap));
+    if (alert) extra += GpiRecord(GpiTypeAlert, AlertMain(point));
+    if (!point.Comment.empty()) extra += GpiRecord(GpiTypeComment, GpiLangString(point.Comment));
+    if (const Bytes address = AddressMain(point); !address.empty()) extra += GpiRecord(GpiTypeAddress, address);
+    if (const Bytes contact = ContactMain(point); !contact.empty()) extra += GpiRecord(GpiTypeContact, contact);
     extra += ImageRecords(point.Images);
-    if (!point.Description.empty()) extra += GpiRecord(14, '\x01' + GpiLangString(point.Description));
-    return GpiRecord(2, main, extra);
+    if (!point.Description.empty()) extra += GpiRecord(GpiTypeDescription, '\x01' + GpiLangString(point.Description));
+    return GpiRecord(GpiTypePoint, main, extra);
 }
 
 }  // namespace kestro

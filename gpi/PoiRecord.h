@@ -1,6 +1,6 @@
 #pragma once
-#include "gpi/Bytes.h"
 #include "gpi/PoiWpt.h"
+#include "platform/Bytes.h"
 
 namespace kestro {
 

@@ -3,7 +3,7 @@
 // output code page; every field starts out with its "absent" value.
 #include <cstdint>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 
 namespace kestro {
 

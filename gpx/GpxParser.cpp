@@ -3,13 +3,15 @@
 #include <cstdio>
 
 #include "gpi/Bitmap.h"
-#include "gpi/FolderListing.h"
+#include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiRecord.h"
-#include "gpi/TextConversion.h"
 #include "gpx/GroupOutput.h"
 #include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
+#include "platform/FolderListing.h"
+#include "platform/PathName.h"
+#include "platform/TextConversion.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
 
@@ -176,7 +178,7 @@ void TGpxParser::ReadIcon(IXmlNode& node, TPoiWpt& point) {
         if (!refusal.empty()) Output_.Warning(FileName, "icon " + icon, "icon " + icon + " not used: " + refusal);
         if (body.empty()) return;
         Output_.Lines() << "  Icon: " << icon << '\n';
-        Bitmaps += GpiRecord(5, body);
+        Bitmaps += GpiRecord(GpiTypeBitmap, body);
         BitmapFiles.push_back(icon);
     }
     point.Bitmap = static_cast<std::uint16_t>(number);

@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "gpi/Bytes.h"
 #include "gpi/PoiWpt.h"
+#include "platform/Bytes.h"
 #include "xml/UKestroXML.h"
 
 namespace kestro {

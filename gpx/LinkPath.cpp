@@ -2,50 +2,15 @@
 
 #include <algorithm>
 
-#include "gpi/TextConversion.h"
+#include "platform/TextConversion.h"
 #include "xml/XmlCodePage.h"
 
 namespace kestro {
-namespace {
-
-std::size_t LastComponentStart(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? 0 : slash + 1;
-}
-
-// Position of the dot of the last component's extension, or npos.
-std::size_t ExtensionDot(const std::string& path) {
-    const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos || dot < LastComponentStart(path)) return std::string::npos;
-    return dot;
-}
-
-}  // namespace
 
 std::string LinkToPath(const std::string& href) {
     std::string path = CodePageToUtf8(href, XmlCodePage);
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
-}
-
-std::string LowerExtension(const std::string& path) {
-    const auto dot = ExtensionDot(path);
-    if (dot == std::string::npos) return std::string();
-    std::string extension = path.substr(dot);
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return extension;
-}
-
-std::string ChangeExtension(const std::string& path, const std::string& extension) {
-    const auto dot = ExtensionDot(path);
-    return (dot == std::string::npos ? path : path.substr(0, dot)) + extension;
-}
-
-std::string BaseName(const std::string& path) {
-    const std::string name = path.substr(LastComponentStart(path));
-    const auto dot = name.find_last_of('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
 }  // namespace kestro

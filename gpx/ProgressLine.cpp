@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <iostream>
 #include <memory>
 
 #include "diag/Exceptions.h"
@@ -68,7 +69,8 @@ TProgressFile::~TProgressFile() {
 }
 
 std::unique_ptr<TProgressLine> TerminalProgressLine(std::ostream& err, std::ostream& out) {
-    if (::isatty(STDERR_FILENO) != 1) return nullptr;
+    // Only the process's own standard error can reach a terminal; a caller's buffer never does.
+    if (&err != &std::cerr || ::isatty(STDERR_FILENO) != 1) return nullptr;
     winsize size{};
     const int width = ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
     return std::make_unique<TProgressLine>(err, out, width);

@@ -3,8 +3,8 @@
 // has come; erased when the file is done. Off when standard error is no
 // terminal, so logs and pipes see nothing of it.
 #include <chrono>
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -52,7 +52,7 @@ private:
     TProgressLine* Line_;
 };
 
-// A progress line on standard error when that is a terminal, else none.
+// A progress line when err is std::cerr and standard error is a terminal, else none.
 std::unique_ptr<TProgressLine> TerminalProgressLine(std::ostream& err, std::ostream& out);
 
 }  // namespace kestro

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 #include "store/SQLiteDatabase.h"
 
 namespace kestro {

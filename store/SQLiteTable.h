@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 #include "store/SQLiteStatement.h"
 
 namespace kestro {

@@ -1,9 +1,5 @@
 #include "xml/XmlBinaryWriter.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -19,6 +15,7 @@
 #include "xml/XmlBinaryFormat.h"
 #include "xml/XmlElement.h"
 #include "xml/XmlError.h"
+#include "xml/XmlFileOutput.h"
 #include "xml/XmlNodeList.h"
 #include "xml/XmlTextNodes.h"
 #include "xml/XmlTranscoder.h"
@@ -262,43 +259,6 @@ private:
     bool WideStrings_;
 };
 
-// An output file closed on every path.
-class TOutputFile {
-public:
-    explicit TOutputFile(const std::string& fileName) : FileName_(fileName) {
-        Descriptor_ = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (Descriptor_ < 0)
-            throw EFCreateError(
-                Format("Cannot create file \"%s\". %s", fileName.c_str(), SystemErrorText(errno).c_str()));
-    }
-    ~TOutputFile() {
-        if (Descriptor_ >= 0) ::close(Descriptor_);
-    }
-    TOutputFile(const TOutputFile&) = delete;
-    TOutputFile& operator=(const TOutputFile&) = delete;
-
-    void Write(std::string_view bytes) {
-        while (!bytes.empty()) {
-            ssize_t written = ::write(Descriptor_, bytes.data(), bytes.size());
-            if (written < 0 && errno == EINTR) continue;
-            if (written <= 0) Fail(written < 0 ? errno : ENOSPC);
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-        }
-    }
-    void Close() {
-        int descriptor = std::exchange(Descriptor_, -1);
-        if (::close(descriptor) != 0) Fail(errno);
-    }
-
-private:
-    [[noreturn]] void Fail(int error) {
-        throw EWriteError(Format("Cannot write file \"%s\". %s", FileName_.c_str(), SystemErrorText(error).c_str()));
-    }
-
-    std::string FileName_;
-    int Descriptor_ = -1;
-};
-
 }  // namespace
 
 std::string TBinXmlWriter::Write(TXmlNode& document) const {
@@ -322,9 +282,7 @@ void TBinXmlWriter::WriteToFile(TXmlNode& document, const std::string& fileName)
     // Built whole before the file is touched, so a tree the form cannot hold
     // leaves an existing file as it was.
     std::string bytes = Write(document);
-    TOutputFile file(fileName);
-    file.Write(bytes);
-    file.Close();
+    WriteXmlFile(fileName, bytes);
 }
 
 }  // namespace kestro

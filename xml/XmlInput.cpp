@@ -1,11 +1,6 @@
 #include "xml/XmlInput.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <istream>
 
@@ -74,33 +69,12 @@ void TXmlByteInput::Skip(std::size_t count) {
     Start_ += std::min(count, End_ - Start_);
 }
 
-TXmlFileInput::TXmlFileInput(const std::string& fileName) : FileName_(fileName) {
-    // Not blocking, so that a FIFO does not wait for a writer; only regular
-    // files are read, as a device or a FIFO may never end.
-    Descriptor_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (Descriptor_ < 0)
-        throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(), SystemErrorText(errno).c_str()));
-    struct stat status {};
-    std::string refusal;
-    // A folder opens and fails at the first read.
-    if (::fstat(Descriptor_, &status) != 0) refusal = SystemErrorText(errno);
-    else if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) refusal = "Not a regular file";
-    if (!refusal.empty()) {
-        ::close(Descriptor_);  // the destructor does not run for a failed constructor
-        throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(), refusal.c_str()));
-    }
-}
+// Messages name the file as the caller gave it; a folder opens and fails at
+// the first read.
+TXmlFileInput::TXmlFileInput(const std::string& fileName)
+    : File_(fileName, TInputOptions{.FullPath = false, .FolderOpens = true}) {}
 
-TXmlFileInput::~TXmlFileInput() { ::close(Descriptor_); }
-
-std::size_t TXmlFileInput::ReadSome(char* target, std::size_t count) {
-    for (;;) {
-        ssize_t got = ::read(Descriptor_, target, count);
-        if (got >= 0) return static_cast<std::size_t>(got);
-        if (errno != EINTR)
-            throw EReadError(Format("Cannot read file \"%s\". %s", FileName_.c_str(), SystemErrorText(errno).c_str()));
-    }
-}
+std::size_t TXmlFileInput::ReadSome(char* target, std::size_t count) { return File_.ReadNext(target, count); }
 
 std::size_t TXmlStreamInput::ReadSome(char* target, std::size_t count) {
     if (!Stream_.good()) return 0;

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileRead.h"
+
 namespace kestro {
 
 class TXmlByteInput {
@@ -48,14 +50,12 @@ private:
 class TXmlFileInput : public TXmlByteInput {
 public:
     explicit TXmlFileInput(const std::string& fileName);
-    ~TXmlFileInput() override;
 
 protected:
     std::size_t ReadSome(char* target, std::size_t count) override;
 
 private:
-    std::string FileName_;
-    int Descriptor_ = -1;
+    TInputFile File_;
 };
 
 // A caller's stream, read from its current position.

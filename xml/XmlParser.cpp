@@ -1,9 +1,9 @@
 #include "xml/XmlParser.h"
 
 #include "diag/Exceptions.h"
+#include "platform/CodePages.h"
 #include "xml/UKestroXML.h"
 #include "xml/XmlChars.h"
-#include "xml/XmlCodePages.h"
 #include "xml/XmlElement.h"
 #include "xml/XmlError.h"
 #include "xml/XmlNodeList.h"

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "diag/Exceptions.h"
+#include "platform/CodePages.h"
 #include "xml/XmlChars.h"
 #include "xml/XmlCodePage.h"
-#include "xml/XmlCodePages.h"
 #include "xml/XmlError.h"
 
 namespace kestro {

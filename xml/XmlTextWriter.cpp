@@ -1,14 +1,9 @@
 #include "xml/XmlTextWriter.h"
 
-#include <iconv.h>
-
-#include <cerrno>
-#include <vector>
-
 #include "diag/Exceptions.h"
+#include "platform/TextConversion.h"
 #include "xml/XmlChars.h"
 #include "xml/XmlCodePage.h"
-#include "xml/XmlCodePages.h"
 #include "xml/XmlError.h"
 #include "xml/XmlNode.h"
 #include "xml/XmlNodeList.h"
@@ -101,49 +96,12 @@ void WriteDeclaration(TXmlNode& declaration, std::string_view encoding, std::str
     out += "?>";
 }
 
-class TIconv {
-public:
-    TIconv(const char* to, const std::string& from) : Handle_(iconv_open(to, from.c_str())) {}
-    ~TIconv() {
-        if (Valid()) iconv_close(Handle_);
-    }
-    TIconv(const TIconv&) = delete;
-    TIconv& operator=(const TIconv&) = delete;
-    bool Valid() const { return Handle_ != reinterpret_cast<iconv_t>(-1); }
-    iconv_t Get() const { return Handle_; }
-
-private:
-    iconv_t Handle_;
-};
-
 // Text of a code page that no encoding name declares, as UTF-8; "?" for
 // bytes that are no character of it.
 std::string ConvertToUtf8(std::string_view text, std::uint16_t codePage) {
-    TIconv converter("UTF-8", CodePageIconvName(codePage));
-    if (!converter.Valid())
+    if (!CodePageAvailable(codePage))
         RaiseXmlError(Format("Code page %u is not supported by KestroXML", static_cast<unsigned>(codePage)));
-    std::string result;
-    std::vector<char> buffer(4096);
-    char* in = const_cast<char*>(text.data());
-    std::size_t inLeft = text.size();
-    while (inLeft > 0) {
-        char* out = buffer.data();
-        std::size_t outLeft = buffer.size();
-        std::size_t done = iconv(converter.Get(), &in, &inLeft, &out, &outLeft);
-        int error = errno;
-        result.append(buffer.data(), static_cast<std::size_t>(out - buffer.data()));
-        if (done == static_cast<std::size_t>(-1) && error != E2BIG) {
-            result += '?';
-            ++in;
-            --inLeft;
-            iconv(converter.Get(), nullptr, nullptr, nullptr, nullptr);
-        }
-    }
-    char* out = buffer.data();
-    std::size_t outLeft = buffer.size();
-    iconv(converter.Get(), nullptr, nullptr, &out, &outLeft);
-    result.append(buffer.data(), static_cast<std::size_t>(out - buffer.data()));
-    return result;
+    return CodePageToUtf8(std::string(text), codePage);
 }
 
 bool IsDeclaration(TXmlNode& node) {

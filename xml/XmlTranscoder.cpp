@@ -1,14 +1,13 @@
 #include "xml/XmlTranscoder.h"
 
-#include <iconv.h>
-
 #include <cerrno>
 #include <cstring>
 #include <map>
 #include <mutex>
 
 #include "diag/Exceptions.h"
-#include "xml/XmlCodePages.h"
+#include "platform/CodePages.h"
+#include "platform/Iconv.h"
 #include "xml/XmlError.h"
 
 namespace kestro {
@@ -55,40 +54,6 @@ std::size_t DecodeXmlUtf8(const unsigned char* bytes, std::size_t count, char16_
 
 namespace {
 
-class TIconvHandle {
-public:
-    TIconvHandle(const std::string& to, const std::string& from)
-        : Handle_(iconv_open(to.c_str(), from.c_str())) {}
-    ~TIconvHandle() {
-        if (Valid()) iconv_close(Handle_);
-    }
-    TIconvHandle(const TIconvHandle&) = delete;
-    TIconvHandle& operator=(const TIconvHandle&) = delete;
-    bool Valid() const { return Handle_ != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts one piece of input from a fresh state, flushing any shift
-    // state; false when the input is invalid or incomplete (incomplete set).
-    bool Convert(const char* input, std::size_t inputSize, std::string& output, bool& incomplete) const {
-        iconv(Handle_, nullptr, nullptr, nullptr, nullptr);
-        char buffer[64];
-        char* in = const_cast<char*>(input);
-        std::size_t inLeft = inputSize;
-        char* out = buffer;
-        std::size_t outLeft = sizeof buffer;
-        incomplete = false;
-        if (iconv(Handle_, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1)) {
-            incomplete = errno == EINVAL;
-            return false;
-        }
-        if (iconv(Handle_, nullptr, nullptr, &out, &outLeft) == static_cast<std::size_t>(-1)) return false;
-        output.assign(buffer, static_cast<std::size_t>(out - buffer));
-        return true;
-    }
-
-private:
-    iconv_t Handle_;
-};
-
 std::string Utf32Le(std::uint32_t codePoint) {
     char bytes[4] = {static_cast<char>(codePoint), static_cast<char>(codePoint >> 8),
                      static_cast<char>(codePoint >> 16), static_cast<char>(codePoint >> 24)};
@@ -108,9 +73,9 @@ std::int64_t SingleCodePoint(const std::string& utf32) {
 
 }  // namespace
 
-struct TXmlEncoder::TIconv {
-    explicit TIconv(const std::string& name) : Handle(name, "UTF-32LE") {}
-    TIconvHandle Handle;
+struct TXmlEncoder::TConverter {
+    explicit TConverter(const std::string& name) : Handle(name, "UTF-32LE") {}
+    TIconv Handle;
 };
 
 struct TXmlTranscoderCache {
@@ -124,14 +89,14 @@ struct TXmlTranscoderCache {
     }
 
     static std::unique_ptr<TXmlDecoder> BuildDecoder(std::uint16_t codePage) {
-        TIconvHandle toUnicode("UTF-32LE", CodePageIconvName(codePage));
+        TIconv toUnicode("UTF-32LE", CodePageEncodingName(codePage));
         if (!toUnicode.Valid()) RaiseUnsupportedCodePage(codePage);
         auto decoder = std::make_unique<TXmlDecoder>();
         for (int b = 0; b < 256; ++b) {
             char byte = static_cast<char>(b);
             std::string utf32;
             bool incomplete;
-            std::int64_t codePoint = toUnicode.Convert(&byte, 1, utf32, incomplete) ? SingleCodePoint(utf32) : -1;
+            std::int64_t codePoint = toUnicode.ConvertPiece(std::string_view(&byte, 1), utf32, incomplete) ? SingleCodePoint(utf32) : -1;
             decoder->Units_[static_cast<std::size_t>(b)] =
                 codePoint >= 0 && codePoint < 0x10000 ? static_cast<char16_t>(codePoint) : u'\xFFFD';
         }
@@ -146,8 +111,8 @@ struct TXmlTranscoderCache {
             encoder->AsciiSafe_ = true;
             return encoder;
         }
-        std::string name = CodePageIconvName(codePage);
-        TIconvHandle toUnicode("UTF-32LE", name);
+        std::string name = CodePageEncodingName(codePage);
+        TIconv toUnicode("UTF-32LE", name);
         if (!toUnicode.Valid()) RaiseUnsupportedCodePage(codePage);
         // A code page where some byte starts a longer sequence is multi-byte.
         std::vector<std::int64_t> decoded(256, -1);
@@ -156,7 +121,7 @@ struct TXmlTranscoderCache {
             char byte = static_cast<char>(b);
             std::string utf32;
             bool incomplete;
-            if (toUnicode.Convert(&byte, 1, utf32, incomplete)) decoded[static_cast<std::size_t>(b)] = SingleCodePoint(utf32);
+            if (toUnicode.ConvertPiece(std::string_view(&byte, 1), utf32, incomplete)) decoded[static_cast<std::size_t>(b)] = SingleCodePoint(utf32);
             multiByte = multiByte || incomplete;
         }
         if (!multiByte) {
@@ -173,7 +138,7 @@ struct TXmlTranscoderCache {
             for (int c = 0; c < 128; ++c) encoder->AsciiSafe_ = encoder->AsciiSafe_ && encoder->Single_[c] == c;
             return encoder;
         }
-        encoder->Iconv_ = std::make_unique<TXmlEncoder::TIconv>(name);
+        encoder->Iconv_ = std::make_unique<TXmlEncoder::TConverter>(name);
         encoder->Pages_.resize(256);
         TXmlEncoder::TCell cell{};
         encoder->Convert('?', cell);
@@ -188,6 +153,7 @@ struct TXmlTranscoderCache {
 };
 
 const TXmlDecoder& TXmlDecoder::For(std::uint16_t codePage) {
+    if (codePage == 0) codePage = 1252;  // the system code page
     auto& cache = TXmlTranscoderCache::Instance();
     std::lock_guard<std::mutex> guard(cache.Lock);
     auto& slot = cache.Decoders[codePage];
@@ -214,7 +180,7 @@ void TXmlEncoder::Convert(std::uint32_t codePoint, TCell& cell) const {
     std::string input = Utf32Le(codePoint);
     std::string output;
     bool incomplete;
-    if (Iconv_->Handle.Valid() && Iconv_->Handle.Convert(input.data(), input.size(), output, incomplete) &&
+    if (Iconv_->Handle.Valid() && Iconv_->Handle.ConvertPiece(input, output, incomplete) &&
         !output.empty() && output.size() <= MaxBytesPerUnit) {
         std::memcpy(cell.Bytes, output.data(), output.size());
         cell.Length = static_cast<std::uint8_t>(output.size());

@@ -74,8 +74,8 @@ private:
     std::vector<std::int16_t> Single_;  // single-byte code pages: byte of each BMP unit, -1 if none
     // Multi-byte code pages: cells of the BMP, converted page by page on first use.
     mutable std::vector<std::unique_ptr<TPage>> Pages_;
-    struct TIconv;
-    std::unique_ptr<TIconv> Iconv_;
+    struct TConverter;
+    std::unique_ptr<TConverter> Iconv_;
     friend struct TXmlTranscoderCache;
 };
 

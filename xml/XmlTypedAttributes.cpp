@@ -14,7 +14,7 @@ namespace {
 int EnumIndex(TXmlNode& node, TXmlNameId name, const TXmlVariant& value, const TXmlEnumValues& values) {
     std::string text = value.AsText();
     for (std::size_t i = 0; i < values.size(); ++i)
-        if (SameXmlTextIgnoringCase(text, values[i])) return static_cast<int>(i);
+        if (SameIgnoringAsciiCase(text, values[i])) return static_cast<int>(i);
     std::string allowed;
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (i > 0) allowed += "\r\n";

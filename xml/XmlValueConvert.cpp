@@ -55,10 +55,10 @@ double NumberOf(const TXmlVariant& value) {
 // The four texts of the infinities and NaN, or a decimal number.
 std::optional<double> ParseXmlFloat(std::string_view text) {
     std::string_view trimmed = TrimXmlBlanks(text);
-    if (SameXmlTextIgnoringCase(trimmed, "INF") || SameXmlTextIgnoringCase(trimmed, "+INF"))
+    if (SameIgnoringAsciiCase(trimmed, "INF") || SameIgnoringAsciiCase(trimmed, "+INF"))
         return std::numeric_limits<double>::infinity();
-    if (SameXmlTextIgnoringCase(trimmed, "-INF")) return -std::numeric_limits<double>::infinity();
-    if (SameXmlTextIgnoringCase(trimmed, "NAN")) return std::numeric_limits<double>::quiet_NaN();
+    if (SameIgnoringAsciiCase(trimmed, "-INF")) return -std::numeric_limits<double>::infinity();
+    if (SameIgnoringAsciiCase(trimmed, "NAN")) return std::numeric_limits<double>::quiet_NaN();
     return ParseXmlDecimal(text);
 }
 
@@ -71,16 +71,6 @@ std::int32_t RoundToInt32(double number, const TXmlVariant& value) {
 }
 
 }  // namespace
-
-bool SameXmlTextIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
-        if (x != y) return false;
-    }
-    return true;
-}
 
 std::optional<double> ParseXmlDecimal(std::string_view text) {
     text = TrimXmlBlanks(text);
@@ -112,8 +102,8 @@ bool XmlValueToBool(const TXmlVariant& value) {
     if (!IsTextType(value.Type())) return NumberOf(value) != 0;
     std::string text = value.AsText();
     std::string_view trimmed = TrimXmlBlanks(text);
-    if (SameXmlTextIgnoringCase(trimmed, "true")) return true;
-    if (SameXmlTextIgnoringCase(trimmed, "false")) return false;
+    if (SameIgnoringAsciiCase(trimmed, "true")) return true;
+    if (SameIgnoringAsciiCase(trimmed, "false")) return false;
     std::optional<double> number = ParseXmlDecimal(text);
     if (!number) RaiseNotValid(text, "boolean value");
     return *number != 0;

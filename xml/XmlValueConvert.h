@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/AsciiCase.h"
 #include "xml/XmlInterfaces.h"
 
 namespace kestro {
@@ -28,9 +29,6 @@ std::uint32_t XmlValueToHex(const TXmlVariant& value);
 // text and a number by the text read as a number; nullopt when the text
 // cannot be read so (the values cannot be compared).
 std::optional<bool> XmlValuesEqual(const TXmlVariant& a, const TXmlVariant& b);
-
-// ASCII letters compared without case, all other bytes exactly.
-bool SameXmlTextIgnoringCase(std::string_view a, std::string_view b);
 
 // A decimal number of the attribute grammar (blanks around it allowed), or
 // nullopt. Overflow gives an infinity.

@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "GpiTestFiles.h"
 #include "TestDocuments.h"
 #include "diag/Exceptions.h"
 #include "gpi/GpiReader.h"
 #include "gpi/GpiUtil.h"
+#include "support/GpiTestFiles.h"
 #include "support/TestSupport.h"
 
 namespace kestro {

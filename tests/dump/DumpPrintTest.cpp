@@ -2,12 +2,12 @@
 
 #include <sstream>
 
-#include "GpiTestFiles.h"
 #include "TestDocuments.h"
 #include "dump/JsonPrinter.h"
 #include "dump/OutlinePrinter.h"
 #include "dump/SvgPrinter.h"
 #include "gpi/GpiReader.h"
+#include "support/GpiTestFiles.h"
 
 namespace kestro {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 
 namespace kestro::fuzz {
 

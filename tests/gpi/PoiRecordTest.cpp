@@ -6,6 +6,7 @@
 #include "diag/Exceptions.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiRecord.h"
+#include "support/GpiReadBack.h"
 #include "support/TestSupport.h"
 
 namespace kestro {
@@ -17,8 +18,7 @@ using test::WriteFile;
 namespace {
 
 struct TParsed {
-    std::uint16_t Type = 0;
-    Bytes Main;
+    std::uint8_t AlertFlag = 0;
     std::vector<Bytes> Children;  // whole sub-records, envelope included
 };
 
@@ -28,23 +28,21 @@ std::uint32_t ReadLe(const Bytes& bytes, std::size_t at, int size) {
     return value;
 }
 
-// Splits a point record into its main part and its sub-records, checking
-// that every length in the envelopes adds up.
+// A point record read back by the program's reader, which notes every
+// length in the envelopes that does not add up.
 TParsed Parse(const Bytes& record) {
     TParsed parsed;
-    parsed.Type = static_cast<std::uint16_t>(ReadLe(record, 0, 2));
-    const std::uint32_t flags = ReadLe(record, 2, 2);
-    const std::uint32_t dataLength = ReadLe(record, 4, 4);
-    const std::size_t head = flags == 8 ? 12 : 8;
-    EXPECT_TRUE(flags == 0 || flags == 8) << flags;
-    EXPECT_EQ(record.size(), head + dataLength) << ToHex(record.substr(0, 12));
-    const std::uint32_t mainLength = flags == 8 ? ReadLe(record, 8, 4) : dataLength;
-    parsed.Main = record.substr(head, mainLength);
-    for (std::size_t at = head + mainLength; at < record.size();) {
-        EXPECT_EQ(ReadLe(record, at + 2, 2), 0u) << "sub-records carry no extra part";
-        const std::size_t size = 8 + ReadLe(record, at + 4, 4);
-        parsed.Children.push_back(record.substr(at, size));
-        at += size;
+    const test::TReadBack read = test::ReadPointRecord(record);
+    if (read.File.Groups.empty() || !read.File.Groups[0].Root || read.File.Groups[0].Root->Points.size() != 1) {
+        ADD_FAILURE() << "no point read back from " << ToHex(record.substr(0, 12));
+        return parsed;
+    }
+    const TGpiPoint& point = read.File.Groups[0].Root->Points[0];
+    EXPECT_EQ(test::RecordAt(read.Content, point.Offset), record);
+    parsed.AlertFlag = point.AlertFlag;
+    for (const auto& part : point.Parts) {
+        parsed.Children.push_back(test::RecordAt(read.Content, PartOffset(part)));
+        EXPECT_EQ(ReadLe(parsed.Children.back(), 2, 2), 0u) << "sub-records carry no extra part";
     }
     return parsed;
 }
@@ -102,7 +100,7 @@ TEST(GpiPoi, AlertRecords) {
         point.AlertSpeed = c.speed;
         point.AlertDistance = c.distance;
         const TParsed record = Parse(GpiPoi(point));
-        EXPECT_EQ(record.Main[10], 1) << "alert flag byte, speed " << c.speed;
+        EXPECT_EQ(record.AlertFlag, 1) << "alert flag byte, speed " << c.speed;
         ASSERT_EQ(record.Children.size(), 1u);
         EXPECT_EQ(ToHex(record.Children[0]), ToHex(Hex("03 00 00 00 0C 00 00 00") + Hex(c.alertMain)))
             << "speed " << c.speed << " distance " << c.distance;
@@ -114,7 +112,7 @@ TEST(GpiPoi, NoAlertWhenBothValuesAreNegative) {
     point.AlertSpeed = -7;
     point.AlertDistance = -1;
     const TParsed record = Parse(GpiPoi(point));
-    EXPECT_EQ(record.Main[10], 0);
+    EXPECT_EQ(record.AlertFlag, 0);
     EXPECT_TRUE(record.Children.empty());
     EXPECT_FALSE(HasAlert(point));
 }

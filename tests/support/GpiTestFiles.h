@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
 
 namespace kestro::test {
 

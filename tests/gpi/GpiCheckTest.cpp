@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "GpiTestFiles.h"
 #include "gpi/GpiCheck.h"
 #include "gpi/GpiUtil.h"
+#include "support/GpiTestFiles.h"
 #include "support/TestSupport.h"
 
 namespace kestro {

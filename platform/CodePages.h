@@ -1,6 +1,6 @@
 #pragma once
-// Encoding names accepted in an XML declaration, and the code page numbers
-// the library converts between.
+// Code pages: the encoding names documents may declare, and the conversion
+// library's name for each Windows code page number.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -10,13 +10,14 @@ namespace kestro {
 
 inline constexpr std::uint16_t Utf8CodePage = 65001;
 
-struct TXmlCodePageName {
+struct TCodePageName {
     std::string_view Name;
     std::uint16_t CodePage;
 };
 
-// Searched in this order, names compared without regard to letter case.
-inline constexpr std::array<TXmlCodePageName, 23> XmlCodePages{{
+// Encoding names an XML declaration may give, searched in this order, names
+// compared without regard to ASCII letter case.
+inline constexpr std::array<TCodePageName, 23> XmlCodePages{{
     {"UTF-8", 65001},
     {"WINDOWS-1250", 1250}, {"WINDOWS-1251", 1251}, {"WINDOWS-1252", 1252},
     {"WINDOWS-1253", 1253}, {"WINDOWS-1254", 1254}, {"WINDOWS-1255", 1255},
@@ -30,10 +31,12 @@ inline constexpr std::array<TXmlCodePageName, 23> XmlCodePages{{
     {"KOI8-U", 21866},
 }};
 
-// The code page of an encoding name, or 0 when the name is not in the table.
+// The code page of a declared encoding name, or 0 when the name is not in the table.
 std::uint16_t FindXmlCodePage(std::string_view encodingName);
 
-// The iconv name of a code page number; 0 (the system code page) is 1252.
-std::string CodePageIconvName(std::uint16_t codePage);
+// The conversion library's name for a Windows code page number ("CP1252",
+// "ISO-8859-2", "KOI8-R", "UTF-8"); "CP<number>" for numbers it has no
+// other name for.
+std::string CodePageEncodingName(std::int32_t codePage);
 
 }  // namespace kestro

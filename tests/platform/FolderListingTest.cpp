@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 
-#include "gpi/FolderListing.h"
 #include "diag/Exceptions.h"
+#include "platform/FolderListing.h"
 #include "support/TestSupport.h"
 
 namespace kestro {

@@ -4,15 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "gpi/Bytes.h"
+#include "platform/Bytes.h"
+#include "platform/CodePages.h"
 
 namespace kestro {
-
-constexpr std::int32_t Utf8CodePage = 65001;
-
-// The conversion library's name for a Windows code page number ("CP1252",
-// "ISO-8859-2", "KOI8-R", "UTF-8").
-std::string CodePageEncodingName(std::int32_t codePage);
 
 // Whether text can be converted into this code page at all.
 bool CodePageAvailable(std::int32_t codePage);
@@ -25,5 +20,9 @@ Bytes Utf8ToCodePage(const std::string& text, std::int32_t codePage);
 // Text in the code page as UTF-8, for file-system calls with paths read
 // from documents; a byte the code page does not define becomes "?".
 std::string CodePageToUtf8(const Bytes& text, std::int32_t codePage);
+
+// Appends the UTF-8 form of a code point (up to U+10FFFF; surrogates as
+// they are, 3 bytes each).
+void AppendUtf8(std::string& out, char32_t codePoint);
 
 }  // namespace kestro

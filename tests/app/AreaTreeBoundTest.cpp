@@ -8,9 +8,10 @@
 #include <limits>
 #include <random>
 
-#include "StoreTestSupport.h"
+#include "AreaTestSupport.h"
 #include "app/AreaTree.h"
 #include "app/RunState.h"
+#include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "store/GpiDB.h"
 
@@ -32,9 +33,10 @@ struct TTreeResult {
 };
 
 Bytes PointRecord(std::size_t index, const TPoint& point) {
-    return GpiRecord(2, GpiDword(static_cast<std::uint32_t>(DegToSemicircles(point.Lat))) +
-                            GpiDword(static_cast<std::uint32_t>(DegToSemicircles(point.Lon))) +
-                            GpiLangString("point " + std::to_string(index)));
+    return GpiRecord(GpiTypePoint, GpiDword(static_cast<std::uint32_t>(DegToSemicircles(point.Lat))) +
+                                       GpiDword(static_cast<std::uint32_t>(DegToSemicircles(point.Lon))) + GpiWord(1) +
+                                       Bytes(1, point.Alert ? '\1' : '\0') +
+                                       GpiLangString("point " + std::to_string(index)));
 }
 
 std::unique_ptr<TSQLiteDatabase> FilledStore(const std::vector<TPoint>& points) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "StoreTestSupport.h"
+#include "AreaTestSupport.h"
 #include "app/AreaTree.h"
 #include "app/RunState.h"
 #include "gpi/GpiUtil.h"

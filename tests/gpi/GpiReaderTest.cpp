@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "GpiTestFiles.h"
 #include "diag/Exceptions.h"
 #include "gpi/GpiReader.h"
 #include "gpi/GpiUtil.h"
+#include "support/GpiTestFiles.h"
 #include "support/TestSupport.h"
 
 namespace kestro {

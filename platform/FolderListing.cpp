@@ -1,19 +1,17 @@
-#include "gpi/FolderListing.h"
+#include "platform/FolderListing.h"
 
 #include <algorithm>
 #include <filesystem>
 
 #include "diag/Exceptions.h"
-#include "gpi/OutputFile.h"
+#include "platform/AsciiCase.h"
+#include "platform/PathName.h"
 
 namespace kestro {
 
 namespace {
 
-unsigned char FoldCase(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
-}
+unsigned char FoldCase(char c) { return static_cast<unsigned char>(LowerAscii(c)); }
 
 }  // namespace
 

@@ -1,4 +1,4 @@
-#include "GpiTestFiles.h"
+#include "support/GpiTestFiles.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "diag/Exceptions.h"
+#include "platform/OutputFile.h"
+#include "support/TestSupport.h"
+
+namespace kestro {
+namespace {
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+TEST(OutputFile, ReplacesAnExistingFileInsteadOfAppendingOrOverlaying) {
+    TempDir folder;
+    const auto path = folder / "out.gpi";
+    WriteFile(path, Bytes(1000, 'x'));
+    TOutputFile output(path.string());
+    output.Write("ab");
+    output.Write("");
+    output.Close();
+    EXPECT_EQ(ReadFile(path), "ab");
+}
+
+TEST(OutputFile, ReplacingDoesNotWriteThroughAnotherNameOfTheOldFile) {
+    TempDir folder;
+    WriteFile(folder / "old.gpi", "keep");
+    ASSERT_EQ(link((folder / "old.gpi").c_str(), (folder / "out.gpi").c_str()), 0);
+    TOutputFile output((folder / "out.gpi").string());
+    output.Write("new");
+    output.Close();
+    EXPECT_EQ(ReadFile(folder / "old.gpi"), "keep");
+    EXPECT_EQ(ReadFile(folder / "out.gpi"), "new");
+}
+
+TEST(OutputFile, CreationFailureNamesFullPathAndSystemText) {
+    TempDir folder;
+    const auto path = folder / "missing" / "out.gpi";
+    try {
+        TOutputFile output(path.string());
+        FAIL() << "created";
+    } catch (const EFCreateError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + path.string() + "\". No such file or directory");
+    }
+}
+
+TEST(OutputFile, RelativeNameIsReportedWithItsFullPath) {
+    const std::string expected = (std::filesystem::current_path() / "no-such-kestro-folder" / "out.gpi").string();
+    try {
+        TOutputFile output("no-such-kestro-folder/./out.gpi");
+        FAIL() << "created";
+    } catch (const EFCreateError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + expected + "\". No such file or directory");
+    }
+}
+
+TEST(OutputFile, FailedWriteRaisesWriteError) {
+    TOutputFile output("/dev/full");
+    EXPECT_NO_THROW(output.Write(""));
+    try {
+        output.Write("abc");
+        FAIL() << "written";
+    } catch (const EWriteError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot write file \"/dev/full\". No space left on device");
+    }
+}
+
+TEST(OutputFile, WriteAfterCloseRaisesWriteError) {
+    TempDir folder;
+    TOutputFile output((folder / "out.gpi").string());
+    output.Close();
+    EXPECT_THROW(output.Write("a"), EWriteError);
+    EXPECT_NO_THROW(output.Close());
+}
+
+}  // namespace
+}  // namespace kestro
