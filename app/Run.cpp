@@ -30,8 +30,11 @@ void PrintBanner(std::ostream& out) {
 }
 
 // Returns after argument errors (exit code 1 or 2); raises on every other
-// failure, leaving the exit code of the stage reached.
-void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& messages) {
+// failure, leaving the exit code of the stage reached. A failure after the
+// output was begun sets partialNote to the line that says where what was
+// written is kept.
+void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& messages,
+             std::string& partialNote) {
     const TSQLiteLibrary sqlite;
     if (arguments.size() != 2) {
         out << "ERROR! Invalid parameter count.\n";
@@ -56,21 +59,29 @@ void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::
 
     const std::string& destination = arguments[1];
     CheckOutputIsNoInput(sourcePath, destination);
-    TOutputFile output(destination);
-    WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
-    ExitCode = 4;
+    TOutputFile output(destination, TOutputOptions{.ReplaceOnClose = true});
+    try {
+        WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
+        ExitCode = 4;
 
-    // The terminal's progress line; none where standard error is a file or a pipe.
-    const auto progress = TerminalProgressLine(messages, out);
-    const auto buildGroup = [&](const std::string& groupPath) {
-        TGroupOutput groupOutput(out, messages, progress.get());
-        GpiWriteBytes(output, BuildGroup(groupPath, groupOutput));
-    };
-    for (const auto& folder : ListGroupFolders(sourcePath)) buildGroup(sourcePath + folder + "/");
-    for (const auto& file : ListGpxFiles(sourcePath)) buildGroup(sourcePath + file);
+        // The terminal's progress line; none where standard error is a file or a pipe.
+        const auto progress = TerminalProgressLine(messages, out);
+        const auto buildGroup = [&](const std::string& groupPath) {
+            TGroupOutput groupOutput(out, messages, progress.get());
+            GpiWriteBytes(output, BuildGroup(groupPath, groupOutput));
+        };
+        for (const auto& folder : ListGroupFolders(sourcePath)) buildGroup(sourcePath + folder + "/");
+        for (const auto& file : ListGpxFiles(sourcePath)) buildGroup(sourcePath + file);
 
-    WriteEndRecord(output);
-    output.Close();
+        WriteEndRecord(output);
+        output.Close();
+    } catch (...) {
+        const std::string partial = output.KeepPartial();
+        if (!partial.empty())
+            partialNote = Format("What was written is kept in \"%s\"; \"%s\" is as it was before the run.",
+                                 partial.c_str(), FullFileName(destination).c_str());
+        throw;
+    }
     ExitCode = 0;
 }
 
@@ -86,17 +97,19 @@ void PrintCurrentError(std::ostream& err) {
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages) {
     ExitCode = 0;
+    std::string partialNote;
     try {
         PrintBanner(out);
         if (PrintHelpOrVersion(arguments, out)) {
             out.flush();
             return 0;
         }
-        Convert(arguments, out, messages);
+        Convert(arguments, out, messages, partialNote);
         out << "\nDone.\n";
     } catch (...) {
         out.flush();
         PrintCurrentError(err);
+        if (!partialNote.empty()) err << '\n' << partialNote << '\n';
         // A failure before any stage was reached (SQLite start-up) must not look like success.
         if (ExitCode == 0) ExitCode = 3;
     }

@@ -11,25 +11,40 @@ namespace kestro {
 
 namespace {
 
-// Low 16 bits of a value cut toward zero; the values here stay far inside
-// 64 bits (at most 100 × 2^31 × 5/18).
-std::uint32_t TruncLow16(long double value) {
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(value)) & 0xFFFF);
+// A value cut toward zero, or the field's largest value where it does not
+// fit: wrapping would turn 2400 km/h into 40 km/h and 70000 m into 4464 m.
+// The values here stay far inside 64 bits (at most 100 × 2^31 × 5/18).
+std::uint32_t TruncClamped16(long double value, bool& clamped) {
+    const auto whole = static_cast<std::int64_t>(value);
+    if (whole <= 0xFFFF) return static_cast<std::uint32_t>(whole);
+    clamped = true;
+    return 0xFFFF;
 }
+
+struct TAlertFields {
+    std::uint32_t Distance = 0;  // metres
+    std::uint32_t Speed = 0;     // hundredths of a metre per second
+    bool Clamped = false;
+};
 
 // Devices expect the speed in hundredths of metres per second, and a speed
 // alert without a distance warns 36 seconds ahead. The speed is rounded to a
 // double between the two extended-precision steps, which leaves 40, 70 and
 // 80 km/h one metre short of ten times the speed; the output keeps that.
-Bytes AlertMain(const TPoiWpt& point) {
-    std::uint32_t distance = static_cast<std::uint32_t>(point.AlertDistance) & 0xFFFF;
-    std::uint32_t speed = 0;
+TAlertFields AlertFields(const TPoiWpt& point) {
+    TAlertFields fields;
+    if (point.AlertDistance >= 0) fields.Distance = TruncClamped16(point.AlertDistance, fields.Clamped);
     if (point.AlertSpeed >= 0) {
         const double metresPerSecond = static_cast<double>(point.AlertSpeed * (5.0L / 18.0L));
-        speed = TruncLow16(100.0L * metresPerSecond);
-        if (point.AlertDistance < 0) distance = TruncLow16(36.0L * metresPerSecond);
+        fields.Speed = TruncClamped16(100.0L * metresPerSecond, fields.Clamped);
+        if (point.AlertDistance < 0) fields.Distance = TruncClamped16(36.0L * metresPerSecond, fields.Clamped);
     }
-    Bytes main = GpiWord(distance) + GpiWord(speed);
+    return fields;
+}
+
+Bytes AlertMain(const TPoiWpt& point) {
+    const TAlertFields fields = AlertFields(point);
+    Bytes main = GpiWord(fields.Distance) + GpiWord(fields.Speed);
     main += Bytes("\x00\x01\x10\x00\x01\x01", 6);
     main += static_cast<char>(point.AlertSpeed >= 0 ? 5 : 4);
     main += '\x10';
@@ -100,6 +115,8 @@ Bytes ImageRecords(const Bytes& images) {
 }
 
 }  // namespace
+
+bool AlertClamped(const TPoiWpt& point) { return HasAlert(point) && AlertFields(point).Clamped; }
 
 Bytes GpiPoi(const TPoiWpt& point) {
     const bool alert = HasAlert(point);

@@ -9,4 +9,8 @@ namespace kestro {
 // EFOpenError or EReadError.
 Bytes GpiPoi(const TPoiWpt& point);
 
+// Whether the point's alert speed or distance is beyond its 16-bit field
+// (655.35 m/s, 65535 m); GpiPoi stores the field's largest value instead.
+bool AlertClamped(const TPoiWpt& point);
+
 }  // namespace kestro

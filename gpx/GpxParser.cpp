@@ -64,9 +64,10 @@ void TGpxParser::LoadFile(const std::string& path) {
     auto document = CreateXmlDocument();
     Count = 0;
     bool notified = false;
-    document->SetOnElementEnd([this, &notified](IXmlNodeList*, const TXmlPtr<IXmlNode>& node) {
+    const TXmlElementHandler handler = ElementHandler();
+    document->SetOnElementEnd([&notified, &handler](IXmlNodeList* list, const TXmlPtr<IXmlNode>& node) {
         notified = true;
-        ElementEnded(*node);
+        handler(list, node);
     });
     FileName = path;
     const TProgressFile progress(Output_.Progress(), path);
@@ -78,15 +79,26 @@ void TGpxParser::LoadFile(const std::string& path) {
     if (!notified) ReadLoadedTree(*document);
 }
 
-void TGpxParser::ElementEnded(IXmlNode& node) {
-    if (node.GetNodeName() == "wpt") {
-        ReadWaypoint(node);
-    } else if (!InsideWaypoint(node)) {
-        // Routes, tracks and everything else are not read: drop their
-        // contents as soon as they end so a long track log does not pile up.
+TXmlElementHandler TGpxParser::ElementHandler() {
+    return [this](IXmlNodeList*, const TXmlPtr<IXmlNode>& node) {
+        // Nothing outside a waypoint is looked at again once it has ended, so
+        // the parent's finished children leave the tree: otherwise millions of
+        // emptied track points of one segment would stay until it ends.
+        if (!ElementEnded(*node)) return;
+        if (auto parent = node->GetParentNode()) parent->RemoveAllChildren();
+    };
+}
+
+bool TGpxParser::ElementEnded(IXmlNode& node) {
+    const bool waypoint = node.GetNodeName() == "wpt";
+    if (waypoint) ReadWaypoint(node);
+    if (InsideWaypoint(node)) return false;
+    if (!waypoint) {
+        // Routes, tracks and everything else are not read.
         node.RemoveAllChildren();
         node.RemoveAllAttributes();
     }
+    return true;
 }
 
 void TGpxParser::ReadLoadedTree(IXmlNode& document) {
@@ -155,10 +167,12 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
     ReadImages(node, point);
     ReadExtensions(node, point);
 
+    // The console shows text as UTF-8, like the file names around it.
     if (!encodable) {
-        // The console shows text as UTF-8, like the file names around it.
         Output_.Lines() << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
     } else if (point.Lat != 0 || point.Lon != 0) {
+        if (AlertClamped(point))
+            Output_.Lines() << "  Clamped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
         InsertPoi(*Store, GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat),
                   static_cast<float>(point.Lon));
     }

@@ -27,6 +27,10 @@ public:
     // Reads one GPX file: every finished "wpt" is encoded, stored and emptied
     // while the file is still being read.
     void LoadFile(const std::string& path);
+    // The element-end handler LoadFile installs: reads each finished "wpt"
+    // and drops from the tree every finished element outside one, so the
+    // tree holds little more than the open elements, however long the file.
+    TXmlElementHandler ElementHandler();
     // The icon of a waypoint: the first linked ".bmp" file, the file named
     // after the GPX file in the first linked folder that has one, or the BMP
     // beside the GPX file (whether or not it exists).
@@ -51,7 +55,9 @@ public:
     std::filesystem::path SourceFolder;
 
 private:
-    void ElementEnded(IXmlNode& node);
+    // Reads or empties a finished element; false when it lies inside a
+    // "wpt", whose reading still needs it.
+    bool ElementEnded(IXmlNode& node);
     void ReadLoadedTree(IXmlNode& document);
     void ReadWaypoint(IXmlNode& node);
     void ReadIcon(IXmlNode& node, TPoiWpt& point);

@@ -1,36 +1,139 @@
 #include "platform/OutputFile.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <utility>
 
 #include "diag/Exceptions.h"
 #include "platform/PathName.h"
 
 namespace kestro {
 
+namespace {
+
+// The file a path leads to once symbolic links are followed, also when the
+// last link leads nowhere yet. A link that cannot be read, or a loop, is
+// returned as it is; opening it then reports the error.
+std::string FollowLinks(std::string path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat entry {};
+        if (lstat(path.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode)) return path;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0) return path;
+        target.resize(static_cast<std::size_t>(length));
+        const auto slash = path.rfind('/');
+        if (target.front() != '/' && slash != std::string::npos) target = path.substr(0, slash + 1) + target;
+        path = std::move(target);
+    }
+    return path;
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat entry {};
+    return lstat(path.c_str(), &entry) == 0 && S_ISREG(entry.st_mode);
+}
+
+// Only a file or a link of the partial file's name is replaced, never a
+// device or a folder.
+bool MayReplacePartial(const char* partial) {
+    struct stat entry {};
+    return lstat(partial, &entry) != 0 || S_ISREG(entry.st_mode) || S_ISLNK(entry.st_mode);
+}
+
+// A new file beside the target: hidden, and ending in ".tmp", so no run
+// lists it as a GPX file; a short name part keeps it within the name limit.
+int CreateTemporary(const std::string& target, std::string& name) {
+    const auto slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string base = target.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 200);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder + "." + base + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        const int handle = open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (handle >= 0 || errno != EEXIST) return handle;
+    }
+    return -1;
+}
+
+// A run stopped by Ctrl-C or kill keeps what it wrote as the partial file
+// too, instead of leaving a hidden temporary file behind. The handler can
+// only use fixed storage and calls that are safe in a signal handler, hence
+// this process-wide record of the one file being written.
+char SignalTemporary[PATH_MAX];
+char SignalPartial[PATH_MAX];
+volatile std::sig_atomic_t SignalWatch = 0;
+
+extern "C" void KeepPartialOnSignal(int signalNumber) {
+    if (SignalWatch) {
+        SignalWatch = 0;
+        if (!MayReplacePartial(SignalPartial) || rename(SignalTemporary, SignalPartial) != 0) unlink(SignalTemporary);
+    }
+    std::signal(signalNumber, SIG_DFL);
+    raise(signalNumber);
+}
+
+void WatchForSignals(const std::string& temporary, const std::string& partial) {
+    if (temporary.size() >= PATH_MAX || partial.size() >= PATH_MAX) return;
+    std::memcpy(SignalTemporary, temporary.c_str(), temporary.size() + 1);
+    std::memcpy(SignalPartial, partial.c_str(), partial.size() + 1);
+    SignalWatch = 1;
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        // A signal that is ignored (nohup) or already handled stays so.
+        if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
+        struct sigaction action {};
+        action.sa_handler = KeepPartialOnSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(signalNumber, &action, nullptr);
+    }
+}
+
+}  // namespace
+
 TOutputFile::TOutputFile(const std::string& path, const TOutputOptions& options) : path_(path), options_(options) {
+    if (options_.ReplaceOnClose) {
+        target_ = FollowLinks(path);
+        struct stat existing {};
+        if (lstat(target_.c_str(), &existing) != 0 || S_ISREG(existing.st_mode))
+            handle_ = CreateTemporary(target_, temporary_);
+        if (handle_ >= 0) {
+            WatchForSignals(temporary_, target_ + ".partial");
+            return;
+        }
+        temporary_.clear();
+    }
+    OpenInPlace();
+}
+
+void TOutputFile::OpenInPlace() {
     int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
-    if (options_.ReplaceFile) {
+    if (options_.ReplaceFile || options_.ReplaceOnClose) {
         // Devices and links are left as they are, and a failed removal
         // shows up when the file is opened.
-        struct stat existing {};
-        if (lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) unlink(path.c_str());
+        if (IsRegularFile(path_)) unlink(path_.c_str());
         flags = O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC;  // a FIFO then opens without waiting for a reader
     }
-    handle_ = open(path.c_str(), flags, 0666);
+    handle_ = open(path_.c_str(), flags, 0666);
     if (handle_ < 0) {
         const int errorNumber = errno;
         throw EFCreateError(Format("Cannot create file \"%s\". %s",
-                                   (options_.FullPath ? FullFileName(path) : path).c_str(),
+                                   (options_.FullPath ? FullFileName(path_) : path_).c_str(),
                                    SystemErrorText(errorNumber).c_str()));
     }
 }
 
 TOutputFile::~TOutputFile() {
-    if (handle_ >= 0) close(handle_);
+    try {
+        KeepPartial();
+    } catch (...) {
+        // Only reached while an error is already on its way.
+    }
 }
 
 void TOutputFile::RaiseWriteError(int errorNumber) const {
@@ -52,9 +155,27 @@ void TOutputFile::Write(std::string_view bytes) {
 
 void TOutputFile::Close() {
     if (handle_ < 0) return;
-    const int handle = handle_;
-    handle_ = -1;
+    const int handle = std::exchange(handle_, -1);
     if (close(handle) != 0) RaiseWriteError(errno);
+    if (temporary_.empty()) return;
+    if (rename(temporary_.c_str(), target_.c_str()) != 0) RaiseWriteError(errno);
+    SignalWatch = 0;
+    temporary_.clear();
+    // What an earlier failed run left would only mislead now.
+    const std::string partial = target_ + ".partial";
+    if (IsRegularFile(partial)) unlink(partial.c_str());
+}
+
+std::string TOutputFile::KeepPartial() {
+    if (handle_ >= 0) close(std::exchange(handle_, -1));
+    if (temporary_.empty()) return std::string();
+    SignalWatch = 0;
+    const std::string temporary = std::exchange(temporary_, std::string());
+    const std::string partial = target_ + ".partial";
+    if (MayReplacePartial(partial.c_str()) && rename(temporary.c_str(), partial.c_str()) == 0)
+        return FullFileName(partial);
+    unlink(temporary.c_str());
+    return std::string();
 }
 
 void WriteWholeFile(const std::string& path, std::string_view bytes, const TOutputOptions& options) {

@@ -115,8 +115,14 @@ bool TXmlSource::Refill() {
             }
             CarryLength_ = total - used;
             std::memcpy(Carry_, raw + used, CarryLength_);
+            if (got == 0 && CarryLength_ > 0) {
+                // The input ended inside a sequence: it reads as one "?".
+                const char16_t question = u'?';
+                count += Encoder_->Encode(&question, 1, chars + count);
+                CarryLength_ = 0;
+            }
             if (count == 0) {
-                if (got == 0) return false;  // an incomplete sequence at the end is dropped
+                if (got == 0) return false;
                 continue;
             }
         } else {

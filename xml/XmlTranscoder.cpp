@@ -12,6 +12,20 @@
 
 namespace kestro {
 
+namespace {
+
+bool IsContinuation(unsigned byte) { return (byte & 0xC0) == 0x80; }
+
+// The length a lead byte announces; 1 for a byte that starts no sequence.
+std::size_t SequenceLength(unsigned lead) {
+    if ((lead & 0xE0) == 0xC0) return 2;
+    if ((lead & 0xF0) == 0xE0) return 3;
+    if ((lead & 0xF8) == 0xF0) return 4;
+    return 1;
+}
+
+}  // namespace
+
 std::size_t DecodeXmlUtf8(const unsigned char* bytes, std::size_t count, char16_t* units, std::size_t room,
                           std::size_t& unitCount, bool stopAtAscii) {
     std::size_t i = 0;
@@ -22,16 +36,31 @@ std::size_t DecodeXmlUtf8(const unsigned char* bytes, std::size_t count, char16_
             if (stopAtAscii) break;
             units[n++] = static_cast<char16_t>(lead);
             ++i;
-        } else if ((lead & 0xE0) == 0xC0) {
-            if (count - i < 2) break;
+            continue;
+        }
+        const std::size_t length = SequenceLength(lead);
+        if (length == 1) {
+            units[n++] = u'?';
+            ++i;
+            continue;
+        }
+        // A sequence cut short by a byte that is no continuation (Windows-1252
+        // text in a file declared UTF-8) is one "?" and reading goes on at
+        // that byte, so the lead cannot swallow the "<" of the next tag.
+        std::size_t present = 1;
+        while (present < length && i + present < count && IsContinuation(bytes[i + present])) ++present;
+        if (present < length && i + present < count) {
+            units[n++] = u'?';
+            i += present;
+            continue;
+        }
+        if (present < length) break;  // the rest may come with the next block
+        if (length == 2) {
             units[n++] = static_cast<char16_t>((lead & 0x1F) << 6 | (bytes[i + 1] & 0x3F));
-            i += 2;
-        } else if ((lead & 0xF0) == 0xE0) {
-            if (count - i < 3) break;
+        } else if (length == 3) {
             units[n++] = static_cast<char16_t>((lead & 0x0F) << 12 | (bytes[i + 1] & 0x3F) << 6 | (bytes[i + 2] & 0x3F));
-            i += 3;
-        } else if ((lead & 0xF8) == 0xF0) {
-            if (count - i < 4 || room - n < 2) break;
+        } else {
+            if (room - n < 2) break;
             std::uint32_t v = (lead & 0x07) << 18 | (bytes[i + 1] & 0x3Fu) << 12 | (bytes[i + 2] & 0x3Fu) << 6 |
                               (bytes[i + 3] & 0x3Fu);
             if (v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) {
@@ -42,11 +71,8 @@ std::size_t DecodeXmlUtf8(const unsigned char* bytes, std::size_t count, char16_
             } else {
                 units[n++] = static_cast<char16_t>(v);  // an overlong form, accepted
             }
-            i += 4;
-        } else {
-            units[n++] = u'?';
-            ++i;
         }
+        i += length;
     }
     unitCount = n;
     return i;

@@ -14,10 +14,13 @@ namespace kestro {
 
 // The library's own UTF-8 decoder. Decodes whole sequences from bytes into
 // units until the input or the output room runs out; returns the number of
-// bytes consumed, so an incomplete sequence at the end is left over.
-// Continuation bytes are not checked and overlong forms are accepted; a byte
-// that can start no sequence, and a 4-byte value beyond U+10FFFF or in the
-// surrogate range, gives "?".
+// bytes consumed, so a sequence whose bytes are all continuation bytes but
+// too few is left over (the caller makes it one "?" at the end of input).
+// A lead byte followed by fewer continuation bytes than it announces gives,
+// with those that did follow, one "?", and decoding goes on at the byte that
+// is no continuation. Overlong forms are accepted; a byte that can start no
+// sequence, and a 4-byte value beyond U+10FFFF or in the surrogate range,
+// gives "?".
 // With stopAtAscii, decoding also stops before a byte below 0x80 that would
 // start a sequence, so ASCII runs can be copied without conversion.
 std::size_t DecodeXmlUtf8(const unsigned char* bytes, std::size_t count, char16_t* units, std::size_t room,

@@ -199,15 +199,15 @@ TEST(BadInput, FullFileSystem) {
     for (const auto& bad : std::initializer_list<TBadInput>{
              {"no room for the header", [&](TBadRun& run) { pointsInOneGroup(run, "0"); }, 3,
               "EWriteError: Cannot write file \"{out}\". File too large", CutOutputFile,
-              [](const TBadRun& run, const TBadOutcome&) { EXPECT_EQ(fs::file_size(run.Output), 0u); }},
+              [](const TBadRun& run, const TBadOutcome&) { EXPECT_EQ(fs::file_size(run.Partial()), 0u); }},
              {"no room for the group", [&](TBadRun& run) { pointsInOneGroup(run, "2"); }, 4,
               "EWriteError: Cannot write file \"{out}\". File too large", CutOutputFile,
               [](const TBadRun& run, const TBadOutcome&) {
                   // The header records and as much of the group as fitted (the shell counts
                   // blocks of 512 or 1024 bytes); no end record.
-                  const auto size = fs::file_size(run.Output);
+                  const auto size = fs::file_size(run.Partial());
                   EXPECT_TRUE(size == 1024 || size == 2048) << size;
-                  const TGpiFile file = ParseGpi(ReadFile(run.Output));
+                  const TGpiFile file = ParseGpi(ReadFile(run.Partial()));
                   EXPECT_TRUE(file.PoiHeader.has_value());
                   EXPECT_TRUE(file.Groups.empty() || !file.Problems.empty()) << "the group record is cut";
                   EXPECT_FALSE(file.End.has_value());
@@ -235,21 +235,21 @@ TEST(BadInput, OutputThatIsAnInput) {
                   run.Output = run.Source / "a.gpx";
               },
               3, "EFCreateError: Cannot create file \"{out}\". It is one of the input files of this run.",
-              CutOutputFile, unchanged("a.gpx", OnePoint)},
+              NoOutputFile, unchanged("a.gpx", OnePoint)},
              {"a category file",
               [&](TBadRun& run) {
                   sources(run);
                   run.Output = run.Source / "g" / "c.gpx";
               },
               3, "EFCreateError: Cannot create file \"{out}\". It is one of the input files of this run.",
-              CutOutputFile, unchanged("g/c.gpx", OnePoint)},
+              NoOutputFile, unchanged("g/c.gpx", OnePoint)},
              {"a link to a GPX file",
               [&](TBadRun& run) {
                   sources(run);
                   MakeLink(run.Source / "a.gpx", run.Folder / "out.gpi");
               },
               3, "EFCreateError: Cannot create file \"{out}\". It is one of the input files of this run.",
-              CutOutputFile, unchanged("a.gpx", OnePoint)},
+              NoOutputFile, unchanged("a.gpx", OnePoint)},
              {"the icon beside a GPX file",
               [&](TBadRun& run) {
                   sources(run);
@@ -257,13 +257,13 @@ TEST(BadInput, OutputThatIsAnInput) {
                   run.Output = run.Source / "a.bmp";
               },
               3, "EFCreateError: Cannot create file \"{out}\". It is one of the input files of this run.",
-              CutOutputFile, unchanged("a.bmp", "BM")},
+              NoOutputFile, unchanged("a.bmp", "BM")},
              {"the settings file",
               [&](TBadRun& run) {
                   sources(run);
                   run.Output = run.Source / "kestro.ini";
               },
-              3, "EFCreateError: Cannot create file \"{out}\". It is the settings file of this run.", CutOutputFile,
+              3, "EFCreateError: Cannot create file \"{out}\". It is the settings file of this run.", NoOutputFile,
               unchanged("kestro.ini", settings)},
              // A new GPX name in a folder the run lists would be read back as a group or category.
              {"a new GPX file in the source folder",

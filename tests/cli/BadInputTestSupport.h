@@ -50,6 +50,11 @@ struct TBadRun {
     fs::path Source;  // created empty before Prepare
     fs::path Output;
     std::string ShellPrefix;  // e.g. "ulimit -f 0;" before the program starts
+
+    // Where a failed run keeps what it wrote.
+    fs::path Partial() const { return Output.string() + ".partial"; }
+    // The file that holds what the run wrote: the output after a success.
+    fs::path Written(int exitCode) const { return exitCode >= 3 ? Partial() : Output; }
 };
 
 struct TBadOutcome {
@@ -58,8 +63,9 @@ struct TBadOutcome {
     std::optional<TGpiFile> File;    // the output as parsed, when there is one
 };
 
-// Output file left on disk: none (no regular file at the output path), or one holding this many complete group
-// records (with the end record after a success, without it after a failure).
+// What a run wrote (the output after a success, the ".partial" file beside it after a failure): none (no
+// regular file), or one holding this many complete group records (with the end record after a success, without
+// it after a failure).
 constexpr int NoOutputFile = -1;
 // An output file whose last record is cut off (a full disk); Verify looks at it.
 constexpr int CutOutputFile = -2;
@@ -111,7 +117,9 @@ inline void RunBadInput(const TBadInput& bad) {
     TBadRun run{folder.Path(), folder.Path() / "src", folder.Path() / "out.gpi", ""};
     fs::create_directory(run.Source);
     bad.Prepare(run);
-
+    // A failed run leaves the output as it was before.
+    const std::optional<Bytes> before =
+        fs::is_regular_file(run.Output) ? std::optional<Bytes>(ReadFile(run.Output)) : std::nullopt;
     const char* binary = std::getenv("KESTRO_BINARY");
     ASSERT_NE(binary, nullptr);
     const ProcessResult result = RunCommand(run.ShellPrefix + " exec " + ShellQuote(binary) + " " +
@@ -140,17 +148,28 @@ inline void RunBadInput(const TBadInput& bad) {
         EXPECT_EQ(result.Output.find("Done."), std::string::npos);
     }
 
+    const fs::path written = run.Written(bad.ExitCode);
+    if (bad.ExitCode >= 3) {
+        EXPECT_EQ(fs::is_regular_file(run.Output) ? std::optional<Bytes>(ReadFile(run.Output)) : std::nullopt, before);
+        // The report is followed by a line that names the partial file, when there is one.
+        EXPECT_EQ(HasLine(outcome, "What was written is kept in \"" + run.Partial().string() + "\"; \"" +
+                                       run.Output.string() + "\" is as it was before the run."),
+                  fs::exists(run.Partial()))
+            << result.Output;
+    } else {
+        EXPECT_FALSE(fs::exists(run.Partial()));
+    }
     if (bad.Groups == NoOutputFile) {
-        EXPECT_FALSE(fs::is_regular_file(run.Output));
+        EXPECT_FALSE(fs::is_regular_file(written));
     } else if (bad.Groups == CutOutputFile) {
-        EXPECT_TRUE(fs::is_regular_file(run.Output));
-    } else if (fs::is_regular_file(run.Output)) {
-        const TGpiFile file = ParseGpi(ReadFile(run.Output));
+        EXPECT_TRUE(fs::is_regular_file(written));
+    } else if (fs::is_regular_file(written)) {
+        const TGpiFile file = ParseGpi(ReadFile(written));
         EXPECT_EQ(static_cast<int>(file.Groups.size()), bad.Groups);
         EXPECT_EQ(file.End.has_value(), bad.ExitCode == 0) << "an end record exactly after a success";
         outcome.File = file;
     } else {
-        ADD_FAILURE() << "no output file " << run.Output;
+        ADD_FAILURE() << "no output file " << written;
     }
     if (bad.ExitCode == 0) {
         const ProcessResult check = RunCommand(ShellQuote(DumpBinary().string()) + " --check " +

@@ -204,20 +204,26 @@ TEST(GroupSources, MalformedFileInTheSecondGroupEndsTheRunAfterTheFirstGroup) {
     std::getline(report, line);
     EXPECT_EQ(line, "");
     std::vector<std::string> stack;
-    while (std::getline(report, line)) stack.push_back(line);
+    while (std::getline(report, line) && !line.empty()) stack.push_back(line);
     ASSERT_GE(stack.size(), 3u) << run.Output;
     EXPECT_EQ(stack.back().rfind("main", 0), 0u) << run.Output;
+    const fs::path partial = bad / "src.gpi.partial";
+    std::getline(report, line);
+    EXPECT_EQ(line, "What was written is kept in \"" + partial.string() + "\"; \"" + (bad / "src.gpi").string() +
+                        "\" is as it was before the run.");
     EXPECT_NE(run.Output.find("TGpxParser::LoadFile"), std::string::npos) << run.Output;
     EXPECT_NE(run.Output.find("BuildGroup"), std::string::npos) << run.Output;
     EXPECT_EQ(run.Output.find("Group: C"), std::string::npos);
     EXPECT_EQ(run.Output.find("Done."), std::string::npos);
     // On disk: both header records and group A, exactly as a good run writes
-    // them, and no end record.
-    ASSERT_EQ(run.File.Order, (std::vector<std::uint16_t>{0, 1, 9}));
-    EXPECT_FALSE(run.File.End.has_value());
+    // them, and no end record, kept beside the destination, which is not made.
+    EXPECT_FALSE(fs::exists(bad / "src.gpi"));
+    Bytes written = ReadFile(partial);
+    const TGpiFile file = ParseGpi(written);
+    ASSERT_EQ(file.Order, (std::vector<std::uint16_t>{0, 1, 9}));
+    EXPECT_FALSE(file.End.has_value());
     const std::size_t groupB = reference.File.Groups.at(1).Offset;
     Bytes expected = reference.Written.substr(0, groupB);
-    Bytes written = run.Written;
     expected.replace(16, 4, "0000");  // time stamps differ
     written.replace(16, 4, "0000");
     EXPECT_EQ(ToHex(written), ToHex(expected));

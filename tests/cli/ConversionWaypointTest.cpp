@@ -101,6 +101,40 @@ TEST(WaypointReader, PositionsOutsideTheEarthAreSkipped) {
     EXPECT_EQ(root.South, DegToSemicircles(-90));
 }
 
+TEST(WaypointReader, AlertValuesBeyondTheirFieldAreClamped) {
+    // Expected fields worked out by hand: speed Trunc(100 × km/h × 5/18) in
+    // hundredths of m/s, distance 36 s ahead; both fields are 16 bits wide.
+    struct Case { const char* name; const char* proximity; std::uint16_t distance, speed; bool clamped; };
+    const std::initializer_list<Case> cases{
+        {"Near", "65535", 65535, 0, false},       {"Far", "65536", 65535, 0, true},
+        {"Farther", "70000", 65535, 0, true},     {"Fast@2359", nullptr, 23590, 65527, false},
+        {"Faster@2360", nullptr, 23599, 65535, true}, {"Summit@2400", nullptr, 23999, 65535, true}};
+    TempDir t;
+    std::string body;
+    int i = 0;
+    for (const auto& c : cases) {
+        const std::string more =
+            c.proximity ? WaypointExtension(std::string("<gpxx:Proximity>") + c.proximity + "</gpxx:Proximity>") : "";
+        body += Named(LatText(i++), "14", c.name, more);
+    }
+    // Neither written nor reported as clamped: outside the earth, and at 0, 0.
+    body += Named("91", "14", "Pole@9999") + Named("0", "0", "Nowhere@9999");
+    WriteFile(t / "src/G/a.gpx", Gpx(body));
+    const auto run = Convert(t / "src");
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    std::vector<std::string> clampedLines;
+    for (const auto& c : cases) {
+        const std::string stored = std::string(c.name).substr(0, std::string(c.name).find('@'));
+        if (c.clamped) clampedLines.push_back("  Clamped: src/G/a.gpx: " + stored);
+        const TGpiAlert* alert = run.Point(stored).Alert();
+        ASSERT_NE(alert, nullptr) << c.name;
+        EXPECT_EQ(alert->Distance, c.distance) << c.name;
+        EXPECT_EQ(alert->Speed, c.speed) << c.name;
+    }
+    EXPECT_EQ(LinesStarting(run.Output, "  Clamped: "), clampedLines) << run.Output;
+    EXPECT_EQ(LinesStarting(run.Output, "  Skipped: "), std::vector<std::string>{"  Skipped: src/G/a.gpx: Pole"});
+}
+
 TEST(WaypointReader, NameSuffixAfterAtSetsTheAlertSpeed) {
     struct Case { const char* name; const char* stored; std::int32_t plainSpeed; std::int32_t zoneSpeed; };
     const std::initializer_list<Case> cases{

@@ -82,7 +82,7 @@ TEST(GpiPoi, EmptyNameWithoutSubRecordsHasNoExtraPart) {
 }
 
 TEST(GpiPoi, AlertRecords) {
-    struct Case { std::int32_t speed, distance; const char* alertMain; };
+    struct Case { std::int32_t speed, distance; const char* alertMain; bool clamped = false; };
     for (auto c : std::initializer_list<Case>{
              {50, -1, "F4 01 6C 05 00 01 10 00 01 01 05 10"},     // 500 m, 1388
              {0, -1, "00 00 00 00 00 01 10 00 01 01 05 10"},      // speed 0 is still a speed alert
@@ -92,13 +92,22 @@ TEST(GpiPoi, AlertRecords) {
              {70, -1, "BB 02 98 07 00 01 10 00 01 01 05 10"},     // 699 m, 1944
              {80, -1, "1F 03 AE 08 00 01 10 00 01 01 05 10"},     // 799 m, 2222
              {90, -1, "84 03 C4 09 00 01 10 00 01 01 05 10"},     // 900 m, 2500
-             {-1, 70000, "70 11 00 00 00 01 10 00 01 01 04 10"},  // 70000 - 65536 = 4464
              {-1, 0, "00 00 00 00 00 01 10 00 01 01 04 10"},
-             {2147483647, -1, "F6 FF C7 38 00 01 10 00 01 01 05 10"},  // low 16 bits of 21474836470 and 59652323527
+             // values beyond a 16-bit field store its largest value, never their low bits
+             {-1, 65535, "FF FF 00 00 00 01 10 00 01 01 04 10"},
+             {-1, 65536, "FF FF 00 00 00 01 10 00 01 01 04 10", true},
+             {-1, 70000, "FF FF 00 00 00 01 10 00 01 01 04 10", true},   // not 4464
+             {2359, -1, "26 5C F7 FF 00 01 10 00 01 01 05 10"},         // 23590 m, 65527: the fastest that fits
+             {2360, -1, "2F 5C FF FF 00 01 10 00 01 01 05 10", true},   // 65555 does not fit
+             {2400, 300, "2C 01 FF FF 00 01 10 00 01 01 05 10", true},  // not 40.68 km/h
+             {6553, -1, "FA FF FF FF 00 01 10 00 01 01 05 10", true},   // 65530 m still fits
+             {6554, -1, "FF FF FF FF 00 01 10 00 01 01 05 10", true},   // 65540 m does not
+             {2147483647, -1, "FF FF FF FF 00 01 10 00 01 01 05 10", true},
          }) {
         TPoiWpt point = PointA();
         point.AlertSpeed = c.speed;
         point.AlertDistance = c.distance;
+        EXPECT_EQ(AlertClamped(point), c.clamped) << "speed " << c.speed << " distance " << c.distance;
         const TParsed record = Parse(GpiPoi(point));
         EXPECT_EQ(record.AlertFlag, 1) << "alert flag byte, speed " << c.speed;
         ASSERT_EQ(record.Children.size(), 1u);

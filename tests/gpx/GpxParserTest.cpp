@@ -112,6 +112,47 @@ TEST_F(GpxParserTest, ErrorsLeaveTheWaypointsReadBefore) {
     EXPECT_THROW(reader.LoadFile("missing.gpx"), EFOpenError);
 }
 
+// All nodes of a tree, the root included.
+std::int32_t NodesIn(const TXmlPtr<IXmlNode>& root) {
+    std::int32_t count = 0;
+    std::vector<TXmlPtr<IXmlNode>> pending{root};
+    while (!pending.empty()) {
+        const TXmlPtr<IXmlNode> node = std::move(pending.back());
+        pending.pop_back();
+        ++count;
+        auto children = node->GetChildNodes();
+        for (std::int32_t i = 0; i < children->GetCount(); ++i) pending.push_back(children->GetItem(i));
+    }
+    return count;
+}
+
+TEST_F(GpxParserTest, FinishedElementsOutsideWaypointsLeaveTheTreeWhileItIsRead) {
+    std::string points;
+    for (int i = 0; i < 1000; ++i) points += "<trkpt lat='1' lon='1'><ele>1</ele><!-- c --><time>t</time></trkpt>";
+    WriteFile(t / "icon.bmp", Bmp(8));
+    const std::string text =
+        Gpx("<metadata><name>m</name></metadata><trk><name>t</name><trkseg>" + points +
+            "<wpt lat='2' lon='2'><name>Inside the track</name><link href='icon.bmp'/></wpt>" + points +
+            "</trkseg></trk><wpt lat='3' lon='3'/>");
+    auto document = CreateXmlDocument();
+    const TXmlElementHandler readerHandler = reader.ElementHandler();
+    std::int32_t largest = 0;
+    document->SetOnElementEnd([&](IXmlNodeList* list, const TXmlPtr<IXmlNode>& node) {
+        readerHandler(list, node);
+        largest = std::max(largest, NodesIn(TXmlPtr<IXmlNode>(document)));
+    });
+    reader.FileName = "a.gpx";
+    document->LoadXML(text);
+    // document, gpx, trk, trkseg, wpt with name, its text and link: the open elements and what the reader still needs
+    EXPECT_LE(largest, 8);
+    EXPECT_EQ(reader.Count, 2);
+    bool alert = false;
+    Bytes stored;
+    ExtractInBox(*reader.Store, alert, stored, -90, -180, 90, 180);
+    EXPECT_NE(stored.find("Inside the track"), Bytes::npos);
+    EXPECT_EQ(reader.BitmapFiles, std::vector<std::string>{"icon.bmp"});
+}
+
 TEST_F(GpxParserTest, FileInBinaryFormIsReadLikeItsText) {
     XmlCodePage = 1250;
     WriteFile(t / "icon.bmp", Bmp(8));

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <set>
 
 #include "diag/Exceptions.h"
 #include "platform/OutputFile.h"
@@ -74,6 +75,44 @@ TEST(OutputFile, WriteAfterCloseRaisesWriteError) {
     output.Close();
     EXPECT_THROW(output.Write("a"), EWriteError);
     EXPECT_NO_THROW(output.Close());
+}
+
+TEST(OutputFile, ReplaceOnCloseLeavesTheDestinationUntilClose) {
+    TempDir folder;
+    const auto path = folder / "out.gpi";
+    const auto partial = folder / "out.gpi.partial";
+    auto entries = [&] {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+            names.insert(entry.path().filename().string());
+        return names;
+    };
+    WriteFile(path, "old");
+    {
+        TOutputFile output(path.string(), TOutputOptions{.ReplaceOnClose = true});
+        output.Write("new");
+        EXPECT_EQ(ReadFile(path), "old");
+        output.Close();
+    }
+    EXPECT_EQ(ReadFile(path), "new");
+    EXPECT_EQ(entries(), std::set<std::string>{"out.gpi"});
+    {
+        TOutputFile output(path.string(), TOutputOptions{.ReplaceOnClose = true});
+        output.Write("cut");
+        EXPECT_EQ(output.KeepPartial(), partial.string());
+        EXPECT_EQ(output.KeepPartial(), "");
+    }
+    EXPECT_EQ(ReadFile(path), "new");
+    EXPECT_EQ(ReadFile(partial), "cut");
+    // A partial name taken by a folder is left alone, and nothing else is kept.
+    std::filesystem::remove(partial);
+    std::filesystem::create_directory(partial);
+    {
+        TOutputFile output(path.string(), TOutputOptions{.ReplaceOnClose = true});
+        output.Write("cut");
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(partial));
+    EXPECT_EQ(entries(), (std::set<std::string>{"out.gpi", "out.gpi.partial"}));
 }
 
 }  // namespace

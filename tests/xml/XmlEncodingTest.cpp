@@ -7,6 +7,7 @@
 #include "XmlTestSupport.h"
 #include "platform/CodePages.h"
 #include "support/TestSupport.h"
+#include "xml/XmlSource.h"
 #include "xml/XmlTranscoder.h"
 
 namespace kestro::test {
@@ -183,7 +184,8 @@ TEST(XmlEncodingUtf8, OwnDecoder) {
              {"A", u"A", 1},
              {Hex("C3 A9"), u"\u00E9", 2},
              {Hex("C0 80"), std::u16string(1, u'\0'), 2},  // overlong forms are accepted
-             {Hex("C3 41"), u"\u00C1", 2},                 // continuation bytes are not checked
+             {Hex("C3 41"), u"?A", 2},                     // a lead cut short is one "?"
+             {Hex("F0 9F 98 C3 A9"), u"?\u00E9", 5},       // ... and the next lead starts afresh
              {Hex("E2 82 AC"), u"\u20AC", 3},
              {Hex("ED A0 80"), u"\xD800", 3},              // a lone surrogate unit
              {Hex("F0 9F 98 80"), u"\U0001F600", 4},
@@ -221,11 +223,37 @@ TEST(XmlEncodingUtf8, UnitsIntoTheWorkingCodePage) {
          }) {
         EXPECT_EQ(ToHex(RootText("<?xml version='1.0'?><a>" + c.Input + "</a>")), ToHex(c.Expected));
     }
-    // an incomplete sequence at the very end is dropped
-    auto document = LoadXmlText("<?xml version='1.0'?><a>x</a>\xE2\x82");
-    EXPECT_EQ(document->GetChildNodes()->GetCount(), 2);
-    // a lead byte takes the following bytes whatever they are, "<" too
-    EXPECT_EQ(ToHex(RootText("<?xml version='1.0'?><a>\xC3<b/></a>")), ToHex("\xC3\xBC" "b/>"));
+}
+
+TEST(XmlEncodingUtf8, ALeadCutShortIsOneQuestionMarkAndReadingGoesOn) {
+    // Every point at which a 2-, 3- or 4-byte sequence can be cut, followed
+    // by a blank, by the "<" of the end tag, by a new lead, or by the end of
+    // input; placed anywhere, across the boundary of the blocks read too.
+    TCodePageScope codePage(65001);
+    const std::string declaration = "<?xml version='1.0'?>\n<a>";
+    for (const char* cut : {"C3", "E2", "E2 82", "F0", "F0 9F", "F0 9F 98"}) {
+        std::vector<std::size_t> paddings{0};
+        for (std::size_t pad = TXmlSource::BlockSize - 40; pad < TXmlSource::BlockSize + 8; ++pad) paddings.push_back(pad);
+        for (std::size_t pad : paddings) {
+            const std::string filler(pad, 'x');
+            for (const char* after : {" b", "\xC3\xA9"}) {
+                EXPECT_EQ(RootText(declaration + filler + Hex(cut) + after + "</a>"), filler + "?" + after)
+                    << cut << " after " << pad;
+            }
+            EXPECT_EQ(RootText(declaration + filler + Hex(cut) + "</a>"), filler + "?") << cut << " after " << pad;
+            auto document = LoadXmlText(declaration + filler + "</a>" + Hex(cut));
+            ASSERT_EQ(document->GetChildNodes()->GetCount(), 3) << cut << " after " << pad;
+            EXPECT_EQ(document->GetChildNodes()->GetItem(2)->GetText(), "?") << cut << " at the end after " << pad;
+        }
+    }
+}
+
+TEST(XmlEncodingUtf8, Windows1252BytesInAFileDeclaredUtf8) {
+    TCodePageScope codePage(1252);
+    EXPECT_EQ(RootText("<?xml version='1.0' encoding='UTF-8'?><name>Caf\xE9 bar</name>"), "Caf? bar");
+    EXPECT_EQ(RootText("<?xml version='1.0' encoding='UTF-8'?><name>Caf\xE9</name>"), "Caf?");
+    // an error after such a byte points at the token where it is, not two bytes further on
+    EXPECT_EQ(LoadXmlError("<?xml version='1.0'?><r><n>\xE9</m></r>"), "Text \"n\" expected at [1:31]");
 }
 
 TEST(XmlEncodingTables, EncodersHoldOnlyWhatTheCodePageHas) {
