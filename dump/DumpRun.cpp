@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "dump/HtmlReport.h"
 #include "dump/JsonPrinter.h"
 #include "dump/OutlinePrinter.h"
 #include "dump/SvgPrinter.h"
@@ -13,7 +14,7 @@
 namespace kestro {
 
 const char* const DumpUsage =
-    "Usage: kestro-dump [--json | --check | --svg OUT.svg [--group N]] [--no-stamp] [--] FILE.gpi\n"
+    "Usage: kestro-dump [--json | --check | --svg OUT.svg [--group N] | --html OUT.html] [--no-stamp] [--] FILE.gpi\n"
     "       kestro-dump -h | --help | --version\n"
     "  (no option)    print the records of FILE.gpi as an indented outline\n"
     "  --json         print the same as one JSON document\n"
@@ -21,6 +22,9 @@ const char* const DumpUsage =
     "                 (exit code 0 clean, 1 problems found, 2 file not readable)\n"
     "  --svg OUT.svg  draw the area tree and the points of a group into OUT.svg\n"
     "  --group N      the group to draw, counted from 1 (default 1)\n"
+    "  --html OUT.html\n"
+    "                 write a self-contained page: overview, a map per group, every\n"
+    "                 point with its fields, icons and photos\n"
     "  --no-stamp     leave the header's time stamp out of the outline and the JSON\n"
     "  -h, --help     show this text\n"
     "  --version      show the version\n"
@@ -39,7 +43,7 @@ std::size_t ParseGroupNumber(const std::string& text) {
 }
 
 void SetMode(TDumpArguments& result, TDumpMode mode) {
-    if (result.Mode != TDumpMode::Outline) throw EUsageError("choose one of --json, --check and --svg");
+    if (result.Mode != TDumpMode::Outline) throw EUsageError("choose one of --json, --check, --svg and --html");
     result.Mode = mode;
 }
 
@@ -52,6 +56,14 @@ void WriteSvgFile(const TGpiFile& file, const TDumpArguments& arguments) {
     WriteSvg(file, arguments.Group - 1, out);
     out.close();
     if (!out) throw EWriteError(Format("cannot write \"%s\"", arguments.SvgFile.c_str()));
+}
+
+void WriteHtmlFile(const TGpiFile& file, const TDumpArguments& arguments) {
+    std::ofstream out(arguments.HtmlFile, std::ios::binary | std::ios::trunc);
+    if (!out) throw EFCreateError(Format("cannot create \"%s\": %s", arguments.HtmlFile.c_str(), SystemErrorText(errno).c_str()));
+    WriteHtmlReport(file, std::filesystem::path(arguments.File).filename().string(), out);
+    out.close();
+    if (!out) throw EWriteError(Format("cannot write \"%s\"", arguments.HtmlFile.c_str()));
 }
 
 int PrintProblems(const TGpiFile& file, std::ostream& out) {
@@ -82,6 +94,12 @@ const TDumpOption DumpOptions[] = {
      [](TDumpArguments& r, const std::string& value) {
          SetMode(r, TDumpMode::Svg);
          r.SvgFile = value;
+         r.Outputs.push_back(value);
+     }},
+    {"--html", nullptr, true,
+     [](TDumpArguments& r, const std::string& value) {
+         SetMode(r, TDumpMode::Html);
+         r.HtmlFile = value;
          r.Outputs.push_back(value);
      }},
     {"--group", nullptr, true,
@@ -170,6 +188,7 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
         case TDumpMode::Json: PrintJson(file, parsed.Options, out); break;
         case TDumpMode::Check: return PrintProblems(file, out);
         case TDumpMode::Svg: WriteSvgFile(file, parsed); break;
+        case TDumpMode::Html: WriteHtmlFile(file, parsed); break;
         }
         out.flush();
         return 0;

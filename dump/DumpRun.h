@@ -12,13 +12,14 @@ namespace kestro {
 
 KESTRO_EXCEPTION(EUsageError);  // the arguments do not form a valid command
 
-enum class TDumpMode { Outline, Json, Check, Svg };
+enum class TDumpMode { Outline, Json, Check, Svg, Html };
 
 struct TDumpArguments {
     TDumpMode Mode = TDumpMode::Outline;
     TDumpOptions Options;
     std::string File;
     std::string SvgFile;
+    std::string HtmlFile;
     std::size_t Group = 1;  // counted from 1, for --svg
     bool GroupGiven = false;
     std::vector<std::string> Outputs;  // every path the run writes

@@ -347,6 +347,7 @@ private:
         b.ColourKey = c.Dword("colour key");
         b.Value28 = c.Dword("header value at 28");
         b.PaletteOffset = c.Dword("palette offset");
+        b.Body = c.Take(c.Left(), "pixel rows");
         Finish(c, e.Type, true);  // pixel rows and palette follow; the check compares their sizes
         return b;
     }
@@ -452,7 +453,7 @@ private:
             image.Offset = e.Offset;
             image.Index = c.Byte("image position");
             image.Size = c.Dword("image size");
-            c.Skip(image.Size, "image data");
+            image.Data = c.Take(image.Size, "image data");
             part = image;
             break;
         }

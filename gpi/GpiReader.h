@@ -106,6 +106,7 @@ struct TGpiImage {
     std::size_t Offset = 0;
     std::uint8_t Index = 0;
     std::uint32_t Size = 0;
+    Bytes Data;  // the embedded file, as far as the record holds it
 };
 struct TGpiDescription {
     std::size_t Offset = 0;
@@ -159,6 +160,7 @@ struct TGpiBitmap {
     std::size_t ExtraSize = 0;
     std::uint16_t Number = 0, Height = 0, Width = 0, Stride = 0, BitsPerPixel = 0, Reserved = 0;
     std::uint32_t PixelSize = 0, PixelOffset = 0, PaletteCount = 0, ColourKey = 0, Value28 = 0, PaletteOffset = 0;
+    Bytes Body;  // the main part after the 36-byte header: pixel rows, then the palette
 };
 
 // Type 18 of other writers: a sound clip per language.

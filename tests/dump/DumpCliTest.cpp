@@ -69,6 +69,10 @@ TSvgCounts CountSvg(const std::string& svg) {
         if (e.Name == "rect" && cls->second == "area") ++counts.Areas;
         if (e.Name == "circle" && (cls->second == "point" || cls->second == "alert")) ++counts.Points;
         if (e.Name == "circle" && cls->second == "alert") ++counts.Alerts;
+        if (e.Name == "rect" && cls->second == "density") {  // many points: a count per cell
+            counts.Points += std::stoul(e.Attributes.at("data-count"));
+            counts.Alerts += std::stoul(e.Attributes.at("data-alerts"));
+        }
     }
     return counts;
 }
@@ -321,7 +325,10 @@ TEST(DumpCli, UsageErrors) {
              {"", "give exactly one GPI file"},
              {file + " " + file, "give exactly one GPI file"},
              {"--bogus " + file, "unknown option \"--bogus\""},
-             {"--json --check " + file, "choose one of --json, --check and --svg"},
+             {"--json --check " + file, "choose one of --json, --check, --svg and --html"},
+             {"--svg " + svg + " --html " + svg + " " + file, "choose one of --json, --check, --svg and --html"},
+             {"--html", "--html needs a value"},
+             {"--html " + ShellQuote((dir / "no" / "such" / "x.html").string()) + " " + file, "EFCreateError: cannot create"},
              {"--group 1 " + file, "--group goes with --svg"},
              {"--svg", "--svg needs a value"},
              {"--svg " + svg + " --group 0 " + file, "invalid group number \"0\""},
@@ -366,6 +373,8 @@ TEST(DumpCli, OptionFormsAndOutputsThatAreTheInput) {
              {"--svg soft.svg c.gpi", 2, "it is the input file", ""},
              {"--svg sub/via-link.svg --group 2 -- c.gpi", 2, "it is the input file", ""},
              {"--svg c.gpi sub/../hard.gpi", 2, "it is the input file", ""},
+             {"--html=soft.svg c.gpi", 2, "EFCreateError: cannot create \"soft.svg\": it is the input file", ""},
+             {"--html --no-stamp c.gpi", 2, "--html needs a value, not the option \"--no-stamp\"", ""},
              {"--svg --group c.gpi", 2, "--svg needs a value, not the option \"--group\"", ""},
              {"--svg -x.svg c.gpi", 2, "--svg needs a value, not the option \"-x.svg\"", ""},
              {"--group --svg a.svg c.gpi", 2, "--group needs a value", ""},

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "TestDocuments.h"
+#include "dump/HtmlReport.h"
 #include "dump/JsonPrinter.h"
 #include "dump/OutlinePrinter.h"
 #include "dump/SvgPrinter.h"
@@ -44,6 +45,35 @@ TEST(DumpPrinters, DamagedFilesStillPrintWellFormed) {
             WriteSvg(file, group, svg);
             EXPECT_NO_THROW(test::ParseXmlElements(svg.str())) << i;
         }
+        std::ostringstream html;
+        WriteHtmlReport(file, "damaged.gpi", html);
+        EXPECT_NE(html.str().find("</html>"), std::string::npos) << i;
+    }
+}
+
+// Up to the limit every point is a circle; above it the cells' counts add up to every point and alert.
+TEST(DumpPrinters, SvgDrawsManyPointsAsDensity) {
+    for (const std::size_t count : {SvgDensityLimit, SvgDensityLimit + 1}) {
+        test::TTestGroup g;
+        g.Points = test::SpreadPoints(static_cast<int>(count), 40, 0, 50, 20, 5);
+        for (std::size_t i = 0; i < count; i += 400) g.Points[i].AlertDistance = 100;
+        std::ostringstream svg;
+        WriteSvg(ParseGpi(test::TestGpiFile({g})), 0, svg);
+        std::size_t circles = 0, alerts = 0, counted = 0, cellAlerts = 0;
+        for (const auto& e : test::ParseXmlElements(svg.str())) {
+            const auto kind = e.Attributes.find("data-kind");
+            if (kind == e.Attributes.end()) continue;
+            if (e.Name == "circle") ++circles;
+            if (e.Name == "circle" && kind->second == "alert") ++alerts;
+            if (kind->second == "density") {
+                counted += std::stoul(e.Attributes.at("data-count"));
+                cellAlerts += std::stoul(e.Attributes.at("data-alerts"));
+            }
+        }
+        const bool density = count > SvgDensityLimit;
+        EXPECT_EQ(circles, density ? 0 : count) << count;
+        EXPECT_EQ(counted, density ? count : 0) << count;
+        EXPECT_EQ(density ? cellAlerts : alerts, (count + 399) / 400) << count;
     }
 }
 
