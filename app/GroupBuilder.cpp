@@ -1,6 +1,6 @@
 #include "app/GroupBuilder.h"
 
-#include <ostream>
+#include <filesystem>
 
 #include "app/AlertFromFileName.h"
 #include "app/AreaTree.h"
@@ -21,10 +21,10 @@ namespace {
 
 constexpr std::int32_t NoIndex = 0xFFFF;
 
-void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, std::ostream& progress) {
-    progress << "  File: " << path << '\n';
+void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, TGroupOutput& output) {
+    output.Lines() << "  File: " << path << '\n';
     reader.LoadFile(path);
-    progress << "    " << reader.Count << " POIs\n";
+    output.Lines() << "    " << reader.Count << " POIs\n";
     if (reader.Count > 0) anyWaypoint = true;
 }
 
@@ -47,46 +47,58 @@ Bytes CategoryRecords(const std::vector<std::string>& categories) {
 
 // Reads the group's files into the reader's store; whether any held a waypoint.
 bool ReadGroupFiles(TGpxParser& reader, const std::string& path, std::vector<std::string>& categoryNames,
-                    std::ostream& progress) {
+                    TGroupOutput& output) {
     bool anyWaypoint = false;
     // Anything but a folder is a loose file, so a file that cannot be opened
     // (a dangling link) is reported as the file it is.
     if (!FolderExists(path)) {
         const std::string displayName = BaseName(path);
         GroupName = Utf8ToCodePage(displayName, CodePage);
-        progress << "Group: " << displayName << '\n';
+        output.Lines() << "Group: " << displayName << '\n';
         reader.CategoryIndex = NoIndex;
         reader.BitmapIndex = NoIndex;
         reader.AlertSpeed = -1;
         reader.AlertDistance = -1;
-        LoadCountingFile(reader, path, anyWaypoint, progress);
+        LoadCountingFile(reader, path, anyWaypoint, output);
     } else {
         std::string folder = path;
         while (!folder.empty() && folder.back() == '/') folder.pop_back();
         const std::string displayName = folder.substr(folder.find_last_of('/') + 1);
         GroupName = Utf8ToCodePage(displayName, CodePage);
-        progress << "Group: " << displayName << '\n';
+        output.Lines() << "Group: " << displayName << '\n';
         const auto entries = ListFolder(path);
         RequireCategoryNumbers(displayName, entries);
         for (const auto& entry : entries) {
             if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
             const std::string categoryName = BaseName(entry.Name);
-            progress << "  Category: " << categoryName << '\n';
+            output.Lines() << "  Category: " << categoryName << '\n';
             reader.Categories.push_back(categoryName);
             categoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
             reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);
             reader.BitmapIndex = NoIndex;
             AlertFromFileName(entry.Name, reader);
-            LoadCountingFile(reader, path + entry.Name, anyWaypoint, progress);
+            LoadCountingFile(reader, path + entry.Name, anyWaypoint, output);
         }
     }
     return anyWaypoint;
 }
 
+// The source folder: the one that holds the group's folder or loose file.
+std::filesystem::path SourceFolderOf(const std::string& groupPath) {
+    std::string path = groupPath;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code error;
+    const auto real = std::filesystem::canonical(folder, error);
+    return error ? std::filesystem::path() : real;
+}
+
 }  // namespace
 
-Bytes BuildGroup(const std::string& path, std::ostream& progress) {
-    TGpxParser reader(progress);
+Bytes BuildGroup(const std::string& path, TGroupOutput& output) {
+    TGpxParser reader(output);
+    reader.SourceFolder = SourceFolderOf(path);
     reader.Store = CreatePoiStore();
     reader.MinLat = 90;
     reader.MinLon = 180;
@@ -97,20 +109,20 @@ Bytes BuildGroup(const std::string& path, std::ostream& progress) {
     bool anyWaypoint = false;
     {
         TSQLiteTransaction reading(*reader.Store);
-        anyWaypoint = ReadGroupFiles(reader, path, categoryNames, progress);
+        anyWaypoint = ReadGroupFiles(reader, path, categoryNames, output);
         reading.Commit();
     }
     if (!anyWaypoint) return Bytes();
 
     TSQLiteTransaction writing(*reader.Store);
-    progress << "  Optimalization...\n";
+    output.Lines() << "  Optimalization...\n";
     MaxDeep = 0;
     Regions = 0;
     MaxSize = 0;
     std::uint8_t alert = 0;
     Bytes rootArea = BuildArea(*reader.Store, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat, reader.MaxLon);
-    if (alert) progress << "    Alerts: ON\n";
-    progress << "    Regions: " << Regions << " MaxSize: " << MaxSize << " MaxDeep: " << MaxDeep << '\n';
+    if (alert) output.Lines() << "    Alerts: ON\n";
+    output.Lines() << "    Regions: " << Regions << " MaxSize: " << MaxSize << " MaxDeep: " << MaxDeep << '\n';
     // The root area holds every point of the group: keep at most two copies
     // of it alive while the record is assembled.
     Bytes main = GpiLangString(GroupName);

@@ -1,14 +1,14 @@
 #pragma once
-#include <ostream>
 #include <string>
 
+#include "gpx/GroupOutput.h"
 #include "platform/Bytes.h"
 
 namespace kestro {
 
 // One group source (a sub-folder path ending in "/", or a loose GPX file) as
 // a complete group record; empty when none of its files held a waypoint.
-// Progress lines go to `progress`.
-Bytes BuildGroup(const std::string& path, std::ostream& progress);
+// Its progress lines, warnings and notes go to output.
+Bytes BuildGroup(const std::string& path, TGroupOutput& output);
 
 }  // namespace kestro

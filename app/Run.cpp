@@ -1,5 +1,6 @@
 #include "app/Run.h"
 
+#include "app/CommandLineHelp.h"
 #include "app/GroupBuilder.h"
 #include "app/OutputGuard.h"
 #include "app/RunState.h"
@@ -8,6 +9,8 @@
 #include "diag/Exceptions.h"
 #include "diag/ThrowTracking.h"
 #include "gpi/FileFrame.h"
+#include "gpx/GroupOutput.h"
+#include "gpx/ProgressLine.h"
 #include "platform/FolderListing.h"
 #include "platform/OutputFile.h"
 #include "platform/PathName.h"
@@ -19,7 +22,7 @@ namespace kestro {
 namespace {
 
 void PrintBanner(std::ostream& out) {
-    out << "Kestro 1.2.0 (c) Kestro developers\n"
+    out << "Kestro " KESTRO_VERSION " (c) Kestro developers\n"
            "  Translating set of GPX files into one GPI file.\n"
            "\n"
            "Usage: kestro.exe <source_path> <destination_file>\n"
@@ -30,7 +33,8 @@ void PrintBanner(std::ostream& out) {
 // failure, leaving the exit code of the stage reached. A failure after the
 // output was begun sets partialNote to the line that says where what was
 // written is kept.
-void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::string& partialNote) {
+void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& messages,
+             std::string& partialNote) {
     const TSQLiteLibrary sqlite;
     if (arguments.size() != 2) {
         out << "ERROR! Invalid parameter count.\n";
@@ -60,9 +64,14 @@ void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::
         WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
         ExitCode = 4;
 
-        for (const auto& folder : ListGroupFolders(sourcePath))
-            GpiWriteBytes(output, BuildGroup(sourcePath + folder + "/", out));
-        for (const auto& file : ListGpxFiles(sourcePath)) GpiWriteBytes(output, BuildGroup(sourcePath + file, out));
+        // The terminal's progress line; none where standard error is a file or a pipe.
+        const auto progress = TerminalProgressLine(messages, out);
+        const auto buildGroup = [&](const std::string& groupPath) {
+            TGroupOutput groupOutput(out, messages, progress.get());
+            GpiWriteBytes(output, BuildGroup(groupPath, groupOutput));
+        };
+        for (const auto& folder : ListGroupFolders(sourcePath)) buildGroup(sourcePath + folder + "/");
+        for (const auto& file : ListGpxFiles(sourcePath)) buildGroup(sourcePath + file);
 
         WriteEndRecord(output);
         output.Close();
@@ -86,12 +95,16 @@ void PrintCurrentError(std::ostream& err) {
 
 }  // namespace
 
-int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages) {
     ExitCode = 0;
     std::string partialNote;
     try {
         PrintBanner(out);
-        Convert(arguments, out, partialNote);
+        if (PrintHelpOrVersion(arguments, out)) {
+            out.flush();
+            return 0;
+        }
+        Convert(arguments, out, messages, partialNote);
         out << "\nDone.\n";
     } catch (...) {
         out.flush();

@@ -1,12 +1,12 @@
 #include "gpx/GpxParser.h"
 
 #include <cstdio>
-#include <ostream>
 
 #include "gpi/Bitmap.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiRecord.h"
+#include "gpx/GroupOutput.h"
 #include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
 #include "platform/FolderListing.h"
@@ -35,6 +35,19 @@ bool IsJpeg(const std::string& path) {
 // Positions outside these ranges wrap around in the 32-bit semicircle fields.
 bool Encodable(double lat, double lon) { return lat >= -90 && lat <= 90 && lon >= -180 && lon <= 180; }
 
+// Web addresses are links of another kind, not files that went missing.
+bool IsWebAddress(const std::string& href) { return href.find("://") != std::string::npos; }
+
+// Whether path lies inside folder (both canonical), compared name by name.
+bool LiesInside(const std::filesystem::path& path, const std::filesystem::path& folder) {
+    auto inner = path.begin();
+    for (auto outer = folder.begin(); outer != folder.end(); ++outer, ++inner) {
+        if (outer->empty()) continue;  // the empty last name of a folder path ending in "/"
+        if (inner == path.end() || *inner != *outer) return false;
+    }
+    return true;
+}
+
 // Whether an element lies inside a "wpt", whose handler still has to read it.
 bool InsideWaypoint(IXmlNode& node) {
     for (auto parent = node.GetParentNode(); parent; parent = parent->GetParentNode())
@@ -44,7 +57,7 @@ bool InsideWaypoint(IXmlNode& node) {
 
 }  // namespace
 
-TGpxParser::TGpxParser(std::ostream& progress) : progress_(progress) {}
+TGpxParser::TGpxParser(TGroupOutput& output) : Output_(output) {}
 TGpxParser::~TGpxParser() = default;
 
 void TGpxParser::LoadFile(const std::string& path) {
@@ -57,6 +70,9 @@ void TGpxParser::LoadFile(const std::string& path) {
         handler(list, node);
     });
     FileName = path;
+    const TProgressFile progress(Output_.Progress(), path);
+    if (progress.Line() != nullptr)
+        document->SetOnFileRead([this, line = progress.Line()](std::uint64_t bytesRead) { line->Update(bytesRead, Count); });
     document->LoadFromFile(path);
     // A file in the library's binary form is loaded whole without element
     // notifications; its waypoints would be lost unless read afterwards.
@@ -128,9 +144,15 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
 
     point.Name = TextOf(node, "name");
     if (const auto at = point.Name.find('@'); at != std::string::npos) {
-        const auto speed = StrToInt32(std::string_view(point.Name).substr(at + 1));
+        const std::string suffix = point.Name.substr(at + 1);
+        const auto speed = StrToInt32(suffix);
+        if (speed && *speed >= 0) {
+            point.AlertSpeed = *speed;
+        } else if (!suffix.empty()) {
+            Output_.Warning(FileName, "speed", "speed \"" + CodePageToUtf8(suffix, XmlCodePage) + "\" after \"@\" in name \"" +
+                                                   CodePageToUtf8(point.Name, XmlCodePage) + "\" not used: not a whole number of km/h, 0 or more");
+        }
         point.Name.resize(at);
-        if (speed && *speed >= 0) point.AlertSpeed = *speed;
     }
     point.Comment = TextOf(node, "cmt");
     point.Description = TextOf(node, "desc");
@@ -147,10 +169,10 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
 
     // The console shows text as UTF-8, like the file names around it.
     if (!encodable) {
-        progress_ << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
+        Output_.Lines() << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
     } else if (point.Lat != 0 || point.Lon != 0) {
         if (AlertClamped(point))
-            progress_ << "  Clamped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
+            Output_.Lines() << "  Clamped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
         InsertPoi(*Store, GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat),
                   static_cast<float>(point.Lon));
     }
@@ -165,13 +187,27 @@ void TGpxParser::ReadIcon(IXmlNode& node, TPoiWpt& point) {
     while (number < BitmapFiles.size() && BitmapFiles[number] != icon) ++number;
     if (number == BitmapFiles.size()) {
         // The record's own number field is 16 bits, like the point's reference.
-        const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number));
+        std::string refusal;
+        const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number), refusal);
+        if (!refusal.empty()) Output_.Warning(FileName, "icon " + icon, "icon " + icon + " not used: " + refusal);
         if (body.empty()) return;
-        progress_ << "  Icon: " << icon << '\n';
+        Output_.Lines() << "  Icon: " << icon << '\n';
         Bitmaps += GpiRecord(GpiTypeBitmap, body);
         BitmapFiles.push_back(icon);
     }
     point.Bitmap = static_cast<std::uint16_t>(number);
+    NoteIfOutside(icon);
+}
+
+void TGpxParser::NoteIfOutside(const std::string& path) {
+    if (SourceFolder.empty()) return;
+    auto known = Outside_.find(path);
+    if (known == Outside_.end()) {
+        std::error_code error;
+        const auto real = std::filesystem::canonical(path, error);
+        known = Outside_.emplace(path, !error && !LiesInside(real, SourceFolder)).first;
+    }
+    if (known->second) Output_.OutsideLink(FileName, path);
 }
 
 void TGpxParser::ReadImages(IXmlNode& node, TPoiWpt& point) {
@@ -180,10 +216,18 @@ void TGpxParser::ReadImages(IXmlNode& node, TPoiWpt& point) {
     for (std::int32_t i = 0; i < links->GetCount(); ++i) {
         const std::string href = LinkToPath(TextOf(*links->GetItem(i), "@href"));
         if (FileExists(href)) {
-            if (IsJpeg(href)) AppendLine(point.Images, href);
+            if (IsJpeg(href)) {
+                AppendLine(point.Images, href);
+                NoteIfOutside(href);
+            }
         } else if (FolderExists(href)) {
-            for (const auto& entry : ListFolder(href))
-                if (!entry.IsFolder && IsJpeg(entry.Name)) AppendLine(point.Images, href + "/" + entry.Name);
+            for (const auto& entry : ListFolder(href)) {
+                if (entry.IsFolder || !IsJpeg(entry.Name)) continue;
+                AppendLine(point.Images, href + "/" + entry.Name);
+                NoteIfOutside(href + "/" + entry.Name);
+            }
+        } else if (!href.empty() && !IsWebAddress(href)) {
+            Output_.Warning(FileName, "link " + href, "link " + href + " not used: no such file or folder");
         }
     }
 }
@@ -205,8 +249,14 @@ std::string TGpxParser::FindLinkedFile(IXmlNode& node, const std::string& extens
 
 void TGpxParser::ReadExtensions(IXmlNode& node, TPoiWpt& point) {
     if (auto proximity = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Proximity")) {
-        const auto distance = StrToInt32(proximity->GetText());
-        if (distance && *distance >= 0) point.AlertDistance = *distance;
+        const std::string text = proximity->GetText();
+        const auto distance = StrToInt32(text);
+        if (distance && *distance >= 0) {
+            point.AlertDistance = *distance;
+        } else {
+            Output_.Warning(FileName, "proximity",
+                            "proximity \"" + CodePageToUtf8(text, XmlCodePage) + "\" not used: not a whole number of metres, 0 or more");
+        }
     }
     if (auto address = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Address")) {
         point.City = TextOf(*address, "gpxx:City");

@@ -1,9 +1,10 @@
 #pragma once
 // Reads the waypoints of one group's GPX files into the group's point store.
 #include <cstdint>
+#include <filesystem>
 #include <memory>
-#include <ostream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "gpi/PoiWpt.h"
@@ -13,11 +14,12 @@
 namespace kestro {
 
 class TSQLiteDatabase;
+class TGroupOutput;
 
 class TGpxParser {
 public:
-    // Progress lines ("Skipped", "Icon") go to `progress`.
-    explicit TGpxParser(std::ostream& progress);
+    // Lines, warnings and notes go to output, which must outlive the parser.
+    explicit TGpxParser(TGroupOutput& output);
     ~TGpxParser();
     TGpxParser(const TGpxParser&) = delete;
     TGpxParser& operator=(const TGpxParser&) = delete;
@@ -48,10 +50,11 @@ public:
     std::vector<std::string> BitmapFiles;  // file-system paths; the position is the bitmap number
     Bytes Bitmaps;
     std::string FileName;
+    // Linked files outside this folder (canonical; empty: no such check) are
+    // named in a note.
+    std::filesystem::path SourceFolder;
 
 private:
-    std::ostream& progress_;
-
     // Reads or empties a finished element; false when it lies inside a
     // "wpt", whose reading still needs it.
     bool ElementEnded(IXmlNode& node);
@@ -60,6 +63,10 @@ private:
     void ReadIcon(IXmlNode& node, TPoiWpt& point);
     void ReadImages(IXmlNode& node, TPoiWpt& point);
     void ReadExtensions(IXmlNode& node, TPoiWpt& point);
+    void NoteIfOutside(const std::string& path);
+
+    TGroupOutput& Output_;
+    std::unordered_map<std::string, bool> Outside_;  // by path as linked
 };
 
 }  // namespace kestro

@@ -22,12 +22,13 @@ class PeerFiles : public test::TSharedDataTest {};
 namespace {
 
 // kestro-dump is built beside kestro.
-ProcessResult RunDump(const std::string& arguments) {
+std::string DumpBinary() {
     const char* kestro = std::getenv("KESTRO_BINARY");
     if (kestro == nullptr) throw std::runtime_error("KESTRO_BINARY is not set");
-    const auto binary = std::filesystem::path(kestro).parent_path() / "kestro-dump";
-    return test::RunCommand(ShellQuote(binary.string()) + " " + arguments);
+    return ShellQuote((std::filesystem::path(kestro).parent_path() / "kestro-dump").string());
 }
+
+ProcessResult RunDump(const std::string& arguments) { return test::RunCommand(DumpBinary() + " " + arguments); }
 
 std::size_t Count(const std::string& text, const std::string& what) {
     std::size_t count = 0;
@@ -365,8 +366,8 @@ TEST(DumpCli, UsageErrors) {
              {"", "give exactly one GPI file"},
              {file + " " + file, "give exactly one GPI file"},
              {"--bogus " + file, "unknown option \"--bogus\""},
-             {"--json --check " + file, "choose one of --json, --check, --svg and --html"},
-             {"--svg " + svg + " --html " + svg + " " + file, "choose one of --json, --check, --svg and --html"},
+             {"--json --check " + file, "choose one of --json, --check, --svg, --html and --unpack"},
+             {"--svg " + svg + " --html " + svg + " " + file, "choose one of --json, --check, --svg, --html and --unpack"},
              {"--html", "--html needs a value"},
              {"--html " + ShellQuote((dir / "no" / "such" / "x.html").string()) + " " + file, "EFCreateError: cannot create"},
              {"--group 1 " + file, "--group goes with --svg"},
@@ -389,6 +390,54 @@ TEST(DumpCli, UsageErrors) {
     const ProcessResult help = RunDump("--help");
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_EQ(help.Output.rfind("Usage: kestro-dump", 0), 0u) << help.Output;
+}
+
+// Run in a folder of their own, so that a value taken for a file name lands there.
+TEST(DumpCli, OptionFormsAndOutputsThatAreTheInput) {
+    test::TempDir dir;
+    const Bytes gpi = TwoGroupFile();
+    test::WriteFile(dir / "c.gpi", gpi);
+    std::filesystem::create_hard_link(dir / "c.gpi", dir / "hard.gpi");
+    std::filesystem::create_symlink("c.gpi", dir / "soft.svg");
+    std::filesystem::create_directory(dir / "sub");
+    std::filesystem::create_symlink("../hard.gpi", dir / "sub" / "via-link.svg");
+    struct Case {
+        const char* arguments;
+        int exitCode;
+        const char* output;   // expected in the output
+        const char* written;  // a file the run must have written, or ""
+    };
+    for (const auto& c : std::initializer_list<Case>{
+             {"--svg c.gpi c.gpi", 2, "EFCreateError: cannot create \"c.gpi\": it is the input file", ""},
+             {"--svg=./c.gpi c.gpi", 2, "it is the input file", ""},
+             {"--svg hard.gpi c.gpi", 2, "it is the input file", ""},
+             {"--svg soft.svg c.gpi", 2, "it is the input file", ""},
+             {"--svg sub/via-link.svg --group 2 -- c.gpi", 2, "it is the input file", ""},
+             {"--svg c.gpi sub/../hard.gpi", 2, "it is the input file", ""},
+             {"--html=soft.svg c.gpi", 2, "EFCreateError: cannot create \"soft.svg\": it is the input file", ""},
+             {"--html --no-stamp c.gpi", 2, "--html needs a value, not the option \"--no-stamp\"", ""},
+             {"--svg --group c.gpi", 2, "--svg needs a value, not the option \"--group\"", ""},
+             {"--svg -x.svg c.gpi", 2, "--svg needs a value, not the option \"-x.svg\"", ""},
+             {"--group --svg a.svg c.gpi", 2, "--group needs a value", ""},
+             {"--svg= c.gpi", 2, "--svg needs a value", ""},
+             {"--json=yes c.gpi", 2, "--json takes no value", ""},
+             {"--svg=a.svg c.gpi", 0, "", "a.svg"},
+             {"--svg=-x.svg --group=2 c.gpi", 0, "", "-x.svg"},
+             {"--svg b.svg --group=2 c.gpi", 0, "", "b.svg"},
+             {"--svg ./--group c.gpi", 0, "", "--group"},
+             {"--version", 0, "kestro-dump " KESTRO_VERSION "\n", ""},
+             {"-h", 0, "Usage: kestro-dump", ""},
+             {"--check --help", 0, "--version      show the version", ""},
+         }) {
+        const ProcessResult result = test::RunCommand("cd " + ShellQuote(dir.Path().string()) + " && " + DumpBinary() + " " + c.arguments);
+        EXPECT_EQ(result.ExitCode, c.exitCode) << c.arguments << "\n" << result.Output;
+        EXPECT_NE(result.Output.find(c.output), std::string::npos) << c.arguments << "\n" << result.Output;
+        if (*c.written != '\0') {
+            EXPECT_NE(test::ReadFile(dir / c.written).find("<svg"), std::string::npos) << c.arguments;
+        }
+        EXPECT_EQ(test::ReadFile(dir / "c.gpi"), gpi) << c.arguments;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "sub" / "--group"));
 }
 
 TEST(DumpCli, SvgHoldsOneBoxPerAreaAndOneMarkPerPoint) {
