@@ -1,18 +1,27 @@
-# make run   - build, convert examples/ into out/examples.gpi and show what was written
-# make test  - build and run the whole test suite
-# make clean - remove the build and output folders
+# make run     - build the program, convert examples/ into out/examples.gpi and show what was written
+# make test    - build everything and run the whole test suite
+# make install - install the program, the inspector and their manual pages (PREFIX, DESTDIR)
+# make deb     - build the Debian package kestro_VERSION_ARCH.deb in this folder
+# make clean   - remove the build and output folders
 
-BUILD := build
-JOBS  := 2
+BUILD  := build
+JOBS   := 2
+PREFIX ?= /usr/local
 MAKEFLAGS += --no-print-directory
 
-.PHONY: run test build bootstrap clean
+.PHONY: run test build programs configure bootstrap install deb clean
 
 bootstrap:
 	@bash scripts/bootstrap
 
-build: bootstrap
+configure: bootstrap
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release > /dev/null
+
+# Only what run, install and deb need; the tests and benchmarks come with build.
+programs: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target kestro kestro-dump
+
+build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
 # A summary of kestro-dump's outline: per group its points, icons and
@@ -42,7 +51,7 @@ END { flush() }
 endef
 export SUMMARY_AWK
 
-run: build
+run: programs
 	@mkdir -p out
 	./$(BUILD)/kestro examples out/examples.gpi
 	@echo
@@ -52,6 +61,13 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 300
+
+install: programs
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+deb: programs
+	@rm -rf $(BUILD)/package kestro_*.deb && cd $(BUILD) && cpack -G DEB -B package > /dev/null
+	@cp $(BUILD)/package/kestro_*.deb . && ls kestro_*.deb
 
 clean:
 	rm -rf $(BUILD) out

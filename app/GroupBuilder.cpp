@@ -1,7 +1,6 @@
 #include "app/GroupBuilder.h"
 
 #include <filesystem>
-#include <ostream>
 
 #include "app/AlertFromFileName.h"
 #include "app/AreaTree.h"
@@ -23,10 +22,10 @@ namespace {
 
 constexpr std::int32_t NoIndex = 0xFFFF;
 
-void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, std::ostream& progress) {
-    progress << "  File: " << path << '\n';
+void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, TGroupOutput& output) {
+    output.Lines() << "  File: " << path << '\n';
     reader.LoadFile(path);
-    progress << "    " << reader.Count << " POIs\n";
+    output.Lines() << "    " << reader.Count << " POIs\n";
     if (reader.Count > 0) anyWaypoint = true;
 }
 
@@ -53,6 +52,17 @@ std::uint64_t GpxBytes(const std::string& folder, const std::vector<TFolderEntry
     return total;
 }
 
+// The source folder: the one that holds the group's folder or loose file.
+std::filesystem::path SourceFolderOf(const std::string& groupPath) {
+    std::string path = groupPath;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code error;
+    const auto real = std::filesystem::canonical(folder, error);
+    return error ? std::filesystem::path() : real;
+}
+
 Bytes CategoryRecords(const std::vector<std::string>& categories) {
     Bytes records;
     for (std::size_t i = 0; i < categories.size(); ++i)
@@ -67,8 +77,8 @@ Bytes CategoryRecords(const std::vector<std::string>& categories) {
 
 }  // namespace
 
-void BuildGroup(const std::string& path, std::ostream& progress, const TGroupFinisher& finish) {
-    auto group = std::make_unique<TLoadedGroup>(progress);
+void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinisher& finish) {
+    auto group = std::make_unique<TLoadedGroup>(output);
     // Anything but a folder is a loose file, so a file that cannot be opened
     // (a dangling link) is reported as the file it is.
     const bool looseFile = !FolderExists(path);
@@ -76,7 +86,7 @@ void BuildGroup(const std::string& path, std::ostream& progress, const TGroupFin
     while (!looseFile && !folder.empty() && folder.back() == '/') folder.pop_back();
     group->DisplayName = looseFile ? BaseName(path) : folder.substr(folder.find_last_of('/') + 1);
     group->Name = Utf8ToCodePage(group->DisplayName, CodePage);
-    progress << "Group: " << group->DisplayName << '\n';
+    output.Lines() << "Group: " << group->DisplayName << '\n';
     std::vector<TFolderEntry> entries;
     if (!looseFile) {
         entries = ListFolder(path);
@@ -84,6 +94,7 @@ void BuildGroup(const std::string& path, std::ostream& progress, const TGroupFin
     }
 
     TGpxParser& reader = group->Reader;
+    reader.SourceFolder = SourceFolderOf(path);
     reader.Store = CreatePoiStore(looseFile ? FileBytes(path) : GpxBytes(path, entries));
     reader.MinLat = 90;
     reader.MinLon = 180;
@@ -98,18 +109,18 @@ void BuildGroup(const std::string& path, std::ostream& progress, const TGroupFin
             reader.BitmapIndex = NoIndex;
             reader.AlertSpeed = -1;
             reader.AlertDistance = -1;
-            LoadCountingFile(reader, path, anyWaypoint, progress);
+            LoadCountingFile(reader, path, anyWaypoint, output);
         } else {
             for (const auto& entry : entries) {
                 if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
                 const std::string categoryName = BaseName(entry.Name);
-                progress << "  Category: " << categoryName << '\n';
+                output.Lines() << "  Category: " << categoryName << '\n';
                 reader.Categories.push_back(categoryName);
                 group->CategoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
                 reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);
                 reader.BitmapIndex = NoIndex;
                 AlertFromFileName(entry.Name, reader);
-                LoadCountingFile(reader, path + entry.Name, anyWaypoint, progress);
+                LoadCountingFile(reader, path + entry.Name, anyWaypoint, output);
             }
         }
     } catch (const EFormatLimit& error) {
@@ -119,7 +130,7 @@ void BuildGroup(const std::string& path, std::ostream& progress, const TGroupFin
     if (anyWaypoint) finish(std::move(group));
 }
 
-Bytes FinishGroup(TLoadedGroup& group, std::ostream& progress) {
+Bytes FinishGroup(TLoadedGroup& group, TGroupOutput& output) {
     TGpxParser& reader = group.Reader;
     try {
         const Bytes extra = CategoryRecords(group.CategoryNames) + reader.Bitmaps;
@@ -135,14 +146,14 @@ Bytes FinishGroup(TLoadedGroup& group, std::ostream& progress) {
         std::uint8_t alert = 0;
         {
             TSQLiteTransaction writing(*reader.Store);
-            progress << "  Optimalization...\n";
+            output.Lines() << "  Optimalization...\n";
             AppendArea(*reader.Store, statistics, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat,
                        reader.MaxLon, record);
             writing.Commit();
         }
         reader.Store.reset();  // its pages are no use any more
-        if (alert) progress << "    Alerts: ON\n";
-        progress << "    Regions: " << statistics.Regions << " MaxSize: " << statistics.MaxSize
+        if (alert) output.Lines() << "    Alerts: ON\n";
+        output.Lines() << "    Regions: " << statistics.Regions << " MaxSize: " << statistics.MaxSize
                  << " MaxDeep: " << statistics.MaxDeep << '\n';
         wrapper.EndMain();
         record += extra;
@@ -153,9 +164,9 @@ Bytes FinishGroup(TLoadedGroup& group, std::ostream& progress) {
     }
 }
 
-Bytes BuildGroup(const std::string& path, std::ostream& progress) {
+Bytes BuildGroup(const std::string& path, TGroupOutput& output) {
     Bytes record;
-    BuildGroup(path, progress, [&](std::unique_ptr<TLoadedGroup> group) { record = FinishGroup(*group, progress); });
+    BuildGroup(path, output, [&](std::unique_ptr<TLoadedGroup> group) { record = FinishGroup(*group, output); });
     return record;
 }
 

@@ -5,8 +5,8 @@
 
 namespace kestro {
 
-TGroupPipeline::TGroupPipeline(TOutputFile& output, std::ostream& out, std::ostream& err)
-    : output_(output), out_(out), err_(err) {}
+TGroupPipeline::TGroupPipeline(TOutputFile& output, std::ostream& out, std::ostream& err, TProgressLine* progress)
+    : output_(output), out_(out), err_(err), progress_(progress) {}
 
 TGroupPipeline::~TGroupPipeline() = default;
 
@@ -15,10 +15,14 @@ TGroupPipeline::TGroupInFlight::~TGroupInFlight() {
 }
 
 void TGroupPipeline::Add(const std::string& path) {
-    auto group = std::make_unique<TGroupInFlight>();
+    // A group before that is done is shown and written first, so that this
+    // one's turn has come and it can be shown as it is read.
+    if (inFlight_ && inFlight_->Built.load(std::memory_order_acquire)) Complete();
+    auto group = std::make_unique<TGroupInFlight>(out_, err_, progress_);
+    TGroupOutput& reading = inFlight_ ? group->Kept : group->Shown;
     TCaughtError readError;
     try {
-        BuildGroup(path, group->Lines.Out(),
+        BuildGroup(path, reading,
                    [&](std::unique_ptr<TLoadedGroup> loaded) { group->Loaded = std::move(loaded); });
     } catch (...) {
         readError = TCaughtError::Current();
@@ -27,32 +31,35 @@ void TGroupPipeline::Add(const std::string& path) {
     // ends the run, before anything of this one.
     Complete();
     if (readError) {
-        group->Lines.ShowOn(out_, err_);
+        Show(*group);
         readError.Rethrow();
     }
     if (!group->Loaded) {
-        group->Lines.ShowOn(out_, err_);  // nothing to write for a group without waypoints
+        Show(*group);  // nothing to write for a group without waypoints
         return;
     }
     TGroupInFlight& building = *group;
     inFlight_ = std::move(group);
     building.Builder = std::thread([&building] {
         try {
-            building.Record = FinishGroup(*building.Loaded, building.Lines.Out());
+            building.Record = FinishGroup(*building.Loaded, building.Kept);
         } catch (...) {
             building.Error = TCaughtError::Current();
         }
         building.Loaded.reset();  // the store goes with the thread that used it last
+        building.Built.store(true, std::memory_order_release);
     });
 }
 
 void TGroupPipeline::Finish() { Complete(); }
 
+void TGroupPipeline::Show(TGroupInFlight& group) { group.Shown.Show(group.Buffer.Take()); }
+
 void TGroupPipeline::Complete() {
     if (!inFlight_) return;
     const std::unique_ptr<TGroupInFlight> group = std::move(inFlight_);
     if (group->Builder.joinable()) group->Builder.join();
-    group->Lines.ShowOn(out_, err_);
+    Show(*group);
     if (group->Error) group->Error.Rethrow();
     GpiWriteBytes(output_, group->Record);
 }

@@ -1,7 +1,6 @@
 #include "app/Run.h"
 
-#include <iostream>
-
+#include "app/CommandLineHelp.h"
 #include "app/GroupPipeline.h"
 #include "app/OutputGuard.h"
 #include "app/RunState.h"
@@ -10,6 +9,8 @@
 #include "diag/Exceptions.h"
 #include "diag/ThrowTracking.h"
 #include "gpi/FileFrame.h"
+#include "gpx/GroupOutput.h"
+#include "gpx/ProgressLine.h"
 #include "platform/FolderListing.h"
 #include "platform/OutputFile.h"
 #include "platform/PathName.h"
@@ -21,7 +22,7 @@ namespace kestro {
 namespace {
 
 void PrintBanner(std::ostream& out) {
-    out << "Kestro 1.2.0 (c) Kestro developers\n"
+    out << "Kestro " KESTRO_VERSION " (c) Kestro developers\n"
            "  Translating set of GPX files into one GPI file.\n"
            "\n"
            "Usage: kestro.exe <source_path> <destination_file>\n"
@@ -32,7 +33,8 @@ void PrintBanner(std::ostream& out) {
 // failure, leaving the exit code of the stage reached. A failure after the
 // output was begun sets partialNote to the line that says where what was
 // written is kept.
-void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::string& partialNote) {
+void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& messages,
+             std::string& partialNote) {
     const TSQLiteLibrary sqlite;
     if (arguments.size() != 2) {
         out << "ERROR! Invalid parameter count.\n";
@@ -62,8 +64,10 @@ void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::
         WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
         ExitCode = 4;
 
+        // The terminal's progress line; none where standard error is a file or a pipe.
+        const auto progress = TerminalProgressLine(messages, out);
         {
-            TGroupPipeline groups(output, out, std::cerr);
+            TGroupPipeline groups(output, out, messages, progress.get());
             for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
             std::vector<std::string> files;
             try {
@@ -98,12 +102,16 @@ void PrintCurrentError(std::ostream& err) {
 
 }  // namespace
 
-int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages) {
     ExitCode = 0;
     std::string partialNote;
     try {
         PrintBanner(out);
-        Convert(arguments, out, partialNote);
+        if (PrintHelpOrVersion(arguments, out)) {
+            out.flush();
+            return 0;
+        }
+        Convert(arguments, out, messages, partialNote);
         out << "\nDone.\n";
     } catch (...) {
         out.flush();

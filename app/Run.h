@@ -8,10 +8,12 @@
 namespace kestro {
 
 // Runs one conversion; `arguments` are the command-line arguments after the
-// program name. Prints the banner and the progress lines on out and an error
-// report on err; returns the exit code: 0 done, 1 wrong argument count, 2
-// missing source folder, else the code of the stage the failure was met in
-// (3 settings read, 4 header written).
-int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+// program name. Prints the banner and the progress lines on out, an error
+// report on err, and warnings, notes and (when it is the terminal's standard
+// error) the progress line on messages; returns the exit code: 0 done (also
+// after --help and --version), 1 wrong argument count, 2 missing source
+// folder, else the code of the stage the failure was met in (3 settings read,
+// 4 header written).
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages);
 
 }  // namespace kestro

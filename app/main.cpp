@@ -11,5 +11,5 @@ int main(int argc, char* argv[]) {
     std::signal(SIGXFSZ, SIG_IGN);
     kestro::StartExceptionTracking();
     // The error report has always gone to standard output, after the progress lines.
-    return kestro::Run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cout);
+    return kestro::Run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cout, std::cerr);
 }

@@ -116,8 +116,10 @@ std::string Simplify(std::string name) {
 std::map<std::uintptr_t, std::vector<std::string>> AskAddr2line(const std::string& file,
                                                                  const std::vector<std::uintptr_t>& addresses) {
     std::map<std::uintptr_t, std::vector<std::string>> answers;
-    static const char* tool = "/usr/bin/addr2line";
-    if (file.empty() || access(tool, X_OK) != 0) return answers;
+    // Looked up on PATH, so that an installed program finds binutils where the
+    // system has it; where there is none, the frames stay addresses.
+    static const char* tool = "addr2line";
+    if (file.empty()) return answers;
 
     std::vector<std::string> arguments{tool, "-C", "-f", "-i", "-a", "-e", file};
     for (auto address : addresses) arguments.push_back(HexAddress(address));
@@ -132,7 +134,7 @@ std::map<std::uintptr_t, std::vector<std::string>> AskAddr2line(const std::strin
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t child = 0;
-    const int spawned = posix_spawn(&child, tool, &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawnp(&child, tool, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
 

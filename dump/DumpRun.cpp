@@ -1,18 +1,23 @@
 #include "dump/DumpRun.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "dump/HtmlReport.h"
 #include "dump/JsonPrinter.h"
 #include "dump/OutlinePrinter.h"
 #include "dump/SvgPrinter.h"
+#include "dump/Unpack.h"
 #include "gpi/GpiCheck.h"
 #include "gpi/GpiReader.h"
 
 namespace kestro {
 
 const char* const DumpUsage =
-    "Usage: kestro-dump [--json | --check | --svg OUT.svg [--group N] | --html OUT.html] [--no-stamp] [--] FILE.gpi\n"
+    "Usage: kestro-dump [--json | --check | --svg OUT.svg [--group N] | --html OUT.html | --unpack DIR]\n"
+    "                   [--no-stamp] [--] FILE.gpi\n"
+    "       kestro-dump -h | --help | --version\n"
     "  (no option)    print the records of FILE.gpi as an indented outline\n"
     "  --json         print the same as one JSON document\n"
     "  --check        validate strictly and list every problem with its byte offset\n"
@@ -22,7 +27,12 @@ const char* const DumpUsage =
     "  --html OUT.html\n"
     "                 write a self-contained page: overview, a map per group, every\n"
     "                 point with its fields, icons and photos\n"
-    "  --no-stamp     leave the header's time stamp out of the outline and the JSON\n";
+    "  --unpack DIR   write a source folder DIR that kestro converts back into FILE.gpi\n"
+    "                 (exit code 0 all carried, 1 something not carried, 2 file not readable)\n"
+    "  --no-stamp     leave the header's time stamp out of the outline and the JSON\n"
+    "  -h, --help     show this text\n"
+    "  --version      show the version\n"
+    "A value can also follow \"=\" (--svg=OUT.svg); an output that is FILE.gpi itself is refused.\n";
 
 namespace {
 
@@ -37,7 +47,7 @@ std::size_t ParseGroupNumber(const std::string& text) {
 }
 
 void SetMode(TDumpArguments& result, TDumpMode mode) {
-    if (result.Mode != TDumpMode::Outline) throw EUsageError("choose one of --json, --check, --svg and --html");
+    if (result.Mode != TDumpMode::Outline) throw EUsageError("choose one of --json, --check, --svg, --html and --unpack");
     result.Mode = mode;
 }
 
@@ -71,50 +81,103 @@ int PrintProblems(const TGpiFile& file, std::ostream& out) {
     return 1;
 }
 
+// One command-line option. A value option takes its value from the next
+// argument or after "=" (`--svg OUT.svg`, `--svg=OUT.svg`); options that name
+// a file the run writes list it in `Outputs`, which must not be the input.
+struct TDumpOption {
+    const char* Name;
+    const char* ShortName;  // or nullptr
+    bool TakesValue;
+    void (*Apply)(TDumpArguments& result, const std::string& value);
+};
+
+const TDumpOption DumpOptions[] = {
+    {"--json", nullptr, false, [](TDumpArguments& r, const std::string&) { SetMode(r, TDumpMode::Json); }},
+    {"--check", nullptr, false, [](TDumpArguments& r, const std::string&) { SetMode(r, TDumpMode::Check); }},
+    {"--svg", nullptr, true,
+     [](TDumpArguments& r, const std::string& value) {
+         SetMode(r, TDumpMode::Svg);
+         r.SvgFile = value;
+         r.Outputs.push_back(value);
+     }},
+    {"--html", nullptr, true,
+     [](TDumpArguments& r, const std::string& value) {
+         SetMode(r, TDumpMode::Html);
+         r.HtmlFile = value;
+         r.Outputs.push_back(value);
+     }},
+    {"--unpack", nullptr, true,
+     [](TDumpArguments& r, const std::string& value) {
+         SetMode(r, TDumpMode::Unpack);
+         r.UnpackDir = value;
+         r.Outputs.push_back(value);
+     }},
+    {"--group", nullptr, true,
+     [](TDumpArguments& r, const std::string& value) {
+         r.Group = ParseGroupNumber(value);
+         r.GroupGiven = true;
+     }},
+    {"--no-stamp", nullptr, false, [](TDumpArguments& r, const std::string&) { r.Options.Stamp = false; }},
+    {"--help", "-h", false, [](TDumpArguments& r, const std::string&) { r.Help = true; }},
+    {"--version", nullptr, false, [](TDumpArguments& r, const std::string&) { r.Version = true; }},
+};
+
+const TDumpOption& FindOption(const std::string& name) {
+    for (const auto& option : DumpOptions)
+        if (name == option.Name || (option.ShortName != nullptr && name == option.ShortName)) return option;
+    throw EUsageError(Format("unknown option \"%s\"", name.c_str()));
+}
+
+bool LooksLikeOption(const std::string& argument) { return argument.size() > 1 && argument[0] == '-'; }
+
 }  // namespace
 
 TDumpArguments ParseDumpArguments(const std::vector<std::string>& arguments) {
     TDumpArguments result;
-    bool groupGiven = false;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+        if (optionsEnded || !LooksLikeOption(argument)) {
             if (!result.File.empty()) throw EUsageError("give exactly one GPI file");
             result.File = argument;
             continue;
         }
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= arguments.size()) throw EUsageError(Format("%s needs a value", argument.c_str()));
-            return arguments[++i];
-        };
         if (argument == "--") {
             optionsEnded = true;
-        } else if (argument == "--json") {
-            SetMode(result, TDumpMode::Json);
-        } else if (argument == "--check") {
-            SetMode(result, TDumpMode::Check);
-        } else if (argument == "--svg") {
-            SetMode(result, TDumpMode::Svg);
-            result.SvgFile = value();
-        } else if (argument == "--html") {
-            SetMode(result, TDumpMode::Html);
-            result.HtmlFile = value();
-        } else if (argument == "--group") {
-            result.Group = ParseGroupNumber(value());
-            groupGiven = true;
-        } else if (argument == "--no-stamp") {
-            result.Options.Stamp = false;
-        } else if (argument == "--help" || argument == "-h") {
-            result.Help = true;
-        } else {
-            throw EUsageError(Format("unknown option \"%s\"", argument.c_str()));
+            continue;
         }
+        const auto equals = argument.find('=');
+        const bool inlineValue = equals != std::string::npos && argument.rfind("--", 0) == 0;
+        const std::string name = inlineValue ? argument.substr(0, equals) : argument;
+        const TDumpOption& option = FindOption(name);
+        std::string value;
+        if (inlineValue) {
+            if (!option.TakesValue) throw EUsageError(Format("%s takes no value", option.Name));
+            value = argument.substr(equals + 1);
+        } else if (option.TakesValue) {
+            // `--svg --group f.gpi` is a forgotten value, not a file named "--group";
+            // such a name can still be given as `--svg=--group` or `--svg ./--group`.
+            if (i + 1 >= arguments.size()) throw EUsageError(Format("%s needs a value", option.Name));
+            if (LooksLikeOption(arguments[i + 1]))
+                throw EUsageError(Format("%s needs a value, not the option \"%s\"", option.Name, arguments[i + 1].c_str()));
+            value = arguments[++i];
+        }
+        if (option.TakesValue && value.empty()) throw EUsageError(Format("%s needs a value", option.Name));
+        option.Apply(result, value);
     }
-    if (result.Help) return result;
+    if (result.Help || result.Version) return result;
     if (result.File.empty()) throw EUsageError("give exactly one GPI file");
-    if (groupGiven && result.Mode != TDumpMode::Svg) throw EUsageError("--group goes with --svg");
+    if (result.GroupGiven && result.Mode != TDumpMode::Svg) throw EUsageError("--group goes with --svg");
     return result;
+}
+
+void RefuseInputAsOutput(const std::string& output, const std::string& input) {
+    // The same file also through a hard or a symbolic link: compare what the names lead to.
+    struct stat outputStatus {};
+    struct stat inputStatus {};
+    if (::stat(output.c_str(), &outputStatus) != 0 || ::stat(input.c_str(), &inputStatus) != 0) return;
+    if (outputStatus.st_dev == inputStatus.st_dev && outputStatus.st_ino == inputStatus.st_ino)
+        throw EFCreateError(Format("cannot create \"%s\": it is the input file \"%s\"", output.c_str(), input.c_str()));
 }
 
 int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -124,6 +187,11 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
             out << DumpUsage;
             return 0;
         }
+        if (parsed.Version) {
+            out << "kestro-dump " KESTRO_VERSION "\n";
+            return 0;
+        }
+        for (const auto& output : parsed.Outputs) RefuseInputAsOutput(output, parsed.File);
         const TGpiFile file = ReadGpiFile(parsed.File);
         switch (parsed.Mode) {
         case TDumpMode::Outline: PrintOutline(file, parsed.Options, out); break;
@@ -131,6 +199,7 @@ int RunDump(const std::vector<std::string>& arguments, std::ostream& out, std::o
         case TDumpMode::Check: return PrintProblems(file, out);
         case TDumpMode::Svg: WriteSvgFile(file, parsed); break;
         case TDumpMode::Html: WriteHtmlFile(file, parsed); break;
+        case TDumpMode::Unpack: return UnpackGpi(file, parsed.File, parsed.UnpackDir, out);
         }
         out.flush();
         return 0;

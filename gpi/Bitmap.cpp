@@ -1,5 +1,6 @@
 #include "gpi/Bitmap.h"
 
+#include "diag/Exceptions.h"
 #include "gpi/GpiUtil.h"
 #include "platform/FileRead.h"
 
@@ -29,15 +30,25 @@ std::uint32_t Dword(const Bytes& bytes, std::size_t at) { return Word(bytes, at)
 }  // namespace
 
 Bytes GpiBitmap(const std::filesystem::path& path, std::uint16_t number) {
+    std::string refusal;
+    return GpiBitmap(path, number, refusal);
+}
+
+Bytes GpiBitmap(const std::filesystem::path& path, std::uint16_t number, std::string& refusal) {
+    refusal.clear();
+    auto refuse = [&refusal](std::string why) {
+        refusal = std::move(why);
+        return Bytes();
+    };
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
     if (status.type() == std::filesystem::file_type::not_found) return Bytes();
     // A folder or a device is no icon file; a path that cannot even be
     // examined is left to the open, which reports why.
-    if (!error && status.type() != std::filesystem::file_type::regular) return Bytes();
+    if (!error && status.type() != std::filesystem::file_type::regular) return refuse("not a regular file");
     const TInputFile file(path);
 
-    if (file.ReadAt(0, 2) != "BM") return Bytes();
+    if (file.ReadAt(0, 2) != "BM") return refuse("not a BMP file");
     // File header and the first 40 bytes of the info header, offsets 0 to 53.
     const Bytes head = "BM" + ReadPadded(file, 2, PaletteOffset - 2);
     const std::uint32_t pixelOffset = Dword(head, 10);
@@ -49,7 +60,12 @@ Bytes GpiBitmap(const std::filesystem::path& path, std::uint16_t number) {
     if (bitsPerPixel == 8 && colours == 0)
         colours = (static_cast<std::int64_t>(static_cast<std::int32_t>(pixelOffset)) - 54) / 4;
 
-    if (width > MaxSide || height > MaxSide || bitsPerPixel != 8 || compression != 0) return Bytes();
+    if (width > MaxSide || height > MaxSide) {
+        if (static_cast<std::int32_t>(height) < 0) return refuse("rows stored top-down, bottom-up needed");
+        return refuse(Format("%u x %u pixels, at most 48 x 48", width, height));
+    }
+    if (bitsPerPixel != 8) return refuse(Format("%u bits per pixel, 8 needed", bitsPerPixel));
+    if (compression != 0) return refuse(Format("compressed (method %u), uncompressed needed", compression));
 
     Bytes palette;
     if (colours >= 1 && colours <= 256) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 #include "platform/Bytes.h"
 
@@ -12,5 +13,8 @@ namespace kestro {
 // the bitmap's number among the group's accepted bitmaps. A file that exists
 // but cannot be opened or read raises EFOpenError or EReadError.
 Bytes GpiBitmap(const std::filesystem::path& path, std::uint16_t number);
+// The same; for a file that is there but not used, `refusal` says why
+// ("24 bits per pixel, 8 needed"), else it is left empty.
+Bytes GpiBitmap(const std::filesystem::path& path, std::uint16_t number, std::string& refusal);
 
 }  // namespace kestro

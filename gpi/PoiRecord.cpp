@@ -153,4 +153,6 @@ Bytes GpiPoi(const TPoiWpt& point) {
     return GpiRecord(GpiTypePoint, main, extra);
 }
 
+Bytes GpiAlertMain(const TPoiWpt& point) { return AlertMain(point); }
+
 }  // namespace kestro

@@ -9,6 +9,10 @@ namespace kestro {
 // EFOpenError or EReadError.
 Bytes GpiPoi(const TPoiWpt& point);
 
+// The 12-byte main part of the point's alert record (type 3), from its
+// AlertSpeed and AlertDistance; meaningful when the point has an alert.
+Bytes GpiAlertMain(const TPoiWpt& point);
+
 // Whether the point's alert speed or distance is beyond its 16-bit field
 // (655.35 m/s, 65535 m); GpiPoi stores the field's largest value instead.
 bool AlertClamped(const TPoiWpt& point);

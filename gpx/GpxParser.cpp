@@ -2,13 +2,13 @@
 
 #include <cstdio>
 #include <exception>
-#include <ostream>
 
 #include "diag/Exceptions.h"
 #include "gpi/Bitmap.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiRecord.h"
+#include "gpx/GroupOutput.h"
 #include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
 #include "gpx/StoreWorker.h"
@@ -41,6 +41,19 @@ bool Encodable(double lat, double lon) { return lat >= -90 && lat <= 90 && lon >
 // Raised when the store has failed, to stop reading.
 struct EStoreStopped {};
 
+// Web addresses are links of another kind, not files that went missing.
+bool IsWebAddress(const std::string& href) { return href.find("://") != std::string::npos; }
+
+// Whether path lies inside folder (both canonical), compared name by name.
+bool LiesInside(const std::filesystem::path& path, const std::filesystem::path& folder) {
+    auto inner = path.begin();
+    for (auto outer = folder.begin(); outer != folder.end(); ++outer, ++inner) {
+        if (outer->empty()) continue;  // the empty last name of a folder path ending in "/"
+        if (inner == path.end() || *inner != *outer) return false;
+    }
+    return true;
+}
+
 // Whether an element lies inside a "wpt", whose handler still has to read it.
 bool InsideWaypoint(IXmlNode& node) {
     for (auto parent = node.GetParentNode(); parent; parent = parent->GetParentNode())
@@ -50,7 +63,9 @@ bool InsideWaypoint(IXmlNode& node) {
 
 }  // namespace
 
-TGpxParser::TGpxParser(std::ostream& progress) : shown_(progress) {}
+// The reader's own output keeps everything for the store thread to show; the
+// terminal's progress line is drawn by the reading itself.
+TGpxParser::TGpxParser(TGroupOutput& output) : shown_(output), Output_(pending_.Out(), pending_.Err()) {}
 TGpxParser::~TGpxParser() = default;
 
 void TGpxParser::LoadFile(const std::string& path) {
@@ -63,10 +78,14 @@ void TGpxParser::LoadFile(const std::string& path) {
         handler(list, node);
     });
     FileName = path;
+    const TProgressFile progress(shown_.Progress(), path);
+    if (progress.Line() != nullptr)
+        document->SetOnFileRead([this, line = progress.Line()](std::uint64_t bytesRead) { line->Update(bytesRead, Count); });
     // The file is read and encoded on this thread while the store takes the
     // points on another.
-    TStoreWorker worker(*Store, shown_, shown_);
+    TStoreWorker worker(*Store);
     worker_ = &worker;
+    pointsAdded_ = 0;
     std::exception_ptr readError;
     try {
         document->LoadFromFile(path);
@@ -81,15 +100,31 @@ void TGpxParser::LoadFile(const std::string& path) {
     worker_ = nullptr;
     // What was read before an error is stored and shown before it, as when
     // every point is stored the moment it is read; an error of the store
-    // comes first, since it met an earlier point.
-    TStoreItem rest;
-    rest.Progress = TakeProgress();
-    worker.Add(std::move(rest));
-    worker.Finish();
+    // comes first, since it met an earlier point, and nothing read after
+    // that point shows.
+    KeepText();
+    std::exception_ptr storeError;
+    try {
+        worker.Finish();
+    } catch (...) {
+        storeError = std::current_exception();
+    }
+    ShowText(worker.Stored());
+    kept_.clear();
+    if (storeError) std::rethrow_exception(storeError);
     if (readError) std::rethrow_exception(readError);
 }
 
-TOrderedOutput::TChunks TGpxParser::TakeProgress() { return pending_.Take(); }
+void TGpxParser::KeepText() {
+    if (!pending_.Empty()) kept_.push_back({pointsAdded_, pending_.Take()});
+}
+
+void TGpxParser::ShowText(std::size_t stored) {
+    while (!kept_.empty() && kept_.front().PointsBefore <= stored) {
+        shown_.Show(kept_.front().Text);
+        kept_.pop_front();
+    }
+}
 
 TXmlElementHandler TGpxParser::ElementHandler() {
     return [this](IXmlNodeList*, const TXmlPtr<IXmlNode>& node) {
@@ -156,9 +191,15 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
 
     point.Name = TextOf(node, "name");
     if (const auto at = point.Name.find('@'); at != std::string::npos) {
-        const auto speed = StrToInt32(std::string_view(point.Name).substr(at + 1));
+        const std::string suffix = point.Name.substr(at + 1);
+        const auto speed = StrToInt32(suffix);
+        if (speed && *speed >= 0) {
+            point.AlertSpeed = *speed;
+        } else if (!suffix.empty()) {
+            Output_.Warning(FileName, "speed", "speed \"" + CodePageToUtf8(suffix, XmlCodePage) + "\" after \"@\" in name \"" +
+                                                   CodePageToUtf8(point.Name, XmlCodePage) + "\" not used: not a whole number of km/h, 0 or more");
+        }
         point.Name.resize(at);
-        if (speed && *speed >= 0) point.AlertSpeed = *speed;
     }
     point.Comment = TextOf(node, "cmt");
     point.Description = TextOf(node, "desc");
@@ -175,19 +216,21 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
 
     // The console shows text as UTF-8, like the file names around it.
     if (!encodable) {
-        progress_ << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
+        Output_.Lines() << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
     } else if (point.Lat != 0 || point.Lon != 0) {
         if (AlertClamped(point))
-            progress_ << "  Clamped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
-        TStoreItem item{TakeProgress(), true, GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat),
-                        static_cast<float>(point.Lon)};
+            Output_.Lines() << "  Clamped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
+        TStoreItem item{GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
         StoredBytes += item.Record.size();
         if (worker_ == nullptr) {
             // The handler at work outside LoadFile: the point is stored at once.
-            TOrderedOutput::Show(item.Progress, shown_, shown_);
+            shown_.Show(pending_.Take());
             InsertPoi(*Store, std::move(item.Record), item.Alert, item.X, item.Y);
-        } else if (!worker_->Add(std::move(item))) {
-            throw EStoreStopped();
+        } else {
+            KeepText();
+            if (!worker_->Add(std::move(item))) throw EStoreStopped();
+            ++pointsAdded_;
+            ShowText(worker_->Stored());
         }
     }
     node.RemoveAllChildren();
@@ -199,20 +242,35 @@ void TGpxParser::ReadIcon(IXmlNode& node, TPoiWpt& point) {
     const std::string icon = FindLinkedFile(node, ".bmp");
     if (const auto known = bitmapNumbers_.find(icon); known != bitmapNumbers_.end()) {
         point.Bitmap = known->second;
+        NoteIfOutside(icon);
         return;
     }
     const std::size_t number = BitmapFiles.size();
     // The record's own number field is 16 bits, like the point's reference.
-    const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number));
+    std::string refusal;
+    const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number), refusal);
+    if (!refusal.empty()) Output_.Warning(FileName, "icon " + icon, "icon " + icon + " not used: " + refusal);
     if (body.empty()) return;
     if (number >= BitmapLimit)
         throw EFormatLimit(Format("Icon \"%s\" would be icon number %zu; a group can have at most %zu icons",
                                   icon.c_str(), number + 1, BitmapLimit));
-    progress_ << "  Icon: " << icon << '\n';
+    Output_.Lines() << "  Icon: " << icon << '\n';
     Bitmaps += GpiRecord(GpiTypeBitmap, body);
     BitmapFiles.push_back(icon);
     bitmapNumbers_.emplace(icon, static_cast<std::uint16_t>(number));
     point.Bitmap = static_cast<std::uint16_t>(number);
+    NoteIfOutside(icon);
+}
+
+void TGpxParser::NoteIfOutside(const std::string& path) {
+    if (SourceFolder.empty()) return;
+    auto known = Outside_.find(path);
+    if (known == Outside_.end()) {
+        std::error_code error;
+        const auto real = std::filesystem::canonical(path, error);
+        known = Outside_.emplace(path, !error && !LiesInside(real, SourceFolder)).first;
+    }
+    if (known->second) Output_.OutsideLink(FileName, path);
 }
 
 void TGpxParser::ReadImages(IXmlNode& node, TPoiWpt& point) {
@@ -221,10 +279,18 @@ void TGpxParser::ReadImages(IXmlNode& node, TPoiWpt& point) {
     for (std::int32_t i = 0; i < links->GetCount(); ++i) {
         const std::string href = LinkToPath(TextOf(*links->GetItem(i), "@href"));
         if (FileExists(href)) {
-            if (IsJpeg(href)) AppendLine(point.Images, href);
+            if (IsJpeg(href)) {
+                AppendLine(point.Images, href);
+                NoteIfOutside(href);
+            }
         } else if (FolderExists(href)) {
-            for (const auto& entry : ListFolder(href))
-                if (!entry.IsFolder && IsJpeg(entry.Name)) AppendLine(point.Images, href + "/" + entry.Name);
+            for (const auto& entry : ListFolder(href)) {
+                if (entry.IsFolder || !IsJpeg(entry.Name)) continue;
+                AppendLine(point.Images, href + "/" + entry.Name);
+                NoteIfOutside(href + "/" + entry.Name);
+            }
+        } else if (!href.empty() && !IsWebAddress(href)) {
+            Output_.Warning(FileName, "link " + href, "link " + href + " not used: no such file or folder");
         }
     }
 }
@@ -246,8 +312,14 @@ std::string TGpxParser::FindLinkedFile(IXmlNode& node, const std::string& extens
 
 void TGpxParser::ReadExtensions(IXmlNode& node, TPoiWpt& point) {
     if (auto proximity = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Proximity")) {
-        const auto distance = StrToInt32(proximity->GetText());
-        if (distance && *distance >= 0) point.AlertDistance = *distance;
+        const std::string text = proximity->GetText();
+        const auto distance = StrToInt32(text);
+        if (distance && *distance >= 0) {
+            point.AlertDistance = *distance;
+        } else {
+            Output_.Warning(FileName, "proximity",
+                            "proximity \"" + CodePageToUtf8(text, XmlCodePage) + "\" not used: not a whole number of metres, 0 or more");
+        }
     }
     if (auto address = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Address")) {
         point.City = TextOf(*address, "gpxx:City");

@@ -1,13 +1,16 @@
 #pragma once
 // Reads the waypoints of one group's GPX files into the group's point store.
+#include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <filesystem>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "gpi/PoiWpt.h"
+#include "gpx/GroupOutput.h"
 #include "gpx/OrderedOutput.h"
 #include "platform/Bytes.h"
 #include "xml/UKestroXML.h"
@@ -19,9 +22,10 @@ class TStoreWorker;
 
 class TGpxParser {
 public:
-    // Progress lines ("Skipped", "Icon") go to `progress`, in reading order
-    // but only once the point read before them is stored.
-    explicit TGpxParser(std::ostream& progress);
+    // Lines, warnings and notes go to output, which must outlive the parser;
+    // what a point brings about is shown once the points read before it are
+    // stored.
+    explicit TGpxParser(TGroupOutput& output);
     ~TGpxParser();
     TGpxParser(const TGpxParser&) = delete;
     TGpxParser& operator=(const TGpxParser&) = delete;
@@ -56,16 +60,19 @@ public:
     Bytes Bitmaps;
     std::string FileName;
     std::uint64_t StoredBytes = 0;  // point records stored so far, over all files
+    // Linked files outside this folder (canonical; empty: no such check) are
+    // named in a note.
+    std::filesystem::path SourceFolder;
 
 private:
-    std::ostream& shown_;
-    // What the points being read print, shown as they are stored.
-    TOrderedOutput pending_;
-    std::ostream& progress_ = pending_.Out();
-    TStoreWorker* worker_ = nullptr;  // during LoadFile
-    std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
-
-    TOrderedOutput::TChunks TakeProgress();
+    // Text kept back until the points read before it are stored.
+    struct TKeptText {
+        std::size_t PointsBefore = 0;
+        TOrderedOutput::TChunks Text;
+    };
+    void KeepText();
+    // Shows the kept text that no more than `stored` points came before.
+    void ShowText(std::size_t stored);
     // Reads or empties a finished element; false when it lies inside a
     // "wpt", whose reading still needs it.
     bool ElementEnded(IXmlNode& node);
@@ -74,6 +81,18 @@ private:
     void ReadIcon(IXmlNode& node, TPoiWpt& point);
     void ReadImages(IXmlNode& node, TPoiWpt& point);
     void ReadExtensions(IXmlNode& node, TPoiWpt& point);
+    void NoteIfOutside(const std::string& path);
+
+    TGroupOutput& shown_;  // the group's
+    // What the points being read bring about, lines, warnings and notes,
+    // waits here until the points read before are stored.
+    TOrderedOutput pending_;
+    TGroupOutput Output_;
+    TStoreWorker* worker_ = nullptr;  // during LoadFile
+    std::size_t pointsAdded_ = 0;     // to the worker of this file
+    std::deque<TKeptText> kept_;
+    std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
+    std::unordered_map<std::string, bool> Outside_;  // by path as linked
 };
 
 }  // namespace kestro

@@ -13,8 +13,7 @@ constexpr std::size_t QueuedBatches = 16;
 
 }  // namespace
 
-TStoreWorker::TStoreWorker(TSQLiteDatabase& store, std::ostream& out, std::ostream& err)
-    : store_(store), out_(out), err_(err) {
+TStoreWorker::TStoreWorker(TSQLiteDatabase& store) : store_(store) {
     filling_.reserve(BatchSize);
     thread_ = std::thread([this] { Work(); });
 }
@@ -70,8 +69,8 @@ void TStoreWorker::Work() noexcept {
     try {
         while (Take(batch)) {
             for (TStoreItem& item : batch) {
-                TOrderedOutput::Show(item.Progress, out_, err_);
-                if (item.HasRecord) InsertPoi(store_, std::move(item.Record), item.Alert, item.X, item.Y);
+                InsertPoi(store_, std::move(item.Record), item.Alert, item.X, item.Y);
+                stored_.fetch_add(1, std::memory_order_release);
             }
         }
     } catch (...) {

@@ -2,29 +2,25 @@
 // The store's half of reading a GPX file: a thread that takes the encoded
 // points from the reader through a bounded queue and inserts them in the
 // order they were read, so that their keys are what one thread would give.
-// Progress lines the reader writes before a point are shown when that point
-// is stored: a store that fails at one point shows nothing read after it.
+// It counts what it has stored, so that the reader shows what a point
+// brought about only once every point read before it is stored.
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <mutex>
-#include <ostream>
-#include <string>
 #include <thread>
 #include <vector>
 
 #include "diag/CaughtError.h"
 #include "platform/Bytes.h"
-#include "gpx/OrderedOutput.h"
 
 namespace kestro {
 
 class TSQLiteDatabase;
 
-// One waypoint's work for the store, or only progress text (HasRecord false).
+// One encoded point for the store.
 struct TStoreItem {
-    TOrderedOutput::TChunks Progress;  // shown before the record is stored
-    bool HasRecord = false;
     Bytes Record;
     bool Alert = false;
     float X = 0;
@@ -33,9 +29,8 @@ struct TStoreItem {
 
 class TStoreWorker {
 public:
-    // Starts the thread; until Finish, only it touches the store and the two
-    // streams the progress text goes to.
-    TStoreWorker(TSQLiteDatabase& store, std::ostream& out, std::ostream& err);
+    // Starts the thread; until Finish, only it touches the store.
+    explicit TStoreWorker(TSQLiteDatabase& store);
     // Stops the thread without waiting for the queue to drain.
     ~TStoreWorker();
     TStoreWorker(const TStoreWorker&) = delete;
@@ -44,6 +39,8 @@ public:
     // Queues an item; waits while the queue is full. Returns false once the
     // store has failed: the reader can stop.
     bool Add(TStoreItem item);
+    // The items stored so far, in the order they were added.
+    std::size_t Stored() const noexcept { return stored_.load(std::memory_order_acquire); }
     // Stores everything queued, ends the thread and raises the store's
     // error, if any.
     void Finish();
@@ -56,9 +53,8 @@ private:
     bool Take(TBatch& batch);
 
     TSQLiteDatabase& store_;
-    std::ostream& out_;
-    std::ostream& err_;
     TBatch filling_;  // the reader's next batch
+    std::atomic<std::size_t> stored_{0};
 
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -97,7 +97,7 @@ void WatchForSignals(const std::string& temporary, const std::string& partial) {
 }  // namespace
 
 TOutputFile::TOutputFile(const std::string& path, const TOutputOptions& options) : path_(path), options_(options) {
-    if (options_.ReplaceOnClose) {
+    if (options_.ReplaceOnClose && !options_.OnlyNew) {
         target_ = FollowLinks(path);
         struct stat existing {};
         if (lstat(target_.c_str(), &existing) != 0 || S_ISREG(existing.st_mode))
@@ -113,7 +113,9 @@ TOutputFile::TOutputFile(const std::string& path, const TOutputOptions& options)
 
 void TOutputFile::OpenInPlace() {
     int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
-    if (options_.ReplaceFile || options_.ReplaceOnClose) {
+    if (options_.OnlyNew) {
+        flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+    } else if (options_.ReplaceFile || options_.ReplaceOnClose) {
         // Devices and links are left as they are, and a failed removal
         // shows up when the file is opened.
         if (IsRegularFile(path_)) unlink(path_.c_str());

@@ -20,6 +20,10 @@ struct TOutputOptions {
     // replaced but written in place, and so is one in a folder where no other
     // file can be created.
     bool ReplaceOnClose = false;
+    // Create the file only where no entry of that name exists (a link
+    // included, which is never followed); ReplaceFile and ReplaceOnClose are
+    // then ignored.
+    bool OnlyNew = false;
 };
 
 class TOutputFile {

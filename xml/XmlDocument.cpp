@@ -148,6 +148,7 @@ void TXmlDocument::LoadFromFile(const std::string& fileName) {
     TXmlPtr<TXmlDocument> self(this);  // a handler may drop the caller's last reference
     Clear();
     TXmlFileInput input(fileName);
+    input.SetOnRead(OnFileRead);
     std::string_view head = input.Peek(BinXmlSignature.size() + 1);
     if (head.size() > BinXmlSignature.size() && head.substr(0, BinXmlSignature.size()) == BinXmlSignature)
         return LoadBinary(input);

@@ -12,6 +12,7 @@ public:
     bool PreserveWhiteSpace;
     TXmlElementHandler OnElementEnd;
     TXmlElementHandler OnElementBegin;
+    TXmlReadHandler OnFileRead;
 
     TXmlNode* NewShallowCopy(TXmlNameTable& table) override;
     void WriteStart(std::string& /*out*/) override {}
@@ -29,6 +30,7 @@ public:
     void SetOnElementEnd(TXmlElementHandler handler) override { OnElementEnd = std::move(handler); }
     TXmlElementHandler GetOnElementBegin() override { return OnElementBegin; }
     void SetOnElementBegin(TXmlElementHandler handler) override { OnElementBegin = std::move(handler); }
+    void SetOnFileRead(TXmlReadHandler handler) override { OnFileRead = std::move(handler); }
     TXmlPtr<IXmlElement> NewDocumentById(std::string_view version, std::string_view encoding,
                                          TXmlNameId rootName) override;
     TXmlPtr<IXmlElement> NewDocument(std::string_view version, std::string_view encoding,

@@ -16,6 +16,13 @@ TXmlByteInput::TXmlByteInput() : Buffer_(std::make_unique<char[]>(BufferSize)) {
 
 TXmlByteInput::~TXmlByteInput() = default;
 
+std::size_t TXmlByteInput::ReadCounted(char* target, std::size_t count) {
+    const std::size_t got = ReadSome(target, count);
+    Total_ += got;
+    if (OnRead_ && got > 0) OnRead_(Total_);
+    return got;
+}
+
 bool TXmlByteInput::Fill(std::size_t wanted) {
     if (End_ - Start_ >= wanted) return true;
     if (Start_ > 0) {
@@ -24,7 +31,7 @@ bool TXmlByteInput::Fill(std::size_t wanted) {
         Start_ = 0;
     }
     while (!Ended_ && End_ < wanted) {
-        std::size_t got = ReadSome(Buffer_.get() + End_, BufferSize - End_);
+        std::size_t got = ReadCounted(Buffer_.get() + End_, BufferSize - End_);
         if (got == 0) Ended_ = true;
         End_ += got;
     }
@@ -38,7 +45,7 @@ std::size_t TXmlByteInput::Read(char* target, std::size_t count) {
     while (done < count && !Ended_) {
         if (count - done >= BufferSize) {
             // Large reads go straight to the caller's memory.
-            std::size_t got = ReadSome(target + done, count - done);
+            std::size_t got = ReadCounted(target + done, count - done);
             if (got == 0) Ended_ = true;
             done += got;
         } else {

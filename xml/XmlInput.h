@@ -3,6 +3,8 @@
 // private copy of a string. The reader peeks at the first bytes (signature
 // and byte-order mark) and then reads one byte or one block at a time.
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -24,6 +26,8 @@ public:
     // The next count bytes (fewer at the end) without consuming them.
     std::string_view Peek(std::size_t count);
     void Skip(std::size_t count);
+    // Called after every read from the source with the total read so far.
+    void SetOnRead(std::function<void(std::uint64_t)> handler) { OnRead_ = std::move(handler); }
 
 protected:
     // Up to count bytes from the source, 0 at its end; raises on read errors.
@@ -31,11 +35,14 @@ protected:
 
 private:
     bool Fill(std::size_t wanted);
+    std::size_t ReadCounted(char* target, std::size_t count);
 
     std::unique_ptr<char[]> Buffer_;
     std::size_t Start_ = 0;
     std::size_t End_ = 0;
     bool Ended_ = false;
+    std::uint64_t Total_ = 0;
+    std::function<void(std::uint64_t)> OnRead_;
 };
 
 // A file opened for reading; EFOpenError when it cannot be opened,

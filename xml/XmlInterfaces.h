@@ -48,6 +48,8 @@ class IXmlNodeList;
 // Called with the child list that has just received the element and the
 // element itself; see IXmlDocument::SetOnElementEnd.
 using TXmlElementHandler = std::function<void(IXmlNodeList* sender, const TXmlPtr<IXmlNode>& element)>;
+// Called with the number of bytes read so far; see IXmlDocument::SetOnFileRead.
+using TXmlReadHandler = std::function<void(std::uint64_t bytesRead)>;
 
 class IXmlNameTable : public virtual IXmlBase {
 public:
@@ -270,6 +272,9 @@ public:
     virtual TXmlElementHandler GetOnElementBegin() = 0;
     // Called after an element's start tag and attributes were read.
     virtual void SetOnElementBegin(TXmlElementHandler handler) = 0;
+    // Called by LoadFromFile after each block read from the file (64 KiB), so
+    // a caller can show how far a long file has come at no cost per element.
+    virtual void SetOnFileRead(TXmlReadHandler handler) = 0;
     virtual TXmlPtr<IXmlElement> NewDocumentById(std::string_view version, std::string_view encoding,
                                                  TXmlNameId rootName) = 0;
     // Replaces all children with an "xml" declaration (version default "1.0",

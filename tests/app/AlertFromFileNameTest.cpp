@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "app/AlertFromFileName.h"
 #include "gpx/GpxParser.h"
+#include "gpx/GroupOutput.h"
 
 namespace kestro {
 namespace {
@@ -26,14 +29,41 @@ TEST(AlertFromFileName, SpeedAndDistanceFromTheBaseName) {
              {"zone_", -1, -1}, {"zone_$1E", 30, -1}, {"zone_0x20", 32, -1}, {"zone_ 40", 40, -1},
              {"zone_40 ", -1, -1}, {"zone_99999999999", -1, -1}, {"a_b_30", -1, -1},
              {"redlight_400", 400, 400}}) {
-        std::ostringstream progress;
-        TGpxParser reader(progress);
+        std::ostringstream lines;
+        TGroupOutput output(lines, lines);
+        TGpxParser reader(output);
         reader.AlertSpeed = 77;
         reader.AlertDistance = 77;
         AlertFromFileName(c.fileName, reader);
         EXPECT_EQ(reader.AlertSpeed, c.speed) << c.fileName;
         EXPECT_EQ(reader.AlertDistance, c.distance) << c.fileName;
     }
+}
+
+// The README's table of file names and their alerts is what the program does.
+TEST(AlertFromFileName, ReadmeTableHolds) {
+    std::ifstream readme(std::string(KESTRO_SOURCE_DIR) + "/README.md");
+    ASSERT_TRUE(readme) << "README.md not found";
+    const std::regex row(R"(\| (`.*`) \| (-|\d+) \| (-|\d+) \|)");
+    const std::regex name("`([^`]+)`");
+    int rows = 0;
+    for (std::string line; std::getline(readme, line);) {
+        std::smatch match;
+        if (!std::regex_match(line, match, row)) continue;
+        const std::int32_t speed = match[2] == "-" ? -1 : std::stoi(match[2]);
+        const std::int32_t distance = match[3] == "-" ? -1 : std::stoi(match[3]);
+        const std::string names = match[1];
+        for (std::sregex_iterator it(names.begin(), names.end(), name), end; it != end; ++it) {
+            std::ostringstream lines;
+            TGroupOutput output(lines, lines);
+            TGpxParser reader(output);
+            AlertFromFileName((*it)[1], reader);
+            EXPECT_EQ(reader.AlertSpeed, speed) << line;
+            EXPECT_EQ(reader.AlertDistance, distance) << line;
+            ++rows;
+        }
+    }
+    EXPECT_GE(rows, 11);
 }
 
 }  // namespace

@@ -141,6 +141,27 @@ inline void ExpectDumpCheckClean(const fs::path& file) {
     EXPECT_EQ(check.Output, "No problems found.\n") << file;
 }
 
+// The time stamp of the header record: bytes 16 to 19.
+inline Bytes WithoutStamp(Bytes bytes) {
+    if (bytes.size() >= 20) bytes.replace(16, 4, 4, '\0');
+    return bytes;
+}
+
+// kestro-dump --unpack, then kestro run from inside the unpacked folder with
+// the same output name: the bytes come back, time stamp aside.
+inline void ExpectUnpackRoundTrip(const fs::path& gpi) {
+    TempDir t;
+    const auto unpack = RunCommand(Q(DumpBinary()) + " --unpack " + Q(t / "u") + " " + Q(gpi));
+    ASSERT_EQ(unpack.ExitCode, 0) << gpi << "\n" << unpack.Output;
+    const auto again = RunCommand("cd " + Q(t / "u") + " && " + Q(KestroBinary()) + " . ../" + Q(gpi.filename()));
+    ASSERT_EQ(again.ExitCode, 0) << again.Output;
+    const Bytes original = ReadFile(gpi);
+    const Bytes rebuilt = ReadFile(t / gpi.filename().string());
+    EXPECT_TRUE(WithoutStamp(original) == WithoutStamp(rebuilt))
+        << gpi << " differs after unpacking, " << original.size() << " and " << rebuilt.size() << " bytes\n"
+        << unpack.Output;
+}
+
 // Runs the program on source with the working folder workDir (relative links
 // resolve there; default: the source's parent) and reads what it wrote. A
 // complete output is checked with kestro-dump --check.
@@ -155,7 +176,10 @@ inline TConversion Convert(const fs::path& source, const fs::path& workDir = {})
     if (fs::exists(destination)) {
         conversion.Written = ReadFile(destination);
         conversion.File = ParseGpi(conversion.Written);
-        if (run.ExitCode == 0) ExpectDumpCheckClean(destination);
+        if (run.ExitCode == 0) {
+            ExpectDumpCheckClean(destination);
+            ExpectUnpackRoundTrip(destination);
+        }
     }
     return conversion;
 }

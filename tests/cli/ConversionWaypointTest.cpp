@@ -210,17 +210,18 @@ TEST(WaypointReader, ProximitySetsTheAlertDistance) {
 
 TEST(WaypointReader, IconSharedByTwoFilesOfAGroupIsStoredOnce) {
     TempDir t;
-    WriteFile(t / "icons/shared.bmp", Bmp(16, 16));
-    WriteFile(t / "src/G/a.gpx", Gpx(Named("50", "14", "A", Link("icons/shared.bmp"))));
-    WriteFile(t / "src/G/b.gpx", Gpx(Named("51", "15", "B", Link("icons/shared.bmp")) +
-                                     Named("52", "15", "B2", Link("icons/shared.bmp"))));
-    WriteFile(t / "src/H/c.gpx", Gpx(Named("53", "16", "C", Link("icons/shared.bmp"))));
+    // Inside the source folder, so that no note about an outside link comes between the lines.
+    WriteFile(t / "src/.icons/shared.bmp", Bmp(16, 16));
+    WriteFile(t / "src/G/a.gpx", Gpx(Named("50", "14", "A", Link("src/.icons/shared.bmp"))));
+    WriteFile(t / "src/G/b.gpx", Gpx(Named("51", "15", "B", Link("src/.icons/shared.bmp")) +
+                                     Named("52", "15", "B2", Link("src/.icons/shared.bmp"))));
+    WriteFile(t / "src/H/c.gpx", Gpx(Named("53", "16", "C", Link("src/.icons/shared.bmp"))));
     const auto run = Convert(t / "src");
     ASSERT_EQ(run.ExitCode, 0) << run.Output;
     // Every group numbers its icons afresh and carries its own copy.
     EXPECT_EQ(LinesStarting(run.Output, "  Icon: "),
-              (std::vector<std::string>{"  Icon: icons/shared.bmp", "  Icon: icons/shared.bmp"}));
-    EXPECT_NE(run.Output.find("  File: src/G/a.gpx\n  Icon: icons/shared.bmp\n    1 POIs\n"
+              (std::vector<std::string>{"  Icon: src/.icons/shared.bmp", "  Icon: src/.icons/shared.bmp"}));
+    EXPECT_NE(run.Output.find("  File: src/G/a.gpx\n  Icon: src/.icons/shared.bmp\n    1 POIs\n"
                               "  Category: b\n  File: src/G/b.gpx\n    2 POIs\n"),
               std::string::npos)
         << run.Output;
@@ -228,7 +229,7 @@ TEST(WaypointReader, IconSharedByTwoFilesOfAGroupIsStoredOnce) {
     for (const auto& group : run.File.Groups) {
         ASSERT_EQ(group.Bitmaps.size(), 1u);
         EXPECT_EQ(ToHex(RecordAt(run.Written, group.Bitmaps[0].Offset)),
-                  ToHex(GpiRecord(5, GpiBitmap(t / "icons/shared.bmp", 0))));
+                  ToHex(GpiRecord(5, GpiBitmap(t / "src/.icons/shared.bmp", 0))));
     }
     for (const char* name : {"A", "B", "B2", "C"}) {
         const auto* bitmap = FindPart<TGpiBitmapRef>(run.Point(name));

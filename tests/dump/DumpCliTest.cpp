@@ -16,21 +16,19 @@ using test::ShellQuote;
 using test::TTestGroup;
 using test::TTestPoint;
 
+// The files of other writers that only the shared material folder holds.
+class PeerFiles : public test::TSharedDataTest {};
+
 namespace {
 
 // kestro-dump is built beside kestro.
-ProcessResult RunDump(const std::string& arguments) {
+std::string DumpBinary() {
     const char* kestro = std::getenv("KESTRO_BINARY");
     if (kestro == nullptr) throw std::runtime_error("KESTRO_BINARY is not set");
-    const auto binary = std::filesystem::path(kestro).parent_path() / "kestro-dump";
-    return test::RunCommand(ShellQuote(binary.string()) + " " + arguments);
+    return ShellQuote((std::filesystem::path(kestro).parent_path() / "kestro-dump").string());
 }
 
-// The shared material: KESTRO_SHARED, else the folder beside the source tree.
-std::filesystem::path PeerGpiFolder() {
-    const auto shared = test::SharedDir();
-    return (shared.empty() ? std::filesystem::path(KESTRO_SHARED_FALLBACK) : shared) / "data" / "peer" / "gpi";
-}
+ProcessResult RunDump(const std::string& arguments) { return test::RunCommand(DumpBinary() + " " + arguments); }
 
 std::size_t Count(const std::string& text, const std::string& what) {
     std::size_t count = 0;
@@ -97,10 +95,86 @@ Bytes TwoGroupFile() {
     return test::TestGpiFile({big, small});
 }
 
+// Every form of kestro-dump reads the whole file: the outline, the JSON
+// document and the drawings of all groups each hold every point.
+void ExpectWholeFileRead(const std::filesystem::path& file, std::size_t points) {
+    const std::string path = ShellQuote(file.string());
+    const std::string name = file.filename().string();
+    ASSERT_TRUE(std::filesystem::exists(file)) << file;
+    const ProcessResult outline = RunDump(path);
+    EXPECT_EQ(outline.ExitCode, 0) << name << "\n" << outline.Output;
+    EXPECT_EQ(Count(outline.Output, "Point @"), points) << name;
+    EXPECT_EQ(Count(outline.Output, "Record type"), Count(outline.Output, "Record type 15 (header extension)")) << name;
+    EXPECT_NE(outline.Output.find("\nEnd @"), std::string::npos) << name;
+
+    const ProcessResult json = RunDump("--json " + path);
+    ASSERT_EQ(json.ExitCode, 0) << name << "\n" << json.Output;
+    const test::TJson document = test::ParseJson(json.Output);
+    std::size_t listed = 0, counted = 0;
+    for (const auto& group : document["groups"].Items) {
+        counted += static_cast<std::size_t>(group["pointCount"].Number);
+        if (group["area"].Kind != test::TJson::TKind::Null) listed += JsonPoints(group["area"]);
+    }
+    EXPECT_EQ(listed, points) << name;
+    EXPECT_EQ(counted, points) << name;
+
+    test::TempDir dir;
+    const ProcessResult svg = RunDump("--svg " + ShellQuote((dir / "out.svg").string()) + " " + path);
+    ASSERT_EQ(svg.ExitCode, 0) << name << "\n" << svg.Output;
+    std::size_t drawn = CountSvg(test::ReadFile(dir / "out.svg")).Points;
+    for (std::size_t group = 2; group <= document["groups"].Size(); ++group) {
+        const ProcessResult more = RunDump(Format("--svg %s --group %zu %s", ShellQuote((dir / "more.svg").string()).c_str(), group, path.c_str()));
+        ASSERT_EQ(more.ExitCode, 0) << more.Output;
+        drawn += CountSvg(test::ReadFile(dir / "more.svg")).Points;
+    }
+    EXPECT_EQ(drawn, points) << name;
+
+    const ProcessResult check = RunDump("--check " + path);
+    EXPECT_TRUE(check.ExitCode == 0 || check.ExitCode == 1) << name << "\n" << check.Output;
+}
+
 }  // namespace
 
-TEST(DumpCli, PeerFilesAreReadWithTheirPointCounts) {
-    const auto folder = PeerGpiFolder();
+// GPSBabel writes GPI files of its own shape (its built-in icon, alert
+// records before the bitmap reference, positions as street addresses):
+// made here from the examples and from a file of code-page 1252 texts.
+TEST(DumpCli, FilesWrittenByGpsbabel) {
+    test::TempDir dir;
+    test::WriteFile(dir / "cp1252.gpx",
+                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"test\">\n"
+                    "<wpt lat=\"51.5\" lon=\"-0.1\"><name>\xE2\x82\xAC</name><cmt>\xE2\x84\xA2</cmt></wpt>\n</gpx>\n");
+    const auto examples = test::SourceDir() / "examples";
+    struct Case {
+        std::filesystem::path source;
+        const char* options;
+        std::vector<std::string> lines;  // each in the outline, as often as the source has points
+    };
+    for (const auto& c : std::vector<Case>{
+             {examples / "Fuel" / "fuel.gpx", "", {"      Bitmap: 0\n"}},
+             {examples / "Fuel" / "fuel.gpx", ",category=Vin\xC3\xAD" "colas,hide", {"      Comment: EN \""}},
+             {examples / "Fuel" / "fuel.gpx", ",position", {"        Street: EN \"N"}},
+             {examples / "Fuel" / "lpg.gpx", ",speed=30,proximity=0.5,units=s",
+              {"      Alert: distance 804 m, speed 13.41 m/s (48.28 km/h), kind 5 (speed)\n"}},
+             {dir / "cp1252.gpx", "", {"      Name: EN \"\xE2\x82\xAC\"\n", "      Comment: EN \"\xE2\x84\xA2\"\n"}},
+         }) {
+        const auto gpi = dir / "out.gpi";
+        std::filesystem::remove(gpi);
+        const ProcessResult made = test::RunCommand("gpsbabel -i gpx -f " + ShellQuote(c.source.string()) + " -o garmin_gpi" +
+                                                    c.options + " -F " + ShellQuote(gpi.string()));
+        ASSERT_EQ(made.ExitCode, 0) << "gpsbabel (installed by scripts/bootstrap)\n" << made.Output;
+        const std::size_t points = Count(test::ReadFile(c.source), "<wpt ");
+        ASSERT_GT(points, 0u) << c.source;
+        ExpectWholeFileRead(gpi, points);
+        const std::string outline = RunDump(ShellQuote(gpi.string())).Output;
+        for (const auto& line : c.lines) EXPECT_EQ(Count(outline, line), points) << c.source << c.options << ": " << line;
+        const bool hidden = std::string(c.options).find("hide") != std::string::npos;
+        EXPECT_EQ(Count(outline, "  Bitmap 0 @"), hidden ? 0u : 1u) << c.options;
+        if (hidden) EXPECT_NE(outline.find("Group 1 @0x32: EN \"Vin\xC3\xAD" "colas\""), std::string::npos) << outline;
+        else EXPECT_NE(outline.find("24 x 24 pixels, 8 bits per pixel, row size 24, palette 256 entries\n"), std::string::npos);
+    }
+}
+
+TEST_F(PeerFiles, AreReadWithTheirPointCounts) {
     struct Case {
         const char* file;
         std::size_t points;
@@ -112,43 +186,11 @@ TEST(DumpCli, PeerFilesAreReadWithTheirPointCounts) {
                                               {"gpi_ext-sample.gpi", 9},
                                               {"gpispeed.gpi", 1},
                                               {"spb_metro_norm.gpi", 83},
-                                              {"umsonstdraussen.gpi", 78}}) {
-        const std::string path = ShellQuote((folder / c.file).string());
-        ASSERT_TRUE(std::filesystem::exists(folder / c.file)) << c.file;
-        const ProcessResult outline = RunDump(path);
-        EXPECT_EQ(outline.ExitCode, 0) << c.file << "\n" << outline.Output;
-        EXPECT_EQ(Count(outline.Output, "Point @"), c.points) << c.file;
-        EXPECT_EQ(Count(outline.Output, "Record type"), Count(outline.Output, "Record type 15 (header extension)")) << c.file;
-        EXPECT_NE(outline.Output.find("\nEnd @"), std::string::npos) << c.file;
-
-        const ProcessResult json = RunDump("--json " + path);
-        ASSERT_EQ(json.ExitCode, 0) << c.file << "\n" << json.Output;
-        const test::TJson document = test::ParseJson(json.Output);
-        std::size_t listed = 0, counted = 0;
-        for (const auto& group : document["groups"].Items) {
-            counted += static_cast<std::size_t>(group["pointCount"].Number);
-            if (group["area"].Kind != test::TJson::TKind::Null) listed += JsonPoints(group["area"]);
-        }
-        EXPECT_EQ(listed, c.points) << c.file;
-        EXPECT_EQ(counted, c.points) << c.file;
-
-        test::TempDir dir;
-        const ProcessResult svg = RunDump("--svg " + ShellQuote((dir / "out.svg").string()) + " " + path);
-        ASSERT_EQ(svg.ExitCode, 0) << c.file << "\n" << svg.Output;
-        std::size_t drawn = CountSvg(test::ReadFile(dir / "out.svg")).Points;
-        for (std::size_t group = 2; group <= document["groups"].Size(); ++group) {
-            const ProcessResult more = RunDump(Format("--svg %s --group %zu %s", ShellQuote((dir / "more.svg").string()).c_str(), group, path.c_str()));
-            ASSERT_EQ(more.ExitCode, 0) << more.Output;
-            drawn += CountSvg(test::ReadFile(dir / "more.svg")).Points;
-        }
-        EXPECT_EQ(drawn, c.points) << c.file;
-
-        const ProcessResult check = RunDump("--check " + path);
-        EXPECT_TRUE(check.ExitCode == 0 || check.ExitCode == 1) << c.file << "\n" << check.Output;
-    }
+                                              {"umsonstdraussen.gpi", 78}})
+        ExpectWholeFileRead(PeerGpiFolder() / c.file, c.points);
 }
 
-TEST(DumpCli, PeerTextsAndRecordsOfOtherWriters) {
+TEST_F(PeerFiles, TextsAndRecordsOfOtherWriters) {
     const auto folder = PeerGpiFolder();
     struct Case {
         const char* file;
@@ -324,8 +366,8 @@ TEST(DumpCli, UsageErrors) {
              {"", "give exactly one GPI file"},
              {file + " " + file, "give exactly one GPI file"},
              {"--bogus " + file, "unknown option \"--bogus\""},
-             {"--json --check " + file, "choose one of --json, --check, --svg and --html"},
-             {"--svg " + svg + " --html " + svg + " " + file, "choose one of --json, --check, --svg and --html"},
+             {"--json --check " + file, "choose one of --json, --check, --svg, --html and --unpack"},
+             {"--svg " + svg + " --html " + svg + " " + file, "choose one of --json, --check, --svg, --html and --unpack"},
              {"--html", "--html needs a value"},
              {"--html " + ShellQuote((dir / "no" / "such" / "x.html").string()) + " " + file, "EFCreateError: cannot create"},
              {"--group 1 " + file, "--group goes with --svg"},
@@ -348,6 +390,54 @@ TEST(DumpCli, UsageErrors) {
     const ProcessResult help = RunDump("--help");
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_EQ(help.Output.rfind("Usage: kestro-dump", 0), 0u) << help.Output;
+}
+
+// Run in a folder of their own, so that a value taken for a file name lands there.
+TEST(DumpCli, OptionFormsAndOutputsThatAreTheInput) {
+    test::TempDir dir;
+    const Bytes gpi = TwoGroupFile();
+    test::WriteFile(dir / "c.gpi", gpi);
+    std::filesystem::create_hard_link(dir / "c.gpi", dir / "hard.gpi");
+    std::filesystem::create_symlink("c.gpi", dir / "soft.svg");
+    std::filesystem::create_directory(dir / "sub");
+    std::filesystem::create_symlink("../hard.gpi", dir / "sub" / "via-link.svg");
+    struct Case {
+        const char* arguments;
+        int exitCode;
+        const char* output;   // expected in the output
+        const char* written;  // a file the run must have written, or ""
+    };
+    for (const auto& c : std::initializer_list<Case>{
+             {"--svg c.gpi c.gpi", 2, "EFCreateError: cannot create \"c.gpi\": it is the input file", ""},
+             {"--svg=./c.gpi c.gpi", 2, "it is the input file", ""},
+             {"--svg hard.gpi c.gpi", 2, "it is the input file", ""},
+             {"--svg soft.svg c.gpi", 2, "it is the input file", ""},
+             {"--svg sub/via-link.svg --group 2 -- c.gpi", 2, "it is the input file", ""},
+             {"--svg c.gpi sub/../hard.gpi", 2, "it is the input file", ""},
+             {"--html=soft.svg c.gpi", 2, "EFCreateError: cannot create \"soft.svg\": it is the input file", ""},
+             {"--html --no-stamp c.gpi", 2, "--html needs a value, not the option \"--no-stamp\"", ""},
+             {"--svg --group c.gpi", 2, "--svg needs a value, not the option \"--group\"", ""},
+             {"--svg -x.svg c.gpi", 2, "--svg needs a value, not the option \"-x.svg\"", ""},
+             {"--group --svg a.svg c.gpi", 2, "--group needs a value", ""},
+             {"--svg= c.gpi", 2, "--svg needs a value", ""},
+             {"--json=yes c.gpi", 2, "--json takes no value", ""},
+             {"--svg=a.svg c.gpi", 0, "", "a.svg"},
+             {"--svg=-x.svg --group=2 c.gpi", 0, "", "-x.svg"},
+             {"--svg b.svg --group=2 c.gpi", 0, "", "b.svg"},
+             {"--svg ./--group c.gpi", 0, "", "--group"},
+             {"--version", 0, "kestro-dump " KESTRO_VERSION "\n", ""},
+             {"-h", 0, "Usage: kestro-dump", ""},
+             {"--check --help", 0, "--version      show the version", ""},
+         }) {
+        const ProcessResult result = test::RunCommand("cd " + ShellQuote(dir.Path().string()) + " && " + DumpBinary() + " " + c.arguments);
+        EXPECT_EQ(result.ExitCode, c.exitCode) << c.arguments << "\n" << result.Output;
+        EXPECT_NE(result.Output.find(c.output), std::string::npos) << c.arguments << "\n" << result.Output;
+        if (*c.written != '\0') {
+            EXPECT_NE(test::ReadFile(dir / c.written).find("<svg"), std::string::npos) << c.arguments;
+        }
+        EXPECT_EQ(test::ReadFile(dir / "c.gpi"), gpi) << c.arguments;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "sub" / "--group"));
 }
 
 TEST(DumpCli, SvgHoldsOneBoxPerAreaAndOneMarkPerPoint) {

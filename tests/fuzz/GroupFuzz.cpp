@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <iostream>
+#include <sstream>
 
 #include "FuzzSupport.h"
 #include "app/GroupBuilder.h"
@@ -52,7 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Bytes record;
     try {
-        record = BuildGroup(group.string() + "/", std::cout);
+        std::ostringstream lines;
+        TGroupOutput output(lines, lines);
+        record = BuildGroup(group.string() + "/", output);
     } catch (const Exception&) {
         return 0;  // bad input ends with an error report; nothing is written for the group
     }

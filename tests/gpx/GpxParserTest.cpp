@@ -2,13 +2,12 @@
 // builder drives it.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include <filesystem>
 #include <sstream>
 
 #include "gpi/GpiUtil.h"
 #include "gpx/GpxParser.h"
+#include "gpx/GroupOutput.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteException.h"
 #include "store/SQLiteLibrary.h"
@@ -25,6 +24,13 @@ using test::WriteFile;
 Bytes Bmp(std::uint16_t bits) {
     Bytes info = GpiDword(40) + GpiDword(4) + GpiDword(4) + GpiWord(1) + GpiWord(bits) + Bytes(24, '\0');
     return "BM" + GpiDword(0) + GpiDword(0) + GpiDword(54 + 1024) + info + Bytes(1024, '\0') + Bytes(16, '\1');
+}
+
+// A BMP with the given header fields and room for the pixels of a small one.
+Bytes BmpOf(std::uint32_t width, std::int32_t height, std::uint16_t bits, std::uint32_t compression) {
+    Bytes info = GpiDword(40) + GpiDword(width) + GpiDword(static_cast<std::uint32_t>(height)) + GpiWord(1) +
+                 GpiWord(bits) + GpiDword(compression) + Bytes(20, '\0');
+    return "BM" + GpiDword(0) + GpiDword(0) + GpiDword(54 + 1024) + info + Bytes(1024, '\0') + Bytes(64, '\1');
 }
 
 std::string Gpx(const std::string& body) { return "<gpx>" + body + "</gpx>"; }
@@ -52,8 +58,10 @@ protected:
     TSQLiteLibrary library;
     TempDir t;
     std::filesystem::path cwd;
-    std::ostringstream progress;
-    TGpxParser reader{progress};
+    std::ostringstream lines;
+    std::ostringstream messages;
+    TGroupOutput output{lines, messages};
+    TGpxParser reader{output};
 };
 
 TEST_F(GpxParserTest, CountIsPerFileWhileBoxAndIconsAccumulate) {
@@ -141,14 +149,14 @@ TEST_F(GpxParserTest, StoreFailureShowsOnlyWhatWasReadBeforeTheFailingPoint) {
             if (i < failAt) expected += "  Skipped: a.gpx: s" + std::to_string(i) + "\n";
         }
         WriteFile(t / "a.gpx", Gpx(body));
-        progress.str(std::string());
+        lines.str(std::string());
         try {
             reader.LoadFile("a.gpx");
             ADD_FAILURE() << "no error from the store at point " << failAt;
         } catch (const ESQLiteException& error) {
             EXPECT_NE(std::string(error.what()).find("store full"), std::string::npos) << error.what();
         }
-        EXPECT_EQ(progress.str(), expected) << "store failing at point " << failAt;
+        EXPECT_EQ(lines.str(), expected) << "store failing at point " << failAt;
         EXPECT_EQ(Stored(), failAt);
     }
 }
@@ -212,7 +220,7 @@ TEST_F(GpxParserTest, FileInBinaryFormIsReadLikeItsText) {
     ASSERT_NE(test::ReadFile(t / "binary.gpx"), text);
 
     reader.LoadFile("text.gpx");
-    TGpxParser binary(progress);
+    TGpxParser binary(output);
     binary.Store = CreatePoiStore();
     binary.MinLat = 90;
     binary.MinLon = 180;
@@ -237,6 +245,82 @@ TEST_F(GpxParserTest, FileInBinaryFormIsReadLikeItsText) {
     EXPECT_TRUE(alertBinary);
     EXPECT_NE(fromBinary.find("Kon\xED\xE8" "ek"), Bytes::npos);
     EXPECT_EQ(test::ToHex(fromBinary), test::ToHex(fromText));
+}
+
+}  // namespace
+}  // namespace kestro
+
+namespace kestro {
+namespace {
+
+// What is left out is named once per file and cause; what is linked from
+// outside the source folder once per file and path. Nothing else is said.
+TEST_F(GpxParserTest, WarningsAndNotesOncePerFileAndCause) {
+    std::filesystem::create_directories(t / "src" / "g");
+    std::filesystem::create_directories(t / "out" / "deeper");
+    WriteFile(t / "src/24.bmp", BmpOf(4, 4, 24, 0));
+    WriteFile(t / "src/wide.bmp", BmpOf(49, 4, 8, 0));
+    WriteFile(t / "src/high.bmp", BmpOf(48, 49, 8, 0));
+    WriteFile(t / "src/down.bmp", BmpOf(4, -4, 8, 0));
+    WriteFile(t / "src/rle.bmp", BmpOf(4, 4, 8, 1));
+    WriteFile(t / "src/text.bmp", "hello");
+    WriteFile(t / "src/ok.bmp", BmpOf(48, 48, 8, 0));
+    WriteFile(t / "out/ok.bmp", BmpOf(4, 4, 8, 0));
+    WriteFile(t / "src/in.jpg", "jpeg");
+    WriteFile(t / "out/a.jpg", "jpeg");
+    WriteFile(t / "out/b.JPEG", "jpeg");
+    WriteFile(t / "out/deeper/c.jpg", "jpeg");
+    std::filesystem::create_symlink("../out/a.jpg", t / "src/via-link.jpg");
+    std::filesystem::create_symlink("../src", t / "out/back");
+    const std::string file = "src/g/a.gpx";
+    auto wpt = [](const std::string& inner) { return "<wpt lat='1' lon='1'>" + inner + "</wpt>"; };
+    auto link = [](const std::string& href) { return "<link href='" + href + "'/>"; };
+    auto proximity = [](const std::string& text) {
+        return "<extensions><gpxx:WaypointExtension><gpxx:Proximity>" + text +
+               "</gpxx:Proximity></gpxx:WaypointExtension></extensions>";
+    };
+    const std::string warning = "kestro: warning: src/g/a.gpx: ";
+    const std::string note = "kestro: note: src/g/a.gpx links ";
+    struct Case {
+        std::string body;
+        std::string messages;
+    };
+    for (const auto& c : std::vector<Case>{
+             {wpt(link("src/24.bmp")) + wpt(link("src/24.bmp")), warning + "icon src/24.bmp not used: 24 bits per pixel, 8 needed\n"},
+             {wpt(link("src/wide.bmp")), warning + "icon src/wide.bmp not used: 49 x 4 pixels, at most 48 x 48\n"},
+             {wpt(link("src/high.bmp")), warning + "icon src/high.bmp not used: 48 x 49 pixels, at most 48 x 48\n"},
+             {wpt(link("src/down.bmp")), warning + "icon src/down.bmp not used: rows stored top-down, bottom-up needed\n"},
+             {wpt(link("src/rle.bmp")), warning + "icon src/rle.bmp not used: compressed (method 1), uncompressed needed\n"},
+             {wpt(link("src/text.bmp")) + wpt(link("src/24.bmp")),
+              warning + "icon src/text.bmp not used: not a BMP file\n" + warning + "icon src/24.bmp not used: 24 bits per pixel, 8 needed\n"},
+             {wpt(link("src/ok.bmp") + link("src/in.jpg")) + wpt(link("https://example.org/a.jpg") + link("")), ""},
+             {wpt(link("src/none.jpg")) + wpt(link("src/none.jpg") + link("src/none")),
+              warning + "link src/none.jpg not used: no such file or folder\n" + warning + "link src/none not used: no such file or folder\n"},
+             {wpt(proximity("150.0")) + wpt(proximity("-5")) + wpt(proximity("0x10") + proximity("20")),
+              warning + "proximity \"150.0\" not used: not a whole number of metres, 0 or more\n"},
+             {wpt(proximity(" $10")) + wpt(proximity("0")), ""},
+             {wpt("<name>Bob@home</name>") + wpt("<name>Cam@50.5</name>") + wpt("<name>Shop@</name><cmt>a@b</cmt>"),
+              warning + "speed \"home\" after \"@\" in name \"Bob@home\" not used: not a whole number of km/h, 0 or more\n"},
+             {wpt("<name>Cam@$32</name>") + wpt("<name>Cam@ 0</name>"), ""},
+             {wpt(link("out/a.jpg") + link("out/a.jpg")) + wpt(link("out")),
+              note + "out/a.jpg, outside the source folder\n" + note + "out/b.JPEG, outside the source folder\n"},
+             {wpt(link("src/via-link.jpg")), note + "src/via-link.jpg, outside the source folder\n"},
+             {wpt(link("src/../out/a.jpg") + link("out/back/in.jpg")), note + "src/../out/a.jpg, outside the source folder\n"},
+             {wpt(link("out/ok.bmp")) + wpt(link("out/ok.bmp")), note + "out/ok.bmp, outside the source folder\n"},
+         }) {
+        WriteFile(t / file, "<gpx xmlns:gpxx='x'>" + c.body + "</gpx>");
+        std::ostringstream caseLines, caseMessages;
+        TGroupOutput caseOutput(caseLines, caseMessages);
+        TGpxParser parser(caseOutput);
+        parser.Store = CreatePoiStore();
+        parser.CategoryIndex = 0;
+        parser.AlertSpeed = -1;
+        parser.AlertDistance = -1;
+        parser.SourceFolder = std::filesystem::canonical(t / "src");
+        parser.LoadFile(file);
+        EXPECT_EQ(caseMessages.str(), c.messages) << c.body;
+        EXPECT_EQ(caseLines.str().find("kestro:"), std::string::npos) << c.body;
+    }
 }
 
 }  // namespace

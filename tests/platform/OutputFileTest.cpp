@@ -37,6 +37,19 @@ TEST(OutputFile, ReplacingDoesNotWriteThroughAnotherNameOfTheOldFile) {
     EXPECT_EQ(ReadFile(folder / "out.gpi"), "new");
 }
 
+TEST(OutputFile, OnlyNewLeavesAnyExistingEntryAlone) {
+    TempDir folder;
+    WriteFile(folder / "file", "keep");
+    ASSERT_EQ(symlink((folder / "target").c_str(), (folder / "link").c_str()), 0);  // leads nowhere yet
+    TOutputOptions options;
+    options.OnlyNew = true;
+    for (const char* name : {"file", "link"}) EXPECT_THROW(WriteWholeFile((folder / name).string(), "new", options), EFCreateError) << name;
+    EXPECT_EQ(ReadFile(folder / "file"), "keep");
+    EXPECT_FALSE(std::filesystem::exists(folder / "target"));
+    WriteWholeFile((folder / "fresh").string(), "new", options);
+    EXPECT_EQ(ReadFile(folder / "fresh"), "new");
+}
+
 TEST(OutputFile, CreationFailureNamesFullPathAndSystemText) {
     TempDir folder;
     const auto path = folder / "missing" / "out.gpi";

@@ -103,9 +103,21 @@ ProcessResult RunKestro(const std::string& arguments) {
     return RunCommand(ShellQuote(binary) + " " + arguments);
 }
 
+std::filesystem::path SourceDir() { return KESTRO_SOURCE_DIR; }
+
 std::filesystem::path SharedDir() {
     const char* shared = std::getenv("KESTRO_SHARED");
-    return shared == nullptr ? std::filesystem::path() : std::filesystem::path(shared);
+    return shared != nullptr && shared[0] != '\0' ? std::filesystem::path(shared) : SourceDir().parent_path() / "shared";
+}
+
+std::filesystem::path TSharedDataTest::PeerGpiFolder() { return SharedDir() / "data" / "peer" / "gpi"; }
+
+void TSharedDataTest::SetUp() {
+    if (std::filesystem::is_directory(PeerGpiFolder())) return;
+    const char* require = std::getenv("KESTRO_REQUIRE_SHARED");
+    const std::string reason = PeerGpiFolder().string() + " is missing (set KESTRO_SHARED to the shared material folder)";
+    if (require != nullptr && std::string(require) == "1") FAIL() << reason << "; KESTRO_REQUIRE_SHARED=1 makes this a failure";
+    GTEST_SKIP() << reason;
 }
 
 }  // namespace kestro::test

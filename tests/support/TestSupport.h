@@ -1,6 +1,8 @@
 #pragma once
 // Helpers shared by the test binaries: byte strings written like the
 // format tables, temporary folders, and running the real program.
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 
@@ -40,7 +42,19 @@ ProcessResult RunCommand(const std::string& commandLine);
 ProcessResult RunKestro(const std::string& arguments);
 // Quotes a path for the shell.
 std::string ShellQuote(const std::string& text);
-// The shared material folder (KESTRO_SHARED), or empty when unknown.
+// The root of the source tree.
+std::filesystem::path SourceDir();
+// The shared material folder: KESTRO_SHARED, else "shared" beside the source tree.
 std::filesystem::path SharedDir();
+
+// Tests of files that exist only in the shared material folder (files of
+// other writers, which cannot be made at test time): skipped with the reason
+// where the folder is missing, failed instead under KESTRO_REQUIRE_SHARED=1.
+class TSharedDataTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    // The peer GPI files: SharedDir()/data/peer/gpi.
+    static std::filesystem::path PeerGpiFolder();
+};
 
 }  // namespace kestro::test

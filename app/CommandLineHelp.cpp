@@ -1,0 +1,39 @@
+#include "app/CommandLineHelp.h"
+
+#include <algorithm>
+
+namespace kestro {
+
+namespace {
+
+const char* const HelpText =
+    "kestro SOURCE_FOLDER DESTINATION.gpi\n"
+    "  Converts the GPX files of SOURCE_FOLDER into one Garmin GPI file: every sub-folder\n"
+    "  is a group and each of its *.gpx files a category; a loose *.gpx file is a group\n"
+    "  of its own. Settings come from SOURCE_FOLDER/kestro.ini (section [kestro]:\n"
+    "  maxregion, codepage). Progress goes to standard output; warnings about what was\n"
+    "  left out, and notes about linked files outside SOURCE_FOLDER, to standard error.\n"
+    "  -h, --help   show this text\n"
+    "  --version    show the version\n"
+    "Exit codes: 0 done, 1 wrong number of arguments, 2 no such source folder,\n"
+    "  3 failed before the header was written, 4 failed later.\n";
+
+bool Has(const std::vector<std::string>& arguments, const char* option) {
+    return std::find(arguments.begin(), arguments.end(), option) != arguments.end();
+}
+
+}  // namespace
+
+bool PrintHelpOrVersion(const std::vector<std::string>& arguments, std::ostream& out) {
+    if (Has(arguments, "-h") || Has(arguments, "--help")) {
+        out << HelpText;
+        return true;
+    }
+    if (Has(arguments, "--version")) {
+        out << "kestro " KESTRO_VERSION "\n";
+        return true;
+    }
+    return false;
+}
+
+}  // namespace kestro

@@ -1,0 +1,103 @@
+// What the program says beside its progress lines: warnings and notes on
+// standard error, the progress line only on a terminal. Standard output
+// stays as it is without them.
+#include <regex>
+
+#include "diag/Exceptions.h"
+
+#include "ConversionSupport.h"
+
+namespace kestro::conversion_test {
+namespace {
+
+// A BMP of 4 x 4 pixels with the given bits per pixel.
+Bytes Bmp(std::uint16_t bits) {
+    const Bytes info = GpiDword(40) + GpiDword(4) + GpiDword(4) + GpiWord(1) + GpiWord(bits) + Bytes(24, '\0');
+    return "BM" + GpiDword(0) + GpiDword(0) + GpiDword(54 + 1024) + info + Bytes(1024, '\0') + Bytes(16, '\1');
+}
+
+// Standard output and standard error of one run, apart.
+struct TSplitRun {
+    int ExitCode;
+    std::string Out;
+    std::string Err;
+};
+TSplitRun RunSplit(const fs::path& folder, const std::string& arguments) {
+    const auto run = RunCommand("cd " + Q(folder) + " && (" + Q(KestroBinary()) + " " + arguments + " 2>err.txt)");
+    return {run.ExitCode, run.Output, ReadFile(folder / "err.txt")};
+}
+
+TEST(Messages, WarningsAndNotesGoToStandardErrorOnly) {
+    TempDir t;
+    fs::create_directories(t / "src/Cafes");
+    fs::create_directories(t / "Pictures");
+    WriteFile(t / "Pictures/a.jpg", "\xFF\xD8 photo");
+    WriteFile(t / "src/Cafes/x.bmp", Bmp(24));
+    const std::string waypoint =
+        "<wpt lat='50' lon='14'><name>A</name><link href='src/Cafes/x.bmp'/><link href='Pictures'/>"
+        "<link href='src/none.jpg'/><link href='http://example.org/'/><extensions><gpxx:WaypointExtension>"
+        "<gpxx:Proximity>150.0</gpxx:Proximity></gpxx:WaypointExtension></extensions></wpt>";
+    WriteFile(t / "src/Cafes/bars.gpx", "<gpx xmlns:gpxx='x'>" + waypoint + waypoint + "</gpx>");
+    WriteFile(t / "src/loose.gpx", "<gpx xmlns:gpxx='x'>" + waypoint + "</gpx>");
+    const TSplitRun run = RunSplit(t.Path(), "src out.gpi");
+    EXPECT_EQ(run.ExitCode, 0) << run.Out;
+    EXPECT_EQ(run.Out, Banner +
+                           "Group: Cafes\n"
+                           "  Category: bars\n"
+                           "  File: src/Cafes/bars.gpx\n"
+                           "    2 POIs\n"
+                           "  Optimalization...\n"
+                           "    Regions: 1 MaxSize: 2 MaxDeep: 0\n"
+                           "Group: loose\n"
+                           "  File: src/loose.gpx\n"
+                           "    1 POIs\n"
+                           "  Optimalization...\n"
+                           "    Regions: 1 MaxSize: 1 MaxDeep: 0\n"
+                           "\nDone.\n");
+    const std::string messages =
+        "kestro: warning: F: icon src/Cafes/x.bmp not used: 24 bits per pixel, 8 needed\n"
+        "kestro: note: F links Pictures/a.jpg, outside the source folder\n"
+        "kestro: warning: F: link src/none.jpg not used: no such file or folder\n"
+        "kestro: warning: F: proximity \"150.0\" not used: not a whole number of metres, 0 or more\n";
+    EXPECT_EQ(run.Err, std::regex_replace(messages, std::regex("F"), "src/Cafes/bars.gpx") +
+                           std::regex_replace(messages, std::regex("F"), "src/loose.gpx"));
+}
+
+// A file longer than one read block shows the line at least once, whatever the
+// speed of the machine; the line is erased before the next ordered line, also
+// before the report of an error met while reading.
+TEST(Messages, ProgressLineOnlyOnATerminal) {
+    if (RunCommand("script -qec true /dev/null").ExitCode != 0)
+        GTEST_SKIP() << "util-linux script cannot open a terminal here";
+    TempDir t;
+    std::string gpx = "<gpx>";
+    for (int i = 0; i < 3000; ++i) gpx += Format("<wpt lat='%d.5' lon='14.25'><name>Point %d</name></wpt>\n", i % 80, i);
+    ASSERT_GT(gpx.size(), 2u * 65536);
+    WriteFile(t / "whole/Big/many.gpx", gpx + "</gpx>");
+    WriteFile(t / "cut/Big/many.gpx", gpx + "<wpt");
+    struct Case {
+        const char* source;
+        int exitCode;
+        const char* afterErasing;
+    };
+    for (const auto& c : std::initializer_list<Case>{{"whole", 0, "    3000 POIs\r\n"}, {"cut", 4, "Exception: "}}) {
+        const std::string command = "cd " + Q(t.Path()) + " && " + Q(KestroBinary()) + " " + c.source + " out.gpi";
+        const auto plain = RunCommand(command);
+        ASSERT_EQ(plain.ExitCode, c.exitCode) << plain.Output;
+        EXPECT_EQ(plain.Output.find('\033'), std::string::npos) << plain.Output;
+        EXPECT_EQ(plain.Output.find("Reading:"), std::string::npos) << plain.Output;
+
+        const auto terminal = RunCommand("script -qec " + ShellQuote(command) + " /dev/null");
+        ASSERT_EQ(terminal.ExitCode, c.exitCode) << terminal.Output;
+        const std::regex drawn("\r\033\\[K  Reading: [0-9.]+ of 0\\.2 MB, [0-9]+ waypoints(, [0-9]+ per second)?");
+        EXPECT_TRUE(std::regex_search(terminal.Output, drawn)) << terminal.Output;
+        EXPECT_NE(terminal.Output.find(std::string("\r\033[K") + c.afterErasing), std::string::npos) << terminal.Output;
+        // Without the line and its erasing, the terminal saw what a pipe sees.
+        std::string seen = std::regex_replace(terminal.Output, std::regex("\r\033\\[K(  Reading: [^\r\n\033]*)?"), "");
+        seen = std::regex_replace(seen, std::regex("\r\n"), "\n");
+        EXPECT_EQ(seen, plain.Output);
+    }
+}
+
+}  // namespace
+}  // namespace kestro::conversion_test
