@@ -1,8 +1,9 @@
 // Groups are built two at a time on two threads. Whatever the groups hold and
 // wherever a run fails, the run must show and write what one group after
-// another would: the progress lines of each group in turn, the records in
-// order, and on a failure nothing of a later group. The expectation is put
-// together from runs that convert each group on its own.
+// another would: the progress lines, warnings and notes of each group in
+// turn (both streams, as a terminal shows them), the records in order, and on
+// a failure nothing of a later group. The expectation is put together from
+// runs that convert each group on its own.
 #include "ConversionSupport.h"
 
 namespace kestro::conversion_test {
@@ -10,12 +11,17 @@ namespace {
 
 constexpr std::size_t EndRecordSize = 8;  // FF FF 00 00 00 00 00 00
 
+// Points, now and then one out of range (a "Skipped" line) or with a link to
+// nothing (a warning).
 std::string Points(int count, int seed) {
     std::string body;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
+        const std::string name = "P" + std::to_string(seed) + "-" + std::to_string(i);
+        if (i % 397 == 5) body += Named("95", "1", name);
+        if (i % 401 == 7) body += Wpt("1", "1", Link("gone-" + std::to_string(i / 401) + ".jpg"));
         body += Named(std::to_string(40 + (i * 7 + seed) % 20) + "." + std::to_string(i % 97),
-                      std::to_string((i * 13 + seed) % 30) + "." + std::to_string(i % 89),
-                      "P" + std::to_string(seed) + "-" + std::to_string(i));
+                      std::to_string((i * 13 + seed) % 30) + "." + std::to_string(i % 89), name);
+    }
     return body;
 }
 
