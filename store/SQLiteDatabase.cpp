@@ -212,9 +212,19 @@ void TSQLiteDatabase::ClearParams() noexcept { params_.clear(); }
 
 void TSQLiteDatabase::BindParams(sqlite3_stmt* statement) {
     // The queue leaves the connection before anything can fail, so it is
-    // gone on every path, bound or skipped.
-    const std::vector<TSQliteParam> queue = std::move(params_);
-    params_.clear();
+    // gone on every path, bound or skipped. Its room is kept for the next
+    // queue: a store binds seven parameters per point.
+    std::vector<TSQliteParam> queue = std::move(spareParams_);
+    queue.clear();
+    queue.swap(params_);
+    struct TKeepRoom {
+        std::vector<TSQliteParam>& Queue;
+        std::vector<TSQliteParam>& Spare;
+        ~TKeepRoom() {
+            Queue.clear();
+            Spare = std::move(Queue);
+        }
+    } keepRoom{queue, spareParams_};
     for (const TSQliteParam& param : queue) {
         if (param.ParamName.empty()) continue;
         const int index = statement ? sqlite3_bind_parameter_index(statement, param.ParamName.c_str()) : 0;

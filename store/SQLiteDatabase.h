@@ -85,6 +85,7 @@ private:
 
     sqlite3* handle_ = nullptr;
     std::vector<TSQliteParam> params_;
+    std::vector<TSQliteParam> spareParams_;  // an empty queue with room
     bool reuseStatements_ = false;
     std::unordered_map<std::string, TStatementPtr> reusable_;
 };
