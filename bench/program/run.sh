@@ -38,17 +38,21 @@ maximum() { printf '%s\n' "$@" | sort -g | tail -n 1; }
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 
 # timed CMD...: runs CMD under /usr/bin/time -v; sets WALL, CPU (user +
-# system, seconds) and PEAK_MB. The output goes to $work/out.log.
+# system, seconds) and PEAK_MB. The output goes to $work/out.log. The wall
+# time is read around the run in nanoseconds: /usr/bin/time gives only
+# hundredths, too coarse for the smallest N.
 timed() {
+    local start end
+    start=$(date +%s%N)
     if ! /usr/bin/time -v -o "$work/time.log" "$@" > "$work/out.log" 2>&1; then
         echo "failed: $*"; tail -n 20 "$work/out.log"; exit 1
     fi
-    local user system elapsed kib
+    end=$(date +%s%N)
+    local user system kib
     user=$(sed -n 's/^\tUser time (seconds): //p' "$work/time.log")
     system=$(sed -n 's/^\tSystem time (seconds): //p' "$work/time.log")
-    elapsed=$(sed -n 's/^\tElapsed (wall clock) time (h:mm:ss or m:ss): //p' "$work/time.log")
     kib=$(sed -n 's/^\tMaximum resident set size (kbytes): //p' "$work/time.log")
-    WALL=$(echo "$elapsed" | awk -F: '{ s = 0; for (i = 1; i <= NF; ++i) s = s * 60 + $i; print s }')
+    WALL=$(calc "($end - $start) / 1e9" 3)
     CPU=$(calc "$user + $system" 3)
     PEAK_MB=$(calc "$kib / 1024" 0)
 }
