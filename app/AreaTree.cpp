@@ -8,6 +8,7 @@
 #include "diag/Exceptions.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
+#include "gpi/RecordInPlace.h"
 #include "store/GpiDB.h"
 
 namespace kestro {
@@ -27,39 +28,43 @@ bool IsNarrow(double minLat, double minLon, double maxLat, double maxLon) {
     return !(maxLat - minLat >= EntrySize && maxLon - minLon >= EntrySize);
 }
 
-void CountLeaf(std::int32_t depth, std::int64_t count) {
-    if (depth > MaxDeep) MaxDeep = depth;
-    if (count > MaxSize) MaxSize = static_cast<std::int32_t>(count);
-    if (Regions < std::numeric_limits<std::int32_t>::max()) ++Regions;
+void CountLeaf(TAreaStatistics& statistics, std::int32_t depth, std::int64_t count) {
+    if (depth > statistics.MaxDeep) statistics.MaxDeep = depth;
+    if (count > statistics.MaxSize) statistics.MaxSize = static_cast<std::int32_t>(count);
+    if (statistics.Regions < std::numeric_limits<std::int32_t>::max()) ++statistics.Regions;
 }
 
-Bytes AreaMainPart(double minLat, double minLon, double maxLat, double maxLon) {
-    Bytes main = GpiDword(static_cast<std::uint32_t>(DegToSemicircles(maxLat)));
-    main += GpiDword(static_cast<std::uint32_t>(DegToSemicircles(maxLon)));
-    main += GpiDword(static_cast<std::uint32_t>(DegToSemicircles(minLat)));
-    main += GpiDword(static_cast<std::uint32_t>(DegToSemicircles(minLon)));
-    main += Bytes("\x00\x00\x00\x00\x01\x00", 6);
-    return main;  // the alert byte follows when the area is known
+void AppendMainPart(Bytes& out, double minLat, double minLon, double maxLat, double maxLon) {
+    out += GpiDword(static_cast<std::uint32_t>(DegToSemicircles(maxLat)));
+    out += GpiDword(static_cast<std::uint32_t>(DegToSemicircles(maxLon)));
+    out += GpiDword(static_cast<std::uint32_t>(DegToSemicircles(minLat)));
+    out += GpiDword(static_cast<std::uint32_t>(DegToSemicircles(minLon)));
+    out += Bytes("\x00\x00\x00\x00\x01\x00", 6);
+    out += '\0';  // the alert byte, set when the area is known
 }
 
 }  // namespace
 
-Bytes BuildArea(TSQLiteDatabase& store, std::int32_t depth, std::uint8_t& alert, double minLat, double minLon,
-                double maxLat, double maxLon) {
+void AppendArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::int32_t depth, std::uint8_t& alert,
+                double minLat, double minLon, double maxLat, double maxLon, Bytes& out) {
     if (depth < 0) throw Exception(Format("Area depth %d is below 0", depth));
     const float south = static_cast<float>(minLat);
     const float west = static_cast<float>(minLon);
     const float north = static_cast<float>(maxLat);
     const float east = static_cast<float>(maxLon);
-    Bytes main = AreaMainPart(minLat, minLon, maxLat, maxLon);
     const std::int64_t count = CountInBox(store, south, west, north, east);
     // A limit below 1 would split even empty areas down to the last level.
     const std::int64_t limit = std::max<std::int32_t>(MaxRegion, 1);
 
+    TRecordInPlace area(out, GpiTypeArea);
+    AppendMainPart(out, minLat, minLon, maxLat, maxLon);
+    const std::size_t alertByte = out.size() - 1;
+    area.EndMain();
     if (count > limit && depth <= DeepestSplitDepth) {
         if (IsNarrow(minLat, minLon, maxLat, maxLon) && !AnyLeftInBox(store, south, west, north, east)) {
-            CountLeaf(depth, count);  // an empty leaf: everything it touches is written already
-            return Bytes();
+            CountLeaf(statistics, depth, count);  // an empty leaf: everything it touches is written already
+            area.Drop();
+            return;
         }
         const double midLat = (minLat + maxLat) / 2;
         const double midLon = (minLon + maxLon) / 2;
@@ -72,29 +77,36 @@ Bytes BuildArea(TSQLiteDatabase& store, std::int32_t depth, std::uint8_t& alert,
             {midLat, minLon, maxLat, midLon},  // north-west
             {midLat, midLon, maxLat, maxLon},  // north-east
         };
-        Bytes subAreas;
         for (const TQuadrant& quadrant : quadrants) {
             std::uint8_t childAlert = 0;
-            subAreas += BuildArea(store, depth + 1, childAlert, quadrant.MinLat, quadrant.MinLon, quadrant.MaxLat,
-                                  quadrant.MaxLon);
+            AppendArea(store, statistics, depth + 1, childAlert, quadrant.MinLat, quadrant.MinLon, quadrant.MaxLat,
+                       quadrant.MaxLon, out);
             if (childAlert) alert = 1;
         }
-        // Counts include points taken by an earlier sibling, so all four
-        // quadrants may come back empty. An area record without children
-        // makes readers stop reading the rest of its parent: write nothing.
-        if (subAreas.empty()) return Bytes();
-        main += static_cast<char>(alert ? 1 : 0);
-        return GpiRecord(GpiTypeArea, main, subAreas);
+    } else {
+        bool leafAlert = false;
+        Bytes records;
+        ExtractInBox(store, leafAlert, records, south, west, north, east);
+        alert = leafAlert ? 1 : 0;
+        CountLeaf(statistics, depth, count);
+        out += records;
     }
+    // Counts include points taken by an earlier sibling, so all four
+    // quadrants may come back empty. An area record without children
+    // makes readers stop reading the rest of its parent: write nothing.
+    if (area.ExtraEmpty()) {
+        area.Drop();
+        return;
+    }
+    out[alertByte] = static_cast<char>(alert ? 1 : 0);
+    area.Finish();
+}
 
-    bool leafAlert = false;
-    Bytes records;
-    ExtractInBox(store, leafAlert, records, south, west, north, east);
-    alert = leafAlert ? 1 : 0;
-    CountLeaf(depth, count);
-    if (records.empty()) return Bytes();
-    main += static_cast<char>(alert);
-    return GpiRecord(GpiTypeArea, main, records);
+Bytes BuildArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::int32_t depth, std::uint8_t& alert,
+                double minLat, double minLon, double maxLat, double maxLon) {
+    Bytes out;
+    AppendArea(store, statistics, depth, alert, minLat, minLon, maxLat, maxLon, out);
+    return out;
 }
 
 }  // namespace kestro

@@ -8,6 +8,7 @@
 #include "diag/Exceptions.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
+#include "gpi/RecordInPlace.h"
 #include "gpx/GpxParser.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
@@ -38,49 +39,17 @@ void RequireCategoryNumbers(const std::string& groupName, const std::vector<TFol
                                groupName.c_str(), files, NoIndex));
 }
 
-Bytes CategoryRecords(const std::vector<std::string>& categories) {
-    Bytes records;
-    for (std::size_t i = 0; i < categories.size(); ++i)
-        records += GpiRecord(GpiTypeCategory, GpiWord(static_cast<std::uint32_t>(i)) + GpiLangString(categories[i]));
-    return records;
+std::uint64_t FileBytes(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? 0 : size;
 }
 
-// Reads the group's files into the reader's store; whether any held a waypoint.
-bool ReadGroupFiles(TGpxParser& reader, const std::string& path, std::vector<std::string>& categoryNames,
-                    TGroupOutput& output) {
-    bool anyWaypoint = false;
-    // Anything but a folder is a loose file, so a file that cannot be opened
-    // (a dangling link) is reported as the file it is.
-    if (!FolderExists(path)) {
-        const std::string displayName = BaseName(path);
-        GroupName = Utf8ToCodePage(displayName, CodePage);
-        output.Lines() << "Group: " << displayName << '\n';
-        reader.CategoryIndex = NoIndex;
-        reader.BitmapIndex = NoIndex;
-        reader.AlertSpeed = -1;
-        reader.AlertDistance = -1;
-        LoadCountingFile(reader, path, anyWaypoint, output);
-    } else {
-        std::string folder = path;
-        while (!folder.empty() && folder.back() == '/') folder.pop_back();
-        const std::string displayName = folder.substr(folder.find_last_of('/') + 1);
-        GroupName = Utf8ToCodePage(displayName, CodePage);
-        output.Lines() << "Group: " << displayName << '\n';
-        const auto entries = ListFolder(path);
-        RequireCategoryNumbers(displayName, entries);
-        for (const auto& entry : entries) {
-            if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
-            const std::string categoryName = BaseName(entry.Name);
-            output.Lines() << "  Category: " << categoryName << '\n';
-            reader.Categories.push_back(categoryName);
-            categoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
-            reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);
-            reader.BitmapIndex = NoIndex;
-            AlertFromFileName(entry.Name, reader);
-            LoadCountingFile(reader, path + entry.Name, anyWaypoint, output);
-        }
-    }
-    return anyWaypoint;
+std::uint64_t GpxBytes(const std::string& folder, const std::vector<TFolderEntry>& entries) {
+    std::uint64_t total = 0;
+    for (const auto& entry : entries)
+        if (!entry.IsFolder && IsGpxFileName(entry.Name)) total += FileBytes(folder + entry.Name);
+    return total;
 }
 
 // The source folder: the one that holds the group's folder or loose file.
@@ -94,43 +63,111 @@ std::filesystem::path SourceFolderOf(const std::string& groupPath) {
     return error ? std::filesystem::path() : real;
 }
 
+Bytes CategoryRecords(const std::vector<std::string>& categories) {
+    Bytes records;
+    for (std::size_t i = 0; i < categories.size(); ++i)
+        records += GpiRecord(GpiTypeCategory, GpiWord(static_cast<std::uint32_t>(i)) + GpiLangString(categories[i]));
+    return records;
+}
+
+// The limits of the format are checked deep inside; the report names the group.
+[[noreturn]] void RaiseForGroup(const TLoadedGroup& group, const EFormatLimit& error) {
+    throw EFormatLimit(Format("Group \"%s\": %s", group.DisplayName.c_str(), error.what()));
+}
+
 }  // namespace
 
-Bytes BuildGroup(const std::string& path, TGroupOutput& output) {
-    TGpxParser reader(output);
+void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinisher& finish) {
+    auto group = std::make_unique<TLoadedGroup>(output);
+    // Anything but a folder is a loose file, so a file that cannot be opened
+    // (a dangling link) is reported as the file it is.
+    const bool looseFile = !FolderExists(path);
+    std::string folder = path;
+    while (!looseFile && !folder.empty() && folder.back() == '/') folder.pop_back();
+    group->DisplayName = looseFile ? BaseName(path) : folder.substr(folder.find_last_of('/') + 1);
+    group->Name = Utf8ToCodePage(group->DisplayName, CodePage);
+    output.Lines() << "Group: " << group->DisplayName << '\n';
+    std::vector<TFolderEntry> entries;
+    if (!looseFile) {
+        entries = ListFolder(path);
+        RequireCategoryNumbers(group->DisplayName, entries);
+    }
+
+    TGpxParser& reader = group->Reader;
     reader.SourceFolder = SourceFolderOf(path);
-    reader.Store = CreatePoiStore();
+    reader.Store = CreatePoiStore(looseFile ? FileBytes(path) : GpxBytes(path, entries));
     reader.MinLat = 90;
     reader.MinLon = 180;
     reader.MaxLat = -90;
     reader.MaxLon = -180;
     reader.Bitmaps.clear();
-    std::vector<std::string> categoryNames;  // in the output code page
+    TSQLiteTransaction reading(*reader.Store);
     bool anyWaypoint = false;
-    {
-        TSQLiteTransaction reading(*reader.Store);
-        anyWaypoint = ReadGroupFiles(reader, path, categoryNames, output);
-        reading.Commit();
+    try {
+        if (looseFile) {
+            reader.CategoryIndex = NoIndex;
+            reader.BitmapIndex = NoIndex;
+            reader.AlertSpeed = -1;
+            reader.AlertDistance = -1;
+            LoadCountingFile(reader, path, anyWaypoint, output);
+        } else {
+            for (const auto& entry : entries) {
+                if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
+                const std::string categoryName = BaseName(entry.Name);
+                output.Lines() << "  Category: " << categoryName << '\n';
+                reader.Categories.push_back(categoryName);
+                group->CategoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
+                reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);
+                reader.BitmapIndex = NoIndex;
+                AlertFromFileName(entry.Name, reader);
+                LoadCountingFile(reader, path + entry.Name, anyWaypoint, output);
+            }
+        }
+    } catch (const EFormatLimit& error) {
+        RaiseForGroup(*group, error);
     }
-    if (!anyWaypoint) return Bytes();
+    reading.Commit();
+    if (anyWaypoint) finish(std::move(group));
+}
 
-    TSQLiteTransaction writing(*reader.Store);
-    output.Lines() << "  Optimalization...\n";
-    MaxDeep = 0;
-    Regions = 0;
-    MaxSize = 0;
-    std::uint8_t alert = 0;
-    Bytes rootArea = BuildArea(*reader.Store, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat, reader.MaxLon);
-    if (alert) output.Lines() << "    Alerts: ON\n";
-    output.Lines() << "    Regions: " << Regions << " MaxSize: " << MaxSize << " MaxDeep: " << MaxDeep << '\n';
-    // The root area holds every point of the group: keep at most two copies
-    // of it alive while the record is assembled.
-    Bytes main = GpiLangString(GroupName);
-    main += rootArea;
-    Bytes().swap(rootArea);
-    Bytes group = GpiRecord(GpiTypeGroup, main, CategoryRecords(categoryNames) + reader.Bitmaps);
-    writing.Commit();
-    return group;
+Bytes FinishGroup(TLoadedGroup& group, TGroupOutput& output) {
+    TGpxParser& reader = group.Reader;
+    try {
+        const Bytes extra = CategoryRecords(group.CategoryNames) + reader.Bitmaps;
+        // The root area holds every point of the group: it is built right
+        // into the group record, never copied whole. The room reserved is
+        // what the points and their areas take, so the record is never moved
+        // while it grows; what stays unused is never touched.
+        Bytes record;
+        record.reserve(reader.StoredBytes + reader.StoredBytes / 4 + 65536);
+        TRecordInPlace wrapper(record, GpiTypeGroup, !extra.empty());
+        record += GpiLangString(group.Name);
+        TAreaStatistics statistics;
+        std::uint8_t alert = 0;
+        {
+            TSQLiteTransaction writing(*reader.Store);
+            output.Lines() << "  Optimalization...\n";
+            AppendArea(*reader.Store, statistics, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat,
+                       reader.MaxLon, record);
+            writing.Commit();
+        }
+        reader.Store.reset();  // its pages are no use any more
+        if (alert) output.Lines() << "    Alerts: ON\n";
+        output.Lines() << "    Regions: " << statistics.Regions << " MaxSize: " << statistics.MaxSize
+                 << " MaxDeep: " << statistics.MaxDeep << '\n';
+        wrapper.EndMain();
+        record += extra;
+        wrapper.Finish();
+        return record;
+    } catch (const EFormatLimit& error) {
+        RaiseForGroup(group, error);
+    }
+}
+
+Bytes BuildGroup(const std::string& path, TGroupOutput& output) {
+    Bytes record;
+    BuildGroup(path, output, [&](std::unique_ptr<TLoadedGroup> group) { record = FinishGroup(*group, output); });
+    return record;
 }
 
 }  // namespace kestro

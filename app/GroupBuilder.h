@@ -1,14 +1,38 @@
 #pragma once
+#include <functional>
+#include <memory>
+#include <ostream>
 #include <string>
+#include <vector>
 
-#include "gpx/GroupOutput.h"
 #include "platform/Bytes.h"
+#include "gpx/GpxParser.h"
 
 namespace kestro {
 
-// One group source (a sub-folder path ending in "/", or a loose GPX file) as
-// a complete group record; empty when none of its files held a waypoint.
-// Its progress lines, warnings and notes go to output.
+// A group read into its store, waiting for its area tree.
+struct TLoadedGroup {
+    explicit TLoadedGroup(TGroupOutput& output) : Reader(output) {}
+
+    std::string DisplayName;                 // as on disk
+    Bytes Name;                              // in the output code page
+    std::vector<std::string> CategoryNames;  // in the output code page
+    TGpxParser Reader;                       // with the store, the box and the icons
+};
+
+// Takes a group once it is read, to have its tree and record built.
+using TGroupFinisher = std::function<void(std::unique_ptr<TLoadedGroup> group)>;
+
+// Reads one group source (a sub-folder path ending in "/", or a loose GPX
+// file) into its store and hands it to `finish`; not called when none of
+// its files held a waypoint. Its progress lines, warnings and notes go to
+// output, which must outlive the group.
+void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinisher& finish);
+// The area tree and the group record of a group that has been read; may run
+// on another thread than the reading did, once that has ended.
+Bytes FinishGroup(TLoadedGroup& group, TGroupOutput& output);
+// Both halves on this thread: the complete group record, empty when none of
+// the group's files held a waypoint.
 Bytes BuildGroup(const std::string& path, TGroupOutput& output);
 
 }  // namespace kestro

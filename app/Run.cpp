@@ -1,7 +1,7 @@
 #include "app/Run.h"
 
 #include "app/CommandLineHelp.h"
-#include "app/GroupBuilder.h"
+#include "app/GroupPipeline.h"
 #include "app/OutputGuard.h"
 #include "app/RunState.h"
 #include "app/Settings.h"
@@ -66,12 +66,19 @@ void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::
 
         // The terminal's progress line; none where standard error is a file or a pipe.
         const auto progress = TerminalProgressLine(messages, out);
-        const auto buildGroup = [&](const std::string& groupPath) {
-            TGroupOutput groupOutput(out, messages, progress.get());
-            GpiWriteBytes(output, BuildGroup(groupPath, groupOutput));
-        };
-        for (const auto& folder : ListGroupFolders(sourcePath)) buildGroup(sourcePath + folder + "/");
-        for (const auto& file : ListGpxFiles(sourcePath)) buildGroup(sourcePath + file);
+        {
+            TGroupPipeline groups(output, out, messages, progress.get());
+            for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
+            std::vector<std::string> files;
+            try {
+                files = ListGpxFiles(sourcePath);
+            } catch (...) {
+                groups.Finish();  // the folder groups came first, as did an error of theirs
+                throw;
+            }
+            for (const auto& file : files) groups.Add(sourcePath + file);
+            groups.Finish();
+        }
 
         WriteEndRecord(output);
         output.Close();

@@ -13,11 +13,5 @@ namespace kestro {
 extern int ExitCode;
 
 extern std::int32_t MaxRegion;   // most points one area may hold ("maxregion", default 256)
-extern std::string GroupName;    // name of the group being built
-
-// Area-tree statistics of the current group.
-extern std::int32_t Regions;
-extern std::int32_t MaxSize;
-extern std::int32_t MaxDeep;
 
 }  // namespace kestro

@@ -32,6 +32,7 @@ KESTRO_EXCEPTION(EFOpenError);     // a file or folder cannot be opened for read
 KESTRO_EXCEPTION(EReadError);      // a file could be opened but not read
 KESTRO_EXCEPTION(EWriteError);     // a write or close of the output failed
 KESTRO_EXCEPTION(EConvertError);   // a text or number conversion failed
+KESTRO_EXCEPTION(EFormatLimit);    // a size or count passes its field in the GPI format
 
 // printf-style formatting for messages.
 std::string Format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdlib>
@@ -70,6 +71,15 @@ bool FindThrowStack(const void* object, const std::type_info* type, TStackTrace&
     if (match == nullptr) return false;
     trace.assign(match->Frames.begin(), match->Frames.begin() + static_cast<std::ptrdiff_t>(match->Count));
     return true;
+}
+
+void AdoptThrowStack(const void* object, const std::type_info* type, const TStackTrace& trace) {
+    TThrowRecord& record = History.Records[History.Next];
+    History.Next = (History.Next + 1) % KeptThrows;
+    record.Object = object;
+    record.Type = type;
+    record.Count = std::min(trace.size(), record.Frames.size());
+    std::copy_n(trace.begin(), record.Count, record.Frames.begin());
 }
 
 }  // namespace kestro

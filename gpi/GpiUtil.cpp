@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "diag/Exceptions.h"
 #include "gpi/CodePage.h"
 
 namespace kestro {
@@ -68,11 +69,18 @@ Bytes GpiRecord(std::uint16_t type, const Bytes& main, const Bytes& extra) {
     out.reserve(12 + main.size() + extra.size());
     out += GpiWord(type);
     out += GpiWord(extra.empty() ? 0 : 8);
-    out += GpiDword(static_cast<std::uint32_t>(main.size() + extra.size()));
-    if (!extra.empty()) out += GpiDword(static_cast<std::uint32_t>(main.size()));
+    out += GpiDword(RecordLength(std::uint64_t{main.size()} + extra.size()));
+    if (!extra.empty()) out += GpiDword(RecordLength(main.size()));
     out += main;
     out += extra;
     return out;
+}
+
+std::uint32_t RecordLength(std::uint64_t size) {
+    if (size > MaxRecordData)
+        throw EFormatLimit(Format("A record of %llu bytes passes the 4 GiB (%llu bytes) its length field holds",
+                                  static_cast<unsigned long long>(size), static_cast<unsigned long long>(MaxRecordData)));
+    return static_cast<std::uint32_t>(size);
 }
 
 std::int32_t DegToSemicircles(double degrees) {

@@ -15,7 +15,13 @@ Bytes GpiDword(std::uint32_t value);
 // character boundary.
 Bytes GpiString(const Bytes& text);
 Bytes GpiLangString(const Bytes& text);
+// Raises EFormatLimit when the record would not fit its 32-bit length.
 Bytes GpiRecord(std::uint16_t type, const Bytes& main, const Bytes& extra = Bytes());
+// The most bytes a record's main and extra parts may hold together.
+constexpr std::uint64_t MaxRecordData = 0xFFFFFFFF;
+// The 32-bit length field for size bytes; EFormatLimit beyond MaxRecordData,
+// where the field would wrap and every record after it be misread.
+std::uint32_t RecordLength(std::uint64_t size);
 std::int32_t DegToSemicircles(double degrees);
 
 }  // namespace kestro

@@ -1,8 +1,10 @@
 #include "gpi/PoiRecord.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
+#include "diag/Exceptions.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "platform/FileRead.h"
@@ -100,10 +102,23 @@ std::vector<Bytes> SplitLines(const Bytes& text) {
     return lines;
 }
 
+// An image record holds a position byte, the image's 32-bit length and the
+// image: a larger file is refused before it is read.
+void RequireImageFits(const Bytes& path) {
+    constexpr std::uint64_t headBytes = 5;
+    std::error_code error;
+    const std::uint64_t size = std::filesystem::file_size(path, error);
+    if (!error && size > MaxRecordData - headBytes)
+        throw EFormatLimit(Format("Image \"%s\" has %llu bytes; an image record holds at most %llu",
+                                  path.c_str(), static_cast<unsigned long long>(size),
+                                  static_cast<unsigned long long>(MaxRecordData - headBytes)));
+}
+
 Bytes ImageRecords(const Bytes& images) {
     Bytes records;
     std::uint32_t position = 0;
     for (const Bytes& path : SplitLines(images)) {
+        RequireImageFits(path);
         const Bytes content = ReadWholeFile(path);
         Bytes main(1, static_cast<char>(position & 0xFF));
         main += GpiDword(static_cast<std::uint32_t>(content.size()));

@@ -1,7 +1,9 @@
 #include "gpx/GpxParser.h"
 
 #include <cstdio>
+#include <exception>
 
+#include "diag/Exceptions.h"
 #include "gpi/Bitmap.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
@@ -9,6 +11,7 @@
 #include "gpx/GroupOutput.h"
 #include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
+#include "gpx/StoreWorker.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
 #include "platform/TextConversion.h"
@@ -35,6 +38,9 @@ bool IsJpeg(const std::string& path) {
 // Positions outside these ranges wrap around in the 32-bit semicircle fields.
 bool Encodable(double lat, double lon) { return lat >= -90 && lat <= 90 && lon >= -180 && lon <= 180; }
 
+// Raised when the store has failed, to stop reading.
+struct EStoreStopped {};
+
 // Web addresses are links of another kind, not files that went missing.
 bool IsWebAddress(const std::string& href) { return href.find("://") != std::string::npos; }
 
@@ -57,7 +63,9 @@ bool InsideWaypoint(IXmlNode& node) {
 
 }  // namespace
 
-TGpxParser::TGpxParser(TGroupOutput& output) : Output_(output) {}
+// The reader's own output keeps everything for the store thread to show; the
+// terminal's progress line is drawn by the reading itself.
+TGpxParser::TGpxParser(TGroupOutput& output) : shown_(output), Output_(pending_.Out(), pending_.Err()) {}
 TGpxParser::~TGpxParser() = default;
 
 void TGpxParser::LoadFile(const std::string& path) {
@@ -70,13 +78,52 @@ void TGpxParser::LoadFile(const std::string& path) {
         handler(list, node);
     });
     FileName = path;
-    const TProgressFile progress(Output_.Progress(), path);
+    const TProgressFile progress(shown_.Progress(), path);
     if (progress.Line() != nullptr)
         document->SetOnFileRead([this, line = progress.Line()](std::uint64_t bytesRead) { line->Update(bytesRead, Count); });
-    document->LoadFromFile(path);
-    // A file in the library's binary form is loaded whole without element
-    // notifications; its waypoints would be lost unless read afterwards.
-    if (!notified) ReadLoadedTree(*document);
+    // The file is read and encoded on this thread while the store takes the
+    // points on another.
+    TStoreWorker worker(*Store);
+    worker_ = &worker;
+    pointsAdded_ = 0;
+    std::exception_ptr readError;
+    try {
+        document->LoadFromFile(path);
+        // A file in the library's binary form is loaded whole without element
+        // notifications; its waypoints would be lost unless read afterwards.
+        if (!notified) ReadLoadedTree(*document);
+    } catch (const EStoreStopped&) {
+        // the store's own error follows from Finish
+    } catch (...) {
+        readError = std::current_exception();
+    }
+    worker_ = nullptr;
+    // What was read before an error is stored and shown before it, as when
+    // every point is stored the moment it is read; an error of the store
+    // comes first, since it met an earlier point, and nothing read after
+    // that point shows.
+    KeepText();
+    std::exception_ptr storeError;
+    try {
+        worker.Finish();
+    } catch (...) {
+        storeError = std::current_exception();
+    }
+    ShowText(worker.Stored());
+    kept_.clear();
+    if (storeError) std::rethrow_exception(storeError);
+    if (readError) std::rethrow_exception(readError);
+}
+
+void TGpxParser::KeepText() {
+    if (!pending_.Empty()) kept_.push_back({pointsAdded_, pending_.Take()});
+}
+
+void TGpxParser::ShowText(std::size_t stored) {
+    while (!kept_.empty() && kept_.front().PointsBefore <= stored) {
+        shown_.Show(kept_.front().Text);
+        kept_.pop_front();
+    }
 }
 
 TXmlElementHandler TGpxParser::ElementHandler() {
@@ -173,8 +220,18 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
     } else if (point.Lat != 0 || point.Lon != 0) {
         if (AlertClamped(point))
             Output_.Lines() << "  Clamped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
-        InsertPoi(*Store, GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat),
-                  static_cast<float>(point.Lon));
+        TStoreItem item{GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
+        StoredBytes += item.Record.size();
+        if (worker_ == nullptr) {
+            // The handler at work outside LoadFile: the point is stored at once.
+            shown_.Show(pending_.Take());
+            InsertPoi(*Store, std::move(item.Record), item.Alert, item.X, item.Y);
+        } else {
+            KeepText();
+            if (!worker_->Add(std::move(item))) throw EStoreStopped();
+            ++pointsAdded_;
+            ShowText(worker_->Stored());
+        }
     }
     node.RemoveAllChildren();
     node.RemoveAllAttributes();
@@ -183,18 +240,24 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
 void TGpxParser::ReadIcon(IXmlNode& node, TPoiWpt& point) {
     point.Bitmap = NoIndex;
     const std::string icon = FindLinkedFile(node, ".bmp");
-    std::size_t number = 0;
-    while (number < BitmapFiles.size() && BitmapFiles[number] != icon) ++number;
-    if (number == BitmapFiles.size()) {
-        // The record's own number field is 16 bits, like the point's reference.
-        std::string refusal;
-        const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number), refusal);
-        if (!refusal.empty()) Output_.Warning(FileName, "icon " + icon, "icon " + icon + " not used: " + refusal);
-        if (body.empty()) return;
-        Output_.Lines() << "  Icon: " << icon << '\n';
-        Bitmaps += GpiRecord(GpiTypeBitmap, body);
-        BitmapFiles.push_back(icon);
+    if (const auto known = bitmapNumbers_.find(icon); known != bitmapNumbers_.end()) {
+        point.Bitmap = known->second;
+        NoteIfOutside(icon);
+        return;
     }
+    const std::size_t number = BitmapFiles.size();
+    // The record's own number field is 16 bits, like the point's reference.
+    std::string refusal;
+    const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number), refusal);
+    if (!refusal.empty()) Output_.Warning(FileName, "icon " + icon, "icon " + icon + " not used: " + refusal);
+    if (body.empty()) return;
+    if (number >= BitmapLimit)
+        throw EFormatLimit(Format("Icon \"%s\" would be icon number %zu; a group can have at most %zu icons",
+                                  icon.c_str(), number + 1, BitmapLimit));
+    Output_.Lines() << "  Icon: " << icon << '\n';
+    Bitmaps += GpiRecord(GpiTypeBitmap, body);
+    BitmapFiles.push_back(icon);
+    bitmapNumbers_.emplace(icon, static_cast<std::uint16_t>(number));
     point.Bitmap = static_cast<std::uint16_t>(number);
     NoteIfOutside(icon);
 }

@@ -18,6 +18,12 @@ void TGroupOutput::OutsideLink(const std::string& file, const std::string& path)
     Tell(file + "\nlinks\n" + path, "kestro: note: " + file + " links " + path + ", outside the source folder\n");
 }
 
+void TGroupOutput::Show(const TOrderedOutput::TChunks& chunks) {
+    if (chunks.empty()) return;
+    if (Progress_ != nullptr) Progress_->Clear();
+    TOrderedOutput::Show(chunks, Out_, Err_);
+}
+
 void TGroupOutput::Tell(const std::string& key, const std::string& line) {
     if (!Told_.insert(key).second) return;
     if (Progress_ != nullptr) Progress_->Clear();

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "gpx/OrderedOutput.h"
 #include "gpx/ProgressLine.h"
 
 namespace kestro {
@@ -26,6 +27,9 @@ public:
     void OutsideLink(const std::string& file, const std::string& path);
     // The terminal's progress line, or null.
     TProgressLine* Progress() const { return Progress_; }
+    // Shows text kept back in writing order: lines, and warnings and notes
+    // already told.
+    void Show(const TOrderedOutput::TChunks& chunks);
 
 private:
     void Tell(const std::string& key, const std::string& line);

@@ -10,12 +10,13 @@
 
 namespace kestro {
 
-// A new private temporary database with the tables poi and ridx.
-std::unique_ptr<TSQLiteDatabase> CreatePoiStore();
+// A new private temporary database with the tables poi and ridx, whose page
+// cache is sized to keep the points read from sourceBytes of GPX in memory.
+std::unique_ptr<TSQLiteDatabase> CreatePoiStore(std::uint64_t sourceBytes = 0);
 
 // Stores one encoded point record; its index entry is the small box from
 // (x, y) to (x + 0.00001, y + 0.00001).
-void InsertPoi(TSQLiteDatabase& store, const Bytes& data, bool alert, float x, float y);
+void InsertPoi(TSQLiteDatabase& store, Bytes data, bool alert, float x, float y);
 
 // Index entries that touch the box, borders included; points already
 // extracted still count.

@@ -102,16 +102,18 @@ void TSQLiteDatabase::ForgetReusableUnless(bool reusable) noexcept {
     if (!reusable) reusable_.clear();
 }
 
-TStatementPtr TSQLiteDatabase::PrepareForExecute(const std::string& sql, bool reusable) {
-    ForgetReusableUnless(reusable);
-    if (reusable) {
+TStatementPtr TSQLiteDatabase::PrepareForExecute(const std::string& sql, bool& reusable) {
+    // Only plain statements are kept, so a kept one needs no second look;
+    // its slot stays in the map for its return.
+    if (reuseStatements_) {
         const auto kept = reusable_.find(sql);
-        if (kept != reusable_.end()) {
-            TStatementPtr statement = std::move(kept->second);
-            reusable_.erase(kept);
-            return statement;
+        if (kept != reusable_.end() && kept->second) {
+            reusable = true;
+            return std::move(kept->second);
         }
     }
+    reusable = reuseStatements_ && IsPlainDataStatement(sql);
+    ForgetReusableUnless(reusable);
     sqlite3_stmt* raw = nullptr;
     const int result = sqlite3_prepare_v2(handle_, sql.c_str(), -1, &raw, nullptr);
     TStatementPtr statement(raw);
@@ -125,11 +127,15 @@ TStatementPtr TSQLiteDatabase::PrepareForExecute(const std::string& sql, bool re
 void TSQLiteDatabase::KeepForReuse(const std::string& sql, TStatementPtr statement) {
     sqlite3_reset(statement.get());
     sqlite3_clear_bindings(statement.get());
-    reusable_.try_emplace(sql, std::move(statement));
+    const auto slot = reusable_.find(sql);
+    if (slot == reusable_.end())
+        reusable_.try_emplace(sql, std::move(statement));
+    else if (!slot->second)
+        slot->second = std::move(statement);
 }
 
 void TSQLiteDatabase::Execute(const std::string& sql) {
-    const bool reusable = reuseStatements_ && IsPlainDataStatement(sql);
+    bool reusable = false;
     TStatementPtr statement = PrepareForExecute(sql, reusable);
     if (!statement) CheckError(handle_, "Could not prepare SQL statement", sql);
     if (OnStatement) OnStatement(*this, sql);
@@ -194,11 +200,11 @@ void TSQLiteDatabase::AddBlobParam(const std::string& name, const void* buffer, 
     AddParam(std::move(param));
 }
 
-void TSQLiteDatabase::AddBytesParam(const std::string& name, const std::string& bytes) {
+void TSQLiteDatabase::AddBytesParam(const std::string& name, std::string bytes) {
     TSQliteParam param;
     param.ParamName = name;
     param.Kind = TSQliteParam::KindBlob;
-    param.Bytes = bytes;
+    param.Bytes = std::move(bytes);
     AddParam(std::move(param));
 }
 
@@ -206,9 +212,19 @@ void TSQLiteDatabase::ClearParams() noexcept { params_.clear(); }
 
 void TSQLiteDatabase::BindParams(sqlite3_stmt* statement) {
     // The queue leaves the connection before anything can fail, so it is
-    // gone on every path, bound or skipped.
-    const std::vector<TSQliteParam> queue = std::move(params_);
-    params_.clear();
+    // gone on every path, bound or skipped. Its room is kept for the next
+    // queue: a store binds seven parameters per point.
+    std::vector<TSQliteParam> queue = std::move(spareParams_);
+    queue.clear();
+    queue.swap(params_);
+    struct TKeepRoom {
+        std::vector<TSQliteParam>& Queue;
+        std::vector<TSQliteParam>& Spare;
+        ~TKeepRoom() {
+            Queue.clear();
+            Spare = std::move(Queue);
+        }
+    } keepRoom{queue, spareParams_};
     for (const TSQliteParam& param : queue) {
         if (param.ParamName.empty()) continue;
         const int index = statement ? sqlite3_bind_parameter_index(statement, param.ParamName.c_str()) : 0;

@@ -53,7 +53,7 @@ public:
     void AddFloatParam(const std::string& name, double value);
     // Copies length bytes; none when length is 0 or less.
     void AddBlobParam(const std::string& name, const void* buffer, std::int32_t length);
-    void AddBytesParam(const std::string& name, const std::string& bytes);
+    void AddBytesParam(const std::string& name, std::string bytes);
     // Queues any parameter, of any kind.
     void AddParam(TSQliteParam param);
     void ClearParams() noexcept;
@@ -78,12 +78,14 @@ private:
     // Statements that may change the schema or end a transaction make every
     // kept statement go first.
     void ForgetReusableUnless(bool reusable) noexcept;
-    TStatementPtr PrepareForExecute(const std::string& sql, bool reusable);
+    // A kept statement, or a new one; reusable tells whether to keep it.
+    TStatementPtr PrepareForExecute(const std::string& sql, bool& reusable);
     void KeepForReuse(const std::string& sql, TStatementPtr statement);
     void Close() noexcept;
 
     sqlite3* handle_ = nullptr;
     std::vector<TSQliteParam> params_;
+    std::vector<TSQliteParam> spareParams_;  // an empty queue with room
     bool reuseStatements_ = false;
     std::unordered_map<std::string, TStatementPtr> reusable_;
 };

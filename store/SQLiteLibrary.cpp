@@ -25,7 +25,14 @@ void CheckRtreeModule() {
 }  // namespace
 
 TSQLiteLibrary::TSQLiteLibrary() {
-    if (LiveGuards == 0) sqlite3_initialize();  // its result is of no use: a failure shows at the first open
+    if (LiveGuards == 0) {
+        // No connection is ever used by two threads at once, and no one reads
+        // the memory statistics: both settings only save a lock per call.
+        // They are refused once the library runs, which changes nothing.
+        sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        sqlite3_initialize();  // its result is of no use: a failure shows at the first open
+    }
     ++LiveGuards;
     try {
         CheckRtreeModule();

@@ -21,14 +21,9 @@ std::string UpperAscii(const char* text) {
 
 TSQLiteTable::TSQLiteTable(TSQLiteDatabase& database, const std::string& sql) : database_(database), sql_(sql) {
     sqlite3* handle = database_.Handle();
-    database_.ForgetReusableUnless(IsPlainDataStatement(sql_));
-    sqlite3_stmt* raw = nullptr;
-    const int result = sqlite3_prepare_v2(handle, sql_.c_str(), -1, &raw, nullptr);
-    statement_.reset(raw);
-    if (result != SQLITE_OK) {
-        TSQLiteDatabase::CheckError(handle, "Error executing SQL", sql_);
-        RaiseSQLiteError("Error executing SQL", result, sqlite3_errstr(result), sql_);
-    }
+    // A query of a private database is kept for the next table of the same
+    // text, like the statements of Execute: the area tree asks thousands.
+    statement_ = database_.PrepareForExecute(sql_, reusable_);
     if (!statement_) TSQLiteDatabase::CheckError(handle, "Could not prepare SQL statement", sql_);
     if (database_.OnStatement) database_.OnStatement(database_, sql_);
     columnCount_ = statement_ ? sqlite3_column_count(statement_.get()) : 0;
@@ -39,7 +34,14 @@ TSQLiteTable::TSQLiteTable(TSQLiteDatabase& database, const std::string& sql) : 
     Step();
 }
 
-TSQLiteTable::~TSQLiteTable() = default;
+TSQLiteTable::~TSQLiteTable() {
+    if (!reusable_ || !statement_) return;
+    try {
+        database_.KeepForReuse(sql_, std::move(statement_));
+    } catch (...) {
+        // not kept: finalized instead
+    }
+}
 
 bool TSQLiteTable::Step() {
     atEnd_ = true;

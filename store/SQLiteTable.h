@@ -46,6 +46,7 @@ private:
     std::string sql_;
     TStatementPtr statement_;
     bool finished_ = false;  // the statement ran to its end
+    bool reusable_ = false;  // the statement goes back to the database
     int columnCount_ = 0;
     std::vector<std::string> columnNames_;
     int rowCount_ = 0;

@@ -48,10 +48,11 @@ Bytes PointRecord(int index, double lat, double lon) {
     return GpiRecord(2, main, comment);
 }
 
-std::unique_ptr<TSQLiteDatabase> NewStore(const std::string& variant, const std::vector<std::string>& pragmas) {
+std::unique_ptr<TSQLiteDatabase> NewStore(const std::string& variant, const std::vector<std::string>& pragmas,
+                                         std::uint64_t sourceBytes) {
     std::unique_ptr<TSQLiteDatabase> store;
     if (variant == "store") {
-        store = CreatePoiStore();
+        store = CreatePoiStore(sourceBytes);
     } else {
         store = std::make_unique<TSQLiteDatabase>(std::string());
         store->SetReuseStatements(variant == "reuse");
@@ -83,7 +84,8 @@ void Run(int count, const std::string& variant, const std::vector<std::string>& 
 
     const double cpuStart = CpuSeconds();
     const auto start = TClock::now();
-    auto store = NewStore(variant, pragmas);
+    // The program sizes the store from the GPX text, about three times the records.
+    auto store = NewStore(variant, pragmas, recordBytes * 3);
     store->StartTransaction();
     for (int i = 0; i < count; ++i)
         InsertPoi(*store, records[i], i % 10 == 0, static_cast<float>(lats[i]), static_cast<float>(lons[i]));
@@ -93,10 +95,10 @@ void Run(int count, const std::string& variant, const std::vector<std::string>& 
 
     const auto treeStart = TClock::now();
     MaxRegion = 256;
-    Regions = MaxSize = MaxDeep = 0;
+    TAreaStatistics statistics;
     std::uint8_t alert = 0;
     store->StartTransaction();
-    const Bytes area = BuildArea(*store, 0, alert, south, west, north, east);
+    const Bytes area = BuildArea(*store, statistics, 0, alert, south, west, north, east);
     store->CommitTransaction();
     const double treeSeconds = SecondsSince(treeStart);
     const double treeCpu = CpuSeconds() - cpuStart - insertCpu;
@@ -108,7 +110,7 @@ void Run(int count, const std::string& variant, const std::vector<std::string>& 
                 "cpu: insert %7.3f s  tree %7.3f s  (records %.1f MB, area %.1f MB, Regions %d MaxSize %d MaxDeep %d)\n",
                 variant.c_str(), count, insertSeconds, treeSeconds, closeSeconds,
                 insertSeconds + treeSeconds + closeSeconds, insertCpu, treeCpu, recordBytes / 1e6, area.size() / 1e6,
-                Regions, MaxSize, MaxDeep);
+                statistics.Regions, statistics.MaxSize, statistics.MaxDeep);
     std::fflush(stdout);
 }
 

@@ -49,7 +49,8 @@ std::unique_ptr<TSQLiteDatabase> FilledStore(const std::vector<TPoint>& points) 
     return store;
 }
 
-using TBuilder = Bytes (*)(TSQLiteDatabase&, std::int32_t, std::uint8_t&, double, double, double, double);
+using TBuilder = Bytes (*)(TSQLiteDatabase&, TAreaStatistics&, std::int32_t, std::uint8_t&, double, double, double,
+                          double);
 
 // Builds the tree of the points' tight box with the given builder.
 TTreeResult BuildTree(const std::vector<TPoint>& points, std::int32_t maxRegion, TBuilder builder = &BuildArea) {
@@ -62,14 +63,14 @@ TTreeResult BuildTree(const std::vector<TPoint>& points, std::int32_t maxRegion,
     }
     const auto store = FilledStore(points);
     MaxRegion = maxRegion;
-    Regions = MaxSize = MaxDeep = 0;
     TTreeResult result;
+    TAreaStatistics statistics;
     store->StartTransaction();
-    result.Area = builder(*store, 0, result.Alert, south, west, north, east);
+    result.Area = builder(*store, statistics, 0, result.Alert, south, west, north, east);
     store->CommitTransaction();
-    result.Regions = Regions;
-    result.MaxSize = MaxSize;
-    result.MaxDeep = MaxDeep;
+    result.Regions = statistics.Regions;
+    result.MaxSize = statistics.MaxSize;
+    result.MaxDeep = statistics.MaxDeep;
     MaxRegion = 256;
     return result;
 }
@@ -77,8 +78,8 @@ TTreeResult BuildTree(const std::vector<TPoint>& points, std::int32_t maxRegion,
 // The quadrant split decided by counts alone, with nothing written for an
 // area that holds nothing: finishes only on data where no area keeps more
 // than MaxRegion overlapping points.
-Bytes PlainBuildArea(TSQLiteDatabase& store, std::int32_t depth, std::uint8_t& alert, double minLat, double minLon,
-                     double maxLat, double maxLon) {
+Bytes PlainBuildArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::int32_t depth, std::uint8_t& alert,
+                     double minLat, double minLon, double maxLat, double maxLon) {
     Bytes main = GpiDword(static_cast<std::uint32_t>(DegToSemicircles(maxLat))) +
                  GpiDword(static_cast<std::uint32_t>(DegToSemicircles(maxLon))) +
                  GpiDword(static_cast<std::uint32_t>(DegToSemicircles(minLat))) +
@@ -95,7 +96,7 @@ Bytes PlainBuildArea(TSQLiteDatabase& store, std::int32_t depth, std::uint8_t& a
                                         {midLat, midLon, maxLat, maxLon}};
         for (const auto& q : quadrants) {
             std::uint8_t childAlert = 0;
-            children += PlainBuildArea(store, depth + 1, childAlert, q[0], q[1], q[2], q[3]);
+            children += PlainBuildArea(store, statistics, depth + 1, childAlert, q[0], q[1], q[2], q[3]);
             if (childAlert) alert = 1;
         }
         if (children.empty()) return Bytes();

@@ -48,7 +48,6 @@ class AreaTreeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         MaxRegion = 256;
-        Regions = MaxSize = MaxDeep = 0;
     }
     void TearDown() override { MaxRegion = 256; }
 
@@ -66,7 +65,7 @@ protected:
     Bytes BuildBox(const TBounds& bounds) {
         store->StartTransaction();
         rootAlert = 0;
-        Bytes area = BuildArea(*store, 0, rootAlert, bounds.South, bounds.West, bounds.North, bounds.East);
+        Bytes area = BuildArea(*store, statistics, 0, rootAlert, bounds.South, bounds.West, bounds.North, bounds.East);
         store->CommitTransaction();
         return area;
     }
@@ -76,6 +75,7 @@ protected:
     TBounds box{std::numeric_limits<double>::max(), std::numeric_limits<double>::max(),
                 std::numeric_limits<double>::lowest(), std::numeric_limits<double>::lowest()};
     std::uint8_t rootAlert = 0;
+    TAreaStatistics statistics;
 };
 
 TEST_F(AreaTreeTest, AtMostMaxRegionPointsMakeOneLeafWithTheTightBox) {
@@ -94,9 +94,9 @@ TEST_F(AreaTreeTest, AtMostMaxRegionPointsMakeOneLeafWithTheTightBox) {
     EXPECT_TRUE(root.Children.empty());
     EXPECT_EQ(Sorted(root.Points), Sorted(records));
     EXPECT_EQ(rootAlert, 0);
-    EXPECT_EQ(Regions, 1);
-    EXPECT_EQ(MaxDeep, 0);
-    EXPECT_EQ(MaxSize, 3);
+    EXPECT_EQ(statistics.Regions, 1);
+    EXPECT_EQ(statistics.MaxDeep, 0);
+    EXPECT_EQ(statistics.MaxSize, 3);
 }
 
 TEST_F(AreaTreeTest, OverMaxRegionSplitsIntoQuadrantsSouthWestFirstNorthEastLast) {
@@ -115,9 +115,9 @@ TEST_F(AreaTreeTest, OverMaxRegionSplitsIntoQuadrantsSouthWestFirstNorthEastLast
         EXPECT_TRUE(root.Children[q].Children.empty());
         EXPECT_EQ(Sorted(root.Children[q].Points), Sorted(quadrantRecords[q])) << q;
     }
-    EXPECT_EQ(Regions, 4);  // leaves only
-    EXPECT_EQ(MaxDeep, 1);
-    EXPECT_EQ(MaxSize, 65);
+    EXPECT_EQ(statistics.Regions, 4);  // leaves only
+    EXPECT_EQ(statistics.MaxDeep, 1);
+    EXPECT_EQ(statistics.MaxSize, 65);
 }
 
 TEST_F(AreaTreeTest, TwoPointsOneDegreeApartEachGetALeafOfTheirOwn) {
@@ -130,9 +130,9 @@ TEST_F(AreaTreeTest, TwoPointsOneDegreeApartEachGetALeafOfTheirOwn) {
     ExpectBounds(root.Children[1], {10.5, 20.5, 11, 21}, "north-east");
     EXPECT_EQ(root.Children[0].Points, std::vector<Bytes>{south});
     EXPECT_EQ(root.Children[1].Points, std::vector<Bytes>{north});
-    EXPECT_EQ(Regions, 4);  // the two empty quadrants are visited leaves too
-    EXPECT_EQ(MaxDeep, 1);
-    EXPECT_EQ(MaxSize, 1);
+    EXPECT_EQ(statistics.Regions, 4);  // the two empty quadrants are visited leaves too
+    EXPECT_EQ(statistics.MaxDeep, 1);
+    EXPECT_EQ(statistics.MaxSize, 1);
 }
 
 TEST_F(AreaTreeTest, SplittingGoesOnOnlyWhereBothPointsAreTouched) {
@@ -148,9 +148,9 @@ TEST_F(AreaTreeTest, SplittingGoesOnOnlyWhereBothPointsAreTouched) {
     ExpectBounds(southWest.Children[1], {1, 0, 2, 1}, "north-west of south-west");
     EXPECT_EQ(southWest.Children[0].Points, std::vector<Bytes>{south});
     EXPECT_EQ(southWest.Children[1].Points, std::vector<Bytes>{north});
-    EXPECT_EQ(Regions, 7);
-    EXPECT_EQ(MaxDeep, 2);
-    EXPECT_EQ(MaxSize, 1);
+    EXPECT_EQ(statistics.Regions, 7);
+    EXPECT_EQ(statistics.MaxDeep, 2);
+    EXPECT_EQ(statistics.MaxSize, 1);
 }
 
 TEST_F(AreaTreeTest, AlertBytesMarkOnlyTheBranchWithAlerts) {
@@ -212,15 +212,15 @@ TEST_F(AreaTreeTest, SplitAreaWhoseQuadrantsAllCameOutEmptyIsNotWritten) {
     EXPECT_EQ(root.Children[1].Points, std::vector<Bytes>{far});
     // 4 leaves in the south-west, the empty south-east, 4 empty leaves in the
     // north-west, the north-east.
-    EXPECT_EQ(Regions, 10);
-    EXPECT_EQ(MaxDeep, 2);
-    EXPECT_EQ(MaxSize, 2);
+    EXPECT_EQ(statistics.Regions, 10);
+    EXPECT_EQ(statistics.MaxDeep, 2);
+    EXPECT_EQ(statistics.MaxSize, 2);
 }
 
 TEST_F(AreaTreeTest, NegativeDepthIsRefused) {
     Add(1, 1);
     std::uint8_t alert = 0;
-    EXPECT_THROW(BuildArea(*store, -1, alert, 1, 1, 1, 1), Exception);
+    EXPECT_THROW(BuildArea(*store, statistics, -1, alert, 1, 1, 1, 1), Exception);
 }
 
 }  // namespace

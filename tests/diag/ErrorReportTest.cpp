@@ -128,8 +128,8 @@ TEST(ErrorReport, StandardLibraryErrorsCarryTheirTypeAndThrowSite) {
 }
 
 TEST(ErrorReport, ExhaustedMemoryIsReportedAsBadAlloc) {
-#ifdef __SANITIZE_ADDRESS__
-    GTEST_SKIP() << "the address sanitizer ends the process on an allocation this large";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizer ends the process on an allocation this large";
 #else
     const TErrorReport report = ReportOf(AllocateTooMuchHere);
     EXPECT_EQ(report.ClassName, "std::bad_alloc");

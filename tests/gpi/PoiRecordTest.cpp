@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "diag/Exceptions.h"
@@ -203,6 +204,25 @@ TEST(GpiPoi, ImageRecordsHoldWholeFiles) {
     // a closing line break ends the last line; it does not name another file
     point.Images = (folder / "one.jpg").string() + "\r\n";
     EXPECT_EQ(TypesOf(Parse(GpiPoi(point)).Children), (std::vector<int>{13}));
+}
+
+// Position byte, 32-bit length and image must fit the record's 32-bit
+// length: one byte more is refused before the file is read (a sparse file
+// takes no disk space).
+TEST(GpiPoi, ImageOverItsRecordLimitIsRefusedUnread) {
+    TempDir folder;
+    const std::string huge = (folder / "huge.jpg").string();
+    WriteFile(huge, "");
+    std::filesystem::resize_file(huge, 0xFFFFFFFFull - 5 + 1);
+    TPoiWpt point = PointA();
+    point.Images = huge;
+    try {
+        GpiPoi(point);
+        FAIL() << "no error for an image over its record's limit";
+    } catch (const EFormatLimit& error) {
+        EXPECT_STREQ(error.what(), ("Image \"" + huge + "\" has 4294967291 bytes; an image record holds at most "
+                                    "4294967290").c_str());
+    }
 }
 
 TEST(GpiPoi, UnreadableImageRaisesNamingTheFile) {

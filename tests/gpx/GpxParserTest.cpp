@@ -9,6 +9,7 @@
 #include "gpx/GpxParser.h"
 #include "gpx/GroupOutput.h"
 #include "store/GpiDB.h"
+#include "store/SQLiteException.h"
 #include "store/SQLiteLibrary.h"
 #include "support/TestSupport.h"
 #include "xml/UKestroXML.h"
@@ -104,12 +105,60 @@ TEST_F(GpxParserTest, CompanionIconIsNamedAfterTheGpxFile) {
     EXPECT_EQ(reader.BitmapFiles, std::vector<std::string>{"g/cafes.bmp"});
 }
 
+// Bitmap numbers are 16 bits with 0xFFFF for none; the check is tried at a
+// smaller limit. Known icons and refused files take no number.
+TEST_F(GpxParserTest, IconBeyondTheLimitIsAnErrorNotASharedNumber) {
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) WriteFile(t / name, Bmp(8));
+    WriteFile(t / "bad.bmp", Bmp(24));
+    auto point = [](const std::string& icon) { return "<wpt lat='1' lon='1'><link href='" + icon + "'/></wpt>"; };
+    WriteFile(t / "two.gpx", Gpx(point("a.bmp") + point("bad.bmp") + point("b.bmp") + point("a.bmp")));
+    WriteFile(t / "three.gpx", Gpx(point("b.bmp") + point("c.bmp")));
+    reader.BitmapLimit = 2;
+    reader.LoadFile("two.gpx");
+    EXPECT_EQ(reader.BitmapFiles, (std::vector<std::string>{"a.bmp", "b.bmp"}));
+    try {
+        reader.LoadFile("three.gpx");
+        ADD_FAILURE() << "a third icon was given a number";
+    } catch (const EFormatLimit& error) {
+        EXPECT_NE(std::string(error.what()).find("c.bmp"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(reader.BitmapFiles.size(), 2u);
+}
+
 TEST_F(GpxParserTest, ErrorsLeaveTheWaypointsReadBefore) {
     WriteFile(t / "a.gpx", "<gpx><wpt lat='1' lon='1'/><wpt lat='2' lon='2'/><wpt lat='3'");
     EXPECT_THROW(reader.LoadFile("a.gpx"), Exception);
     EXPECT_EQ(reader.Count, 2);
     EXPECT_EQ(Stored(), 2);
     EXPECT_THROW(reader.LoadFile("missing.gpx"), EFOpenError);
+}
+
+// The store works on its own thread, behind the reader: when it fails at a
+// point, nothing read after that point may show, as when each point is
+// stored the moment it is read.
+TEST_F(GpxParserTest, StoreFailureShowsOnlyWhatWasReadBeforeTheFailingPoint) {
+    for (int failAt : {0, 1, 2, 5, 200}) {
+        reader.Store = CreatePoiStore();
+        reader.Store->Execute("CREATE TRIGGER full BEFORE INSERT ON poi WHEN (SELECT count(*) FROM poi) >= " +
+                              std::to_string(failAt) + " BEGIN SELECT RAISE(ABORT, 'store full'); END");
+        std::string body, expected;
+        for (int i = 0; i < 400; ++i) {
+            // Every point stored is followed by one that only prints a line.
+            body += "<wpt lat='1' lon='" + std::to_string(i % 90) + "'/><wpt lat='100' lon='1'><name>s" +
+                    std::to_string(i) + "</name></wpt>";
+            if (i < failAt) expected += "  Skipped: a.gpx: s" + std::to_string(i) + "\n";
+        }
+        WriteFile(t / "a.gpx", Gpx(body));
+        lines.str(std::string());
+        try {
+            reader.LoadFile("a.gpx");
+            ADD_FAILURE() << "no error from the store at point " << failAt;
+        } catch (const ESQLiteException& error) {
+            EXPECT_NE(std::string(error.what()).find("store full"), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(lines.str(), expected) << "store failing at point " << failAt;
+        EXPECT_EQ(Stored(), failAt);
+    }
 }
 
 // All nodes of a tree, the root included.
