@@ -12,6 +12,8 @@
 #include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
 #include "gpx/StoreWorker.h"
+#include "gpx/WarningText.h"
+#include "platform/FileRead.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
 #include "platform/TextConversion.h"
@@ -92,6 +94,9 @@ void TGpxParser::LoadFile(const std::string& path) {
         // A file in the library's binary form is loaded whole without element
         // notifications; its waypoints would be lost unless read afterwards.
         if (!notified) ReadLoadedTree(*document);
+        // Some other file named ".gpx" (a list of points, a text) loads
+        // without error and gives nothing: it is told, not passed over.
+        if (!notified && !document->GetDocumentElement()) TellNotGpx(path);
     } catch (const EStoreStopped&) {
         // the store's own error follows from Finish
     } catch (...) {
@@ -113,6 +118,12 @@ void TGpxParser::LoadFile(const std::string& path) {
     kept_.clear();
     if (storeError) std::rethrow_exception(storeError);
     if (readError) std::rethrow_exception(readError);
+}
+
+void TGpxParser::TellNotGpx(const std::string& path) {
+    // The first line at most is shown, and one more byte tells that it goes on.
+    const Bytes start = TInputFile(path, TInputOptions{.FullPath = false}).ReadAt(0, FileStartLimit + 1);
+    Output_.NotGpx(path, FileStartForWarning(start));
 }
 
 void TGpxParser::KeepText() {
@@ -196,8 +207,8 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
         if (speed && *speed >= 0) {
             point.AlertSpeed = *speed;
         } else if (!suffix.empty()) {
-            Output_.Warning(FileName, "speed", "speed \"" + CodePageToUtf8(suffix, XmlCodePage) + "\" after \"@\" in name \"" +
-                                                   CodePageToUtf8(point.Name, XmlCodePage) + "\" not used: not a whole number of km/h, 0 or more");
+            Output_.Warning(FileName, "speed", "speed \"" + CutForWarning(CodePageToUtf8(suffix, XmlCodePage)) + "\" after \"@\" in name \"" +
+                                                   CutForWarning(CodePageToUtf8(point.Name, XmlCodePage)) + "\" not used: not a whole number of km/h, 0 or more");
         }
         point.Name.resize(at);
     }
@@ -249,7 +260,10 @@ void TGpxParser::ReadIcon(IXmlNode& node, TPoiWpt& point) {
     // The record's own number field is 16 bits, like the point's reference.
     std::string refusal;
     const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number), refusal);
-    if (!refusal.empty()) Output_.Warning(FileName, "icon " + icon, "icon " + icon + " not used: " + refusal);
+    if (!refusal.empty()) {
+        const std::string shown = CutForWarning(icon);
+        Output_.Warning(FileName, "icon " + shown, "icon " + shown + " not used: " + refusal);
+    }
     if (body.empty()) return;
     if (number >= BitmapLimit)
         throw EFormatLimit(Format("Icon \"%s\" would be icon number %zu; a group can have at most %zu icons",
@@ -290,7 +304,8 @@ void TGpxParser::ReadImages(IXmlNode& node, TPoiWpt& point) {
                 NoteIfOutside(href + "/" + entry.Name);
             }
         } else if (!href.empty() && !IsWebAddress(href)) {
-            Output_.Warning(FileName, "link " + href, "link " + href + " not used: no such file or folder");
+            const std::string shown = CutForWarning(href);
+            Output_.Warning(FileName, "link " + shown, "link " + shown + " not used: no such file or folder");
         }
     }
 }
@@ -318,7 +333,7 @@ void TGpxParser::ReadExtensions(IXmlNode& node, TPoiWpt& point) {
             point.AlertDistance = *distance;
         } else {
             Output_.Warning(FileName, "proximity",
-                            "proximity \"" + CodePageToUtf8(text, XmlCodePage) + "\" not used: not a whole number of metres, 0 or more");
+                            "proximity \"" + CutForWarning(CodePageToUtf8(text, XmlCodePage)) + "\" not used: not a whole number of metres, 0 or more");
         }
     }
     if (auto address = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Address")) {

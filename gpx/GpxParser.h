@@ -71,6 +71,8 @@ private:
         TOrderedOutput::TChunks Text;
     };
     void KeepText();
+    // Warns that the file at path holds no element.
+    void TellNotGpx(const std::string& path);
     // Shows the kept text that no more than `stored` points came before.
     void ShowText(std::size_t stored);
     // Reads or empties a finished element; false when it lies inside a
