@@ -85,6 +85,9 @@ void TGpxParser::LoadFile(const std::string& path) {
         document->SetOnFileRead([this, line = progress.Line()](std::uint64_t bytesRead) { line->Update(bytesRead, Count); });
     // The file is read and encoded on this thread while the store takes the
     // points on another.
+    // Asked before the store's thread starts: a record the store cannot
+    // hold is refused here, with the waypoint's name, not lost there.
+    MaxPointRecord = PointRecordLimit(*Store);
     TStoreWorker worker(*Store);
     worker_ = &worker;
     pointsAdded_ = 0;
@@ -231,7 +234,7 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
     } else if (point.Lat != 0 || point.Lon != 0) {
         if (AlertClamped(point))
             Output_.Lines() << "  Clamped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
-        TStoreItem item{GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
+        TStoreItem item{EncodePoint(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
         StoredBytes += item.Record.size();
         if (worker_ == nullptr) {
             // The handler at work outside LoadFile: the point is stored at once.
@@ -246,6 +249,15 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
     }
     node.RemoveAllChildren();
     node.RemoveAllAttributes();
+}
+
+Bytes TGpxParser::EncodePoint(const TPoiWpt& point) const {
+    try {
+        return GpiPoi(point, MaxPointRecord);
+    } catch (const EFormatLimit& error) {
+        throw EFormatLimit(Format("Waypoint \"%s\" in \"%s\": %s", CutForWarning(CodePageToUtf8(point.Name, XmlCodePage)).c_str(),
+                                  FileName.c_str(), error.what()));
+    }
 }
 
 void TGpxParser::ReadIcon(IXmlNode& node, TPoiWpt& point) {

@@ -59,7 +59,9 @@ public:
     std::size_t BitmapLimit = 0xFFFF;
     Bytes Bitmaps;
     std::string FileName;
-    std::uint64_t StoredBytes = 0;  // point records stored so far, over all files
+    std::uint64_t StoredBytes = 0;
+    // The largest point record stored (the store's limit, set by LoadFile).
+    std::uint64_t MaxPointRecord = UINT64_MAX;  // point records stored so far, over all files
     // Linked files outside this folder (canonical; empty: no such check) are
     // named in a note.
     std::filesystem::path SourceFolder;
@@ -80,6 +82,8 @@ private:
     bool ElementEnded(IXmlNode& node);
     void ReadLoadedTree(IXmlNode& document);
     void ReadWaypoint(IXmlNode& node);
+    // GpiPoi within MaxPointRecord; EFormatLimit names the waypoint and file.
+    Bytes EncodePoint(const TPoiWpt& point) const;
     void ReadIcon(IXmlNode& node, TPoiWpt& point);
     void ReadImages(IXmlNode& node, TPoiWpt& point);
     void ReadExtensions(IXmlNode& node, TPoiWpt& point);

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 
 #include "diag/Exceptions.h"
 #include "platform/PathName.h"
@@ -78,18 +80,26 @@ Bytes TInputFile::ReadAt(std::uint64_t offset, std::size_t count) const {
     return out;
 }
 
-Bytes TInputFile::ReadAll() const {
+Bytes TInputFile::ReadAll() const { return ReadUpTo(std::numeric_limits<std::uint64_t>::max()); }
+
+Bytes TInputFile::ReadUpTo(std::uint64_t limit) const {
+    constexpr std::size_t block = 65536;
     struct stat status {};
-    const bool regular = ::fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode);
-    const std::size_t expected = regular ? static_cast<std::size_t>(status.st_size) : 0;
-    // The size is only a hint: the file may grow or shrink while it is read.
-    Bytes out(expected, '\0');
-    std::size_t done = ReadInto(out.data(), expected, 0);
-    while (done == out.size()) {
-        out.resize(done + 65536);
-        done += ReadInto(out.data() + done, out.size() - done, done);
+    const bool regular = ::fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
+    // The size is only a hint (the file may grow or shrink while it is
+    // read): room for it is taken at once, then the result grows by blocks.
+    Bytes out;
+    out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(regular ? static_cast<std::uint64_t>(status.st_size) : 0, limit)));
+    for (;;) {
+        const std::size_t done = out.size();
+        const std::size_t room = std::max(out.capacity() - done, block);
+        const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(room, limit - done));
+        if (count == 0) break;
+        out.resize(done + count);
+        const std::size_t got = ReadInto(out.data() + done, count, done);
+        out.resize(done + got);
+        if (got < count) break;
     }
-    out.resize(done);
     return out;
 }
 
@@ -105,10 +115,15 @@ Bytes ReadWholeFile(const std::filesystem::path& path, const TInputOptions& opti
     return TInputFile(path, options).ReadAll();
 }
 
-std::optional<Bytes> ReadFileIfPresent(const std::filesystem::path& path, const TInputOptions& options) {
+Bytes ReadFileUpTo(const std::filesystem::path& path, std::uint64_t limit, const TInputOptions& options) {
+    return TInputFile(path, options).ReadUpTo(limit);
+}
+
+std::optional<Bytes> ReadFileIfPresent(const std::filesystem::path& path, const TInputOptions& options,
+                                       std::uint64_t limit) {
     const TInputFile file(path, options, true);
     if (file.descriptor_ < 0) return std::nullopt;
-    return file.ReadAll();
+    return file.ReadUpTo(limit);
 }
 
 }  // namespace kestro
