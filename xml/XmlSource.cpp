@@ -171,7 +171,12 @@ void TXmlSource::AppendRun(const TRunTable& table) {
 void TXmlSource::BeginToken() {
     ++Top_;
     if (static_cast<std::size_t>(Top_) == Tokens_.size()) Tokens_.emplace_back().reserve(32);
-    Tokens_[static_cast<std::size_t>(Top_)].clear();
+    std::string& token = Tokens_[static_cast<std::size_t>(Top_)];
+    // The room one huge text took is given back, not kept for the rest of
+    // the file beside the copies made of that text.
+    constexpr std::size_t keptRoom = 1 << 20;
+    if (token.capacity() > keptRoom) std::string().swap(token);
+    else token.clear();
 }
 
 std::string_view TXmlSource::EndToken() { return Tokens_[static_cast<std::size_t>(Top_--)]; }
