@@ -56,6 +56,9 @@ private:
     }
 
     void ReadCharacterData(TXmlNode& parent) {
+        // Blanks that trimming would drop are not collected first: a file
+        // of nothing but NUL bytes or line breaks takes no memory.
+        if (!Options_.PreserveWhiteSpace) Source_.SkipBlanks();
         std::string_view text = Source_.ReadCharacterData();
         if (!Options_.PreserveWhiteSpace) text = TrimXmlBlanks(text);
         if (!text.empty()) Append(parent, TXmlPtr<TXmlNode>(new TXmlText(&Names_, TXmlVariant(text))));
