@@ -6,7 +6,7 @@
 #include "diag/Exceptions.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
-#include "platform/PathName.h"
+#include "sources/GroupSources.h"
 
 namespace kestro {
 namespace {

@@ -1,7 +1,7 @@
 #include "dump/JsonPrinter.h"
 
 #include "dump/JsonWriter.h"
-#include "dump/TextDecoder.h"
+#include "gpi/TextDecoder.h"
 
 namespace kestro {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "gpi/PoiWpt.h"
-#include "gpx/GroupOutput.h"
-#include "gpx/OrderedOutput.h"
+#include "pipeline/GroupOutput.h"
+#include "pipeline/OrderedOutput.h"
 #include "platform/Bytes.h"
 #include "xml/UKestroXML.h"
 

@@ -7,7 +7,7 @@
 
 #include "gpi/GpiUtil.h"
 #include "gpx/GpxParser.h"
-#include "gpx/GroupOutput.h"
+#include "pipeline/GroupOutput.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteException.h"
 #include "store/SQLiteLibrary.h"

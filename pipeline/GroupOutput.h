@@ -1,0 +1,43 @@
+#pragma once
+// Where the reading of a group reports: its ordered progress lines (standard
+// output), warnings about what was left out and notes about what comes from
+// outside the source folder (standard error, each once per file and cause),
+// and the terminal's progress line. The two streams may be buffers that the
+// caller writes out in the groups' order.
+#include <ostream>
+#include <set>
+#include <string>
+
+#include "pipeline/OrderedOutput.h"
+#include "pipeline/ProgressLine.h"
+
+namespace kestro {
+
+class TGroupOutput {
+public:
+    TGroupOutput(std::ostream& out, std::ostream& err, TProgressLine* progress = nullptr);
+    TGroupOutput(const TGroupOutput&) = delete;
+    TGroupOutput& operator=(const TGroupOutput&) = delete;
+
+    // The stream of the ordered lines, with the progress line erased.
+    std::ostream& Lines();
+    // "kestro: warning: FILE: TEXT", once per file and cause.
+    void Warning(const std::string& file, const std::string& cause, const std::string& text);
+    // "kestro: note: FILE links PATH, outside the source folder", once per file and path.
+    void OutsideLink(const std::string& file, const std::string& path);
+    // The terminal's progress line, or null.
+    TProgressLine* Progress() const { return Progress_; }
+    // Shows text kept back in writing order: lines, and warnings and notes
+    // already told.
+    void Show(const TOrderedOutput::TChunks& chunks);
+
+private:
+    void Tell(const std::string& key, const std::string& line);
+
+    std::ostream& Out_;
+    std::ostream& Err_;
+    TProgressLine* Progress_;
+    std::set<std::string> Told_;
+};
+
+}  // namespace kestro
