@@ -21,7 +21,6 @@
 namespace kestro {
 namespace {
 
-constexpr std::int32_t NoIndex = 0xFFFF;
 
 void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, TGroupOutput& output) {
     output.Lines() << "  File: " << path << '\n';

@@ -142,8 +142,8 @@ Bytes GpiPoi(const TPoiWpt& point) {
     main += GpiLangString(point.Name);
 
     Bytes extra;
-    if (point.Category != 0xFFFF) extra += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
-    if (point.Bitmap != 0xFFFF) extra += GpiRecord(GpiTypeBitmapRef, GpiWord(point.Bitmap));
+    if (point.Category != NoIndex) extra += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
+    if (point.Bitmap != NoIndex) extra += GpiRecord(GpiTypeBitmapRef, GpiWord(point.Bitmap));
     if (alert) extra += GpiRecord(GpiTypeAlert, AlertMain(point));
     if (!point.Comment.empty()) extra += GpiRecord(GpiTypeComment, GpiLangString(point.Comment));
     if (const Bytes address = AddressMain(point); !address.empty()) extra += GpiRecord(GpiTypeAddress, address);

@@ -2,11 +2,11 @@
 
 namespace kestro {
 
-TGroupOutput::TGroupOutput(std::ostream& out, std::ostream& err, TProgressLine* progress)
-    : Out_(out), Err_(err), Progress_(progress) {}
+TGroupOutput::TGroupOutput(std::ostream& out, std::ostream& err, TProgressLine* progress, TStreams streams)
+    : Out_(out), Err_(err), Progress_(progress), Erased_(streams == TStreams::Direct ? progress : nullptr) {}
 
 std::ostream& TGroupOutput::Lines() {
-    if (Progress_ != nullptr) Progress_->Clear();
+    if (Erased_ != nullptr) Erased_->Clear();
     return Out_;
 }
 
@@ -20,13 +20,13 @@ void TGroupOutput::OutsideLink(const std::string& file, const std::string& path)
 
 void TGroupOutput::Show(const TOrderedOutput::TChunks& chunks) {
     if (chunks.empty()) return;
-    if (Progress_ != nullptr) Progress_->Clear();
+    if (Erased_ != nullptr) Erased_->Clear();
     TOrderedOutput::Show(chunks, Out_, Err_);
 }
 
 void TGroupOutput::Tell(const std::string& key, const std::string& line) {
     if (!Told_.insert(key).second) return;
-    if (Progress_ != nullptr) Progress_->Clear();
+    if (Erased_ != nullptr) Erased_->Clear();
     // Where both streams reach one terminal or file, the message follows the
     // lines printed before it.
     Out_.flush();

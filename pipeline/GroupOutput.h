@@ -15,7 +15,13 @@ namespace kestro {
 
 class TGroupOutput {
 public:
-    TGroupOutput(std::ostream& out, std::ostream& err, TProgressLine* progress = nullptr);
+    // Whether the two streams are the program's own or buffers shown later.
+    enum class TStreams { Direct, Buffered };
+    // `progress` is the terminal's line (or null) that the reading draws. It
+    // is erased before text reaches direct streams; buffered streams leave
+    // it alone, so that only the thread that draws it erases it.
+    TGroupOutput(std::ostream& out, std::ostream& err, TProgressLine* progress = nullptr,
+                 TStreams streams = TStreams::Direct);
     TGroupOutput(const TGroupOutput&) = delete;
     TGroupOutput& operator=(const TGroupOutput&) = delete;
 
@@ -37,6 +43,7 @@ private:
     std::ostream& Out_;
     std::ostream& Err_;
     TProgressLine* Progress_;
+    TProgressLine* Erased_;  // Progress_ for direct streams, else null
     std::set<std::string> Told_;
 };
 

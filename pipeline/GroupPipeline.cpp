@@ -22,7 +22,7 @@ void TGroupPipeline::Add(const std::string& path) {
     // one's turn has come and it can be shown as it is read.
     if (inFlight_ && inFlight_->Built.load(std::memory_order_acquire)) Complete();
     auto group = std::make_unique<TGroupInFlight>(lines_, messages_, progress_);
-    TGroupOutput& reading = inFlight_ ? group->Kept : group->Shown;
+    TGroupOutput& reading = inFlight_ ? group->Waiting : group->Shown;
     TCaughtError readError;
     try {
         group->Tail = reader_(path, reading);
@@ -44,7 +44,7 @@ void TGroupPipeline::Add(const std::string& path) {
     inFlight_ = std::move(group);
     building.Builder = std::thread([&building] {
         try {
-            building.Record = building.Tail(building.Kept);
+            building.Record = building.Tail(building.Waiting);
         } catch (...) {
             building.Error = TCaughtError::Current();
         }
@@ -55,7 +55,7 @@ void TGroupPipeline::Add(const std::string& path) {
 
 void TGroupPipeline::Finish() { Complete(); }
 
-void TGroupPipeline::Show(TGroupInFlight& group) { group.Shown.Show(group.Buffer.Take()); }
+void TGroupPipeline::Show(TGroupInFlight& group) { group.Shown.Show(group.WaitingText.Take()); }
 
 void TGroupPipeline::Complete() {
     if (!inFlight_) return;

@@ -49,19 +49,20 @@ private:
     // A group whose area tree is being built; waited for on every way out.
     struct TGroupInFlight {
         TGroupInFlight(std::ostream& lines, std::ostream& messages, TProgressLine* progress)
-            : Shown(lines, messages, progress), Kept(Buffer.Out(), Buffer.Err(), progress) {}
+            : Shown(lines, messages, progress),
+              Waiting(WaitingText.Out(), WaitingText.Err(), progress, TGroupOutput::TStreams::Buffered) {}
         ~TGroupInFlight();
 
         // While its turn has come the group is shown as it is read; else,
         // and always while its tree is built, what it shows waits.
-        TOrderedOutput Buffer;
-        TGroupOutput Shown;
-        TGroupOutput Kept;
-        TGroupTail Tail;
-        Bytes Record;
-        TCaughtError Error;
-        std::atomic<bool> Built{false};
-        std::thread Builder;
+        TOrderedOutput WaitingText;  // both threads, one after the other: the thread join orders them
+        TGroupOutput Shown;          // reading thread only
+        TGroupOutput Waiting;        // writes into WaitingText: reading thread, then the area-tree thread
+        TGroupTail Tail;             // made by the reading thread, run and emptied by the area-tree thread
+        Bytes Record;                // area-tree thread, read by the reading thread after the join
+        TCaughtError Error;          // likewise
+        std::atomic<bool> Built{false};  // set by the area-tree thread as its last step, read by the reading thread
+        std::thread Builder;         // the area-tree thread; joined by the reading thread
     };
 
     // Shows the group in flight and writes its record, or raises its error.
@@ -69,6 +70,7 @@ private:
     // Shows what the group printed, in its order.
     void Show(TGroupInFlight& group);
 
+    // All below: the reading thread only.
     TOutputFile& output_;
     std::ostream& lines_;
     std::ostream& messages_;

@@ -22,7 +22,6 @@ TProgressLine::TProgressLine(std::ostream& terminal, std::ostream& ordered, int 
     : Terminal_(terminal), Ordered_(ordered), Width_(width) {}
 
 void TProgressLine::StartFile(const std::string& path) {
-    const std::lock_guard lock(Mutex_);
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
     Size_ = error ? 0 : size;
@@ -31,7 +30,6 @@ void TProgressLine::StartFile(const std::string& path) {
 }
 
 void TProgressLine::Update(std::uint64_t bytesRead, std::int64_t waypoints) {
-    const std::lock_guard lock(Mutex_);
     // A file read in one block is done before a line would be worth showing;
     // a longer one shows its line after the first block, then a few times a second.
     if (bytesRead >= Size_) return;
@@ -54,7 +52,6 @@ void TProgressLine::Draw(std::uint64_t bytesRead, std::int64_t waypoints, std::c
 }
 
 void TProgressLine::Clear() {
-    const std::lock_guard lock(Mutex_);
     if (!Shown_) return;
     Terminal_ << EraseLine << std::flush;
     Shown_ = false;

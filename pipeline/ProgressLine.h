@@ -5,12 +5,14 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <ostream>
 #include <string>
 
 namespace kestro {
 
+// Only the reading thread (the program's main thread) draws and erases it:
+// text of a group built on another thread waits in a buffer and is shown
+// from the reading thread.
 class TProgressLine {
 public:
     // `terminal` gets the line; `ordered` (standard output) is flushed before
@@ -28,7 +30,6 @@ public:
 private:
     void Draw(std::uint64_t bytesRead, std::int64_t waypoints, std::chrono::steady_clock::time_point now);
 
-    std::mutex Mutex_;
     std::ostream& Terminal_;
     std::ostream& Ordered_;
     int Width_;

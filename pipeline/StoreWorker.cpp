@@ -1,6 +1,6 @@
 #include "pipeline/StoreWorker.h"
 
-#include "store/GpiDB.h"
+#include <utility>
 
 namespace kestro {
 
@@ -13,7 +13,7 @@ constexpr std::size_t QueuedBatches = 16;
 
 }  // namespace
 
-TStoreWorker::TStoreWorker(TSQLiteDatabase& store) : store_(store) {
+TStoreWorker::TStoreWorker(TStoreSink sink) : sink_(std::move(sink)) {
     filling_.reserve(BatchSize);
     thread_ = std::thread([this] { Work(); });
 }
@@ -69,7 +69,7 @@ void TStoreWorker::Work() noexcept {
     try {
         while (Take(batch)) {
             for (TStoreItem& item : batch) {
-                InsertPoi(store_, std::move(item.Record), item.Alert, item.X, item.Y);
+                sink_(item);
                 stored_.fetch_add(1, std::memory_order_release);
             }
         }

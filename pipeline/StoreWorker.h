@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -17,8 +18,6 @@
 
 namespace kestro {
 
-class TSQLiteDatabase;
-
 // One encoded point for the store.
 struct TStoreItem {
     Bytes Record;
@@ -27,10 +26,15 @@ struct TStoreItem {
     float Y = 0;
 };
 
+// Stores one item; an exception ends the storing and is raised by Finish.
+using TStoreSink = std::function<void(TStoreItem& item)>;
+
+// Add and Finish are called by the reading thread (the thread that made the
+// worker); the sink runs on the store thread only.
 class TStoreWorker {
 public:
-    // Starts the thread; until Finish, only it touches the store.
-    explicit TStoreWorker(TSQLiteDatabase& store);
+    // Starts the store thread; until Finish, only it calls the sink.
+    explicit TStoreWorker(TStoreSink sink);
     // Stops the thread without waiting for the queue to drain.
     ~TStoreWorker();
     TStoreWorker(const TStoreWorker&) = delete;
@@ -52,17 +56,18 @@ private:
     void Work() noexcept;
     bool Take(TBatch& batch);
 
-    TSQLiteDatabase& store_;
-    TBatch filling_;  // the reader's next batch
-    std::atomic<std::size_t> stored_{0};
+    TStoreSink sink_;      // only used in the store thread
+    TBatch filling_;       // only used in the reading thread: its next batch
+    TCaughtError error_;   // set by the store thread, read after it is joined
+    std::atomic<std::size_t> stored_{0};  // written by the store thread, read by both
 
+    // The one queue between the threads; all below are guarded by mutex_.
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<TBatch> queue_;
     bool closed_ = false;   // no batch will follow
     bool stopped_ = false;  // the worker takes no more
-    TCaughtError error_;
-    std::thread thread_;
+    std::thread thread_;    // the store thread; joined by Finish or the destructor
 };
 
 }  // namespace kestro

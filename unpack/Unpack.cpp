@@ -6,6 +6,7 @@
 #include "gpi/TextDecoder.h"
 #include "platform/FolderListing.h"
 #include "platform/TextConversion.h"
+#include "sources/AreaRules.h"
 #include "unpack/UnpackFolder.h"
 #include "unpack/UnpackGroup.h"
 #include "unpack/UnpackNames.h"
@@ -100,7 +101,7 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
 
     if (!InKestroOrder(run.GroupEntries)) tally.Add("files whose groups kestro writes in another order (folders, then loose files, by name)");
     const auto maxRegion = MaxRegionFor(run.Trees);
-    folder.WriteFile({"kestro.ini"}, Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(256),
+    folder.WriteFile({"kestro.ini"}, Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(DefaultMaxRegion),
                                             static_cast<unsigned>(file.CodePage())));
     PrintSummary(run, rootNames, maxRegion.has_value(), tally, out);
     const std::string name = std::filesystem::path(fileName).filename().string();

@@ -4,14 +4,13 @@
 #include <limits>
 
 #include "gpi/GpiUtil.h"
+#include "sources/AreaRules.h"
 
 namespace kestro {
 
 namespace {
 
-constexpr std::int32_t DefaultMaxRegion = 256;
 constexpr int DeepestSplit = 32;       // deeper areas are leaves whatever they hold
-constexpr double EntrySize = 0.00001;  // the store's index box around each point
 
 struct TBox {
     double MinLat, MinLon, MaxLat, MaxLon;
@@ -30,7 +29,7 @@ struct TRange {
 // cannot hold is moved up by a relative 2^-23 before it is rounded, as
 // SQLite does.
 double UpperEdge(float low) {
-    const double exact = static_cast<double>(low) + EntrySize;
+    const double exact = static_cast<double>(low) + StoreEntrySize;
     auto edge = static_cast<float>(exact);
     if (static_cast<double>(edge) < exact) {
         const double away = 1.0 + 1.0 / 8388608.0;
