@@ -1,5 +1,6 @@
 #include "gpx/GpxParser.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -7,6 +8,7 @@
 #include "gpi/Bitmap.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
+#include "gpi/PoiFields.h"
 #include "gpi/PoiRecord.h"
 #include "gpx/LinkPath.h"
 #include "pipeline/GroupOutput.h"
@@ -304,11 +306,8 @@ void TGpxParser::ReadExtensions(IXmlNode& node, TPoiWpt& point) {
         }
     }
     if (auto address = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Address")) {
-        point.City = TextOf(*address, "gpxx:City");
-        point.Country = TextOf(*address, "gpxx:Country");
-        point.State = TextOf(*address, "gpxx:State");
-        point.PostalCode = TextOf(*address, "gpxx:PostalCode");
-        point.Street = TextOf(*address, "gpxx:StreetAddress");
+        for (const auto& field : AddressFields)
+            if (field.GpxName != nullptr && field.Point != nullptr) point.*field.Point = TextOf(*address, field.GpxName);
     }
     auto phones = node.SelectElements("extensions\\gpxx:WaypointExtension\\gpxx:PhoneNumber");
     if (!phones) return;
@@ -316,13 +315,9 @@ void TGpxParser::ReadExtensions(IXmlNode& node, TPoiWpt& point) {
         auto phone = phones->GetItem(i);
         // Without a Category the number is the main phone number, as other tools write it.
         const std::string category = phone->AttrExists("Category") ? TextOf(*phone, "@Category") : "Phone";
-        std::string* field = category == "Phone"    ? &point.Phone
-                             : category == "Phone2" ? &point.Phone2
-                             : category == "Fax"    ? &point.Fax
-                             : category == "Email"  ? &point.Email
-                             : category == "URL"    ? &point.Url
-                                                    : nullptr;
-        if (field != nullptr) *field = phone->GetText();
+        const auto field = std::find_if(ContactFields.begin(), ContactFields.end(),
+                                        [&](const TContactField& f) { return f.GpxName == category; });
+        if (field != ContactFields.end()) point.*field->Point = phone->GetText();
     }
 }
 

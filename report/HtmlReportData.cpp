@@ -1,5 +1,6 @@
 #include "report/HtmlReportData.h"
 
+#include <array>
 #include <map>
 #include <optional>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "diag/Exceptions.h"
 #include "dump/DumpFormat.h"
+#include "gpi/PoiFields.h"
 #include "report/HtmlImages.h"
 #include "report/HtmlText.h"
 
@@ -17,6 +19,10 @@ std::u32string FirstLanguage(TTextDecoder& decoder, const TGpiText& text) {
 }
 
 namespace {
+
+// The address as on an envelope: street and house number, postal code and
+// city, state, country (positions in AddressFields).
+constexpr std::array<std::size_t, 6> AddressReportOrder = {4, 5, 3, 0, 2, 1};
 
 class TReportData {
 public:
@@ -112,6 +118,11 @@ private:
         auto text = [&](const char* label, const std::optional<TGpiText>& value) {
             return value ? std::string(label) + AllLanguages(*value) + "\n" : std::string();
         };
+        // "Label: text" and a line break, when the field is present.
+        auto field = [&](const auto& part, const auto& f) {
+            const std::string label = std::string(f.Label) + ": ";
+            return f.Localized() ? text(label.c_str(), part.*f.Text) : bytes(label.c_str(), part.*f.Plain);
+        };
         for (const auto& part : point.Parts) {
             if (const auto* alert = std::get_if<TGpiAlert>(&part)) {
                 const char* kind = alert->Kind == 5 ? "speed" : alert->Kind == 4 ? "proximity" : "other";
@@ -123,15 +134,13 @@ private:
             } else if (const auto* description = std::get_if<TGpiDescription>(&part)) {
                 add("description", AllLanguages(description->Text));
             } else if (const auto* address = std::get_if<TGpiAddress>(&part)) {
-                std::string lines = text("Street: ", address->Street) + bytes("House number: ", address->HouseNumber) +
-                                    bytes("Postal code: ", address->PostalCode) + text("City: ", address->City) +
-                                    text("State: ", address->State) + text("Country: ", address->Country);
+                std::string lines;
+                for (const std::size_t i : AddressReportOrder) lines += field(*address, AddressFields[i]);
                 if (!lines.empty()) lines.pop_back();
                 add("address", lines);
             } else if (const auto* contact = std::get_if<TGpiContact>(&part)) {
-                std::string lines = bytes("Phone: ", contact->Phone) + bytes("Phone 2: ", contact->Phone2) +
-                                    bytes("Fax: ", contact->Fax) + bytes("E-mail: ", contact->Email) +
-                                    bytes("Web: ", contact->Url);
+                std::string lines;
+                for (const auto& contactField : ContactFields) lines += field(*contact, contactField);
                 if (!lines.empty()) lines.pop_back();
                 add("contact", lines);
             } else if (const auto* image = std::get_if<TGpiImage>(&part)) {
