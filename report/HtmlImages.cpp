@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/Base64.h"
+
 namespace kestro {
 
 namespace {
@@ -20,23 +22,6 @@ void PutDword(Bytes& out, std::uint32_t value) {
 bool StartsWith(const Bytes& bytes, std::string_view prefix) { return bytes.compare(0, prefix.size(), prefix) == 0; }
 
 }  // namespace
-
-std::string Base64(const Bytes& bytes) {
-    static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const std::size_t left = bytes.size() - i;
-        std::uint32_t group = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << 16;
-        if (left > 1) group |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
-        if (left > 2) group |= static_cast<unsigned char>(bytes[i + 2]);
-        out += Alphabet[(group >> 18) & 63];
-        out += Alphabet[(group >> 12) & 63];
-        out += left > 1 ? Alphabet[(group >> 6) & 63] : '=';
-        out += left > 2 ? Alphabet[group & 63] : '=';
-    }
-    return out;
-}
 
 std::optional<Bytes> BitmapAsBmp(const TGpiBitmap& bitmap) {
     const std::size_t width = bitmap.Width, height = bitmap.Height;
@@ -103,7 +88,7 @@ std::string ImageDataUri(const Bytes& bytes) {
                        : StartsWith(bytes, "GIF8")              ? "image/gif"
                        : StartsWith(bytes, "BM")                ? "image/bmp"
                                                                 : nullptr;
-    return type == nullptr ? std::string() : std::string("data:") + type + ";base64," + Base64(bytes);
+    return type == nullptr ? std::string() : std::string("data:") + type + ";base64," + EncodeBase64(bytes);
 }
 
 }  // namespace kestro

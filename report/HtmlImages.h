@@ -8,7 +8,6 @@
 
 namespace kestro {
 
-std::string Base64(const Bytes& bytes);
 
 // A bitmap record of 8 bits per pixel as a 32-bit BMP file with an alpha
 // channel (pixels of the colour key transparent), top row first. Nothing

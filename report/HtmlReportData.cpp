@@ -9,6 +9,7 @@
 #include "diag/Exceptions.h"
 #include "dump/DumpFormat.h"
 #include "gpi/PoiFields.h"
+#include "platform/Base64.h"
 #include "report/HtmlImages.h"
 #include "report/HtmlText.h"
 
@@ -66,7 +67,7 @@ private:
         });
         Array("icons", group.Bitmaps.size(), [&](std::size_t b) {
             const auto bmp = BitmapAsBmp(group.Bitmaps[b]);
-            out_ << '"' << (bmp ? "data:image/bmp;base64," + Base64(*bmp) : std::string()) << '"';
+            out_ << '"' << (bmp ? "data:image/bmp;base64," + EncodeBase64(*bmp) : std::string()) << '"';
         });
         Array("areas", summary.Areas.size(), [&](std::size_t a) {
             const TGpiArea& area = *summary.Areas[a];

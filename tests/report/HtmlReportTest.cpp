@@ -4,6 +4,7 @@
 
 #include "gpi/GpiUtil.h"
 #include "gpi/TextDecoder.h"
+#include "platform/Base64.h"
 #include "report/HtmlImages.h"
 #include "report/HtmlReport.h"
 #include "report/HtmlText.h"
@@ -136,7 +137,7 @@ TEST(HtmlReport, IconBecomesBmpWithTransparentKey) {
 
     for (const auto& [text, code] : std::initializer_list<std::pair<const char*, const char*>>{
              {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foobar", "Zm9vYmFy"}})
-        EXPECT_EQ(Base64(text), code);
+        EXPECT_EQ(EncodeBase64(text), code);
 }
 
 }  // namespace kestro
