@@ -1,10 +1,16 @@
 #include "unpack/UnpackGpx.h"
 
+#include <algorithm>
+
 #include "xml/XmlTextNodes.h"
 
 namespace kestro {
 
 namespace {
+
+// The address elements in the order GPX files commonly give them (positions
+// in AddressFields; the house number has no GPX element).
+constexpr std::array<std::size_t, 5> AddressGpxOrder = {4, 0, 2, 1, 3};
 
 // Markup characters escaped; control bytes as references, which XML allows
 // where it does not allow the raw bytes.
@@ -46,25 +52,20 @@ std::string GpxDocument(const std::vector<TGpxWaypoint>& waypoints) {
         Element(out, "  ", "cmt", w.Comment);
         Element(out, "  ", "desc", w.Description);
         for (const auto& href : w.Links) out += "  <link href=\"" + Escaped(href) + "\"/>\n";
-        const bool address = !(w.Street + w.City + w.State + w.Country + w.PostalCode).empty();
-        const bool contact = !(w.Phone + w.Phone2 + w.Fax + w.Email + w.Url).empty();
+        const auto filled = [](const auto& texts) {
+            return std::any_of(texts.begin(), texts.end(), [](const std::string& text) { return !text.empty(); });
+        };
+        const bool address = filled(w.Address);
+        const bool contact = filled(w.Contact);
         if (w.Proximity || address || contact) {
             out += "  <extensions>\n   <gpxx:WaypointExtension>\n";
             if (w.Proximity) out += "    <gpxx:Proximity>" + std::to_string(*w.Proximity) + "</gpxx:Proximity>\n";
             if (address) {
                 out += "    <gpxx:Address>\n";
-                Element(out, "     ", "gpxx:StreetAddress", w.Street);
-                Element(out, "     ", "gpxx:City", w.City);
-                Element(out, "     ", "gpxx:State", w.State);
-                Element(out, "     ", "gpxx:Country", w.Country);
-                Element(out, "     ", "gpxx:PostalCode", w.PostalCode);
+                for (const std::size_t i : AddressGpxOrder) Element(out, "     ", AddressFields[i].GpxName, w.Address[i]);
                 out += "    </gpxx:Address>\n";
             }
-            Phone(out, "Phone", w.Phone);
-            Phone(out, "Phone2", w.Phone2);
-            Phone(out, "Fax", w.Fax);
-            Phone(out, "Email", w.Email);
-            Phone(out, "URL", w.Url);
+            for (std::size_t i = 0; i < ContactFields.size(); ++i) Phone(out, ContactFields[i].GpxName, w.Contact[i]);
             out += "   </gpxx:WaypointExtension>\n  </extensions>\n";
         }
         out += " </wpt>\n";

@@ -1,11 +1,13 @@
 #pragma once
 // GPX text of the unpacked folder: one document per category, with the
 // elements and Garmin extensions the converter reads.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "gpi/PoiFields.h"
 #include "gpi/TextDecoder.h"
 #include "platform/Bytes.h"
 
@@ -17,8 +19,8 @@ struct TGpxWaypoint {
     std::string Name, Comment, Description;
     std::vector<std::string> Links;  // hrefs, the icon first
     std::optional<std::int32_t> Proximity;
-    std::string Street, City, State, Country, PostalCode;
-    std::string Phone, Phone2, Fax, Email, Url;
+    std::array<std::string, AddressFields.size()> Address;  // by position in AddressFields
+    std::array<std::string, ContactFields.size()> Contact;  // by position in ContactFields
 };
 
 // Text of the file's code page as XML text: UTF-8 with markup characters

@@ -91,18 +91,16 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
             if (d->Kind != 1) tally.Add("description records of another kind than 1");
             description = CarriedText(d->Text, tally);
         } else if (const auto* a = std::get_if<TGpiAddress>(&part)) {
-            w.City = text.Text(a->City);
-            w.Country = text.Text(a->Country);
-            w.State = text.Text(a->State);
-            w.PostalCode = text.Text(a->PostalCode);
-            w.Street = text.Text(a->Street);
-            if (a->HouseNumber) tally.Add("house numbers");
+            for (std::size_t i = 0; i < AddressFields.size(); ++i) {
+                const TAddressField& field = AddressFields[i];
+                if (field.GpxName == nullptr) {
+                    if (a->*field.Plain) tally.Add("house numbers");  // GPX has no place for it
+                } else {
+                    w.Address[i] = field.Localized() ? text.Text(a->*field.Text) : text.Text(a->*field.Plain);
+                }
+            }
         } else if (const auto* k = std::get_if<TGpiContact>(&part)) {
-            w.Phone = text.Text(k->Phone);
-            w.Phone2 = text.Text(k->Phone2);
-            w.Fax = text.Text(k->Fax);
-            w.Email = text.Text(k->Email);
-            w.Url = text.Text(k->Url);
+            for (std::size_t i = 0; i < ContactFields.size(); ++i) w.Contact[i] = text.Text(k->*ContactFields[i].Plain);
         } else if (const auto* image = std::get_if<TGpiImage>(&part)) {
             if (image->Index != static_cast<std::uint8_t>(imagePosition) || image->Data.size() != image->Size)
                 tally.Add("image records numbered out of order or cut short");
