@@ -71,7 +71,7 @@ void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::
             for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
             std::vector<std::string> files;
             try {
-                files = ListGpxFiles(sourcePath);
+                files = ListSourceFiles(sourcePath, ReadCsvFiles);
             } catch (...) {
                 groups.Finish();  // the folder groups came first, as did an error of theirs
                 throw;
