@@ -66,8 +66,9 @@ TCsvLayout CsvLayoutOf(const std::vector<std::string>& firstRecord) {
     layout.Header = true;
     for (const auto& header : firstRecord) {
         auto field = CsvColumnField(header);
-        // The first column of a field counts; a later one of the same is not read.
-        if (field && std::find(layout.Columns.begin(), layout.Columns.end(), field) != layout.Columns.end())
+        // The first column of a field counts; a later one of the same is not
+        // read, but every link column is, as a waypoint has many links.
+        if (field && field != TCsvField::Link && std::find(layout.Columns.begin(), layout.Columns.end(), field) != layout.Columns.end())
             field.reset();
         layout.Columns.push_back(field);
     }
