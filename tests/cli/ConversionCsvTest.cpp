@@ -82,3 +82,104 @@ TEST(CsvLists, SettingTurnsCsvReadingOff) {
 }
 
 }  // namespace kestro::conversion_test
+
+namespace kestro::conversion_test {
+namespace {
+
+// The comment, else the description: unicsv has one column for both, which
+// GPSBabel's GPX repeats as "cmt" and "desc".
+Bytes CommentOf(const TGpiPoint& point) {
+    Bytes description;
+    for (const auto& part : point.Parts) {
+        if (const auto* comment = std::get_if<TGpiComment>(&part)) return TextOf(comment->Text);
+        if (const auto* text = std::get_if<TGpiDescription>(&part)) description = TextOf(text->Text);
+    }
+    return description;
+}
+
+// Name, position to the semicircle and comment of every point, sorted.
+// GPSBabel's GPX gives a waypoint without a comment its name (with any "@"
+// suffix) as comment; such a comment counts as none on both sides.
+std::vector<std::string> PointKeys(const TConversion& conversion) {
+    std::vector<std::string> keys;
+    for (const auto& p : conversion.Points()) {
+        const Bytes name = TextOf(p.Point->Name);
+        Bytes comment = CommentOf(*p.Point);
+        if (comment == name || comment.rfind(name + "@", 0) == 0) comment.clear();
+        keys.push_back(name + "|" + std::to_string(p.Point->Lat) + "|" + std::to_string(p.Point->Lon) + "|" + comment);
+    }
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+// GPSBabel's reading of a GPI file: name, latitude and longitude per point, sorted.
+std::vector<std::string> GpsBabelPoints(const fs::path& gpi) {
+    const auto back = RunCommand("gpsbabel -i garmin_gpi -f " + Q(gpi) + " -o csv -F -");
+    EXPECT_EQ(back.ExitCode, 0) << back.Output;
+    std::vector<std::string> lines;
+    std::istringstream in(back.Output);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// Random points with names that need quoting in CSV.
+std::string RandomGpx(unsigned seed, int count) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> lat(-89.9, 89.9), lon(-179.9, 179.9);
+    const char* names[] = {"Plain", "Comma, inside", "Quote \"q\"", "\xC5\xA0" "ance", "Semi;colon", "Cam@60"};
+    std::string body;
+    for (int i = 0; i < count; ++i) {
+        char position[64];
+        std::snprintf(position, sizeof position, "%.6f\" lon=\"%.6f", lat(random), lon(random));
+        std::string name = std::string(names[i % 6]) + " " + std::to_string(i);
+        if (name.find("Cam@60") == 0) name = "Cam " + std::to_string(i) + "@60";
+        std::string escaped;
+        for (const char c : name) escaped += c == '"' ? std::string("&quot;") : std::string(1, c);
+        body += " <wpt lat=\"" + std::string(position) + "\"><name>" + escaped + "</name>" +
+                (i % 3 == 0 ? "<cmt>Note " + std::to_string(i) + "</cmt>" : "") + "</wpt>\n";
+    }
+    return Gpx(body);
+}
+
+}  // namespace
+
+// GPSBabel writes a CSV list (the loader's layout, and unicsv's with a
+// header) and reads it back as GPX: the GPI made from the list holds what
+// the GPI made from that GPX holds, and GPSBabel reads the same points from both.
+TEST(CsvLists, GpsBabelListsGiveWhatItsGpxGives) {
+    if (!HaveGpsBabel()) GTEST_SKIP() << "gpsbabel is not installed (scripts/bootstrap installs it)";
+    TempDir t;
+    std::vector<fs::path> inputs;
+    for (const auto& entry : fs::recursive_directory_iterator(test::SourceDir() / "examples"))
+        if (entry.path().extension() == ".gpx") inputs.push_back(entry.path());
+    std::sort(inputs.begin(), inputs.end());
+    WriteFile(t / "random.gpx", RandomGpx(23, 300));
+    inputs.push_back(t / "random.gpx");
+    for (const char* format : {"garmin_poi", "unicsv"}) {
+        SCOPED_TRACE(format);
+        const fs::path fromCsv = t / (std::string(format) + "-csv");
+        const fs::path fromGpx = t / (std::string(format) + "-gpx");
+        for (const fs::path& folder : {fromCsv, fromGpx}) WriteFile(folder / "kestro.ini", "[kestro]\ncodepage=65001\n");
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            const std::string name = "g/" + std::to_string(i) + "_" + inputs[i].stem().string();
+            fs::create_directories(fromCsv / "g");
+            fs::create_directories(fromGpx / "g");
+            const fs::path csv = fromCsv / (name + ".csv");
+            const auto made = RunCommand("gpsbabel -i gpx -f " + Q(inputs[i]) + " -o " + format + " -F " + Q(csv) +
+                                         " && gpsbabel -i " + format + " -f " + Q(csv) + " -o gpx -F " +
+                                         Q(fromGpx / (name + ".gpx")));
+            ASSERT_EQ(made.ExitCode, 0) << made.Output;
+        }
+        const auto csvRun = Convert(fromCsv);
+        const auto gpxRun = Convert(fromGpx);
+        ASSERT_EQ(csvRun.ExitCode, 0) << csvRun.Output;
+        ASSERT_EQ(gpxRun.ExitCode, 0) << gpxRun.Output;
+        EXPECT_GT(csvRun.Points().size(), 300u);
+        EXPECT_EQ(PointKeys(csvRun), PointKeys(gpxRun));
+        EXPECT_EQ(GpsBabelPoints(t / (fromCsv.filename().string() + ".gpi")),
+                  GpsBabelPoints(t / (fromGpx.filename().string() + ".gpi")));
+    }
+}
+
+}  // namespace kestro::conversion_test
