@@ -6,6 +6,11 @@ namespace kestro {
 namespace {
 
 constexpr int End = std::char_traits<char>::eof();
+// Bounds of what one record keeps: point texts are cut at 65535 bytes when
+// written, and no list has thousands of columns. Beyond them a line is
+// still read to its end, its bytes dropped, so memory stays bounded.
+constexpr std::size_t MaxFieldBytes = std::size_t{1} << 20;
+constexpr std::size_t MaxFields = 4096;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -46,6 +51,11 @@ bool TCsvTokenizer::ReadRecord(TCsvRecord& record) {
     std::size_t quotedTo = 0;
     bool inQuotes = false;
     auto finishField = [&] {
+        if (record.Fields.size() >= MaxFields) {
+            field.clear();
+            quotedFrom = std::string::npos;
+            return;
+        }
         if (quotedFrom == std::string::npos) {
             record.Fields.push_back(Trimmed(field, 0, field.size()));
         } else {
@@ -80,7 +90,7 @@ bool TCsvTokenizer::ReadRecord(TCsvRecord& record) {
                 continue;
             }
             if (ch == '\n' || (ch == '\r' && Peek() != '\n')) ++line_;
-            field += ch;
+            if (field.size() < MaxFieldBytes) field += ch;
             continue;
         }
         if (ch == '"' && quotedFrom == std::string::npos &&
@@ -99,7 +109,7 @@ bool TCsvTokenizer::ReadRecord(TCsvRecord& record) {
             finishField();
             return true;
         }
-        field += ch;
+        if (field.size() < MaxFieldBytes) field += ch;
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Splits CSV text into records of fields: fields in double quotes may hold
 // the separator, line breaks and "" for one quote; CR LF, LF and a lone CR
-// end a line; blank records are skipped.
+// end a line; blank records are skipped. A field keeps at most 1 MiB and a
+// record at most 4096 fields; the rest of a line is read and dropped.
 #include <cstdint>
 #include <istream>
 #include <string>

@@ -67,7 +67,7 @@ TEST(CsvLists, SettingTurnsCsvReadingOff) {
     TempDir t;
     WriteFile(t / "src/kestro.ini", "[kestro]\ncsv=0\n");
     WriteFile(t / "src/g/a.gpx", Gpx(Named("50", "14", "A")));
-    WriteFile(t / "src/g/b.csv", "14,50,B\n");
+    WriteFile(t / "src/g/b.c.csv", "14,50,B\n");
     WriteFile(t / "src/loose.CSV", "14,50,C\n");
     const auto off = Convert(t / "src");
     ASSERT_EQ(off.ExitCode, 0) << off.Output;
@@ -78,6 +78,9 @@ TEST(CsvLists, SettingTurnsCsvReadingOff) {
     const auto on = Convert(t / "src");
     ASSERT_EQ(on.ExitCode, 0) << on.Output;
     EXPECT_EQ(on.GroupNames(), (std::vector<Bytes>{"g", "loose"}));
+    EXPECT_EQ(on.Output.substr(0, on.Output.find("  Optimalization")),
+              "Group: g\n  Category: a\n  File: src/g/a.gpx\n    1 POIs\n"
+              "  Category: b.c\n  File: src/g/b.c.csv\n    1 POIs\n");
     EXPECT_EQ(on.Points().size(), 3u);
 }
 

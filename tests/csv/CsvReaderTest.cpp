@@ -101,6 +101,21 @@ TEST(CsvReader, TextsGiveTheirWaypoints) {
     }
 }
 
+TEST(CsvReader, LongLinesKeepBoundedParts) {
+    const std::size_t mebibyte = 1 << 20;
+    const std::string text = "14.5,50.1," + std::string(mebibyte + 5, 'a') + ",\"" + std::string(mebibyte + 1, 'b') +
+                             "\"" + std::string(5000, ',') + "\n14.6,50.2,B\n";
+    std::istringstream in(text);
+    std::vector<TWaypointFields> points;
+    const auto summary = ReadCsvWaypoints(in, {TCsvEncoding::Utf8, ','}, 65001,
+                                          [&points](TWaypointFields& w) { points.push_back(w); });
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_EQ(points[0].Name, std::string(mebibyte, 'a'));
+    EXPECT_EQ(points[0].Comment, std::string(mebibyte, 'b'));
+    EXPECT_EQ(points[1].Name, "B");
+    EXPECT_EQ(summary.LeftOut, 0);
+}
+
 TEST(CsvReader, ScanFindsSeparatorAndBinaryText) {
     struct TScan {
         std::string text;
