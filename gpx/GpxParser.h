@@ -24,6 +24,7 @@ public:
     // after the GPX file in the first linked folder that has one, or the BMP
     // beside the GPX file (whether or not it exists).
     std::string FindLinkedFile(IXmlNode& node, const std::string& extension);
+    using TGroupReader::FindLinkedFile;
 
 private:
     // Reads or empties a finished element; false when it lies inside a
