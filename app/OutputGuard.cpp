@@ -7,17 +7,15 @@
 #include "diag/Exceptions.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
-#include "platform/PathName.h"
+#include "platform/SameFile.h"
+#include "sources/GroupSources.h"
 
 namespace kestro {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool SameEntry(const fs::path& a, const fs::path& b) {
-    std::error_code error;
-    return fs::equivalent(a, b, error);  // false when either is missing
-}
+bool SameEntry(const fs::path& a, const fs::path& b) { return SameFile(a.string(), b.string()); }
 
 // The folders whose "*.gpx" files the run reads. Errors are left to the
 // conversion, which reports them where it meets them.
@@ -41,7 +39,7 @@ std::vector<fs::path> GpxFolders(const std::string& sourcePath) {
 void CheckOutputIsNoInput(const std::string& sourcePath, const std::string& destination) {
     const fs::path output(destination);
     if (SameEntry(output, fs::path(sourcePath) / "kestro.ini")) Refuse(destination, "It is the settings file of this run.");
-    const bool gpxName = IsSourceFileName(output.filename().string(), ReadCsvFiles);
+    const bool gpxName = IsCategoryFileName(output.filename().string(), ReadCsvFiles);
     const fs::path outputFolder = output.parent_path().empty() ? fs::path(".") : output.parent_path();
     for (const auto& folder : GpxFolders(sourcePath)) {
         if (gpxName && SameEntry(outputFolder, folder)) {
@@ -51,7 +49,7 @@ void CheckOutputIsNoInput(const std::string& sourcePath, const std::string& dest
         std::error_code error;
         for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
             const std::string path = entry->path().string();
-            if (!IsSourceFileName(entry->path().filename().string(), ReadCsvFiles)) continue;
+            if (!IsCategoryFileName(entry->path().filename().string(), ReadCsvFiles)) continue;
             if (SameEntry(output, path) || SameEntry(output, ChangeExtension(path, ".bmp")))
                 Refuse(destination, "It is one of the input files of this run.");
         }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "gpx/NumberText.h"
+#include "sources/NumberText.h"
 
 namespace kestro {
 namespace {

@@ -4,9 +4,9 @@
 #include "diag/Exceptions.h"
 #include "csv/CsvTokenizer.h"
 #include "csv/InputFileBuffer.h"
-#include "gpx/GroupReader.h"
-#include "gpx/NumberText.h"
-#include "gpx/ProgressLine.h"
+#include "waypoints/WaypointReader.h"
+#include "sources/NumberText.h"
+#include "pipeline/ProgressLine.h"
 #include "platform/FileRead.h"
 #include "xml/XmlCodePage.h"
 
@@ -26,23 +26,23 @@ bool FillWaypoint(const TCsvRecord& record, const TCsvLayout& layout, const TCsv
         const std::string& field = record.Fields[i];
         switch (*layout.Columns[i]) {
             case TCsvField::Latitude:
-                if (const auto value = ReadDotNumber(field)) waypoint.Lat = *value, lat = true;
+                if (const auto value = ReadDotNumber(field)) waypoint.Point.Lat = *value, lat = true;
                 break;
             case TCsvField::Longitude:
-                if (const auto value = ReadDotNumber(field)) waypoint.Lon = *value, lon = true;
+                if (const auto value = ReadDotNumber(field)) waypoint.Point.Lon = *value, lon = true;
                 break;
-            case TCsvField::Name: waypoint.Name = text.Convert(field); break;
-            case TCsvField::Comment: waypoint.Comment = text.Convert(field); break;
-            case TCsvField::Description: waypoint.Description = text.Convert(field); break;
-            case TCsvField::Street: waypoint.Street = text.Convert(field); break;
-            case TCsvField::City: waypoint.City = text.Convert(field); break;
-            case TCsvField::State: waypoint.State = text.Convert(field); break;
-            case TCsvField::Country: waypoint.Country = text.Convert(field); break;
-            case TCsvField::PostalCode: waypoint.PostalCode = text.Convert(field); break;
-            case TCsvField::Phone: waypoint.Phone = text.Convert(field); break;
-            case TCsvField::Fax: waypoint.Fax = text.Convert(field); break;
-            case TCsvField::Email: waypoint.Email = text.Convert(field); break;
-            case TCsvField::Url: waypoint.Url = text.Convert(field); break;
+            case TCsvField::Name: waypoint.Point.Name = text.Convert(field); break;
+            case TCsvField::Comment: waypoint.Point.Comment = text.Convert(field); break;
+            case TCsvField::Description: waypoint.Point.Description = text.Convert(field); break;
+            case TCsvField::Street: waypoint.Point.Street = text.Convert(field); break;
+            case TCsvField::City: waypoint.Point.City = text.Convert(field); break;
+            case TCsvField::State: waypoint.Point.State = text.Convert(field); break;
+            case TCsvField::Country: waypoint.Point.Country = text.Convert(field); break;
+            case TCsvField::PostalCode: waypoint.Point.PostalCode = text.Convert(field); break;
+            case TCsvField::Phone: waypoint.Point.Phone = text.Convert(field); break;
+            case TCsvField::Fax: waypoint.Point.Fax = text.Convert(field); break;
+            case TCsvField::Email: waypoint.Point.Email = text.Convert(field); break;
+            case TCsvField::Url: waypoint.Point.Url = text.Convert(field); break;
             // An empty cell is no value, not a wrong one.
             case TCsvField::Proximity:
                 if (!field.empty()) waypoint.Proximity = text.Convert(field);
@@ -86,7 +86,7 @@ TCsvSummary ReadCsvWaypoints(std::istream& in, const TCsvTextKind& kind, std::in
     return summary;
 }
 
-void LoadCsvFile(TGroupReader& reader, const std::string& path) {
+void LoadCsvFile(TWaypointReader& reader, const std::string& path) {
     reader.ReadFile(path, [&reader, &path](TProgressLine* line) {
         const TInputFile file(path);
         TCsvTextKind kind;

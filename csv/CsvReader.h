@@ -7,11 +7,11 @@
 #include <string>
 
 #include "csv/CsvText.h"
-#include "gpx/WaypointFields.h"
+#include "waypoints/WaypointFields.h"
 
 namespace kestro {
 
-class TGroupReader;
+class TWaypointReader;
 
 struct TCsvSummary {
     std::int32_t DataLines = 0;     // lines after the header, read or left out
@@ -31,6 +31,6 @@ TCsvSummary ReadCsvWaypoints(std::istream& in, const TCsvTextKind& kind, std::in
 
 // Reads one CSV file of a group through the reader: its points, the
 // warnings about what was left out, Count the file's data lines.
-void LoadCsvFile(TGroupReader& reader, const std::string& path);
+void LoadCsvFile(TWaypointReader& reader, const std::string& path);
 
 }  // namespace kestro

@@ -1,9 +1,11 @@
 #include "gpx/GpxParser.h"
 
+#include <algorithm>
 #include <vector>
 
-#include "gpx/NumberText.h"
-#include "gpx/ProgressLine.h"
+#include "gpi/PoiFields.h"
+#include "pipeline/ProgressLine.h"
+#include "sources/NumberText.h"
 
 namespace kestro {
 namespace {
@@ -27,12 +29,10 @@ std::vector<std::string> LinksOf(IXmlNode& node) {
 void ReadExtensions(IXmlNode& node, TWaypointFields& waypoint) {
     if (auto proximity = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Proximity"))
         waypoint.Proximity = proximity->GetText();
+    TPoiWpt& point = waypoint.Point;
     if (auto address = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Address")) {
-        waypoint.City = TextOf(*address, "gpxx:City");
-        waypoint.Country = TextOf(*address, "gpxx:Country");
-        waypoint.State = TextOf(*address, "gpxx:State");
-        waypoint.PostalCode = TextOf(*address, "gpxx:PostalCode");
-        waypoint.Street = TextOf(*address, "gpxx:StreetAddress");
+        for (const auto& field : AddressFields)
+            if (field.GpxName != nullptr && field.Point != nullptr) point.*field.Point = TextOf(*address, field.GpxName);
     }
     auto phones = node.SelectElements("extensions\\gpxx:WaypointExtension\\gpxx:PhoneNumber");
     if (!phones) return;
@@ -40,13 +40,9 @@ void ReadExtensions(IXmlNode& node, TWaypointFields& waypoint) {
         auto phone = phones->GetItem(i);
         // Without a Category the number is the main phone number, as other tools write it.
         const std::string category = phone->AttrExists("Category") ? TextOf(*phone, "@Category") : "Phone";
-        std::string* field = category == "Phone"    ? &waypoint.Phone
-                             : category == "Phone2" ? &waypoint.Phone2
-                             : category == "Fax"    ? &waypoint.Fax
-                             : category == "Email"  ? &waypoint.Email
-                             : category == "URL"    ? &waypoint.Url
-                                                    : nullptr;
-        if (field != nullptr) *field = phone->GetText();
+        const auto field = std::find_if(ContactFields.begin(), ContactFields.end(),
+                                        [&](const TContactField& f) { return f.GpxName == category; });
+        if (field != ContactFields.end()) point.*field->Point = phone->GetText();
     }
 }
 
@@ -54,26 +50,27 @@ void ReadExtensions(IXmlNode& node, TWaypointFields& waypoint) {
 
 TWaypointFields WaypointFieldsOf(IXmlNode& node) {
     TWaypointFields waypoint;
-    waypoint.Lat = DotStrToFloat(TextOf(node, "@lat"));
-    waypoint.Lon = DotStrToFloat(TextOf(node, "@lon"));
-    waypoint.Name = TextOf(node, "name");
-    waypoint.Comment = TextOf(node, "cmt");
-    waypoint.Description = TextOf(node, "desc");
+    waypoint.Point.Lat = DotStrToFloat(TextOf(node, "@lat"));
+    waypoint.Point.Lon = DotStrToFloat(TextOf(node, "@lon"));
+    waypoint.Point.Name = TextOf(node, "name");
+    waypoint.Point.Comment = TextOf(node, "cmt");
+    waypoint.Point.Description = TextOf(node, "desc");
     waypoint.Links = LinksOf(node);
     ReadExtensions(node, waypoint);
     return waypoint;
 }
 
-TGpxParser::TGpxParser(TGroupOutput& output) : TGroupReader(output) {}
+TGpxParser::TGpxParser(TGroupOutput& output) : TWaypointReader(output) {}
 
-void TGpxParser::LoadFile(const std::string& path) {
-    ReadFile(path, [this, &path](TProgressLine* line) {
+void TGpxParser::LoadFile(const std::string& path, const TXmlElementHandler& watch) {
+    ReadFile(path, [this, &path, &watch](TProgressLine* line) {
         auto document = CreateXmlDocument();
         bool notified = false;
         const TXmlElementHandler handler = ElementHandler();
-        document->SetOnElementEnd([&notified, &handler](IXmlNodeList* list, const TXmlPtr<IXmlNode>& node) {
+        document->SetOnElementEnd([&notified, &handler, &watch](IXmlNodeList* list, const TXmlPtr<IXmlNode>& node) {
             notified = true;
             handler(list, node);
+            if (watch) watch(list, node);
         });
         if (line != nullptr)
             document->SetOnFileRead([this, line](std::uint64_t bytesRead) { line->Update(bytesRead, Count); });
@@ -141,7 +138,7 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
 }
 
 std::string TGpxParser::FindLinkedFile(IXmlNode& node, const std::string& extension) {
-    return TGroupReader::FindLinkedFile(LinksOf(node), extension);
+    return TWaypointReader::FindLinkedFile(LinksOf(node), extension);
 }
 
 }  // namespace kestro

@@ -37,18 +37,6 @@ bool NameLess(const std::string& a, const std::string& b) {
     });
 }
 
-namespace {
-bool HasExtension(const std::string& name, const std::string& extension) {
-    if (name.size() < extension.size()) return false;
-    return std::equal(extension.begin(), extension.end(), name.end() - static_cast<std::ptrdiff_t>(extension.size()),
-                      [](char x, char y) { return FoldCase(x) == FoldCase(y); });
-}
-}  // namespace
-
-bool IsGpxFileName(const std::string& name) { return HasExtension(name, ".gpx"); }
-bool IsCsvFileName(const std::string& name) { return HasExtension(name, ".csv"); }
-bool IsSourceFileName(const std::string& name, bool csv) { return IsGpxFileName(name) || (csv && IsCsvFileName(name)); }
-
 std::vector<TFolderEntry> ListFolder(const std::string& folder) {
     std::error_code error;
     std::filesystem::directory_iterator entries(folder.empty() ? std::string(".") : folder, error);
@@ -63,27 +51,6 @@ std::vector<TFolderEntry> ListFolder(const std::string& folder) {
     std::sort(listing.begin(), listing.end(),
               [](const TFolderEntry& a, const TFolderEntry& b) { return NameLess(a.Name, b.Name); });
     return listing;
-}
-
-std::vector<std::string> ListGroupFolders(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : ListFolder(folder))
-        if (entry.IsFolder && entry.Name.front() != '.') names.push_back(entry.Name);
-    return names;
-}
-
-std::vector<std::string> ListGpxFiles(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : ListFolder(folder))
-        if (!entry.IsFolder && IsGpxFileName(entry.Name)) names.push_back(entry.Name);
-    return names;
-}
-
-std::vector<std::string> ListSourceFiles(const std::string& folder, bool csv) {
-    std::vector<std::string> names;
-    for (const auto& entry : ListFolder(folder))
-        if (!entry.IsFolder && IsSourceFileName(entry.Name, csv)) names.push_back(entry.Name);
-    return names;
 }
 
 }  // namespace kestro

@@ -12,7 +12,8 @@ namespace kestro {
 namespace {
 
 // A waypoint as "lat lon" and its non-empty fields, tagged.
-std::string Describe(const TWaypointFields& w) {
+std::string Describe(const TWaypointFields& waypoint) {
+    const TPoiWpt& w = waypoint.Point;
     std::ostringstream out;
     out << w.Lat << ' ' << w.Lon;
     const auto add = [&out](const char* tag, const std::string& text) {
@@ -20,8 +21,8 @@ std::string Describe(const TWaypointFields& w) {
     };
     add("N", w.Name), add("C", w.Comment), add("D", w.Description), add("S", w.Street), add("T", w.City);
     add("St", w.State), add("Co", w.Country), add("Z", w.PostalCode), add("P", w.Phone), add("F", w.Fax);
-    add("E", w.Email), add("U", w.Url), add("Px", w.Proximity.value_or("")), add("V", w.Speed.value_or(""));
-    for (const auto& link : w.Links) add("L", link);
+    add("E", w.Email), add("U", w.Url), add("Px", waypoint.Proximity.value_or("")), add("V", waypoint.Speed.value_or(""));
+    for (const auto& link : waypoint.Links) add("L", link);
     return out.str();
 }
 
@@ -110,9 +111,9 @@ TEST(CsvReader, LongLinesKeepBoundedParts) {
     const auto summary = ReadCsvWaypoints(in, {TCsvEncoding::Utf8, ','}, 65001,
                                           [&points](TWaypointFields& w) { points.push_back(w); });
     ASSERT_EQ(points.size(), 2u);
-    EXPECT_EQ(points[0].Name, std::string(mebibyte, 'a'));
-    EXPECT_EQ(points[0].Comment, std::string(mebibyte, 'b'));
-    EXPECT_EQ(points[1].Name, "B");
+    EXPECT_EQ(points[0].Point.Name, std::string(mebibyte, 'a'));
+    EXPECT_EQ(points[0].Point.Comment, std::string(mebibyte, 'b'));
+    EXPECT_EQ(points[1].Point.Name, "B");
     EXPECT_EQ(summary.LeftOut, 0);
 }
 
@@ -151,7 +152,7 @@ TEST(CsvReader, TextGoesIntoTheCodePage) {
     for (const std::int32_t codePage : {1250, 1252}) {
         in.clear();
         in.seekg(0);
-        ReadCsvWaypoints(in, {TCsvEncoding::Utf8, ','}, codePage, [&names](TWaypointFields& w) { names.push_back(w.Name); });
+        ReadCsvWaypoints(in, {TCsvEncoding::Utf8, ','}, codePage, [&names](TWaypointFields& w) { names.push_back(w.Point.Name); });
     }
     EXPECT_EQ(names, (std::vector<std::string>{"\xF8\xE9", "?\xE9"}));
 }

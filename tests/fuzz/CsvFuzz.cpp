@@ -21,7 +21,7 @@ void Read(std::string_view input, std::int32_t codePage) {
     std::istringstream in{std::string(input)};
     std::size_t bytes = 0;
     ReadCsvWaypoints(in, kind, codePage, [&bytes](TWaypointFields& waypoint) {
-        bytes += waypoint.Name.size() + waypoint.Comment.size() + waypoint.Links.size();
+        bytes += waypoint.Point.Name.size() + waypoint.Point.Comment.size() + waypoint.Links.size();
     });
 }
 
