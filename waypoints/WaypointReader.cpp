@@ -7,7 +7,6 @@
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiRecord.h"
-#include "gpi/PoiFields.h"
 #include "pipeline/ProgressLine.h"
 #include "pipeline/StoreWorker.h"
 #include "platform/FolderListing.h"
@@ -96,6 +95,7 @@ void TWaypointReader::ReadFile(const std::string& path, const std::function<void
 }
 
 void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
+    if (worker_ == nullptr) throw Exception("A waypoint was handed over outside the reading of a file.");
     TPoiWpt point = std::move(waypoint.Point);
     point.AlertSpeed = AlertSpeed;
     point.AlertDistance = AlertDistance;
