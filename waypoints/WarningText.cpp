@@ -1,4 +1,4 @@
-#include "gpx/WarningText.h"
+#include "waypoints/WarningText.h"
 
 #include <cstdio>
 
