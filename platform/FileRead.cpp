@@ -87,9 +87,12 @@ Bytes TInputFile::ReadUpTo(std::uint64_t limit) const {
     struct stat status {};
     const bool regular = ::fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
     // The size is only a hint (the file may grow or shrink while it is
-    // read): room for it is taken at once, then the result grows by blocks.
+    // read, and some of /proc report sizes they never give): room for it is
+    // taken at once up to 64 MiB, then the result grows with what is read.
+    constexpr std::uint64_t roomTakenAtOnce = std::uint64_t{64} << 20;
     Bytes out;
-    out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(regular ? static_cast<std::uint64_t>(status.st_size) : 0, limit)));
+    out.reserve(static_cast<std::size_t>(
+        std::min({regular ? static_cast<std::uint64_t>(status.st_size) : 0, limit, roomTakenAtOnce})));
     for (;;) {
         const std::size_t done = out.size();
         const std::size_t room = std::max(out.capacity() - done, block);

@@ -129,20 +129,16 @@ TEST(HostileXml, SettingsFileLargerThanAnyNeedsIsRefused) {
 }
 
 // /proc/self/pagemap says it is empty and reads on for hundreds of
-// gigabytes (in pieces of 8 bytes): each reader stops at its own limit.
+// gigabytes (in pieces of 8 bytes): the settings file stops at its limit.
 TEST(HostileXml, FilesThatSayTheyAreEmptyAndNeverEndAreNotReadToTheEnd) {
     if (!std::filesystem::exists("/proc/self/pagemap")) GTEST_SKIP() << "no /proc/self/pagemap";
     TempDir t;
     WriteFile(t / "src/G/a.gpx", Gpx(Named("1", "2", "A")));
     std::filesystem::create_symlink("/proc/self/pagemap", t / "src/kestro.ini");
-    std::filesystem::create_symlink("/proc/self/pagemap", t / "x.gpi");
     const auto run = Convert(t / "src");
     EXPECT_EQ(run.ExitCode, 3) << run.Output;
     EXPECT_EQ(ReportLine(run.Output).rfind("EReadError: Cannot read file \"" + (t / "src/kestro.ini").string() + "\".", 0), 0u)
         << run.Output;
-    const auto check = RunCommand(Q(DumpBinary()) + " --check " + Q(t / "x.gpi"));
-    EXPECT_EQ(check.ExitCode, 2) << check.Output;
-    EXPECT_EQ(check.Output.rfind("EReadError: ", 0), 0u) << check.Output;
 }
 
 TEST(HostileXml, WarningsCutLongTexts) {
