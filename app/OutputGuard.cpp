@@ -6,7 +6,6 @@
 #include "diag/Exceptions.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
-#include "platform/PathName.h"
 
 namespace kestro {
 namespace {
@@ -21,10 +20,10 @@ bool SameEntry(const fs::path& a, const fs::path& b) {
 // The folders whose "*.gpx" files the run reads. Errors are left to the
 // conversion, which reports them where it meets them.
 std::vector<fs::path> GpxFolders(const std::string& sourcePath) {
-    std::vector<fs::path> folders{sourcePath};
+    std::vector<fs::path> folders{PathFromUtf8(sourcePath)};
     std::error_code error;
-    for (fs::directory_iterator entry(sourcePath, error), end; !error && entry != end; entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
+    for (fs::directory_iterator entry(PathFromUtf8(sourcePath), error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = Utf8FromPath(entry->path().filename());
         std::error_code typeError;
         if (name.front() != '.' && entry->is_directory(typeError)) folders.push_back(entry->path());
     }
@@ -38,9 +37,9 @@ std::vector<fs::path> GpxFolders(const std::string& sourcePath) {
 }  // namespace
 
 void CheckOutputIsNoInput(const std::string& sourcePath, const std::string& destination) {
-    const fs::path output(destination);
-    if (SameEntry(output, fs::path(sourcePath) / "kestro.ini")) Refuse(destination, "It is the settings file of this run.");
-    const bool gpxName = IsGpxFileName(output.filename().string());
+    const fs::path output = PathFromUtf8(destination);
+    if (SameEntry(output, PathFromUtf8(sourcePath) / "kestro.ini")) Refuse(destination, "It is the settings file of this run.");
+    const bool gpxName = IsGpxFileName(Utf8FromPath(output.filename()));
     const fs::path outputFolder = output.parent_path().empty() ? fs::path(".") : output.parent_path();
     for (const auto& folder : GpxFolders(sourcePath)) {
         if (gpxName && SameEntry(outputFolder, folder)) {
@@ -49,9 +48,9 @@ void CheckOutputIsNoInput(const std::string& sourcePath, const std::string& dest
         }
         std::error_code error;
         for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
-            const std::string path = entry->path().string();
-            if (!IsGpxFileName(entry->path().filename().string())) continue;
-            if (SameEntry(output, path) || SameEntry(output, ChangeExtension(path, ".bmp")))
+            const std::string path = Utf8FromPath(entry->path());
+            if (!IsGpxFileName(Utf8FromPath(entry->path().filename()))) continue;
+            if (SameEntry(output, PathFromUtf8(path)) || SameEntry(output, PathFromUtf8(ChangeExtension(path, ".bmp"))))
                 Refuse(destination, "It is one of the input files of this run.");
         }
     }

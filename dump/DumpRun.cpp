@@ -11,6 +11,7 @@
 #include "dump/Unpack.h"
 #include "gpi/GpiCheck.h"
 #include "gpi/GpiReader.h"
+#include "platform/PathName.h"
 
 namespace kestro {
 
@@ -65,7 +66,7 @@ void WriteSvgFile(const TGpiFile& file, const TDumpArguments& arguments) {
 void WriteHtmlFile(const TGpiFile& file, const TDumpArguments& arguments) {
     std::ofstream out(arguments.HtmlFile, std::ios::binary | std::ios::trunc);
     if (!out) throw EFCreateError(Format("cannot create \"%s\": %s", arguments.HtmlFile.c_str(), SystemErrorText(errno).c_str()));
-    WriteHtmlReport(file, std::filesystem::path(arguments.File).filename().string(), out);
+    WriteHtmlReport(file, Utf8FromPath(PathFromUtf8(arguments.File).filename()), out);
     out.close();
     if (!out) throw EWriteError(Format("cannot write \"%s\"", arguments.HtmlFile.c_str()));
 }

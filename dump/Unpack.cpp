@@ -11,6 +11,7 @@
 #include "dump/UnpackTree.h"
 #include "platform/FolderListing.h"
 #include "platform/TextConversion.h"
+#include "platform/PathName.h"
 
 namespace kestro {
 
@@ -88,7 +89,7 @@ void PrintSummary(const TUnpackRun& run, const TNameAllotter& rootNames, bool ma
 }  // namespace
 
 int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::string& dir, std::ostream& out) {
-    const TUnpackFolder folder(dir);
+    const TUnpackFolder folder(PathFromUtf8(dir));
     TTextDecoder decoder(file.CodePage());
     TUnpackTally tally;
     TNameAllotter rootNames;
@@ -103,7 +104,7 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
     folder.WriteFile({"kestro.ini"}, Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(256),
                                             static_cast<unsigned>(file.CodePage())));
     PrintSummary(run, rootNames, maxRegion.has_value(), tally, out);
-    const std::string name = std::filesystem::path(fileName).filename().string();
+    const std::string name = Utf8FromPath(PathFromUtf8(fileName).filename());
     out << "Convert it back from inside the folder: cd " << ShellWord(dir) << " && kestro . " << ShellWord("../" + name) << '\n';
     return tally.Empty() ? 0 : 1;
 }
