@@ -86,7 +86,10 @@ BOOL WINAPI KeepPartialOnStop(DWORD) {
             DeleteFileW(Wide(WatchedTemporary).c_str());
         WatchedTemporary.clear();
     }
-    return FALSE;  // the system's own handling ends the process
+    // Ended at once, with the status the system gives a run stopped by
+    // Ctrl-C, so an interrupted run never reports success.
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(STATUS_CONTROL_C_EXIT));
+    return FALSE;
 }
 
 void Watch(const std::string& temporary, const std::string& partial) {
