@@ -1,7 +1,5 @@
 #include "dump/DumpRun.h"
 
-#include <sys/stat.h>
-
 #include <fstream>
 
 #include "dump/HtmlReport.h"
@@ -12,6 +10,7 @@
 #include "gpi/GpiCheck.h"
 #include "gpi/GpiReader.h"
 #include "platform/PathName.h"
+#include "platform/SameFile.h"
 
 namespace kestro {
 
@@ -56,7 +55,7 @@ void WriteSvgFile(const TGpiFile& file, const TDumpArguments& arguments) {
     if (arguments.Group > file.Groups.size())
         throw EUsageError(Format("there is no group %zu: the file holds %zu group%s", arguments.Group, file.Groups.size(),
                                  file.Groups.size() == 1 ? "" : "s"));
-    std::ofstream out(arguments.SvgFile, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromUtf8(arguments.SvgFile), std::ios::binary | std::ios::trunc);
     if (!out) throw EFCreateError(Format("cannot create \"%s\": %s", arguments.SvgFile.c_str(), SystemErrorText(errno).c_str()));
     WriteSvg(file, arguments.Group - 1, out);
     out.close();
@@ -64,7 +63,7 @@ void WriteSvgFile(const TGpiFile& file, const TDumpArguments& arguments) {
 }
 
 void WriteHtmlFile(const TGpiFile& file, const TDumpArguments& arguments) {
-    std::ofstream out(arguments.HtmlFile, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromUtf8(arguments.HtmlFile), std::ios::binary | std::ios::trunc);
     if (!out) throw EFCreateError(Format("cannot create \"%s\": %s", arguments.HtmlFile.c_str(), SystemErrorText(errno).c_str()));
     WriteHtmlReport(file, Utf8FromPath(PathFromUtf8(arguments.File).filename()), out);
     out.close();
@@ -173,11 +172,8 @@ TDumpArguments ParseDumpArguments(const std::vector<std::string>& arguments) {
 }
 
 void RefuseInputAsOutput(const std::string& output, const std::string& input) {
-    // The same file also through a hard or a symbolic link: compare what the names lead to.
-    struct stat outputStatus {};
-    struct stat inputStatus {};
-    if (::stat(output.c_str(), &outputStatus) != 0 || ::stat(input.c_str(), &inputStatus) != 0) return;
-    if (outputStatus.st_dev == inputStatus.st_dev && outputStatus.st_ino == inputStatus.st_ino)
+    // The same file also through a link or another spelling: compare what the names lead to.
+    if (SameFile(output, input))
         throw EFCreateError(Format("cannot create \"%s\": it is the input file \"%s\"", output.c_str(), input.c_str()));
 }
 
