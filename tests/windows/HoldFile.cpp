@@ -3,7 +3,7 @@
 // destination in use by another process. Writes "FILE.held" once it holds it.
 #include <windows.h>
 
-#include <cstdio>
+#include <string>
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) return 2;
