@@ -2,15 +2,15 @@
 
 #include <fstream>
 
-#include "dump/HtmlReport.h"
 #include "dump/JsonPrinter.h"
 #include "dump/OutlinePrinter.h"
 #include "dump/SvgPrinter.h"
-#include "dump/Unpack.h"
 #include "gpi/GpiCheck.h"
 #include "gpi/GpiReader.h"
 #include "platform/PathName.h"
 #include "platform/SameFile.h"
+#include "report/HtmlReport.h"
+#include "unpack/Unpack.h"
 
 namespace kestro {
 
