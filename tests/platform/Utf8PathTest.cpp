@@ -20,7 +20,9 @@ TEST(Utf8Path, NamesInAnyScriptRoundTrip) {
     WriteWholeFile(folder + "/" + name, "content");
     EXPECT_TRUE(FolderExists(folder));
     EXPECT_TRUE(FileExists(folder + "/" + name));
-    EXPECT_EQ(ListGpxFiles(folder), std::vector<std::string>{name});
+    const auto listing = ListFolder(folder);
+    ASSERT_EQ(listing.size(), 1u);
+    EXPECT_EQ(listing.front().Name, name);
     EXPECT_EQ(ReadWholeFile(folder + "/" + name), "content");
     EXPECT_EQ(Utf8FromPath(PathFromUtf8(name)), name);
 }
