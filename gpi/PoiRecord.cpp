@@ -9,6 +9,7 @@
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiFields.h"
 #include "platform/FileRead.h"
+#include "platform/PathName.h"
 
 namespace kestro {
 
@@ -101,7 +102,7 @@ Bytes ReadImage(const Bytes& path, std::uint64_t maxRecord) {
                                   static_cast<unsigned long long>(limit)));
     };
     std::error_code error;
-    const std::uint64_t size = std::filesystem::file_size(path, error);
+    const std::uint64_t size = std::filesystem::file_size(PathFromUtf8(path), error);
     if (!error && size > limit) refuse(std::to_string(size));
     Bytes content = ReadFileUpTo(path, limit + 1);
     if (content.size() > limit) refuse("more than " + std::to_string(limit));

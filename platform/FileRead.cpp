@@ -4,9 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <limits>
 
 #include "diag/Exceptions.h"
 #include "platform/PathName.h"
@@ -15,16 +13,16 @@ namespace kestro {
 
 namespace {
 
-std::string MessageName(const std::filesystem::path& path, const TInputOptions& options) {
-    return options.FullPath ? FullFileName(path.string()) : path.string();
+std::string MessageName(const std::string& path, const TInputOptions& options) {
+    return options.FullPath ? FullFileName(path) : path;
 }
 
 }  // namespace
 
-TInputFile::TInputFile(const std::filesystem::path& path, const TInputOptions& options)
+TInputFile::TInputFile(const std::string& path, const TInputOptions& options)
     : TInputFile(path, options, false) {}
 
-TInputFile::TInputFile(const std::filesystem::path& path, const TInputOptions& options, bool missingAllowed)
+TInputFile::TInputFile(const std::string& path, const TInputOptions& options, bool missingAllowed)
     : path_(path), options_(options) {
     auto raiseOpenError = [&](const std::string& reason) {
         throw EFOpenError(Format(options_.CannotOpen, MessageName(path_, options_).c_str(), reason.c_str()));
@@ -74,36 +72,10 @@ std::size_t TInputFile::ReadInto(char* buffer, std::size_t count, std::uint64_t 
     return done;
 }
 
-Bytes TInputFile::ReadAt(std::uint64_t offset, std::size_t count) const {
-    Bytes out(count, '\0');
-    out.resize(ReadInto(out.data(), count, offset));
-    return out;
-}
-
-Bytes TInputFile::ReadAll() const { return ReadUpTo(std::numeric_limits<std::uint64_t>::max()); }
-
-Bytes TInputFile::ReadUpTo(std::uint64_t limit) const {
-    constexpr std::size_t block = 65536;
+std::uint64_t TInputFile::SizeHint() const {
     struct stat status {};
-    const bool regular = ::fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
-    // The size is only a hint (the file may grow or shrink while it is
-    // read, and some of /proc report sizes they never give): room for it is
-    // taken at once up to 64 MiB, then the result grows with what is read.
-    constexpr std::uint64_t roomTakenAtOnce = std::uint64_t{64} << 20;
-    Bytes out;
-    out.reserve(static_cast<std::size_t>(
-        std::min({regular ? static_cast<std::uint64_t>(status.st_size) : 0, limit, roomTakenAtOnce})));
-    for (;;) {
-        const std::size_t done = out.size();
-        const std::size_t room = std::max(out.capacity() - done, block);
-        const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(room, limit - done));
-        if (count == 0) break;
-        out.resize(done + count);
-        const std::size_t got = ReadInto(out.data() + done, count, done);
-        out.resize(done + got);
-        if (got < count) break;
-    }
-    return out;
+    if (::fstat(descriptor_, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0) return 0;
+    return static_cast<std::uint64_t>(status.st_size);
 }
 
 std::size_t TInputFile::ReadNext(char* target, std::size_t count) {
@@ -112,21 +84,6 @@ std::size_t TInputFile::ReadNext(char* target, std::size_t count) {
         if (got >= 0) return static_cast<std::size_t>(got);
         if (errno != EINTR) RaiseReadError(errno);
     }
-}
-
-Bytes ReadWholeFile(const std::filesystem::path& path, const TInputOptions& options) {
-    return TInputFile(path, options).ReadAll();
-}
-
-Bytes ReadFileUpTo(const std::filesystem::path& path, std::uint64_t limit, const TInputOptions& options) {
-    return TInputFile(path, options).ReadUpTo(limit);
-}
-
-std::optional<Bytes> ReadFileIfPresent(const std::filesystem::path& path, const TInputOptions& options,
-                                       std::uint64_t limit) {
-    const TInputFile file(path, options, true);
-    if (file.descriptor_ < 0) return std::nullopt;
-    return file.ReadUpTo(limit);
 }
 
 }  // namespace kestro
