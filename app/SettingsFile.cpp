@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "platform/AsciiCase.h"
+#include "diag/Exceptions.h"
 #include "platform/FileRead.h"
+#include "platform/PathName.h"
 
 namespace kestro {
 
@@ -103,7 +105,13 @@ std::optional<std::int32_t> ParseSettingsInteger(const std::string& text) {
 
 std::optional<std::string> ReadSettingsText(const std::string& path) {
     // A folder of that name opens and fails as it is read, as ini readers do.
-    return ReadFileIfPresent(path, TInputOptions{.FolderOpens = true});
+    // No settings file needs more than a few lines: a larger file (or one
+    // that never ends) is refused after one byte past the limit.
+    auto text = ReadFileIfPresent(path, TInputOptions{.FolderOpens = true}, SettingsFileLimit + 1);
+    if (text && text->size() > SettingsFileLimit)
+        throw EReadError(Format("Cannot read file \"%s\". A settings file holds at most %zu bytes.",
+                                FullFileName(path).c_str(), SettingsFileLimit));
+    return text;
 }
 
 }  // namespace kestro

@@ -33,8 +33,12 @@ private:
 // other text or a value that does not fit in 32 bits.
 std::optional<std::int32_t> ParseSettingsInteger(const std::string& text);
 
+// Bytes of the largest settings file read: 64 KiB.
+constexpr std::size_t SettingsFileLimit = 65536;
+
 // The text of a settings file; nothing when the file does not exist.
-// EFOpenError / EReadError when it exists but cannot be read.
+// EFOpenError / EReadError when it exists but cannot be read, or holds
+// more than SettingsFileLimit bytes.
 std::optional<std::string> ReadSettingsText(const std::string& path);
 
 }  // namespace kestro

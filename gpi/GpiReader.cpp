@@ -580,8 +580,16 @@ TGpiFile ReadGpiFile(const std::string& path) {
     std::error_code error;
     if (std::filesystem::is_directory(PathFromUtf8(path), error))
         throw EFOpenError(Format("cannot open \"%s\": it is a folder", path.c_str()));
-    const Bytes content =
-        ReadWholeFile(path, TInputOptions{.CannotOpen = "cannot open \"%s\": %s", .CannotRead = "cannot read \"%s\": %s", .FullPath = false});
+    // A GPI file is read no further than the size it reports and one byte
+    // more: a file of the /proc kind that says it is empty and never ends
+    // is refused, not read until memory runs out.
+    const std::uint64_t size = std::filesystem::file_size(path, error);
+    const Bytes content = ReadFileUpTo(
+        path, error ? 0 : size + 1,
+        TInputOptions{.CannotOpen = "cannot open \"%s\": %s", .CannotRead = "cannot read \"%s\": %s", .FullPath = false});
+    if (!error && content.size() > size)
+        throw EReadError(Format("\"%s\" holds more than the %llu bytes its size says", path.c_str(),
+                                static_cast<unsigned long long>(size)));
     try {
         return ParseGpi(content);
     } catch (const EReadError& e) {

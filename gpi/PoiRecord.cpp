@@ -89,23 +89,31 @@ std::vector<Bytes> SplitLines(const Bytes& text) {
 }
 
 // An image record holds a position byte, the image's 32-bit length and the
-// image: a larger file is refused before it is read.
-void RequireImageFits(const Bytes& path) {
+// image; the point record around it may have to be smaller still. A larger
+// file is refused before it is read, and one that does not tell its size is
+// read no further than one byte past the limit.
+Bytes ReadImage(const Bytes& path, std::uint64_t maxRecord) {
     constexpr std::uint64_t headBytes = 5;
+    const bool formatLimit = maxRecord >= MaxRecordData;
+    const std::uint64_t limit = formatLimit ? MaxRecordData - headBytes : maxRecord;
+    auto refuse = [&](const std::string& size) {
+        throw EFormatLimit(Format("Image \"%s\" has %s bytes; %s holds at most %llu", path.c_str(), size.c_str(),
+                                  formatLimit ? "an image record" : "a point record",
+                                  static_cast<unsigned long long>(limit)));
+    };
     std::error_code error;
     const std::uint64_t size = std::filesystem::file_size(PathFromUtf8(path), error);
-    if (!error && size > MaxRecordData - headBytes)
-        throw EFormatLimit(Format("Image \"%s\" has %llu bytes; an image record holds at most %llu",
-                                  path.c_str(), static_cast<unsigned long long>(size),
-                                  static_cast<unsigned long long>(MaxRecordData - headBytes)));
+    if (!error && size > limit) refuse(std::to_string(size));
+    Bytes content = ReadFileUpTo(path, limit + 1);
+    if (content.size() > limit) refuse("more than " + std::to_string(limit));
+    return content;
 }
 
-Bytes ImageRecords(const Bytes& images) {
+Bytes ImageRecords(const Bytes& images, std::uint64_t maxRecord) {
     Bytes records;
     std::uint32_t position = 0;
     for (const Bytes& path : SplitLines(images)) {
-        RequireImageFits(path);
-        const Bytes content = ReadWholeFile(path);
+        const Bytes content = ReadImage(path, maxRecord);
         Bytes main(1, static_cast<char>(position & 0xFF));
         main += GpiDword(static_cast<std::uint32_t>(content.size()));
         main += content;
@@ -119,7 +127,7 @@ Bytes ImageRecords(const Bytes& images) {
 
 bool AlertClamped(const TPoiWpt& point) { return HasAlert(point) && AlertFields(point).Clamped; }
 
-Bytes GpiPoi(const TPoiWpt& point) {
+Bytes GpiPoi(const TPoiWpt& point, std::uint64_t maxRecord) {
     const bool alert = HasAlert(point);
     Bytes main = GpiDword(static_cast<std::uint32_t>(DegToSemicircles(point.Lat)));
     main += GpiDword(static_cast<std::uint32_t>(DegToSemicircles(point.Lon)));
@@ -134,9 +142,13 @@ Bytes GpiPoi(const TPoiWpt& point) {
     if (!point.Comment.empty()) extra += GpiRecord(GpiTypeComment, GpiLangString(point.Comment));
     if (const Bytes address = AddressMain(point); !address.empty()) extra += GpiRecord(GpiTypeAddress, address);
     if (const Bytes contact = ContactMain(point); !contact.empty()) extra += GpiRecord(GpiTypeContact, contact);
-    extra += ImageRecords(point.Images);
+    extra += ImageRecords(point.Images, maxRecord);
     if (!point.Description.empty()) extra += GpiRecord(GpiTypeDescription, '\x01' + GpiLangString(point.Description));
-    return GpiRecord(GpiTypePoint, main, extra);
+    Bytes record = GpiRecord(GpiTypePoint, main, extra);
+    if (record.size() > maxRecord)
+        throw EFormatLimit(Format("A point record of %llu bytes passes the %llu bytes it may have",
+                                  static_cast<unsigned long long>(record.size()), static_cast<unsigned long long>(maxRecord)));
+    return record;
 }
 
 Bytes GpiAlertMain(const TPoiWpt& point) { return AlertMain(point); }

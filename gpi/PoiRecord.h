@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "gpi/PoiWpt.h"
 #include "platform/Bytes.h"
 
@@ -6,8 +8,10 @@ namespace kestro {
 
 // The complete point record (type 2) with its sub-records. Reads the image
 // files named in point.Images whole; one that cannot be read raises
-// EFOpenError or EReadError.
-Bytes GpiPoi(const TPoiWpt& point);
+// EFOpenError or EReadError. A record over maxRecord bytes (a store may hold
+// less than the format) raises EFormatLimit; an image is read no further
+// than one byte past what the record could hold.
+Bytes GpiPoi(const TPoiWpt& point, std::uint64_t maxRecord = UINT64_MAX);
 
 // The 12-byte main part of the point's alert record (type 3), from its
 // AlertSpeed and AlertDistance; meaningful when the point has an alert.

@@ -5,7 +5,9 @@
 
 #include "gpi/PoiFields.h"
 #include "pipeline/ProgressLine.h"
+#include "platform/FileRead.h"
 #include "sources/NumberText.h"
+#include "waypoints/WarningText.h"
 
 namespace kestro {
 namespace {
@@ -78,7 +80,16 @@ void TGpxParser::LoadFile(const std::string& path, const TXmlElementHandler& wat
         // A file in the library's binary form is loaded whole without element
         // notifications; its waypoints would be lost unless read afterwards.
         if (!notified) ReadLoadedTree(*document);
+        // Some other file named ".gpx" (a list of points, a text) loads
+        // without error and gives nothing: it is told, not passed over.
+        if (!notified && !document->GetDocumentElement()) TellNotGpx(path);
     });
+}
+
+void TGpxParser::TellNotGpx(const std::string& path) {
+    // The first line at most is shown, and one more byte tells that it goes on.
+    const Bytes start = TInputFile(path, TInputOptions{.FullPath = false}).ReadAt(0, FileStartLimit + 1);
+    Output().NotGpx(path, FileStartForWarning(start));
 }
 
 TXmlElementHandler TGpxParser::ElementHandler() {

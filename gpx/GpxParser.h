@@ -33,6 +33,8 @@ private:
     bool ElementEnded(IXmlNode& node);
     void ReadLoadedTree(IXmlNode& document);
     void ReadWaypoint(IXmlNode& node);
+    // Warns that the file at path holds no element.
+    void TellNotGpx(const std::string& path);
 };
 
 // The fields of a "wpt" element.

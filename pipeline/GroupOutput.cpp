@@ -14,6 +14,11 @@ void TGroupOutput::Warning(const std::string& file, const std::string& cause, co
     Tell(file + '\n' + cause, "kestro: warning: " + file + ": " + text + '\n');
 }
 
+void TGroupOutput::NotGpx(const std::string& file, const std::string& start) {
+    Tell(file + "\nnot GPX", "kestro: warning: " + file + " is not a GPX file: " +
+                                 (start.empty() ? std::string("it is empty") : "it starts with \"" + start + "\"") + '\n');
+}
+
 void TGroupOutput::OutsideLink(const std::string& file, const std::string& path) {
     Tell(file + "\nlinks\n" + path, "kestro: note: " + file + " links " + path + ", outside the source folder\n");
 }

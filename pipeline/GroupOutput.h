@@ -29,6 +29,9 @@ public:
     std::ostream& Lines();
     // "kestro: warning: FILE: TEXT", once per file and cause.
     void Warning(const std::string& file, const std::string& cause, const std::string& text);
+    // "kestro: warning: FILE is not a GPX file: it starts with "START"", or
+    // "...: it is empty" for an empty start; START as a warning shows it.
+    void NotGpx(const std::string& file, const std::string& start);
     // "kestro: note: FILE links PATH, outside the source folder", once per file and path.
     void OutsideLink(const std::string& file, const std::string& path);
     // The terminal's progress line, or null.

@@ -72,25 +72,10 @@ std::size_t TInputFile::ReadInto(char* buffer, std::size_t count, std::uint64_t 
     return done;
 }
 
-Bytes TInputFile::ReadAt(std::uint64_t offset, std::size_t count) const {
-    Bytes out(count, '\0');
-    out.resize(ReadInto(out.data(), count, offset));
-    return out;
-}
-
-Bytes TInputFile::ReadAll() const {
+std::uint64_t TInputFile::SizeHint() const {
     struct stat status {};
-    const bool regular = ::fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode);
-    const std::size_t expected = regular ? static_cast<std::size_t>(status.st_size) : 0;
-    // The size is only a hint: the file may grow or shrink while it is read.
-    Bytes out(expected, '\0');
-    std::size_t done = ReadInto(out.data(), expected, 0);
-    while (done == out.size()) {
-        out.resize(done + 65536);
-        done += ReadInto(out.data() + done, out.size() - done, done);
-    }
-    out.resize(done);
-    return out;
+    if (::fstat(descriptor_, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0) return 0;
+    return static_cast<std::uint64_t>(status.st_size);
 }
 
 std::size_t TInputFile::ReadNext(char* target, std::size_t count) {
@@ -99,16 +84,6 @@ std::size_t TInputFile::ReadNext(char* target, std::size_t count) {
         if (got >= 0) return static_cast<std::size_t>(got);
         if (errno != EINTR) RaiseReadError(errno);
     }
-}
-
-Bytes ReadWholeFile(const std::string& path, const TInputOptions& options) {
-    return TInputFile(path, options).ReadAll();
-}
-
-std::optional<Bytes> ReadFileIfPresent(const std::string& path, const TInputOptions& options) {
-    const TInputFile file(path, options, true);
-    if (file.descriptor_ < 0) return std::nullopt;
-    return file.ReadAll();
 }
 
 }  // namespace kestro

@@ -33,6 +33,10 @@ public:
     Bytes ReadAt(std::uint64_t offset, std::size_t count) const;
     // Everything from the start to the end of the file.
     Bytes ReadAll() const;
+    // From the start, at most `limit` bytes: read in blocks, the result
+    // grown only with what was read (a file may say it is empty and never
+    // end, as some of /proc do).
+    Bytes ReadUpTo(std::uint64_t limit) const;
     // The next block from the current position, up to `count` bytes; 0 at the end.
     std::size_t ReadNext(char* target, std::size_t count);
 
@@ -40,7 +44,10 @@ private:
     TInputFile(const std::string& path, const TInputOptions& options, bool missingAllowed);
     std::size_t ReadInto(char* buffer, std::size_t count, std::uint64_t offset) const;
     [[noreturn]] void RaiseReadError(int errorNumber) const;
-    friend std::optional<Bytes> ReadFileIfPresent(const std::string& path, const TInputOptions& options);
+    // The size the system reports for a regular file, else 0: a hint only.
+    std::uint64_t SizeHint() const;
+    friend std::optional<Bytes> ReadFileIfPresent(const std::string& path, const TInputOptions& options,
+                                                  std::uint64_t limit);
 
     std::string path_;  // UTF-8
     TInputOptions options_;
@@ -50,8 +57,13 @@ private:
 // The whole content of the file at path.
 Bytes ReadWholeFile(const std::string& path, const TInputOptions& options = {});
 
+// At most the first `limit` bytes of the file at path.
+Bytes ReadFileUpTo(const std::string& path, std::uint64_t limit, const TInputOptions& options = {});
+
 // The whole content, or nothing when there is no file of that name (it, or
 // a folder on its way, is missing); errors as for ReadWholeFile otherwise.
-std::optional<Bytes> ReadFileIfPresent(const std::string& path, const TInputOptions& options = {});
+// At most `limit` bytes of it.
+std::optional<Bytes> ReadFileIfPresent(const std::string& path, const TInputOptions& options = {},
+                                       std::uint64_t limit = UINT64_MAX);
 
 }  // namespace kestro

@@ -54,6 +54,13 @@ void InsertPoi(TSQLiteDatabase& store, Bytes data, bool alert, float x, float y)
     store.Execute("INSERT INTO ridx VALUES(:key, :x1, :x2, :y1, :y2)");
 }
 
+std::uint64_t PointRecordLimit(const TSQLiteDatabase& store) {
+    // The row's head and its alert flag take a few bytes beside the record.
+    constexpr std::uint64_t rowBytes = 64;
+    const std::uint64_t limit = store.MaxValueBytes();
+    return limit > rowBytes ? limit - rowBytes : 0;
+}
+
 std::int64_t CountInBox(TSQLiteDatabase& store, float minX, float minY, float maxX, float maxY) {
     AddBox(store, minX, minY, maxX, maxY);
     return store.QueryInt64(

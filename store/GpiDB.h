@@ -17,6 +17,9 @@ std::unique_ptr<TSQLiteDatabase> CreatePoiStore(std::uint64_t sourceBytes = 0);
 // Stores one encoded point record; its index entry is the small box from
 // (x, y) to (x + 0.00001, y + 0.00001).
 void InsertPoi(TSQLiteDatabase& store, Bytes data, bool alert, float x, float y);
+// The largest point record InsertPoi can store: the store's value limit
+// less the rest of the row.
+std::uint64_t PointRecordLimit(const TSQLiteDatabase& store);
 
 // Index entries that touch the box, borders included; points already
 // extracted still count.

@@ -125,8 +125,8 @@ TStatementPtr TSQLiteDatabase::PrepareForExecute(const std::string& sql, bool& r
 }
 
 void TSQLiteDatabase::KeepForReuse(const std::string& sql, TStatementPtr statement) {
-    sqlite3_reset(statement.get());
-    sqlite3_clear_bindings(statement.get());
+    // A statement that cannot be reset is finalized, not kept.
+    if (sqlite3_reset(statement.get()) != SQLITE_OK || sqlite3_clear_bindings(statement.get()) != SQLITE_OK) return;
     const auto slot = reusable_.find(sql);
     if (slot == reusable_.end())
         reusable_.try_emplace(sql, std::move(statement));
@@ -160,6 +160,10 @@ std::int64_t TSQLiteDatabase::QueryInt64(const std::string& sql) {
 }
 
 std::int64_t TSQLiteDatabase::LastRowId() const { return sqlite3_last_insert_rowid(handle_); }
+
+std::uint64_t TSQLiteDatabase::MaxValueBytes() const {
+    return static_cast<std::uint64_t>(sqlite3_limit(handle_, SQLITE_LIMIT_LENGTH, -1));
+}
 
 void TSQLiteDatabase::StartTransaction(const std::string& savepoint, const std::string& mode) {
     if (!savepoint.empty())
@@ -232,26 +236,31 @@ void TSQLiteDatabase::BindParams(sqlite3_stmt* statement) {
         if (OnStatement) OnStatement(*this, TraceLine(param));
         // std::string::data() is never null, so an empty value binds an
         // empty text or a zero-length blob, not NULL.
+        int result = SQLITE_OK;
         switch (param.Kind) {
         case TSQliteParam::KindInteger:
-            sqlite3_bind_int64(statement, index, param.IntValue);
+            result = sqlite3_bind_int64(statement, index, param.IntValue);
             break;
         case TSQliteParam::KindFloat:
-            sqlite3_bind_double(statement, index, param.FloatValue);
+            result = sqlite3_bind_double(statement, index, param.FloatValue);
             break;
         case TSQliteParam::KindText:
-            sqlite3_bind_text64(statement, index, param.Bytes.data(), param.Bytes.size(), SQLITE_TRANSIENT,
-                                SQLITE_UTF8);
+            result = sqlite3_bind_text64(statement, index, param.Bytes.data(), param.Bytes.size(), SQLITE_TRANSIENT,
+                                         SQLITE_UTF8);
             break;
         case TSQliteParam::KindBlob:
-            sqlite3_bind_blob64(statement, index, param.Bytes.data(), param.Bytes.size(), SQLITE_TRANSIENT);
+            result = sqlite3_bind_blob64(statement, index, param.Bytes.data(), param.Bytes.size(), SQLITE_TRANSIENT);
             break;
         case TSQliteParam::KindNull:
-            sqlite3_bind_null(statement, index);
+            result = sqlite3_bind_null(statement, index);
             break;
         default:
             break;
         }
+        // A value refused (too big, out of memory) would otherwise run the
+        // statement with NULL in its place.
+        if (result != SQLITE_OK)
+            RaiseResult(result, "Could not bind parameter " + param.ParamName, TextOrUnknown(sqlite3_sql(statement)));
     }
 }
 

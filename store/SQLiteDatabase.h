@@ -43,6 +43,8 @@ public:
     // First column of the first row, 0 when there is no row.
     std::int64_t QueryInt64(const std::string& sql);
     std::int64_t LastRowId() const;
+    // The largest text or blob, and row, the connection stores.
+    std::uint64_t MaxValueBytes() const;
 
     // "SAVEPOINT name" with a savepoint, else "BEGIN" or "BEGIN <mode>".
     void StartTransaction(const std::string& savepoint = std::string(), const std::string& mode = std::string());

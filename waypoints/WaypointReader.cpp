@@ -16,6 +16,7 @@
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
 #include "waypoints/LinkPath.h"
+#include "waypoints/WarningText.h"
 #include "xml/XmlCodePage.h"
 
 namespace kestro {
@@ -63,6 +64,9 @@ void TWaypointReader::ReadFile(const std::string& path, const std::function<void
     Count = 0;
     FileName = path;
     const TProgressFile progress(text_.Shown().Progress(), path);
+    // Asked before the store's thread starts: a record the store cannot
+    // hold is refused here, with the waypoint's name, not lost there.
+    MaxPointRecord = PointRecordLimit(*Store);
     // The file is read and encoded on this thread while the store takes the
     // points on another.
     TStoreWorker worker([&store = *Store](TStoreItem& item) {
@@ -113,8 +117,8 @@ void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
         if (speed && *speed >= 0) {
             point.AlertSpeed = *speed;
         } else if (!suffix.empty()) {
-            Output().Warning(FileName, "speed", "speed \"" + AsUtf8(suffix) + "\" after \"@\" in name \"" +
-                                                    AsUtf8(point.Name) + "\" not used: not a whole number of km/h, 0 or more");
+            Output().Warning(FileName, "speed", "speed \"" + CutForWarning(AsUtf8(suffix)) + "\" after \"@\" in name \"" +
+                                                    CutForWarning(AsUtf8(point.Name)) + "\" not used: not a whole number of km/h, 0 or more");
         }
         point.Name.resize(at);
     }
@@ -136,7 +140,7 @@ void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
     }
     if (point.Lat == 0 && point.Lon == 0) return;
     if (AlertClamped(point)) Output().Lines() << "  Clamped: " << FileName << ": " << AsUtf8(point.Name) << '\n';
-    TStoreItem item{GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
+    TStoreItem item{EncodePoint(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
     StoredBytes += item.Record.size();
     text_.PointAdded();
     if (!worker_->Add(std::move(item))) throw EStoreStopped();
@@ -150,7 +154,7 @@ void TWaypointReader::ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& p
             point.AlertSpeed = *speed;
         } else if (!waypoint.Speed->empty()) {
             Output().Warning(FileName, "speed",
-                            "speed \"" + AsUtf8(*waypoint.Speed) + "\" not used: not a whole number of km/h, 0 or more");
+                            "speed \"" + CutForWarning(AsUtf8(*waypoint.Speed)) + "\" not used: not a whole number of km/h, 0 or more");
         }
     }
     if (waypoint.Proximity) {
@@ -159,8 +163,17 @@ void TWaypointReader::ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& p
             point.AlertDistance = *distance;
         } else {
             Output().Warning(FileName, "proximity",
-                            "proximity \"" + AsUtf8(*waypoint.Proximity) + "\" not used: not a whole number of metres, 0 or more");
+                            "proximity \"" + CutForWarning(AsUtf8(*waypoint.Proximity)) + "\" not used: not a whole number of metres, 0 or more");
         }
+    }
+}
+
+Bytes TWaypointReader::EncodePoint(const TPoiWpt& point) const {
+    try {
+        return GpiPoi(point, MaxPointRecord);
+    } catch (const EFormatLimit& error) {
+        throw EFormatLimit(Format("Waypoint \"%s\" in \"%s\": %s", CutForWarning(AsUtf8(point.Name)).c_str(),
+                                  FileName.c_str(), error.what()));
     }
 }
 
@@ -176,7 +189,10 @@ void TWaypointReader::ReadIcon(const std::vector<std::string>& links, TPoiWpt& p
     // The record's own number field is 16 bits, like the point's reference.
     std::string refusal;
     const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number), refusal);
-    if (!refusal.empty()) Output().Warning(FileName, "icon " + icon, "icon " + icon + " not used: " + refusal);
+    if (!refusal.empty()) {
+        const std::string shown = CutForWarning(icon);
+        Output().Warning(FileName, "icon " + shown, "icon " + shown + " not used: " + refusal);
+    }
     if (body.empty()) return;
     if (number >= BitmapLimit)
         throw EFormatLimit(Format("Icon \"%s\" would be icon number %zu; a group can have at most %zu icons",
@@ -216,7 +232,8 @@ void TWaypointReader::ReadImages(const std::vector<std::string>& links, TPoiWpt&
                 NoteIfOutside(href + "/" + entry.Name);
             }
         } else if (!href.empty() && !IsWebAddress(href)) {
-            Output().Warning(FileName, "link " + href, "link " + href + " not used: no such file or folder");
+            const std::string shown = CutForWarning(href);
+            Output().Warning(FileName, "link " + shown, "link " + shown + " not used: no such file or folder");
         }
     }
 }

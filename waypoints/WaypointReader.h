@@ -69,11 +69,15 @@ public:
     Bytes Bitmaps;
     std::string FileName;
     std::uint64_t StoredBytes = 0;  // point records stored so far, over all files
+    // The largest point record stored (the store's limit, set by ReadFile).
+    std::uint64_t MaxPointRecord = UINT64_MAX;
     // Linked files outside this folder (canonical; empty: no such check) are
     // named in a note.
     std::filesystem::path SourceFolder;
 
 private:
+    // GpiPoi within MaxPointRecord; EFormatLimit names the waypoint and file.
+    Bytes EncodePoint(const TPoiWpt& point) const;
     void ReadIcon(const std::vector<std::string>& links, TPoiWpt& point);
     void ReadImages(const std::vector<std::string>& links, TPoiWpt& point);
     void ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& point);

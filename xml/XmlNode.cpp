@@ -44,6 +44,10 @@ void TXmlNode::SetAttr(TXmlNameId name, TXmlVariant value) {
         existing->Value = std::move(value);
         return;
     }
+    AppendAttr(name, std::move(value));
+}
+
+void TXmlNode::AppendAttr(TXmlNameId name, TXmlVariant value) {
     if (AttrCount == AttrCapacity) {
         if (AttrCapacity > INT32_MAX / 2) RaiseXmlError("Too many attributes");
         std::int32_t capacity = GrownXmlCapacity(AttrCapacity);

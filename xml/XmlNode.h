@@ -53,6 +53,8 @@ public:
     bool HasChildren() const;
     TXmlAttrData* FindAttr(TXmlNameId name);
     void SetAttr(TXmlNameId name, TXmlVariant value);
+    // Adds an attribute without looking for one of that name.
+    void AppendAttr(TXmlNameId name, TXmlVariant value);
     // The first child that is an element of that name, or null.
     TXmlNode* FindChildElement(std::string_view name);
     TXmlNode* FindChildElementById(TXmlNameId name);

@@ -1,5 +1,7 @@
 #include "xml/XmlParser.h"
 
+#include <unordered_map>
+
 #include "diag/Exceptions.h"
 #include "platform/CodePages.h"
 #include "xml/UKestroXML.h"
@@ -34,7 +36,13 @@ public:
                     Source_.NextChar();
                     ReadMarkup(parent);
                     break;
-                default: ReadElement(parent); break;
+                default:
+                    // A document has one root element: a second is no
+                    // document of its own, and reading on would mix the two.
+                    if (Depth_ == 0 && RootRead_) Source_.Fail("A document has only one root element");
+                    ReadElement(parent);
+                    if (Depth_ == 0) RootRead_ = true;
+                    break;
             }
         }
     }
@@ -48,6 +56,9 @@ private:
     }
 
     void ReadCharacterData(TXmlNode& parent) {
+        // Blanks that trimming would drop are not collected first: a file
+        // of nothing but NUL bytes or line breaks takes no memory.
+        if (!Options_.PreserveWhiteSpace) Source_.SkipBlanks();
         std::string_view text = Source_.ReadCharacterData();
         if (!Options_.PreserveWhiteSpace) text = TrimXmlBlanks(text);
         if (!text.empty()) Append(parent, TXmlPtr<TXmlNode>(new TXmlText(&Names_, TXmlVariant(text))));
@@ -82,6 +93,7 @@ private:
     }
 
     void ReadAttributes(TXmlNode& node) {
+        AttrIndex_.clear();
         Source_.SkipBlanks();
         while (!Source_.EndOfInput() && IsXmlNameStart(Source_.Current())) {
             TXmlNameId name = Names_.Intern(Source_.ReadName());
@@ -90,9 +102,26 @@ private:
             Source_.SkipBlanks();
             if (Source_.EndOfInput()) Source_.Fail("The value of the attribute is expected");
             if (Source_.Current() != '"' && Source_.Current() != '\'') Source_.Fail("Line constant expected");
-            node.SetAttr(name, TXmlVariant(Source_.ReadQuoted()));
+            SetAttr(node, name, TXmlVariant(Source_.ReadQuoted()));
             Source_.SkipBlanks();
         }
+    }
+
+    // As the node's SetAttr, the one of a repeated name taking the new value.
+    void SetAttr(TXmlNode& node, TXmlNameId name, TXmlVariant value) {
+        constexpr std::int32_t searchedInTurn = 16;
+        if (node.AttrCount < searchedInTurn) {
+            node.SetAttr(name, std::move(value));
+            return;
+        }
+        if (AttrIndex_.empty())
+            for (std::int32_t i = 0; i < node.AttrCount; ++i) AttrIndex_.emplace(node.Attrs[i].Name, i);
+        if (const auto known = AttrIndex_.find(name); known != AttrIndex_.end()) {
+            node.Attrs[known->second].Value = std::move(value);
+            return;
+        }
+        AttrIndex_.emplace(name, node.AttrCount);
+        node.AppendAttr(name, std::move(value));
     }
 
     void ReadProcessingInstruction(TXmlNode& parent) {
@@ -137,6 +166,10 @@ private:
     TXmlNameTable& Names_;
     const TXmlParseOptions& Options_;
     int Depth_ = 0;
+    bool RootRead_ = false;
+    // Attribute positions by name while one element's attributes are read,
+    // once there are too many to search in turn.
+    std::unordered_map<TXmlNameId, std::int32_t> AttrIndex_;
 };
 
 }  // namespace

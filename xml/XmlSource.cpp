@@ -14,6 +14,7 @@ namespace kestro {
 namespace {
 
 constexpr std::uint8_t EndsRun = 1;
+constexpr std::uint32_t UnicodeEnd = 0x110000;  // one past the last character
 constexpr std::uint8_t LineFeed = 2;
 
 constexpr std::array<std::uint8_t, 256> MakeRunTable(std::string_view stops, bool nameRun) {
@@ -170,7 +171,12 @@ void TXmlSource::AppendRun(const TRunTable& table) {
 void TXmlSource::BeginToken() {
     ++Top_;
     if (static_cast<std::size_t>(Top_) == Tokens_.size()) Tokens_.emplace_back().reserve(32);
-    Tokens_[static_cast<std::size_t>(Top_)].clear();
+    std::string& token = Tokens_[static_cast<std::size_t>(Top_)];
+    // The room one huge text took is given back, not kept for the rest of
+    // the file beside the copies made of that text.
+    constexpr std::size_t keptRoom = 1 << 20;
+    if (token.capacity() > keptRoom) std::string().swap(token);
+    else token.clear();
 }
 
 std::string_view TXmlSource::EndToken() { return Tokens_[static_cast<std::size_t>(Top_--)]; }
@@ -214,7 +220,7 @@ std::string_view TXmlSource::ReadQuoted() {
         if (AtEnd_) Fail(Format("\"%c\" expected", quote));
         if (Current_ == quote) break;
         if (Current_ == '<') Fail("Character \"<\" cannot be used in the values of attributes");
-        AppendChar(ReadEntity());
+        AppendText(ReadEntity());
     }
     NextChar();
     return EndToken();
@@ -243,45 +249,66 @@ std::string_view TXmlSource::ReadCharacterData() {
     for (;;) {
         AppendRun(TextRun);
         if (AtEnd_ || Current_ == '<') break;
-        AppendChar(ReadEntity());
+        AppendText(ReadEntity());
     }
     return EndToken();
 }
 
-unsigned TXmlSource::ReadNumber(bool hexadecimal) {
-    // Only the low 8 bits are used, so the value is kept modulo 256.
-    unsigned value = 0;
+std::uint32_t TXmlSource::ReadNumber(bool hexadecimal) {
+    std::uint32_t value = 0;
     bool any = false;
     for (; !AtEnd_; NextChar()) {
         char c = Current_;
-        unsigned digit;
-        if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
-        else if (hexadecimal && c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
-        else if (hexadecimal && c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
+        std::uint32_t digit;
+        if (c >= '0' && c <= '9') digit = static_cast<std::uint32_t>(c - '0');
+        else if (hexadecimal && c >= 'a' && c <= 'f') digit = static_cast<std::uint32_t>(c - 'a' + 10);
+        else if (hexadecimal && c >= 'A' && c <= 'F') digit = static_cast<std::uint32_t>(c - 'A' + 10);
         else break;
-        value = (value * (hexadecimal ? 16 : 10) + digit) & 0xFF;
+        value = std::min<std::uint32_t>(value * (hexadecimal ? 16 : 10) + digit, UnicodeEnd);
         any = true;
     }
     if (!any) Fail(hexadecimal ? "Hexadecimal number expected" : "Number expected");
     return value;
 }
 
-char TXmlSource::ReadEntity() {
+std::string_view TXmlSource::EncodeReference(std::uint32_t codePoint) {
+    char16_t units[2];
+    std::size_t count = 1;
+    if (codePoint < 0x10000) {
+        units[0] = static_cast<char16_t>(codePoint);
+    } else {
+        const std::uint32_t offset = codePoint - 0x10000;
+        units[0] = static_cast<char16_t>(0xD800 + (offset >> 10));
+        units[1] = static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
+        count = 2;
+    }
+    if (ReferenceEncoder_ == nullptr) ReferenceEncoder_ = &TXmlEncoder::For(XmlCodePage);
+    return {Reference_, ReferenceEncoder_->Encode(units, count, Reference_)};
+}
+
+std::string_view TXmlSource::ReadEntity() {
     if (!NextChar()) Fail("\"#\" or XML entity symbol name expected");
     if (Current_ == '#') {
         if (!NextChar()) Fail("Number expected");
         bool hexadecimal = Current_ == 'x';  // only a lower-case x
         if (hexadecimal) NextChar();
-        unsigned value = ReadNumber(hexadecimal);
+        const std::uint32_t value = ReadNumber(hexadecimal);
+        // NUL, surrogates and the two non-characters are no characters in
+        // any XML document; control characters are kept (XML 1.1 allows
+        // them as references, and control bytes are written so).
+        if (value == 0 || (value >= 0xD800 && value <= 0xDFFF) || value == 0xFFFE || value == 0xFFFF)
+            Fail(Format("Character reference to U+%04X is not allowed in XML", static_cast<unsigned>(value)));
+        if (value >= UnicodeEnd) Fail("Character reference beyond U+10FFFF is not allowed in XML");
         ExpectChar(';');
-        return static_cast<char>(value);
+        return EncodeReference(value);
     }
+    static constexpr std::string_view predefined[] = {"&", "\"", "<", ">", "'"};
     std::string_view name = ReadName();
-    int code = name == "amp" ? '&' : name == "quot" ? '"' : name == "lt" ? '<' : name == "gt" ? '>' : name == "apos" ? '\'' : -1;
+    int code = name == "amp" ? 0 : name == "quot" ? 1 : name == "lt" ? 2 : name == "gt" ? 3 : name == "apos" ? 4 : -1;
     std::string unknown = code < 0 ? std::string(name) : std::string();
     ExpectChar(';');
     if (code < 0) Fail(Format("Unknown XML entity symbol name \"%s\" found", unknown.c_str()));
-    return static_cast<char>(code);
+    return predefined[code];
 }
 
 }  // namespace kestro

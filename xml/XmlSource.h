@@ -49,11 +49,13 @@ public:
     std::string_view ReadUntil(std::string_view terminator);
     // Characters up to "<" or the end of input, references decoded.
     std::string_view ReadCharacterData();
-    // Current character is "&"; the character the reference stands for.
-    char ReadEntity();
+    // Current character is "&"; the character the reference stands for, as
+    // bytes of the working code page ("?" where it has no such character).
+    std::string_view ReadEntity();
 
     void BeginToken();
     void AppendChar(char c) { Tokens_[static_cast<std::size_t>(Top_)] += c; }
+    void AppendText(std::string_view text) { Tokens_[static_cast<std::size_t>(Top_)] += text; }
     std::string_view EndToken();
 
     std::uint16_t SourceCodePage() const { return SourceCodePage_; }
@@ -82,7 +84,10 @@ private:
     // Appends the current character and the following ones to the top token
     // until a character that ends the run (left current) or the end of input.
     void AppendRun(const TRunTable& table);
-    unsigned ReadNumber(bool hexadecimal);
+    // The number of a character reference; past the last character it stays
+    // at UnicodeEnd.
+    std::uint32_t ReadNumber(bool hexadecimal);
+    std::string_view EncodeReference(std::uint32_t codePoint);
     // Input bytes: those put back at the switch to an encoding first.
     std::size_t ReadInput(char* target, std::size_t count);
 
@@ -102,6 +107,8 @@ private:
     // Bytes of an incomplete UTF-8 sequence at the end of the last read.
     unsigned char Carry_[4] = {};
     std::size_t CarryLength_ = 0;
+    const TXmlEncoder* ReferenceEncoder_ = nullptr;  // of the working code page, from the first reference
+    char Reference_[2 * TXmlEncoder::MaxBytesPerUnit] = {};
     std::string Pending_;
     std::size_t PendingPos_ = 0;
     std::deque<std::string> Tokens_;  // a deque keeps the buffers in place as it grows

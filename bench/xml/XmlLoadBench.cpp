@@ -3,7 +3,10 @@
 // to "xmllint --stream --noout" on the same file, in separate processes so
 // that each peak memory is its own.
 //
-//     xml_load_bench [waypoints=100000] [folder=/tmp]
+// A second row times one waypoint of many attributes, and half as many:
+// the time should no more than double with the count.
+//
+//     xml_load_bench [waypoints=100000] [folder=/tmp] [attributes=400000]
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,6 +51,14 @@ void WriteGpx(const std::string& path, int waypoints) {
             << "</gpxx:WaypointExtension></extensions>\n </wpt>\n";
     }
     out << "</gpx>\n";
+}
+
+// One waypoint with that many attributes of distinct names.
+void WriteManyAttributes(const std::string& path, int attributes) {
+    std::ofstream out(path, std::ios::binary);
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx><wpt lat=\"1\" lon=\"2\"";
+    for (int i = 0; i < attributes; ++i) out << " a" << i << "=\"1\"";
+    out << "><name>x</name></wpt></gpx>\n";
 }
 
 // What the GPX reader does with each waypoint, without the store.
@@ -159,5 +170,20 @@ int main(int argc, char** argv) {
     std::printf("memory per emptied waypoint: %.0f bytes (peak of %d against %d waypoints)\n",
                 (kestro1252.PeakKiB - kestroHalf.PeakKiB) * 1024.0 / (waypoints - waypoints / 2), waypoints,
                 waypoints / 2);
+
+    const int attributes = argc > 3 ? std::atoi(argv[3]) : 400000;
+    WriteManyAttributes(path, attributes);
+    WriteManyAttributes(half, attributes / 2);
+    // No xmllint here: its own reading of many attributes is quadratic.
+    TRun many = Best(3, [&] { return MeasureKestro(path, 1252); });
+    TRun halfMany = Best(3, [&] { return MeasureKestro(half, 1252); });
+    std::filesystem::remove(path);
+    std::filesystem::remove(half);
+    if (many.Status || halfMany.Status) {
+        std::printf("a run failed (kestro %d/%d)\n", many.Status, halfMany.Status);
+        return 1;
+    }
+    std::printf("one element, %d attributes: %.3f s, peak %ld KiB; %.2f times the time of %d\n", attributes,
+                many.Seconds, many.PeakKiB, many.Seconds / halfMany.Seconds, attributes / 2);
     return 0;
 }

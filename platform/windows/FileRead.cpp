@@ -87,25 +87,10 @@ std::size_t TInputFile::ReadInto(char* buffer, std::size_t count, std::uint64_t 
     return done;
 }
 
-Bytes TInputFile::ReadAt(std::uint64_t offset, std::size_t count) const {
-    Bytes out(count, '\0');
-    out.resize(ReadInto(out.data(), count, offset));
-    return out;
-}
-
-Bytes TInputFile::ReadAll() const {
+std::uint64_t TInputFile::SizeHint() const {
     LARGE_INTEGER size{};
-    const std::size_t expected =
-        GetFileSizeEx(SystemHandle(descriptor_), &size) && size.QuadPart > 0 ? static_cast<std::size_t>(size.QuadPart) : 0;
-    // The size is only a hint: the file may grow or shrink while it is read.
-    Bytes out(expected, '\0');
-    std::size_t done = ReadInto(out.data(), expected, 0);
-    while (done == out.size()) {
-        out.resize(done + 65536);
-        done += ReadInto(out.data() + done, out.size() - done, done);
-    }
-    out.resize(done);
-    return out;
+    if (!GetFileSizeEx(SystemHandle(descriptor_), &size) || size.QuadPart <= 0) return 0;
+    return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 std::size_t TInputFile::ReadNext(char* target, std::size_t count) {
@@ -117,16 +102,6 @@ std::size_t TInputFile::ReadNext(char* target, std::size_t count) {
         RaiseReadError(ErrnoFromSystemError(systemError));
     }
     return got;
-}
-
-Bytes ReadWholeFile(const std::string& path, const TInputOptions& options) {
-    return TInputFile(path, options).ReadAll();
-}
-
-std::optional<Bytes> ReadFileIfPresent(const std::string& path, const TInputOptions& options) {
-    const TInputFile file(path, options, true);
-    if (file.descriptor_ < 0) return std::nullopt;
-    return file.ReadAll();
 }
 
 }  // namespace kestro

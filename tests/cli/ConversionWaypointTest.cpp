@@ -101,6 +101,20 @@ TEST(WaypointReader, PositionsOutsideTheEarthAreSkipped) {
     EXPECT_EQ(root.South, DegToSemicircles(-90));
 }
 
+TEST(WaypointReader, SkippedAndClampedLinesInReadingOrder) {
+    TempDir t;
+    WriteFile(t / "src/G/a.gpx", Gpx(Named("91", "14", "Gone") + Named("10", "14", "Quick@2400") + Named("-91", "14", "Lost")));
+    const auto run = Convert(t / "src");
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_NE(run.Output.find("  File: src/G/a.gpx\n"
+                              "  Skipped: src/G/a.gpx: Gone\n"
+                              "  Clamped: src/G/a.gpx: Quick\n"
+                              "  Skipped: src/G/a.gpx: Lost\n"
+                              "    3 POIs\n"),
+              std::string::npos)
+        << run.Output;
+}
+
 TEST(WaypointReader, AlertValuesBeyondTheirFieldAreClamped) {
     // Expected fields worked out by hand: speed Trunc(100 × km/h × 5/18) in
     // hundredths of m/s, distance 36 s ahead; both fields are 16 bits wide.

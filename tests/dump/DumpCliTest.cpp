@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include <cstdlib>
 #include <fstream>
 
@@ -144,17 +146,19 @@ TEST(DumpCli, FilesWrittenByGpsbabel) {
                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"test\">\n"
                     "<wpt lat=\"51.5\" lon=\"-0.1\"><name>\xE2\x82\xAC</name><cmt>\xE2\x84\xA2</cmt></wpt>\n</gpx>\n");
     const auto examples = test::SourceDir() / "examples";
+    // Values GPSBabel chooses (its icon, its rounding of distances) are not
+    // pinned: the lines must have the outline's form, whatever they hold.
     struct Case {
         std::filesystem::path source;
         const char* options;
-        std::vector<std::string> lines;  // each in the outline, as often as the source has points
+        std::vector<std::string> lines;  // patterns, each in the outline as often as the source has points
     };
     for (const auto& c : std::vector<Case>{
              {examples / "Fuel" / "fuel.gpx", "", {"      Bitmap: 0\n"}},
              {examples / "Fuel" / "fuel.gpx", ",category=Vin\xC3\xAD" "colas,hide", {"      Comment: EN \""}},
              {examples / "Fuel" / "fuel.gpx", ",position", {"        Street: EN \"N"}},
              {examples / "Fuel" / "lpg.gpx", ",speed=30,proximity=0.5,units=s",
-              {"      Alert: distance 804 m, speed 13.41 m/s (48.28 km/h), kind 5 (speed)\n"}},
+              {"      Alert: distance [0-9]+ m, speed [0-9]+\\.[0-9]{2} m/s \\([0-9]+\\.[0-9]{2} km/h\\), kind 5 \\(speed\\)\n"}},
              {dir / "cp1252.gpx", "", {"      Name: EN \"\xE2\x82\xAC\"\n", "      Comment: EN \"\xE2\x84\xA2\"\n"}},
          }) {
         const auto gpi = dir / "out.gpi";
@@ -166,11 +170,16 @@ TEST(DumpCli, FilesWrittenByGpsbabel) {
         ASSERT_GT(points, 0u) << c.source;
         ExpectWholeFileRead(gpi, points);
         const std::string outline = RunDump(ShellQuote(gpi.string())).Output;
-        for (const auto& line : c.lines) EXPECT_EQ(Count(outline, line), points) << c.source << c.options << ": " << line;
+        auto matches = [&outline](const std::string& pattern) {
+            const std::regex line(pattern);
+            return static_cast<std::size_t>(
+                std::distance(std::sregex_iterator(outline.begin(), outline.end(), line), std::sregex_iterator()));
+        };
+        for (const auto& line : c.lines) EXPECT_EQ(matches(line), points) << c.source << c.options << ": " << line;
         const bool hidden = std::string(c.options).find("hide") != std::string::npos;
         EXPECT_EQ(Count(outline, "  Bitmap 0 @"), hidden ? 0u : 1u) << c.options;
         if (hidden) EXPECT_NE(outline.find("Group 1 @0x32: EN \"Vin\xC3\xAD" "colas\""), std::string::npos) << outline;
-        else EXPECT_NE(outline.find("24 x 24 pixels, 8 bits per pixel, row size 24, palette 256 entries\n"), std::string::npos);
+        else EXPECT_EQ(matches("[0-9]+ x [0-9]+ pixels, [0-9]+ bits per pixel, row size [0-9]+, palette [0-9]+ entries\n"), 1u);
     }
 }
 

@@ -71,6 +71,17 @@ TEST(FileRead, BlocksAndPiecesGiveTheWholeFile) {
     EXPECT_TRUE(file.ReadAll() == content);
     EXPECT_TRUE(file.ReadAt(199990, 100) == content.substr(199990));
     EXPECT_TRUE(file.ReadAt(300000, 5).empty());
+    for (std::uint64_t limit : {0ull, 1ull, 65535ull, 65536ull, 65537ull, 199999ull, 200000ull, 200001ull})
+        EXPECT_TRUE(ReadFileUpTo(t / "big", limit) == content.substr(0, limit)) << limit;
+}
+
+// A file of the /proc kind says it is empty and is not: it is read up to
+// the limit, and the result takes no more room than it needs.
+TEST(FileRead, UpToTheLimitFromAFileOfUnknownSize) {
+    const Bytes status = ReadFileUpTo("/proc/self/status", 100);
+    EXPECT_EQ(status.size(), 100u);
+    EXPECT_EQ(status.rfind("Name:", 0), 0u);
+    EXPECT_LE(status.capacity(), 65536u);
 }
 
 }  // namespace

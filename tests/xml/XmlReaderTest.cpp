@@ -2,6 +2,7 @@
 // every message of the reader.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 #include <vector>
 
@@ -23,6 +24,9 @@ TEST(XmlReaderErrors, EveryMessageWithItsPosition) {
              {"<a></a", "Character \">\" expected at [1:6]"},
              {"<a></ab>", "Character \">\" expected at [1:7]"},
              {"<a>&#65</a>", "Character \";\" expected at [1:8]"},
+             // one root element; what follows a stray end tag is still ignored
+             {"<a/>\n<b/>", "A document has only one root element at [2:2]"},
+             {"<a></a><!-- x --> <a>", "A document has only one root element at [1:20]"},
              // ExpectText names the part from the first character that did not match
              {"<a></b>", "Text \"a\" expected at [1:6]"},
              {"<abc></abx>", "Text \"c\" expected at [1:10]"},
@@ -126,25 +130,48 @@ TEST(XmlReaderText, WhiteSpaceIsTrimmedUnlessPreserved) {
 }
 
 TEST(XmlReaderText, ReferencesInTextAndValues) {
-    TCodePageScope codePage(1252);
+    // A reference is its character, converted like any other text into the
+    // working code page ("?" where the code page has no such character).
     struct Case {
+        std::uint16_t CodePage;
         const char* Text;
         std::string Expected;
     };
     for (auto c : std::initializer_list<Case>{
-             {"<a>&amp;&quot;&lt;&gt;&apos;</a>", "&\"<>'"},
-             {"<a>&#233;</a>", "\xE9"},
-             {"<a>&#x41;&#x6a;&#x6A;</a>", "Ajj"},
-             {"<a>&#321;</a>", "A"},  // the low 8 bits
-             {"<a>&#0000065;</a>", "A"},
-             {"<a>x&#32;y</a>", "x y"},
-             {"<a>x&#0;y</a>", std::string("x\0y", 3)},
-             {"<a>&#0;&#32;</a>", ""},  // characters 0-32 are trimmed, references too
+             {1252, "<a>&amp;&quot;&lt;&gt;&apos;</a>", "&\"<>'"},
+             {1252, "<a>&#233;</a>", "\xE9"},
+             {1252, "<a>&#x41;&#x6a;&#x6A;</a>", "Ajj"},
+             {1252, "<a>&#0000065;</a>", "A"},
+             {1252, "<a>x&#32;y</a>", "x y"},
+             {1252, "<a>x&#1;y</a>", "x\x01y"},
+             {1252, "<a>&#x20AC;</a>", "\x80"},
+             {1252, "<a>&#x10D;&#321;&#x1F600;</a>", "???"},
+             {1250, "<a>&#x10D;&#321;</a>", "\xE8\xA3"},
+             {65001, "<a>&#xE9;&#x20AC;&#x1F600;</a>", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+             {65001, "<a>x&#1114111;</a>", "x\xF4\x8F\xBF\xBF"},
          }) {
+        TCodePageScope codePage(c.CodePage);
         EXPECT_EQ(RootText(c.Text), c.Expected) << c.Text;
+        const std::string value = std::string("<b v='") + std::string(c.Text).substr(3, std::strlen(c.Text) - 7) + "'/>";
+        EXPECT_EQ(LoadXmlText(value)->GetDocumentElement()->GetValue("@v").AsText(), c.Expected) << value;
     }
-    // 10^23 - 1 modulo 256 is 255
-    EXPECT_EQ(RootText("<a>&#99999999999999999999999;</a>"), "\xFF");
+}
+
+TEST(XmlReaderText, ReferencesToWhatXmlDoesNotAllowAreErrors) {
+    for (auto c : std::initializer_list<std::pair<const char*, const char*>>{
+             {"<a>x&#0;y</a>", "Character reference to U+0000 is not allowed in XML at [1:8]"},
+             {"<a x='&#xD800;'/>", "Character reference to U+D800 is not allowed in XML at [1:14]"},
+             {"<a>\n&#xDFFF;</a>", "Character reference to U+DFFF is not allowed in XML at [2:8]"},
+             {"<a>&#xFFFF;</a>", "Character reference to U+FFFF is not allowed in XML at [1:11]"},
+             {"<a>&#x110000;</a>", "Character reference beyond U+10FFFF is not allowed in XML at [1:13]"},
+             {"<a>&#99999999999999999999999;</a>", "Character reference beyond U+10FFFF is not allowed in XML at [1:29]"},
+         }) {
+        EXPECT_EQ(LoadXmlError(c.first), c.second) << c.first;
+    }
+}
+
+TEST(XmlReaderText, MoreReferences) {
+    TCodePageScope codePage(1252);
     EXPECT_EQ(LoadXmlText("<a x='&lt;&#65;&amp;'/>")->GetDocumentElement()->GetValue("@x").AsText(), "<A&");
     // ">" is plain text; references are not decoded in comments and CDATA
     EXPECT_EQ(RootText("<a>1 > 0</a>"), "1 > 0");
@@ -283,7 +310,7 @@ TEST(XmlReaderLimits, NestingIsBoundedAndTheLimitItselfLoads) {
 
 TEST(XmlReaderLoading, LoadingReplacesTheContent) {
     auto document = CreateXmlDocument();
-    document->LoadXML("<a/><b/>");
+    document->LoadXML("<a/><!-- b -->");
     document->SetVarAttr("x", TXmlVariant("1"));
     document->LoadXML("<c/>");
     ASSERT_EQ(document->GetChildNodes()->GetCount(), 1);
