@@ -12,6 +12,7 @@
 #include "gpx/GpxParser.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
+#include "platform/TerminalText.h"
 #include "platform/TextConversion.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
@@ -23,7 +24,7 @@ namespace {
 constexpr std::int32_t NoIndex = 0xFFFF;
 
 void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, TGroupOutput& output) {
-    output.Lines() << "  File: " << path << '\n';
+    output.Lines() << "  File: " << TerminalText(path) << '\n';
     reader.LoadFile(path);
     output.Lines() << "    " << reader.Count << " POIs\n";
     if (reader.Count > 0) anyWaypoint = true;
@@ -86,7 +87,7 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
     while (!looseFile && !folder.empty() && folder.back() == '/') folder.pop_back();
     group->DisplayName = looseFile ? BaseName(path) : folder.substr(folder.find_last_of('/') + 1);
     group->Name = Utf8ToCodePage(group->DisplayName, CodePage);
-    output.Lines() << "Group: " << group->DisplayName << '\n';
+    output.Lines() << "Group: " << TerminalText(group->DisplayName) << '\n';
     std::vector<TFolderEntry> entries;
     if (!looseFile) {
         entries = ListFolder(path);
@@ -114,7 +115,7 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
             for (const auto& entry : entries) {
                 if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
                 const std::string categoryName = BaseName(entry.Name);
-                output.Lines() << "  Category: " << categoryName << '\n';
+                output.Lines() << "  Category: " << TerminalText(categoryName) << '\n';
                 reader.Categories.push_back(categoryName);
                 group->CategoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
                 reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);

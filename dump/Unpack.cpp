@@ -10,6 +10,7 @@
 #include "dump/UnpackTally.h"
 #include "dump/UnpackTree.h"
 #include "platform/FolderListing.h"
+#include "platform/TerminalText.h"
 #include "platform/TextConversion.h"
 
 namespace kestro {
@@ -18,15 +19,14 @@ namespace {
 
 constexpr std::size_t ListedAlerts = 10;
 
-// A name for the summary: control bytes and quotes escaped.
+// A name for the summary: quotes escaped, and control bytes as on every line.
 std::string Quoted(const std::string& name) {
-    std::string out = "\"";
+    std::string out;
     for (char c : name) {
-        if (c == '"' || c == '\\') out += std::string("\\") + c;
-        else if (static_cast<unsigned char>(c) < 0x20) out += Format("\\x%02X", static_cast<unsigned char>(c));
-        else out += c;
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
     }
-    return out + "\"";
+    return "\"" + TerminalText(out) + "\"";
 }
 
 // A path as a shell word, quoted where it needs to be.
@@ -96,7 +96,7 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
     rootNames.Reserve(UnpackMediaFolder);
     TUnpackRun run{folder, decoder, tally, rootNames, {}, {}, {}};
     CountFileLevel(file, tally);
-    for (std::size_t g = 0; g < file.Groups.size(); ++g) out << UnpackGroup(file.Groups[g], g, run) << '\n';
+    for (std::size_t g = 0; g < file.Groups.size(); ++g) out << TerminalText(UnpackGroup(file.Groups[g], g, run)) << '\n';
 
     if (!InKestroOrder(run.GroupEntries)) tally.Add("files whose groups kestro writes in another order (folders, then loose files, by name)");
     const auto maxRegion = MaxRegionFor(run.Trees);

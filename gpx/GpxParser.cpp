@@ -14,6 +14,7 @@
 #include "gpx/StoreWorker.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
+#include "platform/TerminalText.h"
 #include "platform/TextConversion.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
@@ -216,10 +217,10 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
 
     // The console shows text as UTF-8, like the file names around it.
     if (!encodable) {
-        Output_.Lines() << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
+        Output_.Lines() << "  Skipped: " << TerminalText(FileName + ": " + CodePageToUtf8(point.Name, XmlCodePage)) << '\n';
     } else if (point.Lat != 0 || point.Lon != 0) {
         if (AlertClamped(point))
-            Output_.Lines() << "  Clamped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
+            Output_.Lines() << "  Clamped: " << TerminalText(FileName + ": " + CodePageToUtf8(point.Name, XmlCodePage)) << '\n';
         TStoreItem item{GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
         StoredBytes += item.Record.size();
         if (worker_ == nullptr) {
@@ -254,7 +255,7 @@ void TGpxParser::ReadIcon(IXmlNode& node, TPoiWpt& point) {
     if (number >= BitmapLimit)
         throw EFormatLimit(Format("Icon \"%s\" would be icon number %zu; a group can have at most %zu icons",
                                   icon.c_str(), number + 1, BitmapLimit));
-    Output_.Lines() << "  Icon: " << icon << '\n';
+    Output_.Lines() << "  Icon: " << TerminalText(icon) << '\n';
     Bitmaps += GpiRecord(GpiTypeBitmap, body);
     BitmapFiles.push_back(icon);
     bitmapNumbers_.emplace(icon, static_cast<std::uint16_t>(number));

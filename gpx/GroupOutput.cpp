@@ -1,5 +1,7 @@
 #include "gpx/GroupOutput.h"
 
+#include "platform/TerminalText.h"
+
 namespace kestro {
 
 TGroupOutput::TGroupOutput(std::ostream& out, std::ostream& err, TProgressLine* progress)
@@ -11,11 +13,11 @@ std::ostream& TGroupOutput::Lines() {
 }
 
 void TGroupOutput::Warning(const std::string& file, const std::string& cause, const std::string& text) {
-    Tell(file + '\n' + cause, "kestro: warning: " + file + ": " + text + '\n');
+    Tell(file + '\n' + cause, "kestro: warning: " + TerminalText(file + ": " + text) + '\n');
 }
 
 void TGroupOutput::OutsideLink(const std::string& file, const std::string& path) {
-    Tell(file + "\nlinks\n" + path, "kestro: note: " + file + " links " + path + ", outside the source folder\n");
+    Tell(file + "\nlinks\n" + path, "kestro: note: " + TerminalText(file + " links " + path) + ", outside the source folder\n");
 }
 
 void TGroupOutput::Show(const TOrderedOutput::TChunks& chunks) {

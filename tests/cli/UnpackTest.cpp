@@ -158,6 +158,20 @@ TEST(Unpack, AreaTreesOfAnyMaxRegionComeBack) {
     }
 }
 
+// Groups and categories named "." and ".." (from the files "..gpx" and
+// "...gpx") come back as they were.
+TEST(Unpack, NamesOfDotsComeBack) {
+    TempDir t;
+    for (const char* file : {"src/..gpx", "src/...gpx", "src/G/..gpx", "src/G/...gpx"})
+        WriteFile(t / file, Gpx(Named("50", "14", file)));
+    const auto run = Convert(t / "src");  // and unpacked back to the same bytes
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_EQ(run.GroupNames(), (std::vector<Bytes>{"G", "..", "."}));  // "...gpx" sorts first
+    std::vector<Bytes> categories;
+    for (const auto& c : run.File.Groups.at(0).Categories) categories.push_back(TextOf(c.Name));
+    EXPECT_EQ(categories, (std::vector<Bytes>{"..", "."}));
+}
+
 TEST(Unpack, GpsbabelFilesComeBackPointByPoint) {
     if (RunCommand("gpsbabel -V").ExitCode != 0) GTEST_SKIP() << "gpsbabel is not installed (scripts/bootstrap installs it)";
     TempDir t;
@@ -221,7 +235,8 @@ Bytes FileWithCategories(const std::vector<Bytes>& names) {
 TEST(Unpack, HostileNamesStayInsideTheFolderAndAreListed) {
     TempDir t;
     const Bytes longName(300, 'x');
-    const std::vector<Bytes> names{"../../etc/x", ".hidden", "CON", longName, "Case", "CASE", "", "a\x01" "b", "speed_50"};
+    const std::vector<Bytes> names{"../../etc/x", ".hidden", "CON", longName, "Case", "CASE", "", "a\x01" "b", "speed_50",
+                                   "e\x1B[31m", "c\xC2\x9B", ".", ".."};
     WriteFile(t / "h.gpi", FileWithCategories(names));
     const fs::path dir = t / "a/b/u";
     fs::create_directories(dir.parent_path());
@@ -244,7 +259,8 @@ TEST(Unpack, HostileNamesStayInsideTheFolderAndAreListed) {
     std::vector<TPointIn> in;
     CollectPoints(*rebuilt.Groups[0].Root, 0, in);
     for (const auto& p : in) categoryOfPoint[TextOf(p.Point->Name)] = categories[FindPart<TGpiCategoryRef>(*p.Point)->Number];
-    const std::vector<Bytes> expected{".._.._etc_x", ".hidden", "CON_", std::string(200, 'x'), "Case", "CASE (2)", "unnamed", "a_b", "speed_50"};
+    const std::vector<Bytes> expected{".._.._etc_x", ".hidden", "CON_", std::string(200, 'x'), "Case", "CASE (2)", "unnamed", "a_b", "speed_50",
+                                      "e_[31m", "c_", ".", ".."};
     ASSERT_EQ(categoryOfPoint.size(), names.size()) << unpack.Output;
     for (std::size_t i = 0; i < names.size(); ++i) {
         EXPECT_EQ(categoryOfPoint["p" + std::to_string(i)], expected[i]) << i;
@@ -254,6 +270,14 @@ TEST(Unpack, HostileNamesStayInsideTheFolderAndAreListed) {
     }
     EXPECT_EQ(TextOf(rebuilt.Groups[0].Name), "___up") << "a group folder never starts with \".\"";
     EXPECT_NE(unpack.Output.find("\"a\\x01b\" as"), std::string::npos) << "control bytes are shown escaped";
+    EXPECT_NE(unpack.Output.find("\"e\\x1B[31m\" as \"___up/e_[31m\""), std::string::npos) << unpack.Output;
+    EXPECT_NE(unpack.Output.find("\"c\\u009B\" as \"___up/c_\""), std::string::npos) << unpack.Output;
+    EXPECT_EQ(unpack.Output.find_first_of("\x1B\x01"), std::string::npos) << unpack.Output;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_EQ(name.find_first_of(std::string("\x1B\x01\x7F", 3)), std::string::npos) << name;
+        EXPECT_EQ(name.find("\xC2\x9B"), std::string::npos) << name;
+    }
     // Numbered as listed, kestro orders the categories by their file names.
     EXPECT_NE(unpack.Output.find("categories kestro numbers otherwise"), std::string::npos) << unpack.Output;
     // speed_50.gpx gives its points a speed alert that p8 did not have: named.
