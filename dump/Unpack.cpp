@@ -88,7 +88,7 @@ void PrintSummary(const TUnpackRun& run, const TNameAllotter& rootNames, bool ma
 }  // namespace
 
 int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::string& dir, std::ostream& out) {
-    const TUnpackFolder folder(dir);
+    TUnpackFolder folder(dir);
     TTextDecoder decoder(file.CodePage());
     TUnpackTally tally;
     TNameAllotter rootNames;

@@ -4,44 +4,54 @@
 
 #include <cerrno>
 
-#include "platform/OutputFile.h"
-
 namespace kestro {
 
-TUnpackFolder::TUnpackFolder(std::filesystem::path root) : root_(std::move(root)) {
-    if (::mkdir(root_.c_str(), 0777) == 0) return;
-    const int error = errno;
-    std::error_code code;
-    if (error == EEXIST && std::filesystem::is_directory(root_, code)) {
-        if (!std::filesystem::is_empty(root_, code) || code)
-            throw EUnpackFolderError(Format("\"%s\" exists and is not empty; give a new or an empty folder", root_.c_str()));
-        return;
-    }
-    throw EFCreateError(Format("Cannot create folder \"%s\". %s", root_.c_str(), SystemErrorText(error).c_str()));
+namespace {
+
+TFolderHandle OpenRoot(const std::string& root) {
+    if (::mkdir(root.c_str(), 0777) != 0 && errno != EEXIST)
+        throw EFCreateError(Format("Cannot create folder \"%s\". %s", root.c_str(), SystemErrorText(errno).c_str()));
+    // Made now or there before: either way what is opened is checked, as
+    // another process may have put its own folder or a link in its place.
+    TFolderHandle handle = TFolderHandle::Open(root);
+    if (!handle.OwnedByUser())
+        throw EUnpackFolderError(Format("\"%s\" belongs to another user; give a new folder or an empty one of your own",
+                                        root.c_str()));
+    if (!handle.IsEmpty())
+        throw EUnpackFolderError(Format("\"%s\" exists and is not empty; give a new or an empty folder", root.c_str()));
+    return handle;
 }
 
-std::filesystem::path TUnpackFolder::PathOf(const std::vector<std::string>& parts) const {
-    std::filesystem::path path = root_;
+}  // namespace
+
+TUnpackFolder::TUnpackFolder(std::string root) : root_(std::move(root)), handle_(OpenRoot(root_)) {}
+
+std::string TUnpackFolder::Shown(const std::vector<std::string>& parts) const {
+    std::string path = root_;
+    for (const auto& part : parts) path += (path.empty() || path.back() == '/' ? "" : "/") + part;
+    return path;
+}
+
+const TFolderHandle& TUnpackFolder::FolderAbove(const std::vector<std::string>& parts) const {
+    if (parts.empty()) throw Exception("refusing an empty path");
     for (const auto& part : parts) {
         // Names come from SafeEntryName; this only guards against a slip.
         if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos)
             throw Exception(Format("refusing the entry name \"%s\"", part.c_str()));
-        path /= part;
     }
-    return path;
+    if (parts.size() <= 1) return handle_;
+    const auto found = made_.find(std::vector<std::string>(parts.begin(), parts.end() - 1));
+    if (found == made_.end()) throw Exception(Format("the folder of \"%s\" was not made", Shown(parts).c_str()));
+    return found->second;
 }
 
-void TUnpackFolder::MakeFolder(const std::vector<std::string>& parts) const {
-    const auto path = PathOf(parts);
-    if (::mkdir(path.c_str(), 0777) != 0)
-        throw EFCreateError(Format("Cannot create folder \"%s\". %s", path.c_str(), SystemErrorText(errno).c_str()));
+void TUnpackFolder::MakeFolder(const std::vector<std::string>& parts) {
+    TFolderHandle folder = FolderAbove(parts).MakeFolder(parts.back(), Shown(parts));
+    made_.emplace(parts, std::move(folder));
 }
 
 void TUnpackFolder::WriteFile(const std::vector<std::string>& parts, const Bytes& content) const {
-    TOutputOptions options;
-    options.OnlyNew = true;
-    options.FullPath = false;
-    WriteWholeFile(PathOf(parts).string(), content, options);
+    FolderAbove(parts).WriteNewFile(parts.back(), content, Shown(parts));
 }
 
 }  // namespace kestro

@@ -3,6 +3,8 @@
 // ConversionSupport.h); here: the examples, files of other writers (made by
 // GPSBabel at test time, and the partners' files of the shared folder)
 // compared point by point, and names that cannot stand as file names.
+#include <unistd.h>
+
 #include <map>
 #include <tuple>
 
@@ -287,6 +289,26 @@ TEST(Unpack, HostileNamesStayInsideTheFolderAndAreListed) {
     const auto refused = RunCommand(Q(DumpBinary()) + " --unpack " + Q(dir) + " " + Q(t / "h.gpi"));
     EXPECT_EQ(refused.ExitCode, 2) << refused.Output;
     EXPECT_NE(refused.Output.find("not empty"), std::string::npos) << refused.Output;
+}
+
+// A DIR that is a symbolic link (placed by someone else, to a folder they
+// can read) or another user's empty folder is refused; nothing is written.
+TEST(Unpack, FolderThatIsALinkOrAnotherUsersIsRefused) {
+    TempDir t;
+    WriteFile(t / "h.gpi", FileWithCategories({"a"}));
+    fs::create_directories(t / "theirs");
+    fs::create_directory_symlink(t / "theirs", t / "link");
+    const auto link = RunCommand(Q(DumpBinary()) + " --unpack " + Q(t / "link") + " " + Q(t / "h.gpi"));
+    EXPECT_EQ(link.ExitCode, 2) << link.Output;
+    EXPECT_NE(link.Output.find("symbolic link"), std::string::npos) << link.Output;
+    EXPECT_TRUE(fs::is_empty(t / "theirs"));
+
+    if (geteuid() != 0) GTEST_SKIP() << "giving a folder to another user needs root";
+    ASSERT_EQ(chown((t / "theirs").c_str(), 65534, 65534), 0);
+    const auto foreign = RunCommand(Q(DumpBinary()) + " --unpack " + Q(t / "theirs") + " " + Q(t / "h.gpi"));
+    EXPECT_EQ(foreign.ExitCode, 2) << foreign.Output;
+    EXPECT_NE(foreign.Output.find("belongs to another user"), std::string::npos) << foreign.Output;
+    EXPECT_TRUE(fs::is_empty(t / "theirs"));
 }
 
 }  // namespace
