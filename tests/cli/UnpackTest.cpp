@@ -174,6 +174,24 @@ TEST(Unpack, NamesOfDotsComeBack) {
     EXPECT_EQ(categories, (std::vector<Bytes>{"..", "."}));
 }
 
+// At the edge of splitting: an area of exactly maxregion points stays whole,
+// one more is split, and the unpacked kestro.ini rebuilds either.
+TEST(Unpack, AreaAtTheMaxRegionEdgeComesBack) {
+    struct Case { int points, maxRegion; bool split; };
+    for (const auto& c : std::initializer_list<Case>{{256, 255, true}, {256, 256, false}, {257, 256, true}, {255, 255, false}}) {
+        SCOPED_TRACE(Format("%d points, maxregion %d", c.points, c.maxRegion));
+        TempDir t;
+        std::string body;
+        for (int i = 0; i < c.points; ++i) body += Named(Format("50.%04d", i * 37 % 1000), Format("14.%04d", i * 91 % 1000), "p");
+        WriteFile(t / "src/G/a.gpx", Gpx(body));
+        WriteFile(t / "src/kestro.ini", "[kestro]\nmaxregion=" + std::to_string(c.maxRegion) + "\n");
+        const auto run = Convert(t / "src");  // and unpacked back to the same bytes
+        ASSERT_EQ(run.ExitCode, 0) << run.Output;
+        ASSERT_TRUE(run.File.Groups.at(0).Root.has_value());
+        EXPECT_EQ(run.File.Groups[0].Root->Areas.empty(), !c.split);
+    }
+}
+
 TEST(Unpack, GpsbabelFilesComeBackPointByPoint) {
     if (RunCommand("gpsbabel -V").ExitCode != 0) GTEST_SKIP() << "gpsbabel is not installed (scripts/bootstrap installs it)";
     TempDir t;
