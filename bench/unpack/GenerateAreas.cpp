@@ -1,8 +1,9 @@
 // Writes a deterministic source folder for the unpacking benchmark: one
-// group of N waypoints along a line, each linking one of ICONS icons, the
-// icons taken in reading order. With maxregion=2 the converter puts them in
-// about N/2 small areas whose order in the file runs against the icons'
-// numbers, the hardest order for the unpacker to keep.
+// group of N waypoints along a line from north-east to south-west, each
+// linking one of ICONS icons, the icons taken in reading order. With
+// maxregion=2 the converter puts them in about N/2 small areas, stored from
+// south-west to north-east: against the icons' numbers, the hardest order
+// for the unpacker to keep.
 //
 //     unpack_generator N ICONS SOURCE_FOLDER
 //
@@ -63,7 +64,7 @@ int main(int argc, char* argv[]) {
     for (long i = 0; i < count; ++i) {
         const double along = static_cast<double>(i) / static_cast<double>(count);
         std::snprintf(line, sizeof line, "<wpt lat=\"%.6f\" lon=\"%.6f\"><name>p%ld</name><link href=\"icons/i%ld.bmp\"/></wpt>\n",
-                      40 + 10 * along, 10 + 10 * along, i, i * icons / count);
+                      50 - 10 * along, 20 - 10 * along, i, i * icons / count);
         gpx << line;
     }
     gpx << "</gpx>\n";
