@@ -53,12 +53,15 @@ TFolderHandle& TFolderHandle::operator=(TFolderHandle&&) noexcept = default;
 TFolderHandle::~TFolderHandle() = default;
 
 TFolderHandle TFolderHandle::Open(const std::string& path) {
-    const int handle = open(path.c_str(), FolderFlags);
+    // "link/" would lead through the link: the slashes go.
+    std::string folder = path;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    const int handle = open(folder.c_str(), FolderFlags);
     if (handle < 0) {
         const int error = errno;
         // O_NOFOLLOW reports a link as ELOOP, O_DIRECTORY a link to a file as ENOTDIR.
         struct stat entry {};
-        const bool link = lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
+        const bool link = lstat(folder.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
         throw EFOpenError(Format("Cannot open folder \"%s\". %s", path.c_str(),
                                  link ? "It is a symbolic link; give the folder it leads to" : SystemErrorText(error).c_str()));
     }

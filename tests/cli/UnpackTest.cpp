@@ -316,10 +316,12 @@ TEST(Unpack, FolderThatIsALinkOrAnotherUsersIsRefused) {
     WriteFile(t / "h.gpi", FileWithCategories({"a"}));
     fs::create_directories(t / "theirs");
     fs::create_directory_symlink(t / "theirs", t / "link");
-    const auto link = RunCommand(Q(DumpBinary()) + " --unpack " + Q(t / "link") + " " + Q(t / "h.gpi"));
-    EXPECT_EQ(link.ExitCode, 2) << link.Output;
-    EXPECT_NE(link.Output.find("symbolic link"), std::string::npos) << link.Output;
-    EXPECT_TRUE(fs::is_empty(t / "theirs"));
+    for (const char* dir : {"link", "link/"}) {
+        const auto link = RunCommand(Q(DumpBinary()) + " --unpack " + Q(t / dir) + " " + Q(t / "h.gpi"));
+        EXPECT_EQ(link.ExitCode, 2) << link.Output;
+        EXPECT_NE(link.Output.find("symbolic link"), std::string::npos) << link.Output;
+        EXPECT_TRUE(fs::is_empty(t / "theirs"));
+    }
 
     if (geteuid() != 0) GTEST_SKIP() << "giving a folder to another user needs root";
     ASSERT_EQ(chown((t / "theirs").c_str(), 65534, 65534), 0);
