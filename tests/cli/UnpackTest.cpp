@@ -192,6 +192,23 @@ TEST(Unpack, AreaAtTheMaxRegionEdgeComesBack) {
     }
 }
 
+// Read from north-east to south-west, stored from south-west: the areas come
+// against the order in which the icons got their numbers, which the
+// unpacked files must give back.
+TEST(Unpack, AreasAgainstTheIconOrderComeBack) {
+    TempDir t;
+    std::string body;
+    for (int i = 0; i < 300; ++i)
+        body += Named(Format("%.4f", 50 - i * 0.01), Format("%.4f", 20 - i * 0.01), "p" + std::to_string(i),
+                      Link(Format("../../icons/i%d.bmp", i / 15)));
+    for (int icon = 0; icon < 20; ++icon) WriteFile(t / Format("icons/i%d.bmp", icon), Bmp(4, 4, static_cast<std::uint8_t>(icon)));
+    WriteFile(t / "src/G/a.gpx", Gpx(body));
+    WriteFile(t / "src/kestro.ini", "[kestro]\nmaxregion=2\n");
+    const auto run = Convert(t / "src", t / "src/G");  // and unpacked back to the same bytes
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_EQ(run.File.Groups.at(0).Bitmaps.size(), 20u);
+}
+
 TEST(Unpack, GpsbabelFilesComeBackPointByPoint) {
     if (RunCommand("gpsbabel -V").ExitCode != 0) GTEST_SKIP() << "gpsbabel is not installed (scripts/bootstrap installs it)";
     TempDir t;
