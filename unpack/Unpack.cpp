@@ -7,6 +7,7 @@
 #include "platform/FolderListing.h"
 #include "platform/TerminalText.h"
 #include "platform/TextConversion.h"
+#include "platform/PathName.h"
 #include "sources/AreaRules.h"
 #include "unpack/UnpackFolder.h"
 #include "unpack/UnpackGroup.h"

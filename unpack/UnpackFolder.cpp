@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+#include "platform/PathName.h"
+
 namespace kestro {
 
 namespace {
@@ -36,7 +38,7 @@ const TFolderHandle& TUnpackFolder::FolderAbove(const std::vector<std::string>& 
     if (parts.empty()) throw Exception("refusing an empty path");
     for (const auto& part : parts) {
         // Names come from SafeEntryName; this only guards against a slip.
-        if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos)
+        if (part.empty() || part == "." || part == ".." || part.find_first_of(PathSeparators) != std::string::npos)
             throw Exception(Format("refusing the entry name \"%s\"", part.c_str()));
     }
     if (parts.size() <= 1) return handle_;
