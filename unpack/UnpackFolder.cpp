@@ -1,9 +1,8 @@
 #include "unpack/UnpackFolder.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 
+#include "platform/FolderCreate.h"
 #include "platform/PathName.h"
 
 namespace kestro {
@@ -11,8 +10,8 @@ namespace kestro {
 namespace {
 
 TFolderHandle OpenRoot(const std::string& root) {
-    if (::mkdir(root.c_str(), 0777) != 0 && errno != EEXIST)
-        throw EFCreateError(Format("Cannot create folder \"%s\". %s", root.c_str(), SystemErrorText(errno).c_str()));
+    if (const int error = CreateFolder(PathFromUtf8(root)); error != 0 && error != EEXIST)
+        throw EFCreateError(Format("Cannot create folder \"%s\". %s", root.c_str(), SystemErrorText(error).c_str()));
     // Made now or there before: either way what is opened is checked, as
     // another process may have put its own folder or a link in its place.
     TFolderHandle handle = TFolderHandle::Open(root);
