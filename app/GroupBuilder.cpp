@@ -13,6 +13,7 @@
 #include "gpx/GpxParser.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
+#include "platform/TerminalText.h"
 #include "platform/TextConversion.h"
 #include "sources/GroupSources.h"
 #include "store/GpiDB.h"
@@ -24,7 +25,7 @@ namespace {
 
 
 void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, TGroupOutput& output) {
-    output.Lines() << "  File: " << path << '\n';
+    output.Lines() << "  File: " << TerminalText(path) << '\n';
     if (IsCsvFileName(path)) LoadCsvFile(reader, path);
     else reader.LoadFile(path);
     output.Lines() << "    " << reader.Count << " POIs\n";
@@ -88,7 +89,7 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
     while (!looseFile && !folder.empty() && PathSeparators.find(folder.back()) != std::string_view::npos) folder.pop_back();
     group->DisplayName = looseFile ? BaseName(path) : FileNameWithoutFolder(folder);
     group->Name = Utf8ToCodePage(group->DisplayName, CodePage);
-    output.Lines() << "Group: " << group->DisplayName << '\n';
+    output.Lines() << "Group: " << TerminalText(group->DisplayName) << '\n';
     std::vector<TFolderEntry> entries;
     if (!looseFile) {
         entries = ListFolder(path);
@@ -116,7 +117,7 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
             for (const auto& entry : entries) {
                 if (!IsCategoryFile(entry, ReadCsvFiles)) continue;
                 const std::string categoryName = BaseName(entry.Name);
-                output.Lines() << "  Category: " << categoryName << '\n';
+                output.Lines() << "  Category: " << TerminalText(categoryName) << '\n';
                 reader.Categories.push_back(categoryName);
                 group->CategoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
                 reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);

@@ -1,5 +1,7 @@
 #include "pipeline/GroupOutput.h"
 
+#include "platform/TerminalText.h"
+
 namespace kestro {
 
 TGroupOutput::TGroupOutput(std::ostream& out, std::ostream& err, TProgressLine* progress, TStreams streams)
@@ -11,7 +13,7 @@ std::ostream& TGroupOutput::Lines() {
 }
 
 void TGroupOutput::Warning(const std::string& file, const std::string& cause, const std::string& text) {
-    Tell(file + '\n' + cause, "kestro: warning: " + file + ": " + text + '\n');
+    Tell(file + '\n' + cause, "kestro: warning: " + TerminalText(file + ": " + text) + '\n');
 }
 
 void TGroupOutput::NotGpx(const std::string& file, const std::string& start) {
@@ -20,7 +22,7 @@ void TGroupOutput::NotGpx(const std::string& file, const std::string& start) {
 }
 
 void TGroupOutput::OutsideLink(const std::string& file, const std::string& path) {
-    Tell(file + "\nlinks\n" + path, "kestro: note: " + file + " links " + path + ", outside the source folder\n");
+    Tell(file + "\nlinks\n" + path, "kestro: note: " + TerminalText(file + " links " + path) + ", outside the source folder\n");
 }
 
 void TGroupOutput::Show(const TOrderedOutput::TChunks& chunks) {

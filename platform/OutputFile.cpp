@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,12 +79,14 @@ extern "C" void KeepPartialOnSignal(int signalNumber) {
     raise(signalNumber);
 }
 
-void WatchForSignals(const std::string& temporary, const std::string& partial) {
-    if (temporary.size() >= PATH_MAX || partial.size() >= PATH_MAX) return;
-    std::memcpy(SignalTemporary, temporary.c_str(), temporary.size() + 1);
-    std::memcpy(SignalPartial, partial.c_str(), partial.size() + 1);
-    SignalWatch = 1;
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+// The signals that end a run as Ctrl-C does: also a closed pipe
+// ("kestro SRC DEST | head") and Ctrl-\\.
+constexpr int StoppingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT};
+
+// Installed before the temporary file exists; it acts only once the file is
+// recorded (SignalWatch).
+void InstallSignalHandlers() {
+    for (int signalNumber : StoppingSignals) {
         struct sigaction current {};
         // A signal that is ignored (nohup) or already handled stays so.
         if (sigaction(signalNumber, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
@@ -94,17 +97,62 @@ void WatchForSignals(const std::string& temporary, const std::string& partial) {
     }
 }
 
+void WatchForSignals(const std::string& temporary, const std::string& partial) {
+    if (temporary.size() >= PATH_MAX || partial.size() >= PATH_MAX) return;
+    std::memcpy(SignalTemporary, temporary.c_str(), temporary.size() + 1);
+    std::memcpy(SignalPartial, partial.c_str(), partial.size() + 1);
+    SignalWatch = 1;
+}
+
+// Holds the stopping signals back while the temporary file is created and
+// recorded, so that none can end the run between the two.
+class TSignalsHeld {
+public:
+    TSignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (int signalNumber : StoppingSignals) sigaddset(&held, signalNumber);
+        pthread_sigmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~TSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    TSignalsHeld(const TSignalsHeld&) = delete;
+    TSignalsHeld& operator=(const TSignalsHeld&) = delete;
+
+private:
+    sigset_t previous_{};
+};
+
+// "DESTINATION.partial", or where the folder's limit on name length refuses
+// that, the destination's name cut short enough to take the ending.
+std::string PartialName(const std::string& target) {
+    const auto slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
+    const std::string name = target.substr(slash == std::string::npos ? 0 : slash + 1);
+    const long limit = pathconf(folder.c_str(), _PC_NAME_MAX);
+    const std::size_t longest = limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+    const std::string ending = ".partial";
+    if (name.size() + ending.size() <= longest || longest <= ending.size()) return target + ending;
+    std::size_t keep = longest - ending.size();
+    // Never a UTF-8 character cut in two.
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    return target.substr(0, target.size() - name.size()) + name.substr(0, keep) + ending;
+}
+
 }  // namespace
 
 TOutputFile::TOutputFile(const std::string& path, const TOutputOptions& options) : path_(path), options_(options) {
     if (options_.ReplaceOnClose && !options_.OnlyNew) {
         target_ = FollowLinks(path);
         struct stat existing {};
-        if (lstat(target_.c_str(), &existing) != 0 || S_ISREG(existing.st_mode))
+        if (lstat(target_.c_str(), &existing) != 0 || S_ISREG(existing.st_mode)) {
+            partial_ = PartialName(target_);
+            InstallSignalHandlers();
+            const TSignalsHeld held;
             handle_ = CreateTemporary(target_, temporary_);
-        if (handle_ >= 0) {
-            WatchForSignals(temporary_, target_ + ".partial");
-            return;
+            if (handle_ >= 0) {
+                WatchForSignals(temporary_, partial_);
+                return;
+            }
         }
         temporary_.clear();
     }
@@ -164,8 +212,7 @@ void TOutputFile::Close() {
     SignalWatch = 0;
     temporary_.clear();
     // What an earlier failed run left would only mislead now.
-    const std::string partial = target_ + ".partial";
-    if (IsRegularFile(partial)) unlink(partial.c_str());
+    if (IsRegularFile(partial_)) unlink(partial_.c_str());
 }
 
 std::string TOutputFile::KeepPartial() {
@@ -173,9 +220,8 @@ std::string TOutputFile::KeepPartial() {
     if (temporary_.empty()) return std::string();
     SignalWatch = 0;
     const std::string temporary = std::exchange(temporary_, std::string());
-    const std::string partial = target_ + ".partial";
-    if (MayReplacePartial(partial.c_str()) && rename(temporary.c_str(), partial.c_str()) == 0)
-        return FullFileName(partial);
+    if (MayReplacePartial(partial_.c_str()) && rename(temporary.c_str(), partial_.c_str()) == 0)
+        return FullFileName(partial_);
     unlink(temporary.c_str());
     return std::string();
 }

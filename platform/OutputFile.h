@@ -42,7 +42,8 @@ public:
     // earlier failed run is removed.
     void Close();
     // After a failure, with ReplaceOnClose: closes the file and moves what
-    // was written to "DESTINATION.partial", replacing an old one. Returns its
+    // was written to "DESTINATION.partial" (the name cut short where the
+    // file system refuses one so long), replacing an old one. Returns its
     // full path, or "" when nothing is kept (written in place, or already in
     // the destination's place).
     std::string KeepPartial();
@@ -56,6 +57,7 @@ private:
     TOutputOptions options_;
     std::string target_;     // the file replaced: path_ with links followed
     std::string temporary_;  // the file being written until it is moved; "" when written in place
+    std::string partial_;    // where a failed run keeps it: target_ + ".partial", cut where too long
     int handle_ = -1;
 };
 

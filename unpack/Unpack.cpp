@@ -5,6 +5,7 @@
 #include "diag/Exceptions.h"
 #include "gpi/TextDecoder.h"
 #include "platform/FolderListing.h"
+#include "platform/TerminalText.h"
 #include "platform/TextConversion.h"
 #include "platform/PathName.h"
 #include "sources/AreaRules.h"
@@ -20,15 +21,14 @@ namespace {
 
 constexpr std::size_t ListedAlerts = 10;
 
-// A name for the summary: control bytes and quotes escaped.
+// A name for the summary: quotes escaped, and control bytes as on every line.
 std::string Quoted(const std::string& name) {
-    std::string out = "\"";
+    std::string out;
     for (char c : name) {
-        if (c == '"' || c == '\\') out += std::string("\\") + c;
-        else if (static_cast<unsigned char>(c) < 0x20) out += Format("\\x%02X", static_cast<unsigned char>(c));
-        else out += c;
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
     }
-    return out + "\"";
+    return "\"" + TerminalText(out) + "\"";
 }
 
 // A path as a shell word, quoted where it needs to be.
@@ -90,7 +90,7 @@ void PrintSummary(const TUnpackRun& run, const TNameAllotter& rootNames, bool ma
 }  // namespace
 
 int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::string& dir, std::ostream& out) {
-    const TUnpackFolder folder(PathFromUtf8(dir));
+    TUnpackFolder folder(dir);
     TTextDecoder decoder(file.CodePage());
     TUnpackTally tally;
     TNameAllotter rootNames;
@@ -98,14 +98,14 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
     rootNames.Reserve(UnpackMediaFolder);
     TUnpackRun run{folder, decoder, tally, rootNames, {}, {}, {}};
     CountFileLevel(file, tally);
-    for (std::size_t g = 0; g < file.Groups.size(); ++g) out << UnpackGroup(file.Groups[g], g, run) << '\n';
+    for (std::size_t g = 0; g < file.Groups.size(); ++g) out << TerminalText(UnpackGroup(file.Groups[g], g, run)) << '\n';
 
     if (!InKestroOrder(run.GroupEntries)) tally.Add("files whose groups kestro writes in another order (folders, then loose files, by name)");
     const auto maxRegion = MaxRegionFor(run.Trees);
     folder.WriteFile({"kestro.ini"}, Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(DefaultMaxRegion),
                                             static_cast<unsigned>(file.CodePage())));
     PrintSummary(run, rootNames, maxRegion.has_value(), tally, out);
-    const std::string name = Utf8FromPath(PathFromUtf8(fileName).filename());
+    const std::string name = std::filesystem::path(fileName).filename().string();
     out << "Convert it back from inside the folder: cd " << ShellWord(dir) << " && kestro . " << ShellWord("../" + name) << '\n';
     return tally.Empty() ? 0 : 1;
 }

@@ -20,7 +20,7 @@ extern const char* const UnpackMediaFolder;
 
 // What the groups of one file share and add to.
 struct TUnpackRun {
-    const TUnpackFolder& Folder;
+    TUnpackFolder& Folder;
     TTextDecoder& Decoder;
     TUnpackTally& Tally;
     TNameAllotter& RootNames;

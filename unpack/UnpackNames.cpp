@@ -36,9 +36,13 @@ std::string CutUtf8(const std::string& text, std::size_t size) {
 
 std::string SafeEntryName(const std::string& name, bool folder) {
     std::string safe;
-    for (char c : name) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
         const auto byte = static_cast<unsigned char>(c);
-        safe += (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) ? '_' : c;
+        // C1 controls (U+0080 to U+009F) are control bytes too, two in UTF-8.
+        const bool c1 = byte == 0xC2 && i + 1 < name.size() && (static_cast<unsigned char>(name[i + 1]) & 0xE0) == 0x80;
+        safe += (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F || c1) ? '_' : c;
+        if (c1) ++i;
     }
     for (char& c : safe) {
         if (c != '.' || !folder) break;

@@ -11,6 +11,7 @@
 #include "pipeline/StoreWorker.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
+#include "platform/TerminalText.h"
 #include "platform/TextConversion.h"
 #include "sources/NumberText.h"
 #include "store/GpiDB.h"
@@ -135,11 +136,11 @@ void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
 
     // The console shows text as UTF-8, like the file names around it.
     if (!encodable) {
-        Output().Lines() << "  Skipped: " << FileName << ": " << AsUtf8(point.Name) << '\n';
+        Output().Lines() << "  Skipped: " << TerminalText(FileName + ": " + AsUtf8(point.Name)) << '\n';
         return;
     }
     if (point.Lat == 0 && point.Lon == 0) return;
-    if (AlertClamped(point)) Output().Lines() << "  Clamped: " << FileName << ": " << AsUtf8(point.Name) << '\n';
+    if (AlertClamped(point)) Output().Lines() << "  Clamped: " << TerminalText(FileName + ": " + AsUtf8(point.Name)) << '\n';
     TStoreItem item{EncodePoint(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
     StoredBytes += item.Record.size();
     text_.PointAdded();
@@ -197,7 +198,7 @@ void TWaypointReader::ReadIcon(const std::vector<std::string>& links, TPoiWpt& p
     if (number >= BitmapLimit)
         throw EFormatLimit(Format("Icon \"%s\" would be icon number %zu; a group can have at most %zu icons",
                                   icon.c_str(), number + 1, BitmapLimit));
-    Output().Lines() << "  Icon: " << icon << '\n';
+    Output().Lines() << "  Icon: " << TerminalText(icon) << '\n';
     Bitmaps += GpiRecord(GpiTypeBitmap, body);
     BitmapFiles.push_back(icon);
     bitmapNumbers_.emplace(icon, static_cast<std::uint16_t>(number));

@@ -63,6 +63,28 @@ TEST(Messages, WarningsAndNotesGoToStandardErrorOnly) {
                            std::regex_replace(messages, std::regex("F"), "src/loose.gpx"));
 }
 
+// Names and texts from files reach the console with their control bytes
+// shown as \xNN (C1 controls as \u0080 to \u009F), on every kind of line.
+TEST(Messages, ControlBytesFromFilesAreShownEscaped) {
+    TempDir t;
+    const std::string group = "G\x1B[2J", file = "src/" + group + "/a\x07.gpx";
+    WriteFile(t / "src/kestro.ini", "[kestro]\ncodepage=65001\n");
+    WriteFile(t / file, Gpx(Named("91", "14", "S\x1B]0;x\x07y") + Named("50", "14", "C\xC2\x9B@2400") +
+                            Named("50", "15", "P", "<link href='x\x1B.jpg'/>" +
+                                  WaypointExtension("<gpxx:Proximity>1\x1B[31m</gpxx:Proximity>"))));
+    const TSplitRun run = RunSplit(t.Path(), "src out.gpi");
+    EXPECT_EQ(run.ExitCode, 0) << run.Out;
+    const std::string shownFile = "src/G\\x1B[2J/a\\x07.gpx";
+    std::vector<std::string> lines;
+    for (const char* start : {"Group: ", "  Category: ", "  File: ", "  Skipped: ", "  Clamped: "})
+        for (const auto& line : LinesStarting(run.Out, start)) lines.push_back(line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Group: G\\x1B[2J", "  Category: a\\x07", "  File: " + shownFile,
+                                                "  Skipped: " + shownFile + ": S\\x1B]0;x\\x07y",
+                                                "  Clamped: " + shownFile + ": C\\u009B"}));
+    EXPECT_EQ(run.Err, "kestro: warning: " + shownFile + ": link x\\x1B.jpg not used: no such file or folder\n"
+                       "kestro: warning: " + shownFile + ": proximity \"1\\x1B[31m\" not used: not a whole number of metres, 0 or more\n");
+}
+
 // A file longer than one read block shows the line at least once, whatever the
 // speed of the machine; the line is erased before the next ordered line, also
 // before the report of an error met while reading.

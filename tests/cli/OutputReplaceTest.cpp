@@ -1,11 +1,20 @@
 // A re-run that fails must not destroy the previous output: the destination
 // is replaced only when the run succeeds, and what a failed run wrote is
 // kept as DESTINATION.partial, which the error report names.
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
 
 #include <set>
 
 #include "ConversionSupport.h"
+#include "diag/Exceptions.h"
 
 namespace kestro::conversion_test {
 namespace {
@@ -99,20 +108,83 @@ TEST(OutputReplace, FailedRunKeepsThePreviousFileAndWhatItWroteAsPartial) {
     }
 }
 
+// A destination name too long to take ".partial" (most file systems allow
+// 255 bytes): what was written is kept under a shorter name, which the
+// report gives.
+TEST(OutputReplace, PartialNameTooLongIsCutShort) {
+    TempDir t;
+    WriteSource(t / "src", true);
+    const std::string name(250, 'd');
+    const fs::path partial = t / (std::string(247, 'd') + ".partial");
+    const auto failed = RunInto(t / "src", t / name);
+    EXPECT_EQ(failed.ExitCode, 4) << failed.Output;
+    EXPECT_NE(failed.Output.find("What was written is kept in \"" + partial.string() + "\""), std::string::npos)
+        << failed.Output;
+    EXPECT_EQ(Entries(t.Path()), (std::set<std::string>{partial.filename().string(), "src"}));
+}
+
+// The size of the run's hidden temporary file beside o.gpi, 0 while there is none.
+std::uintmax_t TemporarySize(const fs::path& folder) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        if (entry.path().filename().string().rfind(".o.gpi.", 0) == 0) return entry.file_size(error);
+    return 0;
+}
+
+// Each signal that stops a run from outside (Ctrl-C, kill, a closed
+// terminal or pipe, Ctrl-\\) keeps what it wrote as the partial file and
+// leaves no temporary file; the process still ends by that signal.
 TEST(OutputReplace, RunStoppedByASignalKeepsPartialAndNoTemporaryFile) {
     TempDir t;
-    std::string points;
-    for (int i = 0; i < 200'000; ++i) points += "<wpt lat=\"50." + std::to_string(i) + "\" lon=\"14\"/>\n";
-    WriteFile(t / "src/A/a.gpx", "<gpx>" + points + "</gpx>");
-    WriteFile(t / "o.gpi", Previous);
-    // Stopped as soon as its temporary file is there, long before it is done.
-    const auto run = RunCommand(Q(KestroBinary()) + " " + Q(t / "src") + " " + Q(t / "o.gpi") + " > /dev/null & pid=$!; " +
-                                "while ! ls -A " + Q(t.Path()) + " | grep -q '^\\.o\\.gpi\\.' && kill -0 $pid 2> /dev/null;" +
-                                " do sleep 0.001; done; kill -TERM $pid; wait $pid; echo $?");
-    // Ended by the signal, as before (a background job of a shell ignores Ctrl-C's SIGINT).
-    EXPECT_EQ(run.Output, "143\n");
-    EXPECT_TRUE(ReadFile(t / "o.gpi") == Previous);
-    EXPECT_EQ(Entries(t.Path()), (std::set<std::string>{"o.gpi", "o.gpi.partial", "src"}));
+    for (int g = 0; g < 100; ++g) {
+        std::string points;
+        for (int i = 0; i < 1000; ++i) points += "<wpt lat=\"50." + std::to_string(i) + "\" lon=\"14\"><name>p</name></wpt>\n";
+        WriteFile(t / Format("src/G%03d/a.gpx", g), "<gpx>" + points + "</gpx>");
+    }
+    const std::uintmax_t grown = 200'000;  // a few groups written: the run is well under way
+    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE}) {
+        SCOPED_TRACE(strsignal(signalNumber));
+        fs::remove_all(t / "out");
+        fs::create_directories(t / "out");
+        WriteFile(t / "out/o.gpi", Previous);
+        int lines[2];
+        ASSERT_EQ(pipe(lines), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, lines[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, lines[0]);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t all;
+        sigfillset(&all);
+        posix_spawnattr_setsigdefault(&attributes, &all);  // none ignored, as from a terminal
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+        const std::string program = KestroBinary().string(), source = (t / "src").string(), out = (t / "out/o.gpi").string();
+        char* arguments[] = {const_cast<char*>(program.c_str()), const_cast<char*>(source.c_str()), const_cast<char*>(out.c_str()), nullptr};
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, &attributes, arguments, environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+        close(lines[1]);
+        // Only the pipe's reader leaving raises SIGPIPE; the others are sent.
+        if (signalNumber != SIGPIPE) {
+            std::thread drain([fd = lines[0]] {
+                char buffer[4096];
+                while (read(fd, buffer, sizeof buffer) > 0) {}
+            });
+            drain.detach();
+        }
+        while (TemporarySize(t / "out") < grown && waitpid(pid, nullptr, WNOHANG) == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (signalNumber == SIGPIPE) close(lines[0]);
+        else kill(pid, signalNumber);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << status;
+        EXPECT_TRUE(ReadFile(t / "out/o.gpi") == Previous);
+        ASSERT_EQ(Entries(t / "out"), (std::set<std::string>{"o.gpi", "o.gpi.partial"}));
+        EXPECT_GE(fs::file_size(t / "out/o.gpi.partial"), grown);
+    }
 }
 
 TEST(OutputReplace, WhatIsNoRegularFileIsWrittenInPlaceNeverReplaced) {

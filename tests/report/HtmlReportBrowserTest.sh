@@ -64,6 +64,12 @@ for part in '<h2>Luční bouda</h2>' 'City: Pec pod Sněžkou' '<img class="icon
             '<img class="photo" src="data:image/jpeg;base64,'; do
   grep -qF "$part" "$work/details.dom" || fail "details: $part is missing"
 done
+# A point the file does not have is ignored: the page works as without the fragment.
+for fragment in point-0-1 point-1-0 point-9-1 point-1-99999; do
+  browser --dump-dom --virtual-time-budget=3000 "file://$out/examples.html#$fragment" > "$work/fragment.dom"
+  grep -q 'data-ready-ms="[0-9]*"' "$work/fragment.dom" || fail "#$fragment: the page's script did not finish"
+  if grep -q 'data-error=' "$work/fragment.dom"; then fail "#$fragment: script error"; fi
+done
 browser --screenshot="$out/examples.png" --window-size=1400,1000 --virtual-time-budget=3000 \
   "file://$out/examples.html#point-4-1" > /dev/null
 

@@ -3,6 +3,8 @@
 // ConversionSupport.h); here: the examples, files of other writers (made by
 // GPSBabel at test time, and the partners' files of the shared folder)
 // compared point by point, and names that cannot stand as file names.
+#include <unistd.h>
+
 #include <map>
 #include <tuple>
 
@@ -158,6 +160,55 @@ TEST(Unpack, AreaTreesOfAnyMaxRegionComeBack) {
     }
 }
 
+// Groups and categories named "." and ".." (from the files "..gpx" and
+// "...gpx") come back as they were.
+TEST(Unpack, NamesOfDotsComeBack) {
+    TempDir t;
+    for (const char* file : {"src/..gpx", "src/...gpx", "src/G/..gpx", "src/G/...gpx"})
+        WriteFile(t / file, Gpx(Named("50", "14", file)));
+    const auto run = Convert(t / "src");  // and unpacked back to the same bytes
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_EQ(run.GroupNames(), (std::vector<Bytes>{"G", "..", "."}));  // "...gpx" sorts first
+    std::vector<Bytes> categories;
+    for (const auto& c : run.File.Groups.at(0).Categories) categories.push_back(TextOf(c.Name));
+    EXPECT_EQ(categories, (std::vector<Bytes>{"..", "."}));
+}
+
+// At the edge of splitting: an area of exactly maxregion points stays whole,
+// one more is split, and the unpacked kestro.ini rebuilds either.
+TEST(Unpack, AreaAtTheMaxRegionEdgeComesBack) {
+    struct Case { int points, maxRegion; bool split; };
+    for (const auto& c : std::initializer_list<Case>{{256, 255, true}, {256, 256, false}, {257, 256, true}, {255, 255, false}}) {
+        SCOPED_TRACE(Format("%d points, maxregion %d", c.points, c.maxRegion));
+        TempDir t;
+        std::string body;
+        for (int i = 0; i < c.points; ++i) body += Named(Format("50.%04d", i * 37 % 1000), Format("14.%04d", i * 91 % 1000), "p");
+        WriteFile(t / "src/G/a.gpx", Gpx(body));
+        WriteFile(t / "src/kestro.ini", "[kestro]\nmaxregion=" + std::to_string(c.maxRegion) + "\n");
+        const auto run = Convert(t / "src");  // and unpacked back to the same bytes
+        ASSERT_EQ(run.ExitCode, 0) << run.Output;
+        ASSERT_TRUE(run.File.Groups.at(0).Root.has_value());
+        EXPECT_EQ(run.File.Groups[0].Root->Areas.empty(), !c.split);
+    }
+}
+
+// Read from north-east to south-west, stored from south-west: the areas come
+// against the order in which the icons got their numbers, which the
+// unpacked files must give back.
+TEST(Unpack, AreasAgainstTheIconOrderComeBack) {
+    TempDir t;
+    std::string body;
+    for (int i = 0; i < 300; ++i)
+        body += Named(Format("%.4f", 50 - i * 0.01), Format("%.4f", 20 - i * 0.01), "p" + std::to_string(i),
+                      Link(Format("../../icons/i%d.bmp", i / 15)));
+    for (int icon = 0; icon < 20; ++icon) WriteFile(t / Format("icons/i%d.bmp", icon), Bmp(4, 4, static_cast<std::uint8_t>(icon)));
+    WriteFile(t / "src/G/a.gpx", Gpx(body));
+    WriteFile(t / "src/kestro.ini", "[kestro]\nmaxregion=2\n");
+    const auto run = Convert(t / "src", t / "src/G");  // and unpacked back to the same bytes
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_EQ(run.File.Groups.at(0).Bitmaps.size(), 20u);
+}
+
 TEST(Unpack, GpsbabelFilesComeBackPointByPoint) {
     if (RunCommand("gpsbabel -V").ExitCode != 0) GTEST_SKIP() << "gpsbabel is not installed (scripts/bootstrap installs it)";
     TempDir t;
@@ -221,7 +272,8 @@ Bytes FileWithCategories(const std::vector<Bytes>& names) {
 TEST(Unpack, HostileNamesStayInsideTheFolderAndAreListed) {
     TempDir t;
     const Bytes longName(300, 'x');
-    const std::vector<Bytes> names{"../../etc/x", ".hidden", "CON", longName, "Case", "CASE", "", "a\x01" "b", "speed_50"};
+    const std::vector<Bytes> names{"../../etc/x", ".hidden", "CON", longName, "Case", "CASE", "", "a\x01" "b", "speed_50",
+                                   "e\x1B[31m", "c\xC2\x9B", ".", ".."};
     WriteFile(t / "h.gpi", FileWithCategories(names));
     const fs::path dir = t / "a/b/u";
     fs::create_directories(dir.parent_path());
@@ -244,7 +296,8 @@ TEST(Unpack, HostileNamesStayInsideTheFolderAndAreListed) {
     std::vector<TPointIn> in;
     CollectPoints(*rebuilt.Groups[0].Root, 0, in);
     for (const auto& p : in) categoryOfPoint[TextOf(p.Point->Name)] = categories[FindPart<TGpiCategoryRef>(*p.Point)->Number];
-    const std::vector<Bytes> expected{".._.._etc_x", ".hidden", "CON_", std::string(200, 'x'), "Case", "CASE (2)", "unnamed", "a_b", "speed_50"};
+    const std::vector<Bytes> expected{".._.._etc_x", ".hidden", "CON_", std::string(200, 'x'), "Case", "CASE (2)", "unnamed", "a_b", "speed_50",
+                                      "e_[31m", "c_", ".", ".."};
     ASSERT_EQ(categoryOfPoint.size(), names.size()) << unpack.Output;
     for (std::size_t i = 0; i < names.size(); ++i) {
         EXPECT_EQ(categoryOfPoint["p" + std::to_string(i)], expected[i]) << i;
@@ -254,6 +307,14 @@ TEST(Unpack, HostileNamesStayInsideTheFolderAndAreListed) {
     }
     EXPECT_EQ(TextOf(rebuilt.Groups[0].Name), "___up") << "a group folder never starts with \".\"";
     EXPECT_NE(unpack.Output.find("\"a\\x01b\" as"), std::string::npos) << "control bytes are shown escaped";
+    EXPECT_NE(unpack.Output.find("\"e\\x1B[31m\" as \"___up/e_[31m\""), std::string::npos) << unpack.Output;
+    EXPECT_NE(unpack.Output.find("\"c\\u009B\" as \"___up/c_\""), std::string::npos) << unpack.Output;
+    EXPECT_EQ(unpack.Output.find_first_of("\x1B\x01"), std::string::npos) << unpack.Output;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_EQ(name.find_first_of(std::string("\x1B\x01\x7F", 3)), std::string::npos) << name;
+        EXPECT_EQ(name.find("\xC2\x9B"), std::string::npos) << name;
+    }
     // Numbered as listed, kestro orders the categories by their file names.
     EXPECT_NE(unpack.Output.find("categories kestro numbers otherwise"), std::string::npos) << unpack.Output;
     // speed_50.gpx gives its points a speed alert that p8 did not have: named.
@@ -263,6 +324,28 @@ TEST(Unpack, HostileNamesStayInsideTheFolderAndAreListed) {
     const auto refused = RunCommand(Q(DumpBinary()) + " --unpack " + Q(dir) + " " + Q(t / "h.gpi"));
     EXPECT_EQ(refused.ExitCode, 2) << refused.Output;
     EXPECT_NE(refused.Output.find("not empty"), std::string::npos) << refused.Output;
+}
+
+// A DIR that is a symbolic link (placed by someone else, to a folder they
+// can read) or another user's empty folder is refused; nothing is written.
+TEST(Unpack, FolderThatIsALinkOrAnotherUsersIsRefused) {
+    TempDir t;
+    WriteFile(t / "h.gpi", FileWithCategories({"a"}));
+    fs::create_directories(t / "theirs");
+    fs::create_directory_symlink(t / "theirs", t / "link");
+    for (const char* dir : {"link", "link/"}) {
+        const auto link = RunCommand(Q(DumpBinary()) + " --unpack " + Q(t / dir) + " " + Q(t / "h.gpi"));
+        EXPECT_EQ(link.ExitCode, 2) << link.Output;
+        EXPECT_NE(link.Output.find("symbolic link"), std::string::npos) << link.Output;
+        EXPECT_TRUE(fs::is_empty(t / "theirs"));
+    }
+
+    if (geteuid() != 0) GTEST_SKIP() << "giving a folder to another user needs root";
+    ASSERT_EQ(chown((t / "theirs").c_str(), 65534, 65534), 0);
+    const auto foreign = RunCommand(Q(DumpBinary()) + " --unpack " + Q(t / "theirs") + " " + Q(t / "h.gpi"));
+    EXPECT_EQ(foreign.ExitCode, 2) << foreign.Output;
+    EXPECT_NE(foreign.Output.find("belongs to another user"), std::string::npos) << foreign.Output;
+    EXPECT_TRUE(fs::is_empty(t / "theirs"));
 }
 
 }  // namespace
