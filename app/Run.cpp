@@ -1,6 +1,8 @@
 #include "app/Run.h"
 
-#include "app/CommandLineHelp.h"
+#include <filesystem>
+
+#include "app/CommandLine.h"
 #include "app/GroupPipeline.h"
 #include "app/OutputGuard.h"
 #include "app/RunState.h"
@@ -21,6 +23,25 @@ namespace kestro {
 
 namespace {
 
+// The name the header record gives a file written to standard output: the
+// file's own name where the shell opened one, else a fixed one.
+std::string StandardOutputName() {
+    std::error_code error;
+    const auto target = std::filesystem::read_symlink("/proc/self/fd/1", error);
+    if (!error && std::filesystem::is_regular_file(target, error) && target.has_filename())
+        return target.filename().string();
+    return "kestro.gpi";
+}
+
+// Where a run prints: progress (banner, progress lines, "Done."), the
+// argument errors and error report, and warnings and notes.
+struct TConsole {
+    std::ostream& Progress;
+    std::ostream& Report;
+    std::ostream& Messages;
+    bool Quiet;
+};
+
 void PrintBanner(std::ostream& out) {
     out << "Kestro " KESTRO_VERSION " (c) Kestro developers\n"
            "  Translating set of GPX files into one GPI file.\n"
@@ -33,18 +54,19 @@ void PrintBanner(std::ostream& out) {
 // failure, leaving the exit code of the stage reached. A failure after the
 // output was begun sets partialNote to the line that says where what was
 // written is kept.
-void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& messages,
-             std::string& partialNote) {
+void Convert(const std::vector<std::string>& arguments, const TConsole& console, std::string& partialNote) {
     const TSQLiteLibrary sqlite;
+    std::ostream& out = console.Progress;
+    std::ostream& messages = console.Messages;
     if (arguments.size() != 2) {
-        out << "ERROR! Invalid parameter count.\n";
+        console.Report << "ERROR! Invalid parameter count.\n";
         ExitCode = 1;
         return;
     }
     std::string sourcePath = arguments[0];
     if (!sourcePath.empty() && sourcePath.back() != '/') sourcePath += '/';
     if (!FolderExists(sourcePath)) {
-        out << "ERROR! Source path does not exist!\n";
+        console.Report << "ERROR! Source path does not exist!\n";
         ExitCode = 2;
         return;
     }
@@ -58,14 +80,17 @@ void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::
                                    CodePage, sourcePath.c_str(), CodePageEncodingName(CodePage).c_str()));
 
     const std::string& destination = arguments[1];
-    CheckOutputIsNoInput(sourcePath, destination);
-    TOutputFile output(destination, TOutputOptions{.ReplaceOnClose = true});
+    const bool toStandardOutput = IsStandardOutput(destination);
+    if (!toStandardOutput) CheckOutputIsNoInput(sourcePath, destination);
+    TOutputFile output(destination, toStandardOutput ? TOutputOptions{.StandardOutput = true}
+                                                     : TOutputOptions{.ReplaceOnClose = true});
     try {
-        WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
+        const std::string fileName = toStandardOutput ? StandardOutputName() : FileNameWithoutFolder(destination);
+        WriteHeader(output, Utf8ToCodePage(fileName, CodePage));
         ExitCode = 4;
 
-        // The terminal's progress line; none where standard error is a file or a pipe.
-        const auto progress = TerminalProgressLine(messages, out);
+        // The terminal's progress line; none where standard error is a file or a pipe, nor in a quiet run.
+        const auto progress = console.Quiet ? nullptr : TerminalProgressLine(messages, out);
         {
             TGroupPipeline groups(output, out, messages, progress.get());
             for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
@@ -104,24 +129,45 @@ void PrintCurrentError(std::ostream& err) {
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages) {
     ExitCode = 0;
-    std::string partialNote;
-    try {
-        PrintBanner(out);
-        if (PrintHelpOrVersion(arguments, out)) {
-            out.flush();
+    const TCommandLine commandLine = ParseCommandLine(arguments);
+    if (commandLine.UnknownOption.empty()) {
+        if (commandLine.Help) {
+            out << HelpText() << std::flush;
             return 0;
         }
-        Convert(arguments, out, messages, partialNote);
-        out << "\nDone.\n";
+        if (commandLine.Version) {
+            out << "kestro " KESTRO_VERSION "\n" << std::flush;
+            return 0;
+        }
+    }
+    // With the file on standard output everything else goes to standard
+    // error; a quiet run prints no progress at all.
+    const bool toStandardOutput =
+        commandLine.Operands.size() == 2 && IsStandardOutput(commandLine.Operands[1]);
+    std::ostream silent(nullptr);
+    std::ostream& shown = toStandardOutput ? messages : out;
+    const TConsole console{commandLine.Quiet ? silent : shown, toStandardOutput ? messages : err, messages,
+                           commandLine.Quiet};
+    std::string partialNote;
+    try {
+        PrintBanner(console.Progress);
+        if (!commandLine.UnknownOption.empty()) {
+            console.Progress.flush();
+            messages << "kestro: unknown option \"" << commandLine.UnknownOption
+                     << "\" (kestro --help lists the options; -- ends them)\n";
+            return 1;
+        }
+        Convert(commandLine.Operands, console, partialNote);
+        console.Progress << "\nDone.\n";
     } catch (...) {
-        out.flush();
-        PrintCurrentError(err);
-        if (!partialNote.empty()) err << '\n' << partialNote << '\n';
+        console.Progress.flush();
+        PrintCurrentError(console.Report);
+        if (!partialNote.empty()) console.Report << '\n' << partialNote << '\n';
         // A failure before any stage was reached (SQLite start-up) must not look like success.
         if (ExitCode == 0) ExitCode = 3;
     }
-    out.flush();
-    err.flush();
+    console.Progress.flush();
+    console.Report.flush();
     return ExitCode;
 }
 

@@ -1,4 +1,5 @@
 #include <csignal>
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -7,6 +8,10 @@
 #include "diag/ThrowTracking.h"
 
 int main(int argc, char* argv[]) {
+    // Each progress line reaches a log or a pipe as it is printed, not when
+    // the run ends: a run that is stopped keeps what it printed. (std::cout
+    // writes through stdio's buffer.)
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     // A file-size limit then fails the write with an error report instead of killing the process.
     std::signal(SIGXFSZ, SIG_IGN);
     kestro::StartExceptionTracking();
