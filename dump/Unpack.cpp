@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "diag/Exceptions.h"
+#include "platform/AsciiCase.h"
 #include "dump/TextDecoder.h"
 #include "dump/UnpackFolder.h"
 #include "dump/UnpackGroup.h"
@@ -87,6 +88,13 @@ void PrintSummary(const TUnpackRun& run, const TNameAllotter& rootNames, bool ma
 
 }  // namespace
 
+std::string RebuiltFileName(const std::string& fileName) {
+    const std::filesystem::path path(fileName);
+    const std::string extension = path.extension().string();
+    const bool gpi = extension.size() == 4 && SameIgnoringAsciiCase(extension, ".gpi");
+    return (gpi ? path.stem().string() : path.filename().string()) + ".rebuilt.gpi";
+}
+
 int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::string& dir, std::ostream& out) {
     const TUnpackFolder folder(dir);
     TTextDecoder decoder(file.CodePage());
@@ -103,8 +111,10 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
     folder.WriteFile({"kestro.ini"}, Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(256),
                                             static_cast<unsigned>(file.CodePage())));
     PrintSummary(run, rootNames, maxRegion.has_value(), tally, out);
-    const std::string name = std::filesystem::path(fileName).filename().string();
-    out << "Convert it back from inside the folder: cd " << ShellWord(dir) << " && kestro . " << ShellWord("../" + name) << '\n';
+    // A new name, so that converting back never replaces the original.
+    out << "Convert it back from inside the folder: cd " << ShellWord(dir) << " && kestro . "
+        << ShellWord("../" + RebuiltFileName(fileName)) << '\n';
+    if (!tally.Empty()) out << "The original file holds more than the rebuilt one will (see \"Not carried\"); keep it.\n";
     return tally.Empty() ? 0 : 1;
 }
 
