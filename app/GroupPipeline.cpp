@@ -5,8 +5,9 @@
 
 namespace kestro {
 
-TGroupPipeline::TGroupPipeline(TOutputFile& output, std::ostream& out, std::ostream& err, TProgressLine* progress)
-    : output_(output), out_(out), err_(err), progress_(progress) {}
+TGroupPipeline::TGroupPipeline(TOutputFile& output, std::ostream& out, std::ostream& err, TProgressLine* progress,
+                               TNotWritten* notWritten)
+    : output_(output), out_(out), err_(err), progress_(progress), notWritten_(notWritten) {}
 
 TGroupPipeline::~TGroupPipeline() = default;
 
@@ -18,7 +19,7 @@ void TGroupPipeline::Add(const std::string& path) {
     // A group before that is done is shown and written first, so that this
     // one's turn has come and it can be shown as it is read.
     if (inFlight_ && inFlight_->Built.load(std::memory_order_acquire)) Complete();
-    auto group = std::make_unique<TGroupInFlight>(out_, err_, progress_);
+    auto group = std::make_unique<TGroupInFlight>(out_, err_, progress_, notWritten_);
     TGroupOutput& reading = inFlight_ ? group->Kept : group->Shown;
     TCaughtError readError;
     try {

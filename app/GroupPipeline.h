@@ -26,7 +26,8 @@ class TGroupPipeline {
 public:
     // Lines go to out; warnings and notes to err; the terminal's progress
     // line (or null) is erased before they are shown.
-    TGroupPipeline(TOutputFile& output, std::ostream& out, std::ostream& err, TProgressLine* progress);
+    TGroupPipeline(TOutputFile& output, std::ostream& out, std::ostream& err, TProgressLine* progress,
+                   TNotWritten* notWritten = nullptr);
     ~TGroupPipeline();
     TGroupPipeline(const TGroupPipeline&) = delete;
     TGroupPipeline& operator=(const TGroupPipeline&) = delete;
@@ -39,8 +40,8 @@ public:
 private:
     // A group whose area tree is being built; waited for on every way out.
     struct TGroupInFlight {
-        TGroupInFlight(std::ostream& out, std::ostream& err, TProgressLine* progress)
-            : Shown(out, err, progress), Kept(Buffer.Out(), Buffer.Err(), progress) {}
+        TGroupInFlight(std::ostream& out, std::ostream& err, TProgressLine* progress, TNotWritten* notWritten)
+            : Shown(out, err, progress, notWritten), Kept(Buffer.Out(), Buffer.Err(), progress, notWritten) {}
         ~TGroupInFlight();
 
         // While its turn has come the group is shown as it is read; else,
@@ -64,6 +65,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     TProgressLine* progress_;
+    TNotWritten* notWritten_;
     std::unique_ptr<TGroupInFlight> inFlight_;
 };
 

@@ -12,6 +12,7 @@
 #include "diag/ThrowTracking.h"
 #include "gpi/FileFrame.h"
 #include "gpx/GroupOutput.h"
+#include "gpx/NotWritten.h"
 #include "gpx/ProgressLine.h"
 #include "platform/FolderListing.h"
 #include "platform/OutputFile.h"
@@ -54,7 +55,8 @@ void PrintBanner(std::ostream& out) {
 // failure, leaving the exit code of the stage reached. A failure after the
 // output was begun sets partialNote to the line that says where what was
 // written is kept.
-void Convert(const std::vector<std::string>& arguments, const TConsole& console, std::string& partialNote) {
+void Convert(const std::vector<std::string>& arguments, const TConsole& console, TNotWritten& notWritten,
+             std::string& partialNote) {
     const TSQLiteLibrary sqlite;
     std::ostream& out = console.Progress;
     std::ostream& messages = console.Messages;
@@ -92,7 +94,7 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
         // The terminal's progress line; none where standard error is a file or a pipe, nor in a quiet run.
         const auto progress = console.Quiet ? nullptr : TerminalProgressLine(messages, out);
         {
-            TGroupPipeline groups(output, out, messages, progress.get());
+            TGroupPipeline groups(output, out, messages, progress.get(), &notWritten);
             for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
             std::vector<std::string> files;
             try {
@@ -115,6 +117,16 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
         throw;
     }
     ExitCode = 0;
+}
+
+// Only after a run that wrote its file: what it left out, and a file without any point.
+void TellWhatWasLeftOut(const std::vector<std::string>& operands, const TNotWritten& notWritten,
+                        const TConsole& console) {
+    console.Progress.flush();
+    notWritten.PrintSummary(console.Messages);
+    if (notWritten.Written() == 0)
+        console.Messages << "kestro: warning: no waypoint of " << operands[0] << " was written; the GPI file holds none\n"
+                         << std::flush;
 }
 
 void PrintCurrentError(std::ostream& err) {
@@ -157,8 +169,10 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
                      << "\" (kestro --help lists the options; -- ends them)\n";
             return 1;
         }
-        Convert(commandLine.Operands, console, partialNote);
+        TNotWritten notWritten;
+        Convert(commandLine.Operands, console, notWritten, partialNote);
         console.Progress << "\nDone.\n";
+        if (ExitCode == 0) TellWhatWasLeftOut(commandLine.Operands, notWritten, console);
     } catch (...) {
         console.Progress.flush();
         PrintCurrentError(console.Report);

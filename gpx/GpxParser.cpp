@@ -65,7 +65,8 @@ bool InsideWaypoint(IXmlNode& node) {
 
 // The reader's own output keeps everything for the store thread to show; the
 // terminal's progress line is drawn by the reading itself.
-TGpxParser::TGpxParser(TGroupOutput& output) : shown_(output), Output_(pending_.Out(), pending_.Err()) {}
+TGpxParser::TGpxParser(TGroupOutput& output)
+    : shown_(output), Output_(pending_.Out(), pending_.Err(), nullptr, output.NotWrittenRecord()) {}
 TGpxParser::~TGpxParser() = default;
 
 void TGpxParser::LoadFile(const std::string& path) {
@@ -98,6 +99,7 @@ void TGpxParser::LoadFile(const std::string& path) {
         readError = std::current_exception();
     }
     worker_ = nullptr;
+    Output_.FinishFile(path);
     // What was read before an error is stored and shown before it, as when
     // every point is stored the moment it is read; an error of the store
     // comes first, since it met an earlier point, and nothing read after
@@ -179,8 +181,15 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
     TPoiWpt point;
     point.AlertSpeed = AlertSpeed;
     point.AlertDistance = AlertDistance;
-    point.Lat = DotStrToFloat(TextOf(node, "@lat"));
-    point.Lon = DotStrToFloat(TextOf(node, "@lon"));
+    const std::string latText = TextOf(node, "@lat");
+    const std::string lonText = TextOf(node, "@lon");
+    const auto lat = DotStrToFloatChecked(latText);
+    const auto lon = DotStrToFloatChecked(lonText);
+    // A coordinate that is no number would put the point at 0 there: it is left out, and said so.
+    const bool numbers = lat && lon;
+    point.Lat = lat.value_or(0);
+    point.Lon = lon.value_or(0);
+    // Such a coordinate counts for the group's box as 0, as a point at 0, 0 does.
     const bool encodable = Encodable(point.Lat, point.Lon);
     if (encodable) {
         if (point.Lat < MinLat) MinLat = point.Lat;
@@ -215,9 +224,20 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
     ReadExtensions(node, point);
 
     // The console shows text as UTF-8, like the file names around it.
-    if (!encodable) {
+    if (!numbers) {
+        const bool badLat = !lat;
+        Output_.Warning(FileName, "coordinates",
+                        "waypoint \"" + CodePageToUtf8(point.Name, XmlCodePage) + "\" not written: " +
+                            (badLat ? "latitude \"" : "longitude \"") +
+                            CodePageToUtf8(badLat ? latText : lonText, XmlCodePage) + "\" is no number");
+        Output_.NotWritten(FileName, TNotWritten::NoUsableCoordinates);
+    } else if (!encodable) {
         Output_.Lines() << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
-    } else if (point.Lat != 0 || point.Lon != 0) {
+        Output_.NotWritten(FileName, TNotWritten::OutsideTheMap);
+    } else if (point.Lat == 0 && point.Lon == 0) {
+        Output_.NotWritten(FileName, TNotWritten::NoUsableCoordinates);
+    } else {
+        Output_.CountWritten();
         if (AlertClamped(point))
             Output_.Lines() << "  Clamped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
         TStoreItem item{GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};

@@ -2,8 +2,8 @@
 
 namespace kestro {
 
-TGroupOutput::TGroupOutput(std::ostream& out, std::ostream& err, TProgressLine* progress)
-    : Out_(out), Err_(err), Progress_(progress) {}
+TGroupOutput::TGroupOutput(std::ostream& out, std::ostream& err, TProgressLine* progress, TNotWritten* notWritten)
+    : Out_(out), Err_(err), Progress_(progress), NotWritten_(notWritten) {}
 
 std::ostream& TGroupOutput::Lines() {
     if (Progress_ != nullptr) Progress_->Clear();
@@ -11,7 +11,24 @@ std::ostream& TGroupOutput::Lines() {
 }
 
 void TGroupOutput::Warning(const std::string& file, const std::string& cause, const std::string& text) {
-    Tell(file + '\n' + cause, "kestro: warning: " + file + ": " + text + '\n');
+    if (!Tell(file + '\n' + cause, "kestro: warning: " + file + ": " + text + '\n')) ++Repeated_[{file, cause}];
+}
+
+void TGroupOutput::FinishFile(const std::string& file) {
+    for (auto repeat = Repeated_.lower_bound({file, std::string()}); repeat != Repeated_.end() && repeat->first.first == file;
+         repeat = Repeated_.erase(repeat)) {
+        Tell(file + '\n' + repeat->first.second + "\nrepeated",
+             "kestro: warning: " + file + ": \"" + repeat->first.second + "\" warning repeated for " +
+                 std::to_string(repeat->second) + (repeat->second == 1 ? " more waypoint\n" : " more waypoints\n"));
+    }
+}
+
+void TGroupOutput::NotWritten(const std::string& file, const char* cause) {
+    if (NotWritten_ != nullptr) NotWritten_->Record(cause, file);
+}
+
+void TGroupOutput::CountWritten() {
+    if (NotWritten_ != nullptr) NotWritten_->CountWritten();
 }
 
 void TGroupOutput::OutsideLink(const std::string& file, const std::string& path) {
@@ -24,13 +41,14 @@ void TGroupOutput::Show(const TOrderedOutput::TChunks& chunks) {
     TOrderedOutput::Show(chunks, Out_, Err_);
 }
 
-void TGroupOutput::Tell(const std::string& key, const std::string& line) {
-    if (!Told_.insert(key).second) return;
+bool TGroupOutput::Tell(const std::string& key, const std::string& line) {
+    if (!Told_.insert(key).second) return false;
     if (Progress_ != nullptr) Progress_->Clear();
     // Where both streams reach one terminal or file, the message follows the
     // lines printed before it.
     Out_.flush();
     Err_ << line << std::flush;
+    return true;
 }
 
 }  // namespace kestro

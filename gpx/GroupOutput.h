@@ -5,9 +5,13 @@
 // and the terminal's progress line. The two streams may be buffers that the
 // caller writes out in the groups' order.
 #include <ostream>
+#include <cstdint>
+#include <map>
 #include <set>
+#include <utility>
 #include <string>
 
+#include "gpx/NotWritten.h"
 #include "gpx/OrderedOutput.h"
 #include "gpx/ProgressLine.h"
 
@@ -15,14 +19,24 @@ namespace kestro {
 
 class TGroupOutput {
 public:
-    TGroupOutput(std::ostream& out, std::ostream& err, TProgressLine* progress = nullptr);
+    // notWritten (or null) records the waypoints left out.
+    TGroupOutput(std::ostream& out, std::ostream& err, TProgressLine* progress = nullptr,
+                 TNotWritten* notWritten = nullptr);
     TGroupOutput(const TGroupOutput&) = delete;
     TGroupOutput& operator=(const TGroupOutput&) = delete;
 
     // The stream of the ordered lines, with the progress line erased.
     std::ostream& Lines();
-    // "kestro: warning: FILE: TEXT", once per file and cause.
+    // "kestro: warning: FILE: TEXT", once per file and cause; FinishFile
+    // tells how many more there were.
     void Warning(const std::string& file, const std::string& cause, const std::string& text);
+    // After the last waypoint of file: "kestro: warning: FILE: "CAUSE"
+    // warning repeated for N more waypoints" for each cause warned more than once.
+    void FinishFile(const std::string& file);
+    // A waypoint of file was not written, for cause (TNotWritten's causes).
+    void NotWritten(const std::string& file, const char* cause);
+    void CountWritten();
+    TNotWritten* NotWrittenRecord() const { return NotWritten_; }
     // "kestro: note: FILE links PATH, outside the source folder", once per file and path.
     void OutsideLink(const std::string& file, const std::string& path);
     // The terminal's progress line, or null.
@@ -32,12 +46,15 @@ public:
     void Show(const TOrderedOutput::TChunks& chunks);
 
 private:
-    void Tell(const std::string& key, const std::string& line);
+    // Shows line unless key was told before; false then.
+    bool Tell(const std::string& key, const std::string& line);
 
     std::ostream& Out_;
     std::ostream& Err_;
     TProgressLine* Progress_;
+    TNotWritten* NotWritten_;
     std::set<std::string> Told_;
+    std::map<std::pair<std::string, std::string>, std::int64_t> Repeated_;  // by file and cause
 };
 
 }  // namespace kestro
