@@ -19,6 +19,11 @@ for file in bin/kestro bin/kestro-dump share/man/man1/kestro.1.gz share/man/man1
             share/doc/kestro/README.md share/doc/kestro/copyright share/doc/kestro/changelog.gz; do
   [ -f "$root$prefix/$file" ] || fail "$prefix/$file was not installed"
 done
+# Every relative link of the installed README leads to an installed file.
+doc="$root$prefix/share/doc/kestro"
+while read -r link; do
+  [ -e "$doc/$link" ] || fail "the installed README links $link, which is not installed"
+done < <(grep -o '](\([^) #:,]*\))' "$doc/README.md" | sed 's/^](\(.*\))$/\1/')
 installed="$root$prefix/bin/kestro"
 dump="$root$prefix/bin/kestro-dump"
 [ -x "$installed" ] && [ -x "$dump" ] || fail "the installed programs are not executable"
