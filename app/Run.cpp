@@ -1,5 +1,8 @@
 #include "app/Run.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "app/CommandLine.h"
@@ -41,7 +44,19 @@ struct TConsole {
     std::ostream& Report;
     std::ostream& Messages;
     bool Quiet;
+    bool ToStandardOutput;  // the file goes to standard output, the text to Messages
 };
+
+// "-", or a name of the file that standard output already is (/dev/stdout,
+// the file the shell opened): written through standard output, so that no
+// progress line lands in the file.
+bool WritesToStandardOutput(const std::string& destination) {
+    if (IsStandardOutput(destination)) return true;
+    struct stat file {};
+    struct stat out {};
+    return stat(destination.c_str(), &file) == 0 && fstat(STDOUT_FILENO, &out) == 0 && file.st_dev == out.st_dev &&
+           file.st_ino == out.st_ino;
+}
 
 void PrintBanner(std::ostream& out) {
     out << "Kestro " KESTRO_VERSION " (c) Kestro developers\n"
@@ -82,12 +97,13 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
                                    CodePage, sourcePath.c_str(), CodePageEncodingName(CodePage).c_str()));
 
     const std::string& destination = arguments[1];
-    const bool toStandardOutput = IsStandardOutput(destination);
+    const bool toStandardOutput = console.ToStandardOutput;
     if (!toStandardOutput) CheckOutputIsNoInput(sourcePath, destination);
     TOutputFile output(destination, toStandardOutput ? TOutputOptions{.StandardOutput = true}
                                                      : TOutputOptions{.ReplaceOnClose = true});
     try {
-        const std::string fileName = toStandardOutput ? StandardOutputName() : FileNameWithoutFolder(destination);
+        const std::string fileName =
+            IsStandardOutput(destination) ? StandardOutputName() : FileNameWithoutFolder(destination);
         WriteHeader(output, Utf8ToCodePage(fileName, CodePage));
         ExitCode = 4;
 
@@ -155,11 +171,11 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     // With the file on standard output everything else goes to standard
     // error; a quiet run prints no progress at all.
     const bool toStandardOutput =
-        commandLine.Operands.size() == 2 && IsStandardOutput(commandLine.Operands[1]);
+        commandLine.Operands.size() == 2 && WritesToStandardOutput(commandLine.Operands[1]);
     std::ostream silent(nullptr);
     std::ostream& shown = toStandardOutput ? messages : out;
     const TConsole console{commandLine.Quiet ? silent : shown, toStandardOutput ? messages : err, messages,
-                           commandLine.Quiet};
+                           commandLine.Quiet, toStandardOutput};
     std::string partialNote;
     try {
         PrintBanner(console.Progress);

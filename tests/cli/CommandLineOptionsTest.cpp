@@ -75,7 +75,8 @@ TEST(CommandLineOptions, EachOptionAsUsersExpect) {
 }
 
 // "-" writes the file to standard output, the same bytes as a run into a file
-// of the name the header then carries: the shell's file, else "kestro.gpi".
+// of the name the header then carries: the shell's file, else "kestro.gpi";
+// so does /dev/stdout, under its own name.
 TEST(CommandLineOptions, DashWritesTheFileToStandardOutput) {
     TempDir t;
     WriteFile(t / "src/A/a.gpx", Gpx(Named("50", "14", "Alpha") + Named("-33.5", "151.25", "Beta")));
@@ -83,8 +84,11 @@ TEST(CommandLineOptions, DashWritesTheFileToStandardOutput) {
     const std::string kestro = Q(KestroBinary());
     const struct {
         const char* command;
+        const char* written;
         const char* name;
-    } cases[] = {{"src - | cat > piped", "kestro.gpi"}, {"src - > shell.gpi", "shell.gpi"}};
+    } cases[] = {{"src - | cat > piped", "piped", "kestro.gpi"},
+                 {"src - > shell.gpi", "shell.gpi", "shell.gpi"},
+                 {"src /dev/stdout | cat > devout", "devout", "stdout"}};
     for (const auto& c : cases) {
         fs::create_directories(t / "ref");
         const auto reference = RunCommand("cd " + Q(t.Path()) + " && " + kestro + " src ref/" + c.name);
@@ -93,7 +97,7 @@ TEST(CommandLineOptions, DashWritesTheFileToStandardOutput) {
         ASSERT_EQ(run.ExitCode, 0) << run.Err;
         EXPECT_EQ(run.Out, "");
         EXPECT_EQ(run.Err, reference.Output) << c.command;
-        const fs::path written = t / (std::string(c.name) == "kestro.gpi" ? "piped" : c.name);
+        const fs::path written = t / c.written;
         EXPECT_EQ(ToHex(WithoutStamp(ReadFile(written))), ToHex(WithoutStamp(ReadFile(t / "ref" / c.name))))
             << c.command;
         ExpectDumpCheckClean(written);
