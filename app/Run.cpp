@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "app/CommandLine.h"
-#include "app/GroupPipeline.h"
+#include "app/GroupBuilder.h"
 #include "app/OutputGuard.h"
 #include "app/RunState.h"
 #include "app/Settings.h"
@@ -14,13 +14,15 @@
 #include "diag/Exceptions.h"
 #include "diag/ThrowTracking.h"
 #include "gpi/FileFrame.h"
-#include "gpx/GroupOutput.h"
-#include "gpx/NotWritten.h"
-#include "gpx/ProgressLine.h"
+#include "pipeline/GroupOutput.h"
+#include "pipeline/GroupPipeline.h"
+#include "pipeline/NotWritten.h"
+#include "pipeline/ProgressLine.h"
 #include "platform/FolderListing.h"
 #include "platform/OutputFile.h"
 #include "platform/PathName.h"
 #include "platform/TextConversion.h"
+#include "sources/GroupSources.h"
 #include "store/SQLiteLibrary.h"
 
 namespace kestro {
@@ -110,11 +112,11 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
         // The terminal's progress line; none where standard error is a file or a pipe, nor in a quiet run.
         const auto progress = console.Quiet ? nullptr : TerminalProgressLine(messages, out);
         {
-            TGroupPipeline groups(output, out, messages, progress.get(), &notWritten);
+            TGroupPipeline groups(output, out, messages, progress.get(), ReadGroup, &notWritten);
             for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
             std::vector<std::string> files;
             try {
-                files = ListGpxFiles(sourcePath);
+                files = ListCategoryFiles(sourcePath);
             } catch (...) {
                 groups.Finish();  // the folder groups came first, as did an error of theirs
                 throw;

@@ -7,6 +7,7 @@
 #include "diag/Exceptions.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
+#include "gpi/PoiFields.h"
 #include "platform/FileRead.h"
 
 namespace kestro {
@@ -53,37 +54,21 @@ Bytes AlertMain(const TPoiWpt& point) {
     return main;
 }
 
-Bytes AddressMain(const TPoiWpt& point) {
+// The flags word and the point's non-empty fields of one record.
+template <class TField, std::size_t N>
+Bytes FieldsMain(const TPoiWpt& point, const std::array<TField, N>& table) {
     std::uint32_t flags = 0;
     Bytes fields;
-    auto add = [&](const Bytes& text, std::uint32_t flag, bool localized) {
-        if (text.empty()) return;
-        flags |= flag;
-        fields += localized ? GpiLangString(text) : GpiString(text);
-    };
-    add(point.City, 0x0001, true);
-    add(point.Country, 0x0002, true);
-    add(point.State, 0x0004, true);
-    add(point.PostalCode, 0x0008, false);
-    add(point.Street, 0x0010, true);
+    for (const auto& field : table) {
+        if (field.Point == nullptr || (point.*field.Point).empty()) continue;
+        flags |= field.Bit;
+        fields += field.Localized() ? GpiLangString(point.*field.Point) : GpiString(point.*field.Point);
+    }
     return flags == 0 ? Bytes() : GpiWord(flags) + fields;
 }
 
-Bytes ContactMain(const TPoiWpt& point) {
-    std::uint32_t flags = 0;
-    Bytes fields;
-    auto add = [&](const Bytes& text, std::uint32_t flag) {
-        if (text.empty()) return;
-        flags |= flag;
-        fields += GpiString(text);
-    };
-    add(point.Phone, 0x0001);
-    add(point.Phone2, 0x0002);
-    add(point.Fax, 0x0004);
-    add(point.Email, 0x0008);
-    add(point.Url, 0x0010);
-    return flags == 0 ? Bytes() : GpiWord(flags) + fields;
-}
+Bytes AddressMain(const TPoiWpt& point) { return FieldsMain(point, AddressFields); }
+Bytes ContactMain(const TPoiWpt& point) { return FieldsMain(point, ContactFields); }
 
 // Lines end at CR LF; a final CR LF closes the last line rather than opening
 // an empty one.
@@ -142,8 +127,8 @@ Bytes GpiPoi(const TPoiWpt& point) {
     main += GpiLangString(point.Name);
 
     Bytes extra;
-    if (point.Category != 0xFFFF) extra += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
-    if (point.Bitmap != 0xFFFF) extra += GpiRecord(GpiTypeBitmapRef, GpiWord(point.Bitmap));
+    if (point.Category != NoIndex) extra += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
+    if (point.Bitmap != NoIndex) extra += GpiRecord(GpiTypeBitmapRef, GpiWord(point.Bitmap));
     if (alert) extra += GpiRecord(GpiTypeAlert, AlertMain(point));
     if (!point.Comment.empty()) extra += GpiRecord(GpiTypeComment, GpiLangString(point.Comment));
     if (const Bytes address = AddressMain(point); !address.empty()) extra += GpiRecord(GpiTypeAddress, address);

@@ -7,14 +7,17 @@
 
 namespace kestro {
 
+// The bitmap or category number that names none.
+constexpr std::uint16_t NoIndex = 0xFFFF;
+
 struct TPoiWpt {
     double Lat = 0;  // degrees, north positive
     double Lon = 0;  // degrees, east positive
     Bytes Name;
     Bytes Comment;
     Bytes Description;  // may hold markup
-    std::uint16_t Bitmap = 0xFFFF;    // number among the group's bitmap records; 0xFFFF: none
-    std::uint16_t Category = 0xFFFF;  // number among the group's category records; 0xFFFF: none
+    std::uint16_t Bitmap = NoIndex;    // number among the group's bitmap records
+    std::uint16_t Category = NoIndex;  // number among the group's category records
     Bytes City;
     Bytes Country;
     Bytes State;
