@@ -25,10 +25,11 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 
 const char* HelpText() {
     return "Usage: kestro [-q] [--] SOURCE_FOLDER DESTINATION.gpi\n"
-           "  Converts the GPX files of SOURCE_FOLDER into one Garmin GPI file: every sub-folder\n"
-           "  is a group and each of its *.gpx files a category; a loose *.gpx file is a group\n"
-           "  of its own. Settings come from SOURCE_FOLDER/kestro.ini (section [kestro]:\n"
-           "  maxregion, codepage). Progress goes to standard output; warnings about what was\n"
+           "  Converts the GPX files and CSV lists of SOURCE_FOLDER into one Garmin GPI file:\n"
+           "  every sub-folder is a group and each of its *.gpx and *.csv files a category; a\n"
+           "  loose *.gpx or *.csv file is a group of its own. Settings come from\n"
+           "  SOURCE_FOLDER/kestro.ini (section [kestro]: maxregion, codepage, csv).\n"
+           "  Progress goes to standard output; warnings about what was\n"
            "  left out, and notes about linked files outside SOURCE_FOLDER, to standard error.\n"
            "  A DESTINATION of \"-\" writes the GPI file to standard output and the progress\n"
            "  to standard error.\n"

@@ -116,7 +116,7 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
             for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
             std::vector<std::string> files;
             try {
-                files = ListCategoryFiles(sourcePath);
+                files = ListCategoryFiles(sourcePath, ReadCsvFiles);
             } catch (...) {
                 groups.Finish();  // the folder groups came first, as did an error of theirs
                 throw;

@@ -6,5 +6,6 @@ namespace kestro {
 
 int ExitCode = 0;
 std::int32_t MaxRegion = DefaultMaxRegion;
+bool ReadCsvFiles = true;
 
 }  // namespace kestro

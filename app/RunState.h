@@ -13,5 +13,6 @@ namespace kestro {
 extern int ExitCode;
 
 extern std::int32_t MaxRegion;   // most points one area may hold ("maxregion", default 256)
+extern bool ReadCsvFiles;        // "*.csv" files are categories and loose-file groups ("csv", default on)
 
 }  // namespace kestro

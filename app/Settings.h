@@ -4,8 +4,8 @@
 namespace kestro {
 
 // Reads kestro.ini of the source folder (or of the folder of `path` when it
-// names a file) into MaxRegion, CodePage and XmlCodePage; anything missing or
-// unreadable as a number keeps its default (256, 1252).
+// names a file) into MaxRegion, CodePage, XmlCodePage and ReadCsvFiles; anything missing
+// or unreadable as a number keeps its default (256, 1252, on).
 void LoadSettings(const std::string& path);
 
 }  // namespace kestro

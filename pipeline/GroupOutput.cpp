@@ -28,8 +28,8 @@ void TGroupOutput::FinishFile(const std::string& file) {
     }
 }
 
-void TGroupOutput::NotWritten(const std::string& file, const char* cause) {
-    if (NotWritten_ != nullptr) NotWritten_->Record(cause, file);
+void TGroupOutput::NotWritten(const std::string& file, const char* cause, std::int64_t count) {
+    if (NotWritten_ != nullptr) NotWritten_->Record(cause, file, count);
 }
 
 void TGroupOutput::CountWritten() {

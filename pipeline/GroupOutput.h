@@ -40,7 +40,7 @@ public:
     void FinishFile(const std::string& file);
     // A waypoint of file was not written, for cause (TNotWritten's causes);
     // the one call every reader makes for a waypoint it leaves out.
-    void NotWritten(const std::string& file, const char* cause);
+    void NotWritten(const std::string& file, const char* cause, std::int64_t count = 1);
     void CountWritten();
     TNotWritten* NotWrittenRecord() const { return NotWritten_; }
     // "kestro: note: FILE links PATH, outside the source folder", once per file and path.

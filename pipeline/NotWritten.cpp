@@ -12,18 +12,19 @@ std::string Waypoints(std::int64_t count) {
 
 }  // namespace
 
-void TNotWritten::Record(const std::string& cause, const std::string& file) {
+void TNotWritten::Record(const std::string& cause, const std::string& file, std::int64_t count) {
+    if (count <= 0) return;
     const std::lock_guard lock(mutex_);
     auto entry = std::find_if(causes_.begin(), causes_.end(), [&](const TCause& c) { return c.Name == cause; });
     if (entry == causes_.end()) entry = causes_.insert(causes_.end(), TCause{cause, 0, {}});
-    ++entry->Count;
+    entry->Count += count;
     // Waypoints of one file come one after another: the last file is looked at first.
     const auto known = std::find_if(entry->Files.rbegin(), entry->Files.rend(),
                                     [&](const auto& f) { return f.first == file; });
     if (known == entry->Files.rend()) {
-        entry->Files.emplace_back(file, 1);
+        entry->Files.emplace_back(file, count);
     } else {
-        ++known->second;
+        known->second += count;
     }
 }
 

@@ -17,9 +17,10 @@ public:
     // Causes as the summary names them.
     static constexpr const char* NoUsableCoordinates = "without usable coordinates or at 0, 0";
     static constexpr const char* OutsideTheMap = "outside the map";
+    static constexpr const char* UnreadableCsvLines = "in CSV lines that could not be read";
 
-    // A waypoint of `file` was not written for `cause`. Safe from any thread.
-    void Record(const std::string& cause, const std::string& file);
+    // `count` waypoints of `file` were not written for `cause`. Safe from any thread.
+    void Record(const std::string& cause, const std::string& file, std::int64_t count = 1);
     void CountWritten() noexcept { written_.fetch_add(1, std::memory_order_relaxed); }
     std::int64_t Written() const noexcept { return written_.load(std::memory_order_relaxed); }
 

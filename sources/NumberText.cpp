@@ -41,7 +41,9 @@ std::size_t FloatPrefix(std::string_view text) {
 
 }  // namespace
 
-std::optional<double> DotStrToFloatChecked(std::string_view text) {
+double DotStrToFloat(std::string_view text) { return ReadDotNumber(text).value_or(0); }
+
+std::optional<double> ReadDotNumber(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     const std::size_t length = FloatPrefix(text);
@@ -53,8 +55,6 @@ std::optional<double> DotStrToFloatChecked(std::string_view text) {
     if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
-
-double DotStrToFloat(std::string_view text) { return DotStrToFloatChecked(text).value_or(0); }
 
 std::optional<std::int32_t> StrToInt32(std::string_view text) {
     std::size_t i = 0;

@@ -1,0 +1,26 @@
+#pragma once
+// One waypoint as a reader found it, before the rules that make a point of
+// it (the "@" speed suffix, alert defaults, icons and images from links,
+// the short description as comment). Texts are in the working code page.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gpi/PoiWpt.h"
+
+namespace kestro {
+
+struct TWaypointFields {
+    // Position, name, comment, description, address and contact fields as
+    // read; alerts, icon, images and category come from the rules.
+    TPoiWpt Point;
+    std::vector<std::string> Links;        // hrefs as written: icons, photos, folders of them
+    std::optional<std::string> Proximity;  // metres, a whole number text
+    std::optional<std::string> Speed;      // km/h, a whole number text
+    // Why the position is unusable ("latitude \"12,5\" is no number",
+    // "longitude missing"); empty when both coordinates are numbers. Such a
+    // coordinate reads as 0; the waypoint is not written, and said so.
+    std::string CoordinateProblem;
+};
+
+}  // namespace kestro
