@@ -7,6 +7,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/FolderListing.h"
 #include "platform/TextConversion.h"
+#include "platform/PathName.h"
 #include "sources/AreaRules.h"
 #include "unpack/UnpackFolder.h"
 #include "unpack/UnpackGroup.h"
@@ -90,14 +91,14 @@ void PrintSummary(const TUnpackRun& run, const TNameAllotter& rootNames, bool ma
 }  // namespace
 
 std::string RebuiltFileName(const std::string& fileName) {
-    const std::filesystem::path path(fileName);
-    const std::string extension = path.extension().string();
+    const std::filesystem::path path = PathFromUtf8(fileName);
+    const std::string extension = Utf8FromPath(path.extension());
     const bool gpi = extension.size() == 4 && SameIgnoringAsciiCase(extension, ".gpi");
-    return (gpi ? path.stem().string() : path.filename().string()) + ".rebuilt.gpi";
+    return Utf8FromPath(gpi ? path.stem() : path.filename()) + ".rebuilt.gpi";
 }
 
 int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::string& dir, std::ostream& out) {
-    const TUnpackFolder folder(dir);
+    const TUnpackFolder folder(PathFromUtf8(dir));
     TTextDecoder decoder(file.CodePage());
     TUnpackTally tally;
     TNameAllotter rootNames;
