@@ -10,19 +10,23 @@ JOBS   := 2
 PREFIX ?= /usr/local
 MAKEFLAGS += --no-print-directory
 
-.PHONY: run test build programs configure bootstrap install deb clean
+.PHONY: run test build programs configure-programs configure-all install deb clean
 
-bootstrap:
-	@bash scripts/bootstrap
+# run, install and deb install and configure only what building the program
+# needs; a build folder that was configured for the tests stays so.
+configure-programs:
+	@bash scripts/bootstrap run
+	@if [ -f $(BUILD)/CMakeCache.txt ]; then cmake -S . -B $(BUILD) > /dev/null; \
+	 else cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKESTRO_TESTS=OFF -DKESTRO_BENCH=OFF > /dev/null; fi
 
-configure: bootstrap
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release > /dev/null
+configure-all:
+	@bash scripts/bootstrap test
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKESTRO_TESTS=ON -DKESTRO_BENCH=ON -DKESTRO_BUILD_HEADERS=ON > /dev/null
 
-# Only what run, install and deb need; the tests and benchmarks come with build.
-programs: configure
+programs: configure-programs
 	@cmake --build $(BUILD) -j$(JOBS) --target kestro kestro-dump
 
-build: configure
+build: configure-all
 	@cmake --build $(BUILD) -j$(JOBS)
 
 # A summary of kestro-dump's outline: per group its points, icons and

@@ -1,6 +1,11 @@
 #include "app/Run.h"
 
-#include "app/CommandLineHelp.h"
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/CommandLine.h"
 #include "app/GroupBuilder.h"
 #include "app/OutputGuard.h"
 #include "app/RunState.h"
@@ -11,6 +16,7 @@
 #include "gpi/FileFrame.h"
 #include "pipeline/GroupOutput.h"
 #include "pipeline/GroupPipeline.h"
+#include "pipeline/NotWritten.h"
 #include "pipeline/ProgressLine.h"
 #include "platform/FolderListing.h"
 #include "platform/OutputFile.h"
@@ -22,6 +28,37 @@
 namespace kestro {
 
 namespace {
+
+// The name the header record gives a file written to standard output: the
+// file's own name where the shell opened one, else a fixed one.
+std::string StandardOutputName() {
+    std::error_code error;
+    const auto target = std::filesystem::read_symlink("/proc/self/fd/1", error);
+    if (!error && std::filesystem::is_regular_file(target, error) && target.has_filename())
+        return target.filename().string();
+    return "kestro.gpi";
+}
+
+// Where a run prints: progress (banner, progress lines, "Done."), the
+// argument errors and error report, and warnings and notes.
+struct TConsole {
+    std::ostream& Progress;
+    std::ostream& Report;
+    std::ostream& Messages;
+    bool Quiet;
+    bool ToStandardOutput;  // the file goes to standard output, the text to Messages
+};
+
+// "-", or a name of the file that standard output already is (/dev/stdout,
+// the file the shell opened): written through standard output, so that no
+// progress line lands in the file.
+bool WritesToStandardOutput(const std::string& destination) {
+    if (IsStandardOutput(destination)) return true;
+    struct stat file {};
+    struct stat out {};
+    return stat(destination.c_str(), &file) == 0 && fstat(STDOUT_FILENO, &out) == 0 && file.st_dev == out.st_dev &&
+           file.st_ino == out.st_ino;
+}
 
 void PrintBanner(std::ostream& out) {
     out << "Kestro " KESTRO_VERSION " (c) Kestro developers\n"
@@ -35,18 +72,20 @@ void PrintBanner(std::ostream& out) {
 // failure, leaving the exit code of the stage reached. A failure after the
 // output was begun sets partialNote to the line that says where what was
 // written is kept.
-void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& messages,
+void Convert(const std::vector<std::string>& arguments, const TConsole& console, TNotWritten& notWritten,
              std::string& partialNote) {
     const TSQLiteLibrary sqlite;
+    std::ostream& out = console.Progress;
+    std::ostream& messages = console.Messages;
     if (arguments.size() != 2) {
-        out << "ERROR! Invalid parameter count.\n";
+        console.Report << "ERROR! Invalid parameter count.\n";
         ExitCode = 1;
         return;
     }
     std::string sourcePath = arguments[0];
     if (!sourcePath.empty() && PathSeparators.find(sourcePath.back()) == std::string_view::npos) sourcePath += '/';
     if (!FolderExists(sourcePath)) {
-        out << "ERROR! Source path does not exist!\n";
+        console.Report << "ERROR! Source path does not exist!\n";
         ExitCode = 2;
         return;
     }
@@ -60,16 +99,20 @@ void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::
                                    CodePage, sourcePath.c_str(), CodePageEncodingName(CodePage).c_str()));
 
     const std::string& destination = arguments[1];
-    CheckOutputIsNoInput(sourcePath, destination);
-    TOutputFile output(destination, TOutputOptions{.ReplaceOnClose = true});
+    const bool toStandardOutput = console.ToStandardOutput;
+    if (!toStandardOutput) CheckOutputIsNoInput(sourcePath, destination);
+    TOutputFile output(destination, toStandardOutput ? TOutputOptions{.StandardOutput = true}
+                                                     : TOutputOptions{.ReplaceOnClose = true});
     try {
-        WriteHeader(output, Utf8ToCodePage(FileNameWithoutFolder(destination), CodePage));
+        const std::string fileName =
+            IsStandardOutput(destination) ? StandardOutputName() : FileNameWithoutFolder(destination);
+        WriteHeader(output, Utf8ToCodePage(fileName, CodePage));
         ExitCode = 4;
 
-        // The terminal's progress line; none where standard error is a file or a pipe.
-        const auto progress = TerminalProgressLine(messages, out);
+        // The terminal's progress line; none where standard error is a file or a pipe, nor in a quiet run.
+        const auto progress = console.Quiet ? nullptr : TerminalProgressLine(messages, out);
         {
-            TGroupPipeline groups(output, out, messages, progress.get(), ReadGroup);
+            TGroupPipeline groups(output, out, messages, progress.get(), ReadGroup, &notWritten);
             for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
             std::vector<std::string> files;
             try {
@@ -94,6 +137,16 @@ void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::
     ExitCode = 0;
 }
 
+// Only after a run that wrote its file: what it left out, and a file without any point.
+void TellWhatWasLeftOut(const std::vector<std::string>& operands, const TNotWritten& notWritten,
+                        const TConsole& console) {
+    console.Progress.flush();
+    notWritten.PrintSummary(console.Messages);
+    if (notWritten.Written() == 0)
+        console.Messages << "kestro: warning: no waypoint of " << operands[0] << " was written; the GPI file holds none\n"
+                         << std::flush;
+}
+
 void PrintCurrentError(std::ostream& err) {
     try {
         err << FormatErrorReport(DescribeCurrentException());
@@ -106,24 +159,47 @@ void PrintCurrentError(std::ostream& err) {
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages) {
     ExitCode = 0;
-    std::string partialNote;
-    try {
-        PrintBanner(out);
-        if (PrintHelpOrVersion(arguments, out)) {
-            out.flush();
+    const TCommandLine commandLine = ParseCommandLine(arguments);
+    if (commandLine.UnknownOption.empty()) {
+        if (commandLine.Help) {
+            out << HelpText() << std::flush;
             return 0;
         }
-        Convert(arguments, out, messages, partialNote);
-        out << "\nDone.\n";
+        if (commandLine.Version) {
+            out << "kestro " KESTRO_VERSION "\n" << std::flush;
+            return 0;
+        }
+    }
+    // With the file on standard output everything else goes to standard
+    // error; a quiet run prints no progress at all.
+    const bool toStandardOutput =
+        commandLine.Operands.size() == 2 && WritesToStandardOutput(commandLine.Operands[1]);
+    std::ostream silent(nullptr);
+    std::ostream& shown = toStandardOutput ? messages : out;
+    const TConsole console{commandLine.Quiet ? silent : shown, toStandardOutput ? messages : err, messages,
+                           commandLine.Quiet, toStandardOutput};
+    std::string partialNote;
+    try {
+        PrintBanner(console.Progress);
+        if (!commandLine.UnknownOption.empty()) {
+            console.Progress.flush();
+            messages << "kestro: unknown option \"" << commandLine.UnknownOption
+                     << "\" (kestro --help lists the options; -- ends them)\n";
+            return 1;
+        }
+        TNotWritten notWritten;
+        Convert(commandLine.Operands, console, notWritten, partialNote);
+        console.Progress << "\nDone.\n";
+        if (ExitCode == 0) TellWhatWasLeftOut(commandLine.Operands, notWritten, console);
     } catch (...) {
-        out.flush();
-        PrintCurrentError(err);
-        if (!partialNote.empty()) err << '\n' << partialNote << '\n';
+        console.Progress.flush();
+        PrintCurrentError(console.Report);
+        if (!partialNote.empty()) console.Report << '\n' << partialNote << '\n';
         // A failure before any stage was reached (SQLite start-up) must not look like success.
         if (ExitCode == 0) ExitCode = 3;
     }
-    out.flush();
-    err.flush();
+    console.Progress.flush();
+    console.Report.flush();
     return ExitCode;
 }
 

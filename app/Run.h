@@ -8,12 +8,14 @@
 namespace kestro {
 
 // Runs one conversion; `arguments` are the command-line arguments after the
-// program name. Prints the banner and the progress lines on out, an error
-// report on err, and warnings, notes and (when it is the terminal's standard
-// error) the progress line on messages; returns the exit code: 0 done (also
-// after --help and --version), 1 wrong argument count, 2 missing source
-// folder, else the code of the stage the failure was met in (3 settings read,
-// 4 header written).
+// program name. Prints the banner and the progress lines on out (none with
+// -q), an error report on err, and warnings, notes and (when it is the
+// terminal's standard error) the progress line on messages; with "-" as the
+// destination the GPI file goes to standard output and all the text to
+// messages. Returns the exit code: 0 done (also after --help and
+// --version), 1 wrong arguments (count, or an unknown option), 2 missing
+// source folder, else the code of the stage the failure was met in (3
+// settings read, 4 header written).
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages);
 
 }  // namespace kestro

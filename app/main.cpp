@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -7,6 +8,10 @@
 #include "platform/ProgramStart.h"
 
 int main(int argc, char* argv[]) {
+    // Each progress line reaches a log or a pipe as it is printed, not when
+    // the run ends: a run that is stopped keeps what it printed. (std::cout
+    // writes through stdio's buffer.)
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     const std::vector<std::string> arguments = kestro::StartProgram(argc, argv);
     kestro::StartExceptionTracking();
     // The error report has always gone to standard output, after the progress lines.

@@ -115,6 +115,8 @@ void LoadCsvFile(TWaypointReader& reader, const std::string& path) {
             },
             progress);
         reader.Count = summary.DataLines;
+        if (summary.NoCoordinateColumns) output.NotWritten(path, TNotWritten::UnreadableCsvLines, summary.DataLines);
+        if (summary.LeftOut > 0) output.NotWritten(path, TNotWritten::UnreadableCsvLines, summary.LeftOut);
         if (summary.NoCoordinateColumns)
             output.Warning(path, "csv columns",
                            Format("no latitude and longitude columns in the header line: its %d %s not written",

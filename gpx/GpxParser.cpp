@@ -52,8 +52,15 @@ void ReadExtensions(IXmlNode& node, TWaypointFields& waypoint) {
 
 TWaypointFields WaypointFieldsOf(IXmlNode& node) {
     TWaypointFields waypoint;
-    waypoint.Point.Lat = DotStrToFloat(TextOf(node, "@lat"));
-    waypoint.Point.Lon = DotStrToFloat(TextOf(node, "@lon"));
+    const std::string lat = TextOf(node, "@lat");
+    const std::string lon = TextOf(node, "@lon");
+    waypoint.Point.Lat = DotStrToFloat(lat);
+    waypoint.Point.Lon = DotStrToFloat(lon);
+    for (const auto& [name, text] : {std::pair{"latitude", &lat}, {"longitude", &lon}}) {
+        if (!waypoint.CoordinateProblem.empty() || ReadDotNumber(*text)) continue;
+        waypoint.CoordinateProblem = text->empty() ? std::string(name) + " missing"
+                                                   : std::string(name) + " \"" + *text + "\" is no number";
+    }
     waypoint.Point.Name = TextOf(node, "name");
     waypoint.Point.Comment = TextOf(node, "cmt");
     waypoint.Point.Description = TextOf(node, "desc");

@@ -4,8 +4,13 @@
 
 namespace kestro {
 
-TGroupOutput::TGroupOutput(std::ostream& out, std::ostream& err, TProgressLine* progress, TStreams streams)
-    : Out_(out), Err_(err), Progress_(progress), Erased_(streams == TStreams::Direct ? progress : nullptr) {}
+TGroupOutput::TGroupOutput(std::ostream& out, std::ostream& err, TProgressLine* progress, TStreams streams,
+                           TNotWritten* notWritten)
+    : Out_(out),
+      Err_(err),
+      Progress_(progress),
+      Erased_(streams == TStreams::Direct ? progress : nullptr),
+      NotWritten_(notWritten) {}
 
 std::ostream& TGroupOutput::Lines() {
     if (Erased_ != nullptr) Erased_->Clear();
@@ -13,11 +18,28 @@ std::ostream& TGroupOutput::Lines() {
 }
 
 void TGroupOutput::Warning(const std::string& file, const std::string& cause, const std::string& text) {
-    Tell(file + '\n' + cause, "kestro: warning: " + TerminalText(file + ": " + text) + '\n');
+    if (!Tell(file + '\n' + cause, "kestro: warning: " + TerminalText(file + ": " + text) + '\n')) ++Repeated_[{file, cause}];
+}
+
+void TGroupOutput::FinishFile(const std::string& file) {
+    for (auto repeat = Repeated_.lower_bound({file, std::string()}); repeat != Repeated_.end() && repeat->first.first == file;
+         repeat = Repeated_.erase(repeat)) {
+        Tell(file + '\n' + repeat->first.second + "\nrepeated",
+             "kestro: warning: " + TerminalText(file) + ": \"" + repeat->first.second + "\" warning repeated for " +
+                 std::to_string(repeat->second) + (repeat->second == 1 ? " more waypoint\n" : " more waypoints\n"));
+    }
+}
+
+void TGroupOutput::NotWritten(const std::string& file, const char* cause, std::int64_t count) {
+    if (NotWritten_ != nullptr) NotWritten_->Record(cause, file, count);
+}
+
+void TGroupOutput::CountWritten() {
+    if (NotWritten_ != nullptr) NotWritten_->CountWritten();
 }
 
 void TGroupOutput::NotGpx(const std::string& file, const std::string& start) {
-    Tell(file + "\nnot GPX", "kestro: warning: " + file + " is not a GPX file: " +
+    Tell(file + "\nnot GPX", "kestro: warning: " + TerminalText(file) + " is not a GPX file: " +
                                  (start.empty() ? std::string("it is empty") : "it starts with \"" + start + "\"") + '\n');
 }
 
@@ -31,13 +53,14 @@ void TGroupOutput::Show(const TOrderedOutput::TChunks& chunks) {
     TOrderedOutput::Show(chunks, Out_, Err_);
 }
 
-void TGroupOutput::Tell(const std::string& key, const std::string& line) {
-    if (!Told_.insert(key).second) return;
+bool TGroupOutput::Tell(const std::string& key, const std::string& line) {
+    if (!Told_.insert(key).second) return false;
     if (Erased_ != nullptr) Erased_->Clear();
     // Where both streams reach one terminal or file, the message follows the
     // lines printed before it.
     Out_.flush();
     Err_ << line << std::flush;
+    return true;
 }
 
 }  // namespace kestro

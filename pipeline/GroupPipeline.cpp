@@ -8,8 +8,13 @@
 namespace kestro {
 
 TGroupPipeline::TGroupPipeline(TOutputFile& output, std::ostream& lines, std::ostream& messages,
-                               TProgressLine* progress, TGroupReader reader)
-    : output_(output), lines_(lines), messages_(messages), progress_(progress), reader_(std::move(reader)) {}
+                               TProgressLine* progress, TGroupReader reader, TNotWritten* notWritten)
+    : output_(output),
+      lines_(lines),
+      messages_(messages),
+      progress_(progress),
+      reader_(std::move(reader)),
+      notWritten_(notWritten) {}
 
 TGroupPipeline::~TGroupPipeline() = default;
 
@@ -21,7 +26,7 @@ void TGroupPipeline::Add(const std::string& path) {
     // A group before that is done is shown and written first, so that this
     // one's turn has come and it can be shown as it is read.
     if (inFlight_ && inFlight_->Built.load(std::memory_order_acquire)) Complete();
-    auto group = std::make_unique<TGroupInFlight>(lines_, messages_, progress_);
+    auto group = std::make_unique<TGroupInFlight>(lines_, messages_, progress_, notWritten_);
     TGroupOutput& reading = inFlight_ ? group->Waiting : group->Shown;
     TCaughtError readError;
     try {

@@ -34,8 +34,9 @@ class TGroupPipeline {
 public:
     // Lines go to `lines`; warnings and notes to `messages`; the terminal's
     // progress line (or null) is erased before they are shown.
+    // `notWritten` (or null) records the waypoints the groups leave out.
     TGroupPipeline(TOutputFile& output, std::ostream& lines, std::ostream& messages, TProgressLine* progress,
-                   TGroupReader reader);
+                   TGroupReader reader, TNotWritten* notWritten = nullptr);
     ~TGroupPipeline();
     TGroupPipeline(const TGroupPipeline&) = delete;
     TGroupPipeline& operator=(const TGroupPipeline&) = delete;
@@ -48,9 +49,9 @@ public:
 private:
     // A group whose area tree is being built; waited for on every way out.
     struct TGroupInFlight {
-        TGroupInFlight(std::ostream& lines, std::ostream& messages, TProgressLine* progress)
-            : Shown(lines, messages, progress),
-              Waiting(WaitingText.Out(), WaitingText.Err(), progress, TGroupOutput::TStreams::Buffered) {}
+        TGroupInFlight(std::ostream& lines, std::ostream& messages, TProgressLine* progress, TNotWritten* notWritten)
+            : Shown(lines, messages, progress, TGroupOutput::TStreams::Direct, notWritten),
+              Waiting(WaitingText.Out(), WaitingText.Err(), progress, TGroupOutput::TStreams::Buffered, notWritten) {}
         ~TGroupInFlight();
 
         // While its turn has come the group is shown as it is read; else,
@@ -76,6 +77,7 @@ private:
     std::ostream& messages_;
     TProgressLine* progress_;
     TGroupReader reader_;
+    TNotWritten* notWritten_;  // recorded into by the reading thread
     std::unique_ptr<TGroupInFlight> inFlight_;
 };
 

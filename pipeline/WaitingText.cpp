@@ -2,7 +2,9 @@
 
 namespace kestro {
 
-TWaitingText::TWaitingText(TGroupOutput& shown) : shown_(shown), output_(written_.Out(), written_.Err()) {}
+TWaitingText::TWaitingText(TGroupOutput& shown)
+    : shown_(shown),
+      output_(written_.Out(), written_.Err(), nullptr, TGroupOutput::TStreams::Direct, shown.NotWrittenRecord()) {}
 
 void TWaitingText::StartFile() {
     pointsAdded_ = 0;

@@ -31,7 +31,17 @@ inline constexpr std::array<TCodePageName, 23> XmlCodePages{{
     {"KOI8-U", 21866},
 }};
 
-// The code page of a declared encoding name, or 0 when the name is not in the table.
+// Other names of the same encodings, as the IANA character set registry and
+// common tools write them, and US-ASCII, which is a subset of UTF-8. Looked
+// up after XmlCodePages, which alone names the encodings in written files.
+struct TCodePageAliases {
+    std::uint16_t CodePage;
+    std::array<std::string_view, 11> Names;  // empty names fill the rest
+};
+extern const std::array<TCodePageAliases, 24> XmlEncodingAliases;
+
+// The code page of a declared encoding name (XmlCodePages, then
+// XmlEncodingAliases, ASCII letter case ignored), or 0 when it is unknown.
 std::uint16_t FindXmlCodePage(std::string_view encodingName);
 
 // The conversion library's name for a Windows code page number ("CP1252",

@@ -66,14 +66,34 @@ int CreateTemporary(const std::string& target, std::string& name) {
 // too, instead of leaving a hidden temporary file behind. The handler can
 // only use fixed storage and calls that are safe in a signal handler, hence
 // this process-wide record of the one file being written.
+// The last line of such a run, on standard error, is written ready beforehand.
 char SignalTemporary[PATH_MAX];
 char SignalPartial[PATH_MAX];
+char SignalKeptLine[3 * PATH_MAX];
+char SignalLostLine[2 * PATH_MAX];
 volatile std::sig_atomic_t SignalWatch = 0;
+
+void WriteLine(const char* line) {
+    for (std::size_t length = std::strlen(line); length > 0;) {
+        const ssize_t written = write(STDERR_FILENO, line, length);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return;
+        line += written;
+        length -= static_cast<std::size_t>(written);
+    }
+}
 
 extern "C" void KeepPartialOnSignal(int signalNumber) {
     if (SignalWatch) {
         SignalWatch = 0;
-        if (!MayReplacePartial(SignalPartial) || rename(SignalTemporary, SignalPartial) != 0) unlink(SignalTemporary);
+        const int savedErrno = errno;
+        if (MayReplacePartial(SignalPartial) && rename(SignalTemporary, SignalPartial) == 0) {
+            WriteLine(SignalKeptLine);
+        } else {
+            unlink(SignalTemporary);
+            WriteLine(SignalLostLine);
+        }
+        errno = savedErrno;
     }
     std::signal(signalNumber, SIG_DFL);
     raise(signalNumber);
@@ -97,10 +117,23 @@ void InstallSignalHandlers() {
     }
 }
 
-void WatchForSignals(const std::string& temporary, const std::string& partial) {
-    if (temporary.size() >= PATH_MAX || partial.size() >= PATH_MAX) return;
-    std::memcpy(SignalTemporary, temporary.c_str(), temporary.size() + 1);
-    std::memcpy(SignalPartial, partial.c_str(), partial.size() + 1);
+// Copies text into fixed storage; false when it does not fit.
+template <std::size_t Size>
+bool Store(char (&storage)[Size], const std::string& text) {
+    if (text.size() >= Size) return false;
+    std::memcpy(storage, text.c_str(), text.size() + 1);
+    return true;
+}
+
+void WatchForSignals(const std::string& temporary, const std::string& partial, const std::string& destination) {
+    const std::string kept = Format("\nkestro: stopped by a signal. What was written is kept in \"%s\"; \"%s\" is as "
+                                    "it was before the run.\n",
+                                    FullFileName(partial).c_str(), FullFileName(destination).c_str());
+    const std::string lost = Format("\nkestro: stopped by a signal. \"%s\" is as it was before the run.\n",
+                                    FullFileName(destination).c_str());
+    if (!Store(SignalTemporary, temporary) || !Store(SignalPartial, partial) || !Store(SignalKeptLine, kept) ||
+        !Store(SignalLostLine, lost))
+        return;
     SignalWatch = 1;
 }
 
@@ -141,6 +174,13 @@ std::string PartialName(const std::string& target) {
 }  // namespace
 
 TOutputFile::TOutputFile(const std::string& path, const TOutputOptions& options) : path_(path), options_(options) {
+    if (options_.StandardOutput) {
+        // A handle of its own, so that closing it checks the writes and leaves standard output open.
+        handle_ = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+        if (handle_ < 0)
+            throw EFCreateError(Format("Cannot write to standard output. %s", SystemErrorText(errno).c_str()));
+        return;
+    }
     if (options_.ReplaceOnClose && !options_.OnlyNew) {
         target_ = FollowLinks(path);
         struct stat existing {};
@@ -150,7 +190,7 @@ TOutputFile::TOutputFile(const std::string& path, const TOutputOptions& options)
             const TSignalsHeld held;
             handle_ = CreateTemporary(target_, temporary_);
             if (handle_ >= 0) {
-                WatchForSignals(temporary_, partial_);
+                WatchForSignals(temporary_, partial_, path_);
                 return;
             }
         }
@@ -187,6 +227,8 @@ TOutputFile::~TOutputFile() {
 }
 
 void TOutputFile::RaiseWriteError(int errorNumber) const {
+    if (options_.StandardOutput)
+        throw EWriteError(Format("Cannot write to standard output. %s", SystemErrorText(errorNumber).c_str()));
     throw EWriteError(Format("Cannot write file \"%s\". %s", (options_.FullPath ? FullFileName(path_) : path_).c_str(),
                              SystemErrorText(errorNumber).c_str()));
 }

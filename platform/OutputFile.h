@@ -24,6 +24,10 @@ struct TOutputOptions {
     // included, which is never followed); ReplaceFile and ReplaceOnClose are
     // then ignored.
     bool OnlyNew = false;
+    // Write to the process's standard output as it stands (a pipe, a
+    // terminal, a file opened by the shell); the path only names it in
+    // messages, and every other option is ignored.
+    bool StandardOutput = false;
 };
 
 class TOutputFile {
@@ -45,7 +49,8 @@ public:
     // was written to "DESTINATION.partial" (the name cut short where the
     // file system refuses one so long), replacing an old one. Returns its
     // full path, or "" when nothing is kept (written in place, or already in
-    // the destination's place).
+    // the destination's place). A run ended by SIGINT, SIGTERM or SIGHUP
+    // keeps it too and says so on standard error.
     std::string KeepPartial();
     const std::string& Path() const noexcept { return path_; }
 

@@ -4,6 +4,7 @@
 
 #include "diag/Exceptions.h"
 #include "gpi/TextDecoder.h"
+#include "platform/AsciiCase.h"
 #include "platform/FolderListing.h"
 #include "platform/TerminalText.h"
 #include "platform/TextConversion.h"
@@ -89,6 +90,13 @@ void PrintSummary(const TUnpackRun& run, const TNameAllotter& rootNames, bool ma
 
 }  // namespace
 
+std::string RebuiltFileName(const std::string& fileName) {
+    const std::filesystem::path path = PathFromUtf8(fileName);
+    const std::string extension = Utf8FromPath(path.extension());
+    const bool gpi = extension.size() == 4 && SameIgnoringAsciiCase(extension, ".gpi");
+    return Utf8FromPath(gpi ? path.stem() : path.filename()) + ".rebuilt.gpi";
+}
+
 int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::string& dir, std::ostream& out) {
     TUnpackFolder folder(dir);
     TTextDecoder decoder(file.CodePage());
@@ -105,8 +113,10 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
     folder.WriteFile({"kestro.ini"}, Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(DefaultMaxRegion),
                                             static_cast<unsigned>(file.CodePage())));
     PrintSummary(run, rootNames, maxRegion.has_value(), tally, out);
-    const std::string name = std::filesystem::path(fileName).filename().string();
-    out << "Convert it back from inside the folder: cd " << ShellWord(dir) << " && kestro . " << ShellWord("../" + name) << '\n';
+    // A new name, so that converting back never replaces the original.
+    out << "Convert it back from inside the folder: cd " << ShellWord(dir) << " && kestro . "
+        << ShellWord("../" + RebuiltFileName(fileName)) << '\n';
+    if (!tally.Empty()) out << "The original file holds more than the rebuilt one will (see \"Not carried\"); keep it.\n";
     return tally.Empty() ? 0 : 1;
 }
 

@@ -13,4 +13,8 @@ namespace kestro {
 // carried, 1 when something was not (the summary counts it by kind).
 int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::string& dir, std::ostream& out);
 
+// The name the closing line proposes for the file built back: "NAME.rebuilt.gpi"
+// for "FOLDER/NAME.gpi", never the original's name.
+std::string RebuiltFileName(const std::string& fileName);
+
 }  // namespace kestro

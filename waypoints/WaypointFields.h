@@ -17,6 +17,10 @@ struct TWaypointFields {
     std::vector<std::string> Links;        // hrefs as written: icons, photos, folders of them
     std::optional<std::string> Proximity;  // metres, a whole number text
     std::optional<std::string> Speed;      // km/h, a whole number text
+    // Why the position is unusable ("latitude \"12,5\" is no number",
+    // "longitude missing"); empty when both coordinates are numbers. Such a
+    // coordinate reads as 0; the waypoint is not written, and said so.
+    std::string CoordinateProblem;
 };
 
 }  // namespace kestro

@@ -84,6 +84,7 @@ void TWaypointReader::ReadFile(const std::string& path, const std::function<void
         readError = std::current_exception();
     }
     worker_ = nullptr;
+    Output().FinishFile(path);
     // What was read before an error is stored and shown before it, as when
     // every point is stored the moment it is read; an error of the store
     // comes first, since it met an earlier point, and nothing read after
@@ -135,11 +136,22 @@ void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
     ReadAlertTexts(waypoint, point);
 
     // The console shows text as UTF-8, like the file names around it.
-    if (!encodable) {
-        Output().Lines() << "  Skipped: " << TerminalText(FileName + ": " + AsUtf8(point.Name)) << '\n';
+    if (!waypoint.CoordinateProblem.empty()) {
+        Output().Warning(FileName, "coordinates",
+                         "waypoint \"" + AsUtf8(point.Name) + "\" not written: " + AsUtf8(waypoint.CoordinateProblem));
+        Output().NotWritten(FileName, TNotWritten::NoUsableCoordinates);
         return;
     }
-    if (point.Lat == 0 && point.Lon == 0) return;
+    if (!encodable) {
+        Output().Lines() << "  Skipped: " << TerminalText(FileName + ": " + AsUtf8(point.Name)) << '\n';
+        Output().NotWritten(FileName, TNotWritten::OutsideTheMap);
+        return;
+    }
+    if (point.Lat == 0 && point.Lon == 0) {
+        Output().NotWritten(FileName, TNotWritten::NoUsableCoordinates);
+        return;
+    }
+    Output().CountWritten();
     if (AlertClamped(point)) Output().Lines() << "  Clamped: " << TerminalText(FileName + ": " + AsUtf8(point.Name)) << '\n';
     TStoreItem item{EncodePoint(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
     StoredBytes += item.Record.size();

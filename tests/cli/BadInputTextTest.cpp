@@ -167,11 +167,19 @@ TEST(BadInput, CoordinatesThatCannotBeEncoded) {
                      const std::vector<std::string> expected{
                          "Group: a", "  File: " + file, "  Icon: " + (run.Source / "a.bmp").string(),
                          "  Skipped: " + file + ": Huge", "  Skipped: " + file + ": Tiny",
+                         "kestro: warning: " + file + ": waypoint \"Words\" not written: latitude \"nan\" is no number",
                          "  Skipped: " + file + ": East", "  Skipped: " + file + ": South",
                          "  Skipped: " + file + ": West", "    7 POIs"};
                      ASSERT_GE(outcome.Lines.size(), expected.size());
                      EXPECT_EQ(std::vector<std::string>(outcome.Lines.begin(), outcome.Lines.begin() + expected.size()),
                                expected);
+                     // After "Done.", the summary of what was left out.
+                     const std::vector<std::string> summary{
+                         "Done.", "kestro: 6 waypoints not written: 5 outside the map, 1 without usable coordinates or at 0, 0",
+                         "kestro:   outside the map: " + file + " (5)",
+                         "kestro:   without usable coordinates or at 0, 0: " + file + " (1)"};
+                     ASSERT_GE(outcome.Lines.size(), summary.size());
+                     EXPECT_EQ(std::vector<std::string>(outcome.Lines.end() - summary.size(), outcome.Lines.end()), summary);
                      ASSERT_TRUE(outcome.File && !outcome.File->Groups.empty());
                      const auto& group = outcome.File->Groups.front();
                      const auto points = PointsOf(group);

@@ -49,7 +49,11 @@ TEST(CsvLists, LoaderFolderConvertsInOneRun) {
               "the first is line 5",
               "kestro: warning: src/Cameras/redlight.csv: 1 line left out (coordinates no numbers, or too few fields); "
               "the first is line 3",
-              "kestro: warning: src/Huts.csv: text is not UTF-8: read as Windows-1252"}));
+              "kestro: warning: src/Huts.csv: text is not UTF-8: read as Windows-1252",
+              // The point outside the map and the two lines left out, in the summary at the end.
+              "kestro: 3 waypoints not written: 1 outside the map, 2 in CSV lines that could not be read",
+              "kestro:   outside the map: src/Cameras/mixed.csv (1)",
+              "kestro:   in CSV lines that could not be read: src/Cameras/mixed.csv (1), src/Cameras/redlight.csv (1)"}));
     ExpectDumpCheckClean(t / "out.gpi");
     // GPSBabel shows a speed alert as "@km/h" after the name; a speed alert
     // without a distance warns 36 seconds ahead (500 m at 50 km/h, 699 m at 70).

@@ -70,7 +70,8 @@ TEST(GroupBuilder, GroupsWithoutAnyWaypointWriteNothing) {
               "Group: Empty files\n  Category: a\n  File: src/Empty files/a.gpx\n    0 POIs\n"
               "  Category: b\n  File: src/Empty files/b.gpx\n    0 POIs\n"
               "Group: No gpx\nGroup: Nothing\n"
-              "Group: loose\n  File: src/loose.gpx\n    0 POIs\n\nDone.\n");
+              "Group: loose\n  File: src/loose.gpx\n    0 POIs\n\nDone.\n"
+              "kestro: warning: no waypoint of src was written; the GPI file holds none\n");
     EXPECT_EQ(ToHex(run.Written.substr(24)),
               ToHex((GpiHeaderRecord("src.gpi", 0) + GpiCodePageRecord(1252) + GpiEndRecord()).substr(24)));
 }

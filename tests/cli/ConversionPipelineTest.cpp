@@ -90,7 +90,7 @@ TEST(GroupPipeline, RunShowsAndWritesWhatOneGroupAfterAnotherWould) {
                 break;
             }
             ASSERT_EQ(run.ExitCode, 0) << run.Output;
-            expectedOutput += run.Output.substr(0, run.Output.size() - std::string("\nDone.\n").size());
+            expectedOutput += run.Output.substr(0, run.Output.find("\nDone.\n"));
             expectedRecords += run.Written.substr(headerSize, run.Written.size() - headerSize - EndRecordSize);
         }
         if (expectedExit == 0) expectedOutput += "\nDone.\n";
@@ -99,7 +99,10 @@ TEST(GroupPipeline, RunShowsAndWritesWhatOneGroupAfterAnotherWould) {
         for (const auto& group : groups) WriteGroup(t / "src", group);
         const auto run = Convert(t / "src");
         EXPECT_EQ(run.ExitCode, expectedExit);
-        EXPECT_EQ(InAnyFolder(run.Output, t.Path()), expectedOutput);
+        // The summary after "Done." (waypoints not written) is the whole run's, not the groups' one after another.
+        const std::size_t done = run.Output.find("\nDone.\n");
+        EXPECT_EQ(InAnyFolder(done == std::string::npos ? run.Output : run.Output.substr(0, done + 7), t.Path()),
+                  expectedOutput);
         const Bytes written = expectedExit == 0 ? run.Written : Leftover(t / "src");
         ASSERT_GE(written.size(), headerSize);
         const Bytes end = expectedExit == 0 ? frame.Written.substr(headerSize) : Bytes();

@@ -284,7 +284,8 @@ TEST_F(GpxParserTest, WarningsAndNotesOncePerFileAndCause) {
         std::string messages;
     };
     for (const auto& c : std::vector<Case>{
-             {wpt(link("src/24.bmp")) + wpt(link("src/24.bmp")), warning + "icon src/24.bmp not used: 24 bits per pixel, 8 needed\n"},
+             {wpt(link("src/24.bmp")) + wpt(link("src/24.bmp")), warning + "icon src/24.bmp not used: 24 bits per pixel, 8 needed\n" +
+                  warning + "\"icon src/24.bmp\" warning repeated for 1 more waypoint\n"},
              {wpt(link("src/wide.bmp")), warning + "icon src/wide.bmp not used: 49 x 4 pixels, at most 48 x 48\n"},
              {wpt(link("src/high.bmp")), warning + "icon src/high.bmp not used: 48 x 49 pixels, at most 48 x 48\n"},
              {wpt(link("src/down.bmp")), warning + "icon src/down.bmp not used: rows stored top-down, bottom-up needed\n"},
@@ -293,12 +294,19 @@ TEST_F(GpxParserTest, WarningsAndNotesOncePerFileAndCause) {
               warning + "icon src/text.bmp not used: not a BMP file\n" + warning + "icon src/24.bmp not used: 24 bits per pixel, 8 needed\n"},
              {wpt(link("src/ok.bmp") + link("src/in.jpg")) + wpt(link("https://example.org/a.jpg") + link("")), ""},
              {wpt(link("src/none.jpg")) + wpt(link("src/none.jpg") + link("src/none")),
-              warning + "link src/none.jpg not used: no such file or folder\n" + warning + "link src/none not used: no such file or folder\n"},
+              warning + "link src/none.jpg not used: no such file or folder\n" + warning + "link src/none not used: no such file or folder\n" +
+                  warning + "\"link src/none.jpg\" warning repeated for 1 more waypoint\n"},
              {wpt(proximity("150.0")) + wpt(proximity("-5")) + wpt(proximity("0x10") + proximity("20")),
-              warning + "proximity \"150.0\" not used: not a whole number of metres, 0 or more\n"},
+              warning + "proximity \"150.0\" not used: not a whole number of metres, 0 or more\n" + warning +
+                  "\"proximity\" warning repeated for 1 more waypoint\n"},
              {wpt(proximity(" $10")) + wpt(proximity("0")), ""},
              {wpt("<name>Bob@home</name>") + wpt("<name>Cam@50.5</name>") + wpt("<name>Shop@</name><cmt>a@b</cmt>"),
-              warning + "speed \"home\" after \"@\" in name \"Bob@home\" not used: not a whole number of km/h, 0 or more\n"},
+              warning + "speed \"home\" after \"@\" in name \"Bob@home\" not used: not a whole number of km/h, 0 or more\n" +
+                  warning + "\"speed\" warning repeated for 1 more waypoint\n"},
+             {"<wpt lat='nan' lon='1'><name>A</name></wpt><wpt lat='12,5' lon='1'/><wpt lat='1' lon=' 2 '/>"
+              "<wpt lat='1'><name>B</name></wpt>",
+              warning + "waypoint \"A\" not written: latitude \"nan\" is no number\n" + warning +
+                  "\"coordinates\" warning repeated for 2 more waypoints\n"},
              {wpt("<name>Cam@$32</name>") + wpt("<name>Cam@ 0</name>"), ""},
              {wpt(link("out/a.jpg") + link("out/a.jpg")) + wpt(link("out")),
               note + "out/a.jpg, outside the source folder\n" + note + "out/b.JPEG, outside the source folder\n"},

@@ -15,9 +15,15 @@ prefix=/usr/local
 root="$work/root"
 DESTDIR="$root" "$cmake" --install "$build" --prefix "$prefix" > "$work/install.log" || { cat "$work/install.log"; fail "install"; }
 
-for file in bin/kestro bin/kestro-dump share/man/man1/kestro.1 share/man/man1/kestro-dump.1 share/doc/kestro/README.md; do
+for file in bin/kestro bin/kestro-dump share/man/man1/kestro.1.gz share/man/man1/kestro-dump.1.gz \
+            share/doc/kestro/README.md share/doc/kestro/copyright share/doc/kestro/changelog.gz; do
   [ -f "$root$prefix/$file" ] || fail "$prefix/$file was not installed"
 done
+# Every relative link of the installed README leads to an installed file.
+doc="$root$prefix/share/doc/kestro"
+while read -r link; do
+  [ -e "$doc/$link" ] || fail "the installed README links $link, which is not installed"
+done < <(grep -o '](\([^) #:,]*\))' "$doc/README.md" | sed 's/^](\(.*\))$/\1/')
 installed="$root$prefix/bin/kestro"
 dump="$root$prefix/bin/kestro-dump"
 [ -x "$installed" ] && [ -x "$dump" ] || fail "the installed programs are not executable"
@@ -51,7 +57,7 @@ grep -qv ' +0x[0-9a-f]*$' "$work/frames" && { cat "$work/frames"; fail "frames n
 
 command -v man > /dev/null || fail "man (package man-db, installed by scripts/bootstrap) is missing"
 for page in kestro kestro-dump; do
-  warnings="$(MANWIDTH=80 man --warnings -l "$root$prefix/share/man/man1/$page.1" 2>&1 > "$work/$page.txt")" \
+  warnings="$(MANWIDTH=80 man --warnings -l "$root$prefix/share/man/man1/$page.1.gz" 2>&1 > "$work/$page.txt")" \
     || fail "man -l $page.1 failed: $warnings"
   [ -z "$warnings" ] || { echo "$warnings"; fail "$page.1 renders with warnings"; }
   grep -q "^NAME" "$work/$page.txt" || fail "$page.1 renders without a NAME section"

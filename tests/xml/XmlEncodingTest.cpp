@@ -80,7 +80,26 @@ TEST(XmlEncodingDeclaration, EveryTableNameIsAcceptedInAnyCase) {
         EXPECT_EQ(FindXmlCodePage(lower), entry.CodePage);
         EXPECT_EQ(LoadXmlError("<?xml version='1.0' encoding='" + lower + "'?><a>x</a>"), "") << lower;
     }
-    for (const char* name : {"UTF8", "UTF-16", "latin1", "CP1252", "ISO-8859-10", " UTF-8"}) EXPECT_EQ(FindXmlCodePage(name), 0) << name;
+    for (const char* name : {"UTF-16", "ISO-8859-10", " UTF-8", "latin 1", "cp1259", "ISO_8859-16"})
+        EXPECT_EQ(FindXmlCodePage(name), 0) << name;
+}
+
+TEST(XmlEncodingDeclaration, UsualOtherNamesOfTheSameEncodings) {
+    // Names from the IANA character set registry and common tools; US-ASCII is read as UTF-8, its superset.
+    const struct {
+        const char* Name;
+        std::uint16_t CodePage;
+    } cases[] = {{"US-ASCII", 65001},   {"ascii", 65001},     {"ANSI_X3.4-1968", 65001}, {"utf8", 65001},
+                 {"Latin1", 28591},     {"ISO_8859-1", 28591}, {"iso8859-1", 28591},     {"l2", 28592},
+                 {"cyrillic", 28595},   {"latin5", 28599},    {"Latin-9", 28605},        {"CP1252", 1252},
+                 {"x-cp1250", 1250},    {"csKOI8R", 20866},   {"ISO_8859-7:1987", 28597}};
+    for (const auto& entry : cases) {
+        EXPECT_EQ(FindXmlCodePage(entry.Name), entry.CodePage) << entry.Name;
+        EXPECT_EQ(LoadXmlError(std::string("<?xml version='1.0' encoding='") + entry.Name + "'?><a>x</a>"), "")
+            << entry.Name;
+    }
+    TCodePageScope codePage(65001);
+    EXPECT_EQ(ToHex(LoadFileRootText("<?xml version='1.0' encoding='latin1'?><a>\xC4</a>")), "C3 84");
 }
 
 TEST(XmlEncodingDeclaration, ASecondDeclarationAppliesFromTheNextBlock) {
