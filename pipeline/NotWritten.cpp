@@ -1,5 +1,7 @@
 #include "pipeline/NotWritten.h"
 
+#include "platform/TerminalText.h"
+
 #include <algorithm>
 
 namespace kestro {
@@ -40,7 +42,7 @@ void TNotWritten::PrintSummary(std::ostream& err) const {
     for (const auto& cause : causes_) {
         err << "kestro:   " << cause.Name << ':';
         for (std::size_t i = 0; i < cause.Files.size(); ++i)
-            err << (i == 0 ? " " : ", ") << cause.Files[i].first << " (" << cause.Files[i].second << ')';
+            err << (i == 0 ? " " : ", ") << TerminalText(cause.Files[i].first) << " (" << cause.Files[i].second << ')';
         err << '\n';
     }
     err << std::flush;

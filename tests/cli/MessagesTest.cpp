@@ -86,7 +86,9 @@ TEST(Messages, ControlBytesFromFilesAreShownEscaped) {
                                                 "  Skipped: " + shownFile + ": S\\x1B]0;x\\x07y",
                                                 "  Clamped: " + shownFile + ": C\\u009B"}));
     EXPECT_EQ(run.Err, "kestro: warning: " + shownFile + ": link x\\x1B.jpg not used: no such file or folder\n"
-                       "kestro: warning: " + shownFile + ": proximity \"1\\x1B[31m\" not used: not a whole number of metres, 0 or more\n");
+                       "kestro: warning: " + shownFile + ": proximity \"1\\x1B[31m\" not used: not a whole number of metres, 0 or more\n"
+                       "kestro: 1 waypoint not written: 1 outside the map\n"
+                       "kestro:   outside the map: " + shownFile + " (1)\n");
 }
 
 // A file longer than one read block shows the line at least once, whatever the
