@@ -4,5 +4,6 @@ namespace kestro {
 
 int ExitCode = 0;
 std::int32_t MaxRegion = 256;
+TLanguages Languages;
 
 }  // namespace kestro

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/Languages.h"
 #include "gpi/CodePage.h"
 
 namespace kestro {
@@ -12,6 +13,8 @@ namespace kestro {
 // source folder, 3 settings read, 4 header written, 0 file closed.
 extern int ExitCode;
 
-extern std::int32_t MaxRegion;   // most points one area may hold ("maxregion", default 256)
+extern std::int32_t MaxRegion;
+// The languages of the output texts ("languages" and its name sections).
+extern TLanguages Languages;   // most points one area may hold ("maxregion", default 256)
 
 }  // namespace kestro

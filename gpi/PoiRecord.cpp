@@ -53,19 +53,39 @@ Bytes AlertMain(const TPoiWpt& point) {
     return main;
 }
 
+using TPoiField = Bytes TPoiTranslation::*;
+
+// A localized field of the point in every language, the first language's
+// text first; empty when the text is empty in every language (a point
+// without translations takes the short road).
+Bytes LocalizedField(const TPoiWpt& point, const Bytes& first, TPoiField field) {
+    if (point.Translations.empty()) return first.empty() ? Bytes() : GpiLangString(first);
+    TGpiText text{{point.Language, first}};
+    bool any = !first.empty();
+    for (const auto& translation : point.Translations) {
+        text.push_back({translation.Language, translation.*field});
+        any = any || !text.back().Text.empty();
+    }
+    return any ? GpiLangString(text) : Bytes();
+}
+
 Bytes AddressMain(const TPoiWpt& point) {
     std::uint32_t flags = 0;
     Bytes fields;
-    auto add = [&](const Bytes& text, std::uint32_t flag, bool localized) {
+    auto addLocalized = [&](const Bytes& first, TPoiField field, std::uint32_t flag) {
+        const Bytes text = LocalizedField(point, first, field);
         if (text.empty()) return;
         flags |= flag;
-        fields += localized ? GpiLangString(text) : GpiString(text);
+        fields += text;
     };
-    add(point.City, 0x0001, true);
-    add(point.Country, 0x0002, true);
-    add(point.State, 0x0004, true);
-    add(point.PostalCode, 0x0008, false);
-    add(point.Street, 0x0010, true);
+    addLocalized(point.City, &TPoiTranslation::City, 0x0001);
+    addLocalized(point.Country, &TPoiTranslation::Country, 0x0002);
+    addLocalized(point.State, &TPoiTranslation::State, 0x0004);
+    if (!point.PostalCode.empty()) {
+        flags |= 0x0008;
+        fields += GpiString(point.PostalCode);
+    }
+    addLocalized(point.Street, &TPoiTranslation::Street, 0x0010);
     return flags == 0 ? Bytes() : GpiWord(flags) + fields;
 }
 
@@ -139,17 +159,22 @@ Bytes GpiPoi(const TPoiWpt& point) {
     main += GpiDword(static_cast<std::uint32_t>(DegToSemicircles(point.Lon)));
     main += GpiWord(1);
     main += static_cast<char>(alert ? 1 : 0);
-    main += GpiLangString(point.Name);
+    // The name is written also when it is empty.
+    const Bytes name = LocalizedField(point, point.Name, &TPoiTranslation::Name);
+    main += name.empty() ? GpiLangString(point.Name) : name;
 
     Bytes extra;
     if (point.Category != 0xFFFF) extra += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
     if (point.Bitmap != 0xFFFF) extra += GpiRecord(GpiTypeBitmapRef, GpiWord(point.Bitmap));
     if (alert) extra += GpiRecord(GpiTypeAlert, AlertMain(point));
-    if (!point.Comment.empty()) extra += GpiRecord(GpiTypeComment, GpiLangString(point.Comment));
+    if (const Bytes comment = LocalizedField(point, point.Comment, &TPoiTranslation::Comment); !comment.empty())
+        extra += GpiRecord(GpiTypeComment, comment);
     if (const Bytes address = AddressMain(point); !address.empty()) extra += GpiRecord(GpiTypeAddress, address);
     if (const Bytes contact = ContactMain(point); !contact.empty()) extra += GpiRecord(GpiTypeContact, contact);
     extra += ImageRecords(point.Images);
-    if (!point.Description.empty()) extra += GpiRecord(GpiTypeDescription, '\x01' + GpiLangString(point.Description));
+    if (const Bytes description = LocalizedField(point, point.Description, &TPoiTranslation::Description);
+        !description.empty())
+        extra += GpiRecord(GpiTypeDescription, '\x01' + description);
     return GpiRecord(GpiTypePoint, main, extra);
 }
 

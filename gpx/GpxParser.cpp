@@ -12,6 +12,7 @@
 #include "gpx/LinkPath.h"
 #include "gpx/NumberText.h"
 #include "gpx/StoreWorker.h"
+#include "platform/AsciiCase.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
 #include "platform/TextConversion.h"
@@ -86,6 +87,7 @@ void TGpxParser::LoadFile(const std::string& path) {
     TStoreWorker worker(*Store);
     worker_ = &worker;
     pointsAdded_ = 0;
+    missing_.clear();
     std::exception_ptr readError;
     try {
         document->LoadFromFile(path);
@@ -98,6 +100,9 @@ void TGpxParser::LoadFile(const std::string& path) {
         readError = std::current_exception();
     }
     worker_ = nullptr;
+    if (!missing_.empty())
+        Output_.Note(FileName, "translations",
+                     MissingTranslationText(missing_, "text", "texts") + "; the first language's text stands in");
     // What was read before an error is stored and shown before it, as when
     // every point is stored the moment it is read; an error of the store
     // comes first, since it met an earlier point, and nothing read after
@@ -203,6 +208,7 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
     }
     point.Comment = TextOf(node, "cmt");
     point.Description = TextOf(node, "desc");
+    ReadTranslations(node, point);
     ReadIcon(node, point);
     point.Category = static_cast<std::uint16_t>(CategoryIndex & 0xFFFF);
 
@@ -210,9 +216,11 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
         (point.Description.find('<') == std::string::npos || point.Description.find('>') == std::string::npos)) {
         point.Comment = std::move(point.Description);
         point.Description.clear();
+        MoveDescriptionsToComments(point);
     }
     ReadImages(node, point);
     ReadExtensions(node, point);
+    CompleteTranslations(point, missing_);
 
     // The console shows text as UTF-8, like the file names around it.
     if (!encodable) {
@@ -308,6 +316,16 @@ std::string TGpxParser::FindLinkedFile(IXmlNode& node, const std::string& extens
         }
     }
     return ChangeExtension(FileName, extension);
+}
+
+void TGpxParser::ReadTranslations(IXmlNode& node, TPoiWpt& point) {
+    kestro::ReadTranslations(node, Languages, point, [&](const std::string& code) {
+        const char* why = Languages.empty()                                  ? "kestro.ini sets no \"languages\""
+                          : SameIgnoringAsciiCase(code, Languages.front()) ? "the first language's texts are name, cmt and desc"
+                                                                           : "not among the \"languages\" of kestro.ini";
+        Output_.Warning(FileName, "language " + code,
+                        "texts in language \"" + CodePageToUtf8(code, XmlCodePage) + "\" not used: " + why);
+    });
 }
 
 void TGpxParser::ReadExtensions(IXmlNode& node, TPoiWpt& point) {

@@ -12,6 +12,7 @@
 #include "gpi/PoiWpt.h"
 #include "gpx/GroupOutput.h"
 #include "gpx/OrderedOutput.h"
+#include "gpx/Translations.h"
 #include "platform/Bytes.h"
 #include "xml/UKestroXML.h"
 
@@ -53,6 +54,8 @@ public:
     std::int32_t AlertSpeed = 0;
     std::int32_t AlertDistance = 0;
     std::vector<std::string> Categories;
+    // Codes of the languages of the texts, in order; empty: "EN" alone.
+    std::vector<std::string> Languages;
     std::vector<std::string> BitmapFiles;  // file-system paths; the position is the bitmap number
     // Bitmap numbers are 16 bits and 0xFFFF means none: one icon more is an
     // error (EFormatLimit), not a number shared with another icon.
@@ -81,6 +84,7 @@ private:
     void ReadIcon(IXmlNode& node, TPoiWpt& point);
     void ReadImages(IXmlNode& node, TPoiWpt& point);
     void ReadExtensions(IXmlNode& node, TPoiWpt& point);
+    void ReadTranslations(IXmlNode& node, TPoiWpt& point);
     void NoteIfOutside(const std::string& path);
 
     TGroupOutput& shown_;  // the group's
@@ -93,6 +97,7 @@ private:
     std::deque<TKeptText> kept_;
     std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
     std::unordered_map<std::string, bool> Outside_;  // by path as linked
+    TMissingTranslations missing_;                   // of the file being loaded
 };
 
 }  // namespace kestro

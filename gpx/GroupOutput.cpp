@@ -14,6 +14,10 @@ void TGroupOutput::Warning(const std::string& file, const std::string& cause, co
     Tell(file + '\n' + cause, "kestro: warning: " + file + ": " + text + '\n');
 }
 
+void TGroupOutput::Note(const std::string& file, const std::string& cause, const std::string& text) {
+    Tell(file + "\nnote\n" + cause, "kestro: note: " + file + ": " + text + '\n');
+}
+
 void TGroupOutput::OutsideLink(const std::string& file, const std::string& path) {
     Tell(file + "\nlinks\n" + path, "kestro: note: " + file + " links " + path + ", outside the source folder\n");
 }

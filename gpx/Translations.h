@@ -1,0 +1,41 @@
+#pragma once
+// Texts of a waypoint in further languages: the elements of our own
+// namespace in its "extensions" (<kestro:name lang="EN">...), one per text
+// and language; the GPX name, cmt and desc are the first language's.
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "gpi/PoiWpt.h"
+#include "xml/UKestroXML.h"
+
+namespace kestro {
+
+// The prefix the elements are read by, and the namespace it stands for.
+inline constexpr const char* TranslationPrefix = "kestro:";
+inline constexpr const char* TranslationNamespace = "urn:kestro:gpx-languages:1";
+
+// Per language code: how many texts lacked a translation into it.
+using TMissingTranslations = std::map<std::string, std::size_t>;
+
+// Starts one translation per code after the first (point.Language becomes
+// the first) and fills it from the waypoint's extension elements; a name
+// is cut at its first "@". `unused` is told the code of every element
+// whose language is none of the further ones.
+void ReadTranslations(IXmlNode& waypoint, const std::vector<std::string>& languages, TPoiWpt& point,
+                      const std::function<void(const std::string& code)>& unused);
+
+// A short description that became the comment takes its translations along,
+// where a translation has no comment of its own.
+void MoveDescriptionsToComments(TPoiWpt& point);
+
+// Every text the first language has and a translation lacks repeats the
+// first language's, and is counted under that translation's code.
+void CompleteTranslations(TPoiWpt& point, TMissingTranslations& missing);
+
+// "3 texts without a translation into EN, 1 into DE".
+std::string MissingTranslationText(const TMissingTranslations& missing, const char* singular, const char* plural);
+
+}  // namespace kestro
