@@ -95,13 +95,15 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
     rootNames.Reserve("kestro.ini");
     rootNames.Reserve(UnpackMediaFolder);
     TUnpackRun run{folder, decoder, tally, rootNames, {}, {}, {}};
+    run.Languages = FileLanguages(file);
     CountFileLevel(file, tally);
     for (std::size_t g = 0; g < file.Groups.size(); ++g) out << UnpackGroup(file.Groups[g], g, run) << '\n';
 
     if (!InKestroOrder(run.GroupEntries)) tally.Add("files whose groups kestro writes in another order (folders, then loose files, by name)");
     const auto maxRegion = MaxRegionFor(run.Trees);
     folder.WriteFile({"kestro.ini"}, Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(256),
-                                            static_cast<unsigned>(file.CodePage())));
+                                            static_cast<unsigned>(file.CodePage())) +
+                                         LanguageSettings(run.Languages, run.Names));
     PrintSummary(run, rootNames, maxRegion.has_value(), tally, out);
     const std::string name = std::filesystem::path(fileName).filename().string();
     out << "Convert it back from inside the folder: cd " << ShellWord(dir) << " && kestro . " << ShellWord("../" + name) << '\n';

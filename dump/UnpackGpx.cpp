@@ -1,5 +1,6 @@
 #include "dump/UnpackGpx.h"
 
+#include "gpx/Translations.h"
 #include "xml/XmlTextNodes.h"
 
 namespace kestro {
@@ -29,6 +30,30 @@ void Element(std::string& out, const char* indent, const char* name, const std::
     out += ">\n";
 }
 
+void Translated(std::string& out, const char* name, const std::string& language, const std::string& text) {
+    if (text.empty()) return;
+    out += std::string("   <") + TranslationPrefix + name + " lang=\"" + Escaped(language) + "\">" + text + "</" +
+           TranslationPrefix + name + ">\n";
+}
+
+void Translations(std::string& out, const std::vector<TGpxTranslation>& translations) {
+    for (const auto& t : translations) {
+        Translated(out, "name", t.Language, t.Name);
+        Translated(out, "cmt", t.Language, t.Comment);
+        Translated(out, "desc", t.Language, t.Description);
+        Translated(out, "street", t.Language, t.Street);
+        Translated(out, "city", t.Language, t.City);
+        Translated(out, "state", t.Language, t.State);
+        Translated(out, "country", t.Language, t.Country);
+    }
+}
+
+bool AnyTranslation(const std::vector<TGpxWaypoint>& waypoints) {
+    for (const auto& w : waypoints)
+        if (!w.Translations.empty()) return true;
+    return false;
+}
+
 void Phone(std::string& out, const char* category, const std::string& text) {
     if (!text.empty()) out += "     <gpxx:PhoneNumber Category=\"" + std::string(category) + "\">" + text + "</gpxx:PhoneNumber>\n";
 }
@@ -39,7 +64,11 @@ std::string GpxDocument(const std::vector<TGpxWaypoint>& waypoints) {
     std::string out =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<gpx version=\"1.1\" creator=\"kestro-dump\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
-        "xmlns:gpxx=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\">\n";
+        "xmlns:gpxx=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\"";
+    // The namespace is declared only where it is used, so that files without
+    // translations read as they always did.
+    if (AnyTranslation(waypoints)) out += std::string(" xmlns:kestro=\"") + TranslationNamespace + "\"";
+    out += ">\n";
     for (const auto& w : waypoints) {
         out += " <wpt lat=\"" + w.Lat + "\" lon=\"" + w.Lon + "\">\n";
         Element(out, "  ", "name", w.Name);
@@ -48,8 +77,11 @@ std::string GpxDocument(const std::vector<TGpxWaypoint>& waypoints) {
         for (const auto& href : w.Links) out += "  <link href=\"" + Escaped(href) + "\"/>\n";
         const bool address = !(w.Street + w.City + w.State + w.Country + w.PostalCode).empty();
         const bool contact = !(w.Phone + w.Phone2 + w.Fax + w.Email + w.Url).empty();
-        if (w.Proximity || address || contact) {
-            out += "  <extensions>\n   <gpxx:WaypointExtension>\n";
+        const bool garmin = w.Proximity || address || contact;
+        if (garmin || !w.Translations.empty()) out += "  <extensions>\n";
+        Translations(out, w.Translations);
+        if (garmin) {
+            out += "   <gpxx:WaypointExtension>\n";
             if (w.Proximity) out += "    <gpxx:Proximity>" + std::to_string(*w.Proximity) + "</gpxx:Proximity>\n";
             if (address) {
                 out += "    <gpxx:Address>\n";
@@ -65,8 +97,9 @@ std::string GpxDocument(const std::vector<TGpxWaypoint>& waypoints) {
             Phone(out, "Fax", w.Fax);
             Phone(out, "Email", w.Email);
             Phone(out, "URL", w.Url);
-            out += "   </gpxx:WaypointExtension>\n  </extensions>\n";
+            out += "   </gpxx:WaypointExtension>\n";
         }
+        if (garmin || !w.Translations.empty()) out += "  </extensions>\n";
         out += " </wpt>\n";
     }
     out += "</gpx>\n";

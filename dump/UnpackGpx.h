@@ -11,6 +11,13 @@
 
 namespace kestro {
 
+// Texts of a waypoint in a further language, as they stand in the document.
+struct TGpxTranslation {
+    std::string Language;
+    std::string Name, Comment, Description;
+    std::string Street, City, State, Country;
+};
+
 // Texts of a waypoint as they stand in the document (see XmlText).
 struct TGpxWaypoint {
     std::string Lat, Lon;
@@ -19,6 +26,7 @@ struct TGpxWaypoint {
     std::optional<std::int32_t> Proximity;
     std::string Street, City, State, Country, PostalCode;
     std::string Phone, Phone2, Fax, Email, Url;
+    std::vector<TGpxTranslation> Translations;  // written in the extensions, in our own namespace
 };
 
 // Text of the file's code page as XML text: UTF-8 with markup characters

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "diag/Exceptions.h"
+#include "dump/UnpackLanguages.h"
 #include "dump/UnpackValues.h"
 #include "gpi/GpiUtil.h"
 
@@ -26,6 +27,11 @@ std::string Display(const Bytes& text, TTextDecoder& decoder) {
     return out;
 }
 
+// The texts of a point in one further language, as the file holds them.
+struct TGpiTextsOfLanguage {
+    Bytes Name, Comment, Description, Street, City, State, Country;
+};
+
 class TPointWriter {
 public:
     TPointWriter(TTextDecoder& decoder, TUnpackTally& tally) : decoder_(decoder), tally_(tally) {}
@@ -34,8 +40,6 @@ public:
         if (!Trimmed(text)) tally_.Add("texts with blanks or control bytes at either end (trimmed)");
         return XmlText(text, decoder_);
     }
-    std::string Text(const TGpiText& text) { return Text(CarriedText(text, tally_)); }
-    std::string Text(const std::optional<TGpiText>& text) { return text ? Text(*text) : std::string(); }
     std::string Text(const std::optional<Bytes>& text) { return text ? Text(*text) : std::string(); }
 
 private:
@@ -45,18 +49,12 @@ private:
 
 }  // namespace
 
-Bytes CarriedText(const TGpiText& text, TUnpackTally& tally) {
-    if (text.empty()) return Bytes();
-    if (text.size() > 1) tally.Add("texts in a second language", text.size() - 1);
-    for (const auto& entry : text)
-        if (entry.Language == "EN") return entry.Text;
-    tally.Add("texts in another language than EN (written as EN)");
-    return text.front().Text;
-}
-
 TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlertDefaults defaults,
-                        TTextDecoder& decoder, TUnpackTally& tally) {
+                        const std::vector<Bytes>& languages, TTextDecoder& decoder, TUnpackTally& tally) {
     TPointWriter text(decoder, tally);
+    auto byLanguage = [&](const TGpiText& localized) { return TextsByLanguage(localized, languages, tally); };
+    const std::size_t further = languages.empty() ? 0 : languages.size() - 1;
+    std::vector<TGpiTextsOfLanguage> translations(further);
     TGpxWaypoint w;
     const bool atOrigin = point.Lat == 0 && point.Lon == 0;
     w.Lat = CoordinateText(point.Lat, atOrigin);
@@ -65,12 +63,16 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
         tally.Add("points at or beyond the poles or at -180 degrees exactly (kestro skips them)");
     if (point.Word != 1) tally.Add("point records with another word than 1 after the position");
 
-    Bytes name = CarriedText(point.Name, tally);
-    if (const auto at = name.find('@'); at != Bytes::npos) {
-        tally.Add("names holding \"@\" (cut there: the reader takes what follows as a speed)");
-        name.resize(at);
+    std::vector<Bytes> names = byLanguage(point.Name);
+    for (Bytes& name : names) {
+        if (const auto at = name.find('@'); at != Bytes::npos) {
+            tally.Add("names holding \"@\" (cut there: the reader takes what follows as a speed)");
+            name.resize(at);
+        }
     }
+    const Bytes& name = names.front();
     w.Name = text.Text(name);
+    for (std::size_t i = 0; i < further; ++i) translations[i].Name = names[i + 1];
 
     std::set<std::uint16_t> seen;
     std::optional<Bytes> wantedAlert;
@@ -86,16 +88,26 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
             wantedAlert = GpiWord(alert->Distance) + GpiWord(alert->Speed) + alert->Fixed +
                           static_cast<char>(alert->Kind) + static_cast<char>(alert->Last);
         } else if (const auto* c = std::get_if<TGpiComment>(&part)) {
-            comment = CarriedText(c->Text, tally);
+            const auto texts = byLanguage(c->Text);
+            comment = texts.front();
+            for (std::size_t i = 0; i < further; ++i) translations[i].Comment = texts[i + 1];
         } else if (const auto* d = std::get_if<TGpiDescription>(&part)) {
             if (d->Kind != 1) tally.Add("description records of another kind than 1");
-            description = CarriedText(d->Text, tally);
+            const auto texts = byLanguage(d->Text);
+            description = texts.front();
+            for (std::size_t i = 0; i < further; ++i) translations[i].Description = texts[i + 1];
         } else if (const auto* a = std::get_if<TGpiAddress>(&part)) {
-            w.City = text.Text(a->City);
-            w.Country = text.Text(a->Country);
-            w.State = text.Text(a->State);
+            auto localized = [&](const std::optional<TGpiText>& field, Bytes TGpiTextsOfLanguage::*member) {
+                if (!field) return std::string();
+                const auto texts = byLanguage(*field);
+                for (std::size_t i = 0; i < further; ++i) translations[i].*member = texts[i + 1];
+                return text.Text(texts.front());
+            };
+            w.City = localized(a->City, &TGpiTextsOfLanguage::City);
+            w.Country = localized(a->Country, &TGpiTextsOfLanguage::Country);
+            w.State = localized(a->State, &TGpiTextsOfLanguage::State);
             w.PostalCode = text.Text(a->PostalCode);
-            w.Street = text.Text(a->Street);
+            w.Street = localized(a->Street, &TGpiTextsOfLanguage::Street);
             if (a->HouseNumber) tally.Add("house numbers");
         } else if (const auto* k = std::get_if<TGpiContact>(&part)) {
             w.Phone = text.Text(k->Phone);
@@ -125,6 +137,20 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
     }
     if (alert.Speed) w.Name += "@" + std::to_string(*alert.Speed);
     w.Proximity = alert.Proximity;
+
+    for (std::size_t i = 0; i < further; ++i) {
+        const auto& from = translations[i];
+        TGpxTranslation t;
+        t.Language = std::string(languages[i + 1]);
+        t.Name = text.Text(from.Name);
+        t.Comment = text.Text(from.Comment);
+        t.Description = text.Text(from.Description);
+        t.Street = text.Text(from.Street);
+        t.City = text.Text(from.City);
+        t.State = text.Text(from.State);
+        t.Country = text.Text(from.Country);
+        w.Translations.push_back(std::move(t));
+    }
 
     if (!links.Icon.empty()) w.Links.push_back(links.Icon);
     for (const auto& photo : links.Photos) w.Links.push_back(photo);
