@@ -168,6 +168,9 @@ private:
                     if (noCategoryFile == SIZE_MAX) {
                         noCategoryFile = files_.size();
                         AddFile(NoCategoryName);
+                        // named alike in every language, which needs no translation
+                        AddNames(base_ + "/" + files_.back().Base,
+                                 std::vector<Bytes>(run_.Languages.size(), Bytes(NoCategoryName)));
                     }
                     entry.File = noCategoryFile;
                 }

@@ -220,12 +220,15 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
     }
     ReadImages(node, point);
     ReadExtensions(node, point);
-    CompleteTranslations(point, missing_);
+    TMissingTranslations missing;
+    CompleteTranslations(point, missing);
 
     // The console shows text as UTF-8, like the file names around it.
     if (!encodable) {
         Output_.Lines() << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
     } else if (point.Lat != 0 || point.Lon != 0) {
+        // Only texts that are written need a translation.
+        for (const auto& [code, count] : missing) missing_[code] += count;
         if (AlertClamped(point))
             Output_.Lines() << "  Clamped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
         TStoreItem item{GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
