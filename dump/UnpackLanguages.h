@@ -5,15 +5,10 @@
 #include <vector>
 
 #include "dump/UnpackTally.h"
+#include "gpi/FileLanguages.h"
 #include "gpi/GpiReader.h"
 
 namespace kestro {
-
-// The codes the file's texts use, for "languages": the entries of its text
-// with the most of them, then any other codes in reading order. Empty when
-// every text is one "EN" entry, as kestro writes without the setting. Codes
-// that are not two ASCII letters cannot be set, and are left out.
-std::vector<Bytes> FileLanguages(const TGpiFile& file);
 
 // A text per code (the "EN" entry, else the first, when `languages` is
 // empty). Whatever the converter would not rebuild the same (entries in
