@@ -59,7 +59,7 @@ using TPoiField = Bytes TPoiTranslation::*;
 // text first; empty when the text is empty in every language (a point
 // without translations takes the short road).
 Bytes LocalizedField(const TPoiWpt& point, const Bytes& first, TPoiField field) {
-    if (point.Translations.empty()) return first.empty() ? Bytes() : GpiLangString(first);
+    if (point.Translations.empty() && point.Language == "EN") return first.empty() ? Bytes() : GpiLangString(first);
     TGpiText text{{point.Language, first}};
     bool any = !first.empty();
     for (const auto& translation : point.Translations) {
@@ -161,7 +161,7 @@ Bytes GpiPoi(const TPoiWpt& point) {
     main += static_cast<char>(alert ? 1 : 0);
     // The name is written also when it is empty.
     const Bytes name = LocalizedField(point, point.Name, &TPoiTranslation::Name);
-    main += name.empty() ? GpiLangString(point.Name) : name;
+    main += name.empty() ? GpiLangString(TGpiText{{point.Language, point.Name}}) : name;
 
     Bytes extra;
     if (point.Category != 0xFFFF) extra += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
