@@ -79,10 +79,10 @@ TEST(GpiPoi, TranslationsAddAnEntryToEveryLocalizedText) {
     point.PostalCode = "1";
     // The name in both languages; an address whose street exists only in
     // English is written, the postal code stays without a language.
-    EXPECT_EQ(ToHex(GpiPoi(point)), ToHex(Hex("02 00 08 00 3A 00 00 00 1A 00 00 00"
+    EXPECT_EQ(ToHex(GpiPoi(point)), ToHex(Hex("02 00 08 00 33 00 00 00 19 00 00 00"
                                               "E3 38 8E 23 49 9F F4 09 01 00 00 0A 00 00 00 44 45 01 00 41 45 4E 01 00 42"
-                                              "0B 00 00 00 18 00 00 00 18 00 01 00 31"
-                                              "0A 00 00 00 44 45 00 00 45 4E 01 00 53")));
+                                              "0B 00 00 00 12 00 00 00 18 00 01 00 31"
+                                              "09 00 00 00 44 45 00 00 45 4E 01 00 53")));
 }
 
 TEST(GpiPoi, EmptyNameWithoutSubRecordsHasNoExtraPart) {
