@@ -322,7 +322,7 @@ std::string TGpxParser::FindLinkedFile(IXmlNode& node, const std::string& extens
 }
 
 void TGpxParser::ReadTranslations(IXmlNode& node, TPoiWpt& point) {
-    kestro::ReadTranslations(node, Languages, point, [&](const std::string& code) {
+    ApplyTranslations(ReadTranslationElements(node), Languages, point, [&](const std::string& code) {
         const char* why = Languages.empty()                                  ? "kestro.ini sets no \"languages\""
                           : SameIgnoringAsciiCase(code, Languages.front()) ? "the first language's texts are name, cmt and desc"
                                                                            : "not among the \"languages\" of kestro.ini";

@@ -23,9 +23,6 @@ constexpr TTranslatedElement TranslatedElements[] = {
 };
 
 TField FieldOf(std::string_view elementName) {
-    const std::string_view prefix = TranslationPrefix;
-    if (elementName.substr(0, prefix.size()) != prefix) return nullptr;
-    elementName.remove_prefix(prefix.size());
     for (const auto& element : TranslatedElements)
         if (element.Name == elementName) return element.Field;
     return nullptr;
@@ -44,33 +41,41 @@ const Bytes& FirstText(const TPoiWpt& point, TField field) {
 
 }  // namespace
 
-void ReadTranslations(IXmlNode& waypoint, const std::vector<std::string>& languages, TPoiWpt& point,
-                      const std::function<void(const std::string& code)>& unused) {
+std::vector<TTranslatedText> ReadTranslationElements(IXmlNode& waypoint) {
+    std::vector<TTranslatedText> texts;
+    auto extensions = waypoint.SelectElement("extensions");
+    if (!extensions) return texts;
+    const std::string_view prefix = TranslationPrefix;
+    auto children = extensions->GetChildNodes();
+    for (std::int32_t i = 0; i < children->GetCount(); ++i) {
+        auto child = children->GetItem(i);
+        if (child->GetNodeType() != TXmlNodeType::Element) continue;
+        const std::string_view name = child->GetNodeName();
+        if (name.substr(0, prefix.size()) != prefix || FieldOf(name.substr(prefix.size())) == nullptr) continue;
+        texts.push_back({child->GetValue("@lang").AsText(), std::string(name.substr(prefix.size())), child->GetText()});
+    }
+    return texts;
+}
+
+void ApplyTranslations(const std::vector<TTranslatedText>& texts, const std::vector<std::string>& languages,
+                       TPoiWpt& point, const std::function<void(const std::string& code)>& unused) {
     if (!languages.empty()) point.Language = languages.front();
     for (std::size_t i = 1; i < languages.size(); ++i) {
         point.Translations.emplace_back();
         point.Translations.back().Language = languages[i];
     }
-    auto extensions = waypoint.SelectElement("extensions");
-    if (!extensions) return;
-    auto children = extensions->GetChildNodes();
-    for (std::int32_t i = 0; i < children->GetCount(); ++i) {
-        auto child = children->GetItem(i);
-        if (child->GetNodeType() != TXmlNodeType::Element) continue;
-        const TField field = FieldOf(child->GetNodeName());
+    for (const auto& text : texts) {
+        const TField field = FieldOf(text.Field);
         if (field == nullptr) continue;
-        const std::string code = child->GetValue("@lang").AsText();
         TPoiTranslation* translation = nullptr;
         for (auto& candidate : point.Translations)
-            if (SameIgnoringAsciiCase(candidate.Language, code)) translation = &candidate;
+            if (SameIgnoringAsciiCase(candidate.Language, text.Language)) translation = &candidate;
         if (translation == nullptr) {
-            unused(code);
+            unused(text.Language);
             continue;
         }
-        Bytes text = child->GetText();
         // The speed after "@" is read from the first language's name only.
-        if (field == &TPoiTranslation::Name) text = text.substr(0, text.find('@'));
-        translation->*field = std::move(text);
+        translation->*field = field == &TPoiTranslation::Name ? text.Text.substr(0, text.Text.find('@')) : text.Text;
     }
 }
 

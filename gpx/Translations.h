@@ -20,12 +20,22 @@ inline constexpr const char* TranslationNamespace = "urn:kestro:gpx-languages:1"
 // Per language code: how many texts lacked a translation into it.
 using TMissingTranslations = std::map<std::string, std::size_t>;
 
+// One text of a waypoint in a further language, as a reader found it.
+struct TTranslatedText {
+    std::string Language;  // as written
+    std::string Field;     // "name", "cmt", "desc", "city", "country", "state" or "street"
+    Bytes Text;
+};
+
+// The waypoint's extension elements of our namespace, in document order.
+std::vector<TTranslatedText> ReadTranslationElements(IXmlNode& waypoint);
+
 // Starts one translation per code after the first (point.Language becomes
-// the first) and fills it from the waypoint's extension elements; a name
-// is cut at its first "@". `unused` is told the code of every element
+// the first) and fills it from `texts` (codes match in any letter case; a
+// name is cut at its first "@"). `unused` is told the code of every text
 // whose language is none of the further ones.
-void ReadTranslations(IXmlNode& waypoint, const std::vector<std::string>& languages, TPoiWpt& point,
-                      const std::function<void(const std::string& code)>& unused);
+void ApplyTranslations(const std::vector<TTranslatedText>& texts, const std::vector<std::string>& languages,
+                       TPoiWpt& point, const std::function<void(const std::string& code)>& unused);
 
 // A short description that became the comment takes its translations along,
 // where a translation has no comment of its own.

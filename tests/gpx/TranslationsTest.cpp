@@ -22,8 +22,8 @@ TEST(Translations, ReadMovedAndCompletedPerLanguage) {
     point.Description = "short";
     point.City = "C";
     std::vector<std::string> unused;
-    ReadTranslations(*document->GetDocumentElement(), {"RU", "EN"}, point,
-                     [&](const std::string& code) { unused.push_back(code); });
+    ApplyTranslations(ReadTranslationElements(*document->GetDocumentElement()), {"RU", "EN"}, point,
+                      [&](const std::string& code) { unused.push_back(code); });
     EXPECT_EQ(point.Language, "RU");
     ASSERT_EQ(point.Translations.size(), 1u);
     const TPoiTranslation& english = point.Translations[0];
