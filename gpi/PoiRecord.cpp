@@ -56,17 +56,19 @@ Bytes AlertMain(const TPoiWpt& point) {
 using TPoiField = Bytes TPoiTranslation::*;
 
 // A localized field of the point in every language, the first language's
-// text first; empty when the text is empty in every language (a point
-// without translations takes the short road).
-Bytes LocalizedField(const TPoiWpt& point, const Bytes& first, TPoiField field) {
-    if (point.Translations.empty() && point.Language == "EN") return first.empty() ? Bytes() : GpiLangString(first);
+// text first (a point of one "EN" text takes the short road).
+Bytes LocalizedText(const TPoiWpt& point, const Bytes& first, TPoiField field) {
+    if (point.Translations.empty() && point.Language == "EN") return GpiLangString(first);
     TGpiText text{{point.Language, first}};
+    for (const auto& translation : point.Translations) text.push_back({translation.Language, translation.*field});
+    return GpiLangString(text);
+}
+
+// The same, or nothing when the text is empty in every language.
+Bytes LocalizedField(const TPoiWpt& point, const Bytes& first, TPoiField field) {
     bool any = !first.empty();
-    for (const auto& translation : point.Translations) {
-        text.push_back({translation.Language, translation.*field});
-        any = any || !text.back().Text.empty();
-    }
-    return any ? GpiLangString(text) : Bytes();
+    for (const auto& translation : point.Translations) any = any || !(translation.*field).empty();
+    return any ? LocalizedText(point, first, field) : Bytes();
 }
 
 Bytes AddressMain(const TPoiWpt& point) {
@@ -159,9 +161,7 @@ Bytes GpiPoi(const TPoiWpt& point) {
     main += GpiDword(static_cast<std::uint32_t>(DegToSemicircles(point.Lon)));
     main += GpiWord(1);
     main += static_cast<char>(alert ? 1 : 0);
-    // The name is written also when it is empty.
-    const Bytes name = LocalizedField(point, point.Name, &TPoiTranslation::Name);
-    main += name.empty() ? GpiLangString(TGpiText{{point.Language, point.Name}}) : name;
+    main += LocalizedText(point, point.Name, &TPoiTranslation::Name);  // also when it is empty
 
     Bytes extra;
     if (point.Category != 0xFFFF) extra += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
