@@ -11,7 +11,7 @@ const char* const HelpText =
     "  Converts the GPX files of SOURCE_FOLDER into one Garmin GPI file: every sub-folder\n"
     "  is a group and each of its *.gpx files a category; a loose *.gpx file is a group\n"
     "  of its own. Settings come from SOURCE_FOLDER/kestro.ini (section [kestro]:\n"
-    "  maxregion, codepage). Progress goes to standard output; warnings about what was\n"
+    "  maxregion, codepage, languages). Progress goes to standard output; warnings about what was\n"
     "  left out, and notes about linked files outside SOURCE_FOLDER, to standard error.\n"
     "  -h, --help   show this text\n"
     "  --version    show the version\n"
