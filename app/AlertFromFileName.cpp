@@ -1,7 +1,7 @@
 #include "app/AlertFromFileName.h"
 
-#include "gpx/AlertDefaults.h"
 #include "gpx/GpxParser.h"
+#include "sources/AlertDefaults.h"
 
 namespace kestro {
 

@@ -9,6 +9,7 @@
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/RecordInPlace.h"
+#include "sources/AreaRules.h"
 #include "store/GpiDB.h"
 
 namespace kestro {
@@ -18,14 +19,13 @@ namespace {
 // Areas nest 34 levels deep at most: no area below depth 32 is split.
 constexpr std::int32_t DeepestSplitDepth = 32;
 // Side of a point's index entry in the store.
-constexpr double EntrySize = 0.00001;
 
-// Points closer than EntrySize share index entries, so their count never
+// Points closer than StoreEntrySize share index entries, so their count never
 // drops below the limit however small the quadrants get. Only areas this
 // narrow can multiply fourfold per level without end; they are not split
 // once every point they touch has been taken.
 bool IsNarrow(double minLat, double minLon, double maxLat, double maxLon) {
-    return !(maxLat - minLat >= EntrySize && maxLon - minLon >= EntrySize);
+    return !(maxLat - minLat >= StoreEntrySize && maxLon - minLon >= StoreEntrySize);
 }
 
 void CountLeaf(TAreaStatistics& statistics, std::int32_t depth, std::int64_t count) {

@@ -16,6 +16,7 @@
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
 #include "platform/TextConversion.h"
+#include "sources/GroupSources.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
 #include "store/SQLiteTransaction.h"
@@ -23,7 +24,6 @@
 namespace kestro {
 namespace {
 
-constexpr std::int32_t NoIndex = 0xFFFF;
 
 void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, TGroupOutput& output) {
     output.Lines() << "  File: " << path << '\n';
@@ -36,7 +36,7 @@ void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWayp
 // share numbers and leave points pointing at the wrong category.
 void RequireCategoryNumbers(const std::string& groupName, const std::vector<TFolderEntry>& entries) {
     std::size_t files = 0;
-    for (const auto& entry : entries) files += !entry.IsFolder && IsGpxFileName(entry.Name) ? 1 : 0;
+    for (const auto& entry : entries) files += IsCategoryFile(entry) ? 1 : 0;
     if (files > static_cast<std::size_t>(NoIndex))
         throw Exception(Format("Group \"%s\" holds %zu GPX files; a group can have at most %d categories",
                                groupName.c_str(), files, NoIndex));
@@ -51,7 +51,7 @@ std::uint64_t FileBytes(const std::string& path) {
 std::uint64_t GpxBytes(const std::string& folder, const std::vector<TFolderEntry>& entries) {
     std::uint64_t total = 0;
     for (const auto& entry : entries)
-        if (!entry.IsFolder && IsGpxFileName(entry.Name)) total += FileBytes(folder + entry.Name);
+        if (IsCategoryFile(entry)) total += FileBytes(folder + entry.Name);
     return total;
 }
 
@@ -145,7 +145,7 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
             LoadCountingFile(reader, path, anyWaypoint, output);
         } else {
             for (const auto& entry : entries) {
-                if (entry.IsFolder || !IsGpxFileName(entry.Name)) continue;
+                if (!IsCategoryFile(entry)) continue;
                 const std::string categoryName = BaseName(entry.Name);
                 output.Lines() << "  Category: " << categoryName << '\n';
                 reader.Categories.push_back(categoryName);
@@ -197,6 +197,13 @@ Bytes FinishGroup(TLoadedGroup& group, TGroupOutput& output) {
     } catch (const EFormatLimit& error) {
         RaiseForGroup(group, error);
     }
+}
+
+TGroupTail ReadGroup(const std::string& path, TGroupOutput& output) {
+    std::shared_ptr<TLoadedGroup> loaded;
+    BuildGroup(path, output, [&](std::unique_ptr<TLoadedGroup> group) { loaded = std::move(group); });
+    if (!loaded) return {};
+    return [loaded](TGroupOutput& treeOutput) { return FinishGroup(*loaded, treeOutput); };
 }
 
 Bytes BuildGroup(const std::string& path, TGroupOutput& output) {

@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "gpi/LangText.h"
-#include "platform/Bytes.h"
 #include "gpx/GpxParser.h"
+#include "pipeline/GroupPipeline.h"
+#include "platform/Bytes.h"
 
 namespace kestro {
 
@@ -32,6 +33,9 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
 // The area tree and the group record of a group that has been read; may run
 // on another thread than the reading did, once that has ended.
 Bytes FinishGroup(TLoadedGroup& group, TGroupOutput& output);
+// The two halves as the group pipeline runs them: BuildGroup here, and
+// FinishGroup in the returned tail (empty when nothing is to be written).
+TGroupTail ReadGroup(const std::string& path, TGroupOutput& output);
 // Both halves on this thread: the complete group record, empty when none of
 // the group's files held a waypoint.
 Bytes BuildGroup(const std::string& path, TGroupOutput& output);

@@ -6,17 +6,15 @@
 #include "diag/Exceptions.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
-#include "platform/PathName.h"
+#include "platform/SameFile.h"
+#include "sources/GroupSources.h"
 
 namespace kestro {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool SameEntry(const fs::path& a, const fs::path& b) {
-    std::error_code error;
-    return fs::equivalent(a, b, error);  // false when either is missing
-}
+bool SameEntry(const fs::path& a, const fs::path& b) { return SameFile(a.string(), b.string()); }
 
 // The folders whose "*.gpx" files the run reads. Errors are left to the
 // conversion, which reports them where it meets them.

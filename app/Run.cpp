@@ -1,7 +1,7 @@
 #include "app/Run.h"
 
 #include "app/CommandLineHelp.h"
-#include "app/GroupPipeline.h"
+#include "app/GroupBuilder.h"
 #include "app/OutputGuard.h"
 #include "app/RunState.h"
 #include "app/Settings.h"
@@ -9,12 +9,14 @@
 #include "diag/Exceptions.h"
 #include "diag/ThrowTracking.h"
 #include "gpi/FileFrame.h"
-#include "gpx/GroupOutput.h"
-#include "gpx/ProgressLine.h"
+#include "pipeline/GroupOutput.h"
+#include "pipeline/GroupPipeline.h"
+#include "pipeline/ProgressLine.h"
 #include "platform/FolderListing.h"
 #include "platform/OutputFile.h"
 #include "platform/PathName.h"
 #include "platform/TextConversion.h"
+#include "sources/GroupSources.h"
 #include "store/SQLiteLibrary.h"
 
 namespace kestro {
@@ -67,11 +69,11 @@ void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::
         // The terminal's progress line; none where standard error is a file or a pipe.
         const auto progress = TerminalProgressLine(messages, out);
         {
-            TGroupPipeline groups(output, out, messages, progress.get());
+            TGroupPipeline groups(output, out, messages, progress.get(), ReadGroup);
             for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
             std::vector<std::string> files;
             try {
-                files = ListGpxFiles(sourcePath);
+                files = ListCategoryFiles(sourcePath);
             } catch (...) {
                 groups.Finish();  // the folder groups came first, as did an error of theirs
                 throw;

@@ -1,9 +1,11 @@
 #include "app/RunState.h"
 
+#include "sources/AreaRules.h"
+
 namespace kestro {
 
 int ExitCode = 0;
-std::int32_t MaxRegion = 256;
+std::int32_t MaxRegion = DefaultMaxRegion;
 TLanguages Languages;
 
 }  // namespace kestro

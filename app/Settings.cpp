@@ -4,12 +4,12 @@
 
 #include "app/RunState.h"
 #include "app/SettingsFile.h"
+#include "sources/AreaRules.h"
 #include "xml/XmlCodePage.h"
 
 namespace kestro {
 
 namespace {
-constexpr std::int32_t DefaultMaxRegion = 256;
 // The code page every device reads.
 constexpr std::int32_t DefaultCodePage = 1252;
 }  // namespace

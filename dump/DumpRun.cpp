@@ -1,16 +1,15 @@
 #include "dump/DumpRun.h"
 
-#include <sys/stat.h>
-
 #include <fstream>
 
-#include "dump/HtmlReport.h"
 #include "dump/JsonPrinter.h"
 #include "dump/OutlinePrinter.h"
 #include "dump/SvgPrinter.h"
-#include "dump/Unpack.h"
 #include "gpi/GpiCheck.h"
 #include "gpi/GpiReader.h"
+#include "platform/SameFile.h"
+#include "report/HtmlReport.h"
+#include "unpack/Unpack.h"
 
 namespace kestro {
 
@@ -172,11 +171,7 @@ TDumpArguments ParseDumpArguments(const std::vector<std::string>& arguments) {
 }
 
 void RefuseInputAsOutput(const std::string& output, const std::string& input) {
-    // The same file also through a hard or a symbolic link: compare what the names lead to.
-    struct stat outputStatus {};
-    struct stat inputStatus {};
-    if (::stat(output.c_str(), &outputStatus) != 0 || ::stat(input.c_str(), &inputStatus) != 0) return;
-    if (outputStatus.st_dev == inputStatus.st_dev && outputStatus.st_ino == inputStatus.st_ino)
+    if (SameFile(output, input))
         throw EFCreateError(Format("cannot create \"%s\": it is the input file \"%s\"", output.c_str(), input.c_str()));
 }
 

@@ -1,7 +1,8 @@
 #include "dump/JsonPrinter.h"
 
 #include "dump/JsonWriter.h"
-#include "dump/TextDecoder.h"
+#include "gpi/PoiFields.h"
+#include "gpi/TextDecoder.h"
 
 namespace kestro {
 
@@ -255,6 +256,15 @@ private:
     void OptionalText(const char* key, const std::optional<TGpiText>& text) {
         if (text) Text(key, *text);
     }
+    template <class TPart, std::size_t N>
+    void Fields(const TPart& part, const std::array<TPoiField<TPart>, N>& table) {
+        for (const auto& field : table) {
+            if (field.Localized())
+                OptionalText(field.JsonKey, part.*field.Text);
+            else
+                OptionalBytes(field.JsonKey, part.*field.Plain);
+        }
+    }
     void OptionalBytes(const char* key, const std::optional<Bytes>& text) {
         if (text) Bytes8(key, *text);
     }
@@ -276,21 +286,12 @@ private:
         } else if (const auto* address = std::get_if<TGpiAddress>(&part)) {
             json_.Key("address");
             json_.BeginObject();
-            OptionalText("city", address->City);
-            OptionalText("country", address->Country);
-            OptionalText("state", address->State);
-            OptionalBytes("postalCode", address->PostalCode);
-            OptionalText("street", address->Street);
-            OptionalBytes("houseNumber", address->HouseNumber);
+            Fields(*address, AddressFields);
             json_.EndObject();
         } else if (const auto* contact = std::get_if<TGpiContact>(&part)) {
             json_.Key("contact");
             json_.BeginObject();
-            OptionalBytes("phone", contact->Phone);
-            OptionalBytes("phone2", contact->Phone2);
-            OptionalBytes("fax", contact->Fax);
-            OptionalBytes("email", contact->Email);
-            OptionalBytes("url", contact->Url);
+            Fields(*contact, ContactFields);
             json_.EndObject();
         } else if (const auto* description = std::get_if<TGpiDescription>(&part)) {
             json_.Key("description");

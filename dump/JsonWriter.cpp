@@ -1,7 +1,7 @@
 #include "dump/JsonWriter.h"
 
 #include "diag/Exceptions.h"
-#include "dump/TextDecoder.h"
+#include "gpi/TextDecoder.h"
 
 namespace kestro {
 

@@ -1,7 +1,8 @@
 #include "dump/OutlinePrinter.h"
 
 #include "diag/Exceptions.h"
-#include "dump/TextDecoder.h"
+#include "gpi/PoiFields.h"
+#include "gpi/TextDecoder.h"
 
 namespace kestro {
 
@@ -26,6 +27,16 @@ private:
     void Line(int depth, const std::string& text) { out_ << std::string(static_cast<std::size_t>(depth) * 2, ' ') << text << '\n'; }
 
     std::string Quoted(const Bytes& text) { return QuoteForOutline(decoder_.Decode(text)); }
+
+    // One line per field present: "Label: text".
+    template <class TPart, std::size_t N>
+    void Fields(int depth, const TPart& part, const std::array<TPoiField<TPart>, N>& table) {
+        for (const auto& field : table) {
+            const std::string label = std::string(field.Label) + ": ";
+            if (field.Localized() && part.*field.Text) Line(depth, label + LangText(*(part.*field.Text)));
+            if (!field.Localized() && part.*field.Plain) Line(depth, label + Quoted(*(part.*field.Plain)));
+        }
+    }
 
     // A language code without its quotes: EN
     std::string Language(const Bytes& code) {
@@ -137,19 +148,10 @@ private:
             Line(depth, "Comment: " + LangText(comment->Text));
         } else if (const auto* address = std::get_if<TGpiAddress>(&part)) {
             Line(depth, "Address:");
-            if (address->City) Line(depth + 1, "City: " + LangText(*address->City));
-            if (address->Country) Line(depth + 1, "Country: " + LangText(*address->Country));
-            if (address->State) Line(depth + 1, "State: " + LangText(*address->State));
-            if (address->PostalCode) Line(depth + 1, "Postal code: " + Quoted(*address->PostalCode));
-            if (address->Street) Line(depth + 1, "Street: " + LangText(*address->Street));
-            if (address->HouseNumber) Line(depth + 1, "House number: " + Quoted(*address->HouseNumber));
+            Fields(depth + 1, *address, AddressFields);
         } else if (const auto* contact = std::get_if<TGpiContact>(&part)) {
             Line(depth, "Contact:");
-            if (contact->Phone) Line(depth + 1, "Phone: " + Quoted(*contact->Phone));
-            if (contact->Phone2) Line(depth + 1, "Phone 2: " + Quoted(*contact->Phone2));
-            if (contact->Fax) Line(depth + 1, "Fax: " + Quoted(*contact->Fax));
-            if (contact->Email) Line(depth + 1, "E-mail: " + Quoted(*contact->Email));
-            if (contact->Url) Line(depth + 1, "Web: " + Quoted(*contact->Url));
+            Fields(depth + 1, *contact, ContactFields);
         } else if (const auto* image = std::get_if<TGpiImage>(&part)) {
             Line(depth, Format("Image %u: %u bytes", image->Index, image->Size));
         } else if (const auto* description = std::get_if<TGpiDescription>(&part)) {

@@ -6,7 +6,7 @@
 
 #include "diag/Exceptions.h"
 #include "dump/GroupSummary.h"
-#include "dump/TextDecoder.h"
+#include "gpi/TextDecoder.h"
 
 namespace kestro {
 

@@ -1,4 +1,5 @@
 #include "gpi/GpiReader.h"
+#include "gpi/PoiFields.h"
 
 #include <algorithm>
 #include <cstring>
@@ -472,38 +473,29 @@ private:
         return part;
     }
 
-    TGpiAddress ReadAddress(const TEnvelope& e, TFieldCursor& c) {
-        TGpiAddress a;
-        a.Offset = e.Offset;
-        a.Mask = c.Word("field flags");
-        if ((a.Mask & ~0x3Fu) != 0) {
-            c.Fail(e.Data.Offset, Format("unknown field flags 0x%04X", a.Mask & ~0x3Fu));
-            return a;
+    // An address or contact record: the flags word, then each flagged field.
+    template <class TPart, std::size_t N>
+    TPart ReadFields(const TEnvelope& e, TFieldCursor& c, const std::array<TPoiField<TPart>, N>& table) {
+        TPart part;
+        part.Offset = e.Offset;
+        part.Mask = c.Word("field flags");
+        const unsigned unknown = part.Mask & ~static_cast<unsigned>(KnownFlags(table));
+        if (unknown != 0) {
+            c.Fail(e.Data.Offset, Format("unknown field flags 0x%04X", unknown));
+            return part;
         }
-        if (a.Mask & 0x01) a.City = c.LangString("city");
-        if (a.Mask & 0x02) a.Country = c.LangString("country");
-        if (a.Mask & 0x04) a.State = c.LangString("state");
-        if (a.Mask & 0x08) a.PostalCode = c.String("postal code");
-        if (a.Mask & 0x10) a.Street = c.LangString("street");
-        if (a.Mask & 0x20) a.HouseNumber = c.String("house number");
-        return a;
+        for (const auto& field : table) {
+            if ((part.Mask & field.Bit) == 0) continue;
+            if (field.Localized())
+                part.*field.Text = c.LangString(field.Name);
+            else
+                part.*field.Plain = c.String(field.Name);
+        }
+        return part;
     }
 
-    TGpiContact ReadContact(const TEnvelope& e, TFieldCursor& c) {
-        TGpiContact contact;
-        contact.Offset = e.Offset;
-        contact.Mask = c.Word("field flags");
-        if ((contact.Mask & ~0x1Fu) != 0) {
-            c.Fail(e.Data.Offset, Format("unknown field flags 0x%04X", contact.Mask & ~0x1Fu));
-            return contact;
-        }
-        if (contact.Mask & 0x01) contact.Phone = c.String("phone");
-        if (contact.Mask & 0x02) contact.Phone2 = c.String("second phone");
-        if (contact.Mask & 0x04) contact.Fax = c.String("fax");
-        if (contact.Mask & 0x08) contact.Email = c.String("e-mail");
-        if (contact.Mask & 0x10) contact.Url = c.String("web address");
-        return contact;
-    }
+    TGpiAddress ReadAddress(const TEnvelope& e, TFieldCursor& c) { return ReadFields(e, c, AddressFields); }
+    TGpiContact ReadContact(const TEnvelope& e, TFieldCursor& c) { return ReadFields(e, c, ContactFields); }
 
     const Bytes& data_;
     TGpiFile& file_;

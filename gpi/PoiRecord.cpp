@@ -7,6 +7,7 @@
 #include "diag/Exceptions.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
+#include "gpi/PoiFields.h"
 #include "platform/FileRead.h"
 
 namespace kestro {
@@ -53,11 +54,11 @@ Bytes AlertMain(const TPoiWpt& point) {
     return main;
 }
 
-using TPoiField = Bytes TPoiTranslation::*;
+using TTranslatedField = Bytes TPoiTranslation::*;
 
 // A localized field of the point in every language, the first language's
 // text first (a point of one "EN" text takes the short road).
-Bytes LocalizedText(const TPoiWpt& point, const Bytes& first, TPoiField field) {
+Bytes LocalizedText(const TPoiWpt& point, const Bytes& first, TTranslatedField field) {
     if (point.Translations.empty() && point.Language == "EN") return GpiLangString(first);
     TGpiText text{{point.Language, first}};
     for (const auto& translation : point.Translations) text.push_back({translation.Language, translation.*field});
@@ -65,47 +66,32 @@ Bytes LocalizedText(const TPoiWpt& point, const Bytes& first, TPoiField field) {
 }
 
 // The same, or nothing when the text is empty in every language.
-Bytes LocalizedField(const TPoiWpt& point, const Bytes& first, TPoiField field) {
+Bytes LocalizedField(const TPoiWpt& point, const Bytes& first, TTranslatedField field) {
     bool any = !first.empty();
     for (const auto& translation : point.Translations) any = any || !(translation.*field).empty();
     return any ? LocalizedText(point, first, field) : Bytes();
 }
 
-Bytes AddressMain(const TPoiWpt& point) {
+// The flags word and the point's non-empty fields of one record; a
+// localized field counts when it has a text in any language.
+template <class TField, std::size_t N>
+Bytes FieldsMain(const TPoiWpt& point, const std::array<TField, N>& table) {
     std::uint32_t flags = 0;
     Bytes fields;
-    auto addLocalized = [&](const Bytes& first, TPoiField field, std::uint32_t flag) {
-        const Bytes text = LocalizedField(point, first, field);
-        if (text.empty()) return;
-        flags |= flag;
+    for (const auto& field : table) {
+        if (field.Point == nullptr) continue;
+        const Bytes text = field.Translated != nullptr ? LocalizedField(point, point.*field.Point, field.Translated)
+                           : (point.*field.Point).empty() ? Bytes()
+                                                          : GpiString(point.*field.Point);
+        if (text.empty()) continue;
+        flags |= field.Bit;
         fields += text;
-    };
-    addLocalized(point.City, &TPoiTranslation::City, 0x0001);
-    addLocalized(point.Country, &TPoiTranslation::Country, 0x0002);
-    addLocalized(point.State, &TPoiTranslation::State, 0x0004);
-    if (!point.PostalCode.empty()) {
-        flags |= 0x0008;
-        fields += GpiString(point.PostalCode);
     }
-    addLocalized(point.Street, &TPoiTranslation::Street, 0x0010);
     return flags == 0 ? Bytes() : GpiWord(flags) + fields;
 }
 
-Bytes ContactMain(const TPoiWpt& point) {
-    std::uint32_t flags = 0;
-    Bytes fields;
-    auto add = [&](const Bytes& text, std::uint32_t flag) {
-        if (text.empty()) return;
-        flags |= flag;
-        fields += GpiString(text);
-    };
-    add(point.Phone, 0x0001);
-    add(point.Phone2, 0x0002);
-    add(point.Fax, 0x0004);
-    add(point.Email, 0x0008);
-    add(point.Url, 0x0010);
-    return flags == 0 ? Bytes() : GpiWord(flags) + fields;
-}
+Bytes AddressMain(const TPoiWpt& point) { return FieldsMain(point, AddressFields); }
+Bytes ContactMain(const TPoiWpt& point) { return FieldsMain(point, ContactFields); }
 
 // Lines end at CR LF; a final CR LF closes the last line rather than opening
 // an empty one.
@@ -164,8 +150,8 @@ Bytes GpiPoi(const TPoiWpt& point) {
     main += LocalizedText(point, point.Name, &TPoiTranslation::Name);  // also when it is empty
 
     Bytes extra;
-    if (point.Category != 0xFFFF) extra += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
-    if (point.Bitmap != 0xFFFF) extra += GpiRecord(GpiTypeBitmapRef, GpiWord(point.Bitmap));
+    if (point.Category != NoIndex) extra += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
+    if (point.Bitmap != NoIndex) extra += GpiRecord(GpiTypeBitmapRef, GpiWord(point.Bitmap));
     if (alert) extra += GpiRecord(GpiTypeAlert, AlertMain(point));
     if (const Bytes comment = LocalizedField(point, point.Comment, &TPoiTranslation::Comment); !comment.empty())
         extra += GpiRecord(GpiTypeComment, comment);

@@ -8,6 +8,9 @@
 
 namespace kestro {
 
+// The bitmap or category number that names none.
+constexpr std::uint16_t NoIndex = 0xFFFF;
+
 // The localized texts of a point in one further language.
 struct TPoiTranslation {
     Bytes Language;  // two letters
@@ -26,8 +29,8 @@ struct TPoiWpt {
     Bytes Name;
     Bytes Comment;
     Bytes Description;  // may hold markup
-    std::uint16_t Bitmap = 0xFFFF;    // number among the group's bitmap records; 0xFFFF: none
-    std::uint16_t Category = 0xFFFF;  // number among the group's category records; 0xFFFF: none
+    std::uint16_t Bitmap = NoIndex;    // number among the group's bitmap records
+    std::uint16_t Category = NoIndex;  // number among the group's category records
     Bytes City;
     Bytes Country;
     Bytes State;

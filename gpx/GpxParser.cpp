@@ -1,5 +1,6 @@
 #include "gpx/GpxParser.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -7,22 +8,22 @@
 #include "gpi/Bitmap.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
+#include "gpi/PoiFields.h"
 #include "gpi/PoiRecord.h"
-#include "gpx/GroupOutput.h"
 #include "gpx/LinkPath.h"
-#include "gpx/NumberText.h"
-#include "gpx/StoreWorker.h"
+#include "pipeline/GroupOutput.h"
+#include "pipeline/StoreWorker.h"
 #include "platform/AsciiCase.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
 #include "platform/TextConversion.h"
+#include "sources/NumberText.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
 
 namespace kestro {
 namespace {
 
-constexpr std::uint16_t NoIndex = 0xFFFF;
 
 std::string TextOf(IXmlNode& node, std::string_view name) { return node.GetValue(name).AsText(); }
 
@@ -66,27 +67,30 @@ bool InsideWaypoint(IXmlNode& node) {
 
 // The reader's own output keeps everything for the store thread to show; the
 // terminal's progress line is drawn by the reading itself.
-TGpxParser::TGpxParser(TGroupOutput& output) : shown_(output), Output_(pending_.Out(), pending_.Err()) {}
+TGpxParser::TGpxParser(TGroupOutput& output) : text_(output) {}
 TGpxParser::~TGpxParser() = default;
 
-void TGpxParser::LoadFile(const std::string& path) {
+void TGpxParser::LoadFile(const std::string& path, const TXmlElementHandler& watch) {
     auto document = CreateXmlDocument();
     Count = 0;
     bool notified = false;
     const TXmlElementHandler handler = ElementHandler();
-    document->SetOnElementEnd([&notified, &handler](IXmlNodeList* list, const TXmlPtr<IXmlNode>& node) {
+    document->SetOnElementEnd([&notified, &handler, &watch](IXmlNodeList* list, const TXmlPtr<IXmlNode>& node) {
         notified = true;
         handler(list, node);
+        if (watch) watch(list, node);
     });
     FileName = path;
-    const TProgressFile progress(shown_.Progress(), path);
+    const TProgressFile progress(text_.Shown().Progress(), path);
     if (progress.Line() != nullptr)
         document->SetOnFileRead([this, line = progress.Line()](std::uint64_t bytesRead) { line->Update(bytesRead, Count); });
     // The file is read and encoded on this thread while the store takes the
     // points on another.
-    TStoreWorker worker(*Store);
+    TStoreWorker worker([&store = *Store](TStoreItem& item) {
+        InsertPoi(store, std::move(item.Record), item.Alert, item.X, item.Y);
+    });
     worker_ = &worker;
-    pointsAdded_ = 0;
+    text_.StartFile();
     missing_.clear();
     std::exception_ptr readError;
     try {
@@ -101,34 +105,21 @@ void TGpxParser::LoadFile(const std::string& path) {
     }
     worker_ = nullptr;
     if (!missing_.empty())
-        Output_.Note(FileName, "translations",
-                     MissingTranslationText(missing_, "text", "texts") + "; the first language's text stands in");
+        text_.Output().Note(FileName, "translations",
+                            MissingTranslationText(missing_, "text", "texts") + "; the first language's text stands in");
     // What was read before an error is stored and shown before it, as when
     // every point is stored the moment it is read; an error of the store
     // comes first, since it met an earlier point, and nothing read after
     // that point shows.
-    KeepText();
     std::exception_ptr storeError;
     try {
         worker.Finish();
     } catch (...) {
         storeError = std::current_exception();
     }
-    ShowText(worker.Stored());
-    kept_.clear();
+    text_.EndFile(worker.Stored());
     if (storeError) std::rethrow_exception(storeError);
     if (readError) std::rethrow_exception(readError);
-}
-
-void TGpxParser::KeepText() {
-    if (!pending_.Empty()) kept_.push_back({pointsAdded_, pending_.Take()});
-}
-
-void TGpxParser::ShowText(std::size_t stored) {
-    while (!kept_.empty() && kept_.front().PointsBefore <= stored) {
-        shown_.Show(kept_.front().Text);
-        kept_.pop_front();
-    }
 }
 
 TXmlElementHandler TGpxParser::ElementHandler() {
@@ -201,7 +192,7 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
         if (speed && *speed >= 0) {
             point.AlertSpeed = *speed;
         } else if (!suffix.empty()) {
-            Output_.Warning(FileName, "speed", "speed \"" + CodePageToUtf8(suffix, XmlCodePage) + "\" after \"@\" in name \"" +
+            text_.Output().Warning(FileName, "speed", "speed \"" + CodePageToUtf8(suffix, XmlCodePage) + "\" after \"@\" in name \"" +
                                                    CodePageToUtf8(point.Name, XmlCodePage) + "\" not used: not a whole number of km/h, 0 or more");
         }
         point.Name.resize(at);
@@ -225,24 +216,17 @@ void TGpxParser::ReadWaypoint(IXmlNode& node) {
 
     // The console shows text as UTF-8, like the file names around it.
     if (!encodable) {
-        Output_.Lines() << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
+        text_.Output().Lines() << "  Skipped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
     } else if (point.Lat != 0 || point.Lon != 0) {
         // Only texts that are written need a translation.
         for (const auto& [code, count] : missing) missing_[code] += count;
         if (AlertClamped(point))
-            Output_.Lines() << "  Clamped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
+            text_.Output().Lines() << "  Clamped: " << FileName << ": " << CodePageToUtf8(point.Name, XmlCodePage) << '\n';
         TStoreItem item{GpiPoi(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
         StoredBytes += item.Record.size();
-        if (worker_ == nullptr) {
-            // The handler at work outside LoadFile: the point is stored at once.
-            shown_.Show(pending_.Take());
-            InsertPoi(*Store, std::move(item.Record), item.Alert, item.X, item.Y);
-        } else {
-            KeepText();
-            if (!worker_->Add(std::move(item))) throw EStoreStopped();
-            ++pointsAdded_;
-            ShowText(worker_->Stored());
-        }
+        text_.PointAdded();
+        if (!worker_->Add(std::move(item))) throw EStoreStopped();
+        text_.ShowStored(worker_->Stored());
     }
     node.RemoveAllChildren();
     node.RemoveAllAttributes();
@@ -260,12 +244,12 @@ void TGpxParser::ReadIcon(IXmlNode& node, TPoiWpt& point) {
     // The record's own number field is 16 bits, like the point's reference.
     std::string refusal;
     const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number), refusal);
-    if (!refusal.empty()) Output_.Warning(FileName, "icon " + icon, "icon " + icon + " not used: " + refusal);
+    if (!refusal.empty()) text_.Output().Warning(FileName, "icon " + icon, "icon " + icon + " not used: " + refusal);
     if (body.empty()) return;
     if (number >= BitmapLimit)
         throw EFormatLimit(Format("Icon \"%s\" would be icon number %zu; a group can have at most %zu icons",
                                   icon.c_str(), number + 1, BitmapLimit));
-    Output_.Lines() << "  Icon: " << icon << '\n';
+    text_.Output().Lines() << "  Icon: " << icon << '\n';
     Bitmaps += GpiRecord(GpiTypeBitmap, body);
     BitmapFiles.push_back(icon);
     bitmapNumbers_.emplace(icon, static_cast<std::uint16_t>(number));
@@ -281,7 +265,7 @@ void TGpxParser::NoteIfOutside(const std::string& path) {
         const auto real = std::filesystem::canonical(path, error);
         known = Outside_.emplace(path, !error && !LiesInside(real, SourceFolder)).first;
     }
-    if (known->second) Output_.OutsideLink(FileName, path);
+    if (known->second) text_.Output().OutsideLink(FileName, path);
 }
 
 void TGpxParser::ReadImages(IXmlNode& node, TPoiWpt& point) {
@@ -301,7 +285,7 @@ void TGpxParser::ReadImages(IXmlNode& node, TPoiWpt& point) {
                 NoteIfOutside(href + "/" + entry.Name);
             }
         } else if (!href.empty() && !IsWebAddress(href)) {
-            Output_.Warning(FileName, "link " + href, "link " + href + " not used: no such file or folder");
+            text_.Output().Warning(FileName, "link " + href, "link " + href + " not used: no such file or folder");
         }
     }
 }
@@ -326,8 +310,8 @@ void TGpxParser::ReadTranslations(IXmlNode& node, TPoiWpt& point) {
         const char* why = Languages.empty()                                  ? "kestro.ini sets no \"languages\""
                           : SameIgnoringAsciiCase(code, Languages.front()) ? "the first language's texts are name, cmt and desc"
                                                                            : "not among the \"languages\" of kestro.ini";
-        Output_.Warning(FileName, "language " + code,
-                        "texts in language \"" + CodePageToUtf8(code, XmlCodePage) + "\" not used: " + why);
+        text_.Output().Warning(FileName, "language " + code,
+                               "texts in language \"" + CodePageToUtf8(code, XmlCodePage) + "\" not used: " + why);
     });
 }
 
@@ -338,16 +322,13 @@ void TGpxParser::ReadExtensions(IXmlNode& node, TPoiWpt& point) {
         if (distance && *distance >= 0) {
             point.AlertDistance = *distance;
         } else {
-            Output_.Warning(FileName, "proximity",
+            text_.Output().Warning(FileName, "proximity",
                             "proximity \"" + CodePageToUtf8(text, XmlCodePage) + "\" not used: not a whole number of metres, 0 or more");
         }
     }
     if (auto address = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Address")) {
-        point.City = TextOf(*address, "gpxx:City");
-        point.Country = TextOf(*address, "gpxx:Country");
-        point.State = TextOf(*address, "gpxx:State");
-        point.PostalCode = TextOf(*address, "gpxx:PostalCode");
-        point.Street = TextOf(*address, "gpxx:StreetAddress");
+        for (const auto& field : AddressFields)
+            if (field.GpxName != nullptr && field.Point != nullptr) point.*field.Point = TextOf(*address, field.GpxName);
     }
     auto phones = node.SelectElements("extensions\\gpxx:WaypointExtension\\gpxx:PhoneNumber");
     if (!phones) return;
@@ -355,13 +336,9 @@ void TGpxParser::ReadExtensions(IXmlNode& node, TPoiWpt& point) {
         auto phone = phones->GetItem(i);
         // Without a Category the number is the main phone number, as other tools write it.
         const std::string category = phone->AttrExists("Category") ? TextOf(*phone, "@Category") : "Phone";
-        std::string* field = category == "Phone"    ? &point.Phone
-                             : category == "Phone2" ? &point.Phone2
-                             : category == "Fax"    ? &point.Fax
-                             : category == "Email"  ? &point.Email
-                             : category == "URL"    ? &point.Url
-                                                    : nullptr;
-        if (field != nullptr) *field = phone->GetText();
+        const auto field = std::find_if(ContactFields.begin(), ContactFields.end(),
+                                        [&](const TContactField& f) { return f.GpxName == category; });
+        if (field != ContactFields.end()) point.*field->Point = phone->GetText();
     }
 }
 

@@ -2,7 +2,6 @@
 // Reads the waypoints of one group's GPX files into the group's point store.
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -10,9 +9,9 @@
 #include <vector>
 
 #include "gpi/PoiWpt.h"
-#include "gpx/GroupOutput.h"
-#include "gpx/OrderedOutput.h"
 #include "gpx/Translations.h"
+#include "pipeline/GroupOutput.h"
+#include "pipeline/WaitingText.h"
 #include "platform/Bytes.h"
 #include "xml/UKestroXML.h"
 
@@ -32,12 +31,11 @@ public:
     TGpxParser& operator=(const TGpxParser&) = delete;
 
     // Reads one GPX file: every finished "wpt" is encoded, stored and emptied
-    // while the file is still being read.
-    void LoadFile(const std::string& path);
-    // The element-end handler LoadFile installs: reads each finished "wpt"
-    // and drops from the tree every finished element outside one, so the
-    // tree holds little more than the open elements, however long the file.
-    TXmlElementHandler ElementHandler();
+    // while the file is still being read; each finished element outside one
+    // leaves the tree, so the tree holds little more than the open elements,
+    // however long the file. `watch`, when given, sees each element end after
+    // the reader has handled it.
+    void LoadFile(const std::string& path, const TXmlElementHandler& watch = {});
     // The icon of a waypoint: the first linked ".bmp" file, the file named
     // after the GPX file in the first linked folder that has one, or the BMP
     // beside the GPX file (whether or not it exists).
@@ -59,7 +57,7 @@ public:
     std::vector<std::string> BitmapFiles;  // file-system paths; the position is the bitmap number
     // Bitmap numbers are 16 bits and 0xFFFF means none: one icon more is an
     // error (EFormatLimit), not a number shared with another icon.
-    std::size_t BitmapLimit = 0xFFFF;
+    std::size_t BitmapLimit = NoIndex;
     Bytes Bitmaps;
     std::string FileName;
     std::uint64_t StoredBytes = 0;  // point records stored so far, over all files
@@ -68,14 +66,8 @@ public:
     std::filesystem::path SourceFolder;
 
 private:
-    // Text kept back until the points read before it are stored.
-    struct TKeptText {
-        std::size_t PointsBefore = 0;
-        TOrderedOutput::TChunks Text;
-    };
-    void KeepText();
-    // Shows the kept text that no more than `stored` points came before.
-    void ShowText(std::size_t stored);
+    // The element-end handler LoadFile installs.
+    TXmlElementHandler ElementHandler();
     // Reads or empties a finished element; false when it lies inside a
     // "wpt", whose reading still needs it.
     bool ElementEnded(IXmlNode& node);
@@ -87,17 +79,15 @@ private:
     void ReadTranslations(IXmlNode& node, TPoiWpt& point);
     void NoteIfOutside(const std::string& path);
 
-    TGroupOutput& shown_;  // the group's
+    // Everything here is touched by the reading thread only; the store
+    // thread sees nothing but the items handed to worker_.
     // What the points being read bring about, lines, warnings and notes,
     // waits here until the points read before are stored.
-    TOrderedOutput pending_;
-    TGroupOutput Output_;
+    TWaitingText text_;
     TStoreWorker* worker_ = nullptr;  // during LoadFile
-    std::size_t pointsAdded_ = 0;     // to the worker of this file
-    std::deque<TKeptText> kept_;
     std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
     std::unordered_map<std::string, bool> Outside_;  // by path as linked
-    TMissingTranslations missing_;                   // of the file being loaded
+    TMissingTranslations missing_;  // of the file being loaded
 };
 
 }  // namespace kestro

@@ -37,13 +37,6 @@ bool NameLess(const std::string& a, const std::string& b) {
     });
 }
 
-bool IsGpxFileName(const std::string& name) {
-    static const std::string extension = ".gpx";
-    if (name.size() < extension.size()) return false;
-    return std::equal(extension.begin(), extension.end(), name.end() - static_cast<std::ptrdiff_t>(extension.size()),
-                      [](char x, char y) { return FoldCase(x) == FoldCase(y); });
-}
-
 std::vector<TFolderEntry> ListFolder(const std::string& folder) {
     std::error_code error;
     std::filesystem::directory_iterator entries(folder.empty() ? std::string(".") : folder, error);
@@ -58,20 +51,6 @@ std::vector<TFolderEntry> ListFolder(const std::string& folder) {
     std::sort(listing.begin(), listing.end(),
               [](const TFolderEntry& a, const TFolderEntry& b) { return NameLess(a.Name, b.Name); });
     return listing;
-}
-
-std::vector<std::string> ListGroupFolders(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : ListFolder(folder))
-        if (entry.IsFolder && entry.Name.front() != '.') names.push_back(entry.Name);
-    return names;
-}
-
-std::vector<std::string> ListGpxFiles(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : ListFolder(folder))
-        if (!entry.IsFolder && IsGpxFileName(entry.Name)) names.push_back(entry.Name);
-    return names;
 }
 
 }  // namespace kestro

@@ -22,12 +22,4 @@ std::vector<TFolderEntry> ListFolder(const std::string& folder);
 // Whether `a` sorts before `b`: ASCII case folded first, then byte-wise.
 bool NameLess(const std::string& a, const std::string& b);
 
-// Whether the name matches "*.gpx" in any letter case.
-bool IsGpxFileName(const std::string& name);
-
-// Sub-folders whose names do not begin with ".": one group each.
-std::vector<std::string> ListGroupFolders(const std::string& folder);
-// Entries matching "*.gpx" that are not folders.
-std::vector<std::string> ListGpxFiles(const std::string& folder);
-
 }  // namespace kestro

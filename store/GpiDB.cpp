@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "sources/AreaRules.h"
 #include "store/SQLiteTable.h"
 
 namespace kestro {
@@ -9,7 +10,6 @@ namespace kestro {
 namespace {
 
 // Size of a point's index entry, north and east of the point.
-constexpr double EntrySize = 0.00001;
 // Page cache of a store whose source size is not known: 64 MiB.
 constexpr std::uint64_t MinCacheKiB = 65536;
 
@@ -48,9 +48,9 @@ void InsertPoi(TSQLiteDatabase& store, Bytes data, bool alert, float x, float y)
     const std::int64_t key = store.LastRowId();
     store.AddIntParam(":key", key);
     store.AddFloatParam(":x1", x);
-    store.AddFloatParam(":x2", static_cast<double>(x) + EntrySize);
+    store.AddFloatParam(":x2", static_cast<double>(x) + StoreEntrySize);
     store.AddFloatParam(":y1", y);
-    store.AddFloatParam(":y2", static_cast<double>(y) + EntrySize);
+    store.AddFloatParam(":y2", static_cast<double>(y) + StoreEntrySize);
     store.Execute("INSERT INTO ridx VALUES(:key, :x1, :x2, :y1, :y2)");
 }
 

@@ -1,4 +1,5 @@
 // The element text forms: CDATA sections and Base64 text.
+#include "platform/Base64.h"
 #include "xml/XmlBase64.h"
 #include "xml/XmlElement.h"
 #include "xml/XmlNodeList.h"
@@ -28,7 +29,7 @@ void TXmlElement::SetCDATAText(std::string_view text) {
 
 void TXmlElement::SetBinaryText(std::string_view bytes, int lineLength) {
     RemoveTextChildren();
-    if (!bytes.empty()) AppendText(TXmlVariant(EncodeXmlBase64(bytes, lineLength)));
+    if (!bytes.empty()) AppendText(TXmlVariant(EncodeBase64(bytes, lineLength)));
 }
 
 std::string TXmlElement::GetBinaryText() { return DecodeXmlBase64(GetText()); }

@@ -6,7 +6,7 @@
 
 #include "app/AlertFromFileName.h"
 #include "gpx/GpxParser.h"
-#include "gpx/GroupOutput.h"
+#include "pipeline/GroupOutput.h"
 
 namespace kestro {
 namespace {

@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "TestDocuments.h"
 #include "diag/Exceptions.h"
 #include "gpi/GpiReader.h"
 #include "gpi/GpiUtil.h"
 #include "support/GpiTestFiles.h"
+#include "support/TestDocuments.h"
 #include "support/TestSupport.h"
 
 namespace kestro {

@@ -2,13 +2,13 @@
 
 #include <sstream>
 
-#include "TestDocuments.h"
-#include "dump/HtmlReport.h"
 #include "dump/JsonPrinter.h"
 #include "dump/OutlinePrinter.h"
 #include "dump/SvgPrinter.h"
 #include "gpi/GpiReader.h"
+#include "report/HtmlReport.h"
 #include "support/GpiTestFiles.h"
+#include "support/TestDocuments.h"
 
 namespace kestro {
 

@@ -2,9 +2,9 @@
 
 #include <sstream>
 
-#include "TestDocuments.h"
 #include "dump/JsonWriter.h"
-#include "dump/TextDecoder.h"
+#include "gpi/TextDecoder.h"
+#include "support/TestDocuments.h"
 
 namespace kestro {
 

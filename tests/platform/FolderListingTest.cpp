@@ -34,17 +34,6 @@ TEST(FolderListing, ListsEverythingSorted) {
               (std::vector<std::string>{".git/", ".hidden.gpx", "_x", "A.gpx", "a.gpx", "alpha/", "b.gpx", "Zeta/"}));
 }
 
-TEST(FolderListing, GroupFoldersAndGpxFiles) {
-    TempDir folder;
-    for (const char* name : {"b.GPX", "a.gpx", "c.Gpx", ".gpx", "notes.txt", "x.gpx.bak", "gpx", "kestro.ini"})
-        WriteFile(folder / name, "");
-    for (const char* name : {"Roads", ".hidden", "cafes", "folder.gpx"}) std::filesystem::create_directory(folder / name);
-    ASSERT_EQ(symlink((folder / "cafes").c_str(), (folder / "linked").c_str()), 0);
-    const std::string path = folder.Path().string() + "/";
-    EXPECT_EQ(ListGroupFolders(path), (std::vector<std::string>{"cafes", "folder.gpx", "linked", "Roads"}));
-    EXPECT_EQ(ListGpxFiles(path), (std::vector<std::string>{".gpx", "a.gpx", "b.GPX", "c.Gpx"}));
-}
-
 TEST(FolderListing, FolderExistence) {
     TempDir folder;
     WriteFile(folder / "file", "");

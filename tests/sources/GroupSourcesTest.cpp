@@ -1,0 +1,25 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "sources/GroupSources.h"
+#include "support/TestSupport.h"
+
+namespace kestro {
+namespace {
+using test::TempDir;
+using test::WriteFile;
+
+TEST(GroupSources, GroupFoldersAndCategoryFiles) {
+    TempDir folder;
+    for (const char* name : {"b.GPX", "a.gpx", "c.Gpx", ".gpx", "notes.txt", "x.gpx.bak", "gpx", "kestro.ini"})
+        WriteFile(folder / name, "");
+    for (const char* name : {"Roads", ".hidden", "cafes", "folder.gpx"}) std::filesystem::create_directory(folder / name);
+    ASSERT_EQ(symlink((folder / "cafes").c_str(), (folder / "linked").c_str()), 0);
+    const std::string path = folder.Path().string() + "/";
+    EXPECT_EQ(ListGroupFolders(path), (std::vector<std::string>{"cafes", "folder.gpx", "linked", "Roads"}));
+    EXPECT_EQ(ListCategoryFiles(path), (std::vector<std::string>{".gpx", "a.gpx", "b.GPX", "c.Gpx"}));
+}
+
+}  // namespace
+}  // namespace kestro

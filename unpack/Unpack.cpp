@@ -1,0 +1,114 @@
+#include "unpack/Unpack.h"
+
+#include <filesystem>
+
+#include "diag/Exceptions.h"
+#include "gpi/TextDecoder.h"
+#include "platform/FolderListing.h"
+#include "platform/TextConversion.h"
+#include "sources/AreaRules.h"
+#include "unpack/UnpackFolder.h"
+#include "unpack/UnpackGroup.h"
+#include "unpack/UnpackNames.h"
+#include "unpack/UnpackTally.h"
+#include "unpack/UnpackTree.h"
+
+namespace kestro {
+
+namespace {
+
+constexpr std::size_t ListedAlerts = 10;
+
+// A name for the summary: control bytes and quotes escaped.
+std::string Quoted(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"' || c == '\\') out += std::string("\\") + c;
+        else if (static_cast<unsigned char>(c) < 0x20) out += Format("\\x%02X", static_cast<unsigned char>(c));
+        else out += c;
+    }
+    return out + "\"";
+}
+
+// A path as a shell word, quoted where it needs to be.
+std::string ShellWord(const std::string& text) {
+    if (!text.empty() && text.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-./+,") ==
+                             std::string::npos)
+        return text;
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// Records outside the groups, and header values, that kestro writes otherwise.
+void CountFileLevel(const TGpiFile& file, TUnpackTally& tally) {
+    CountRecords(file.Records, "in the file", tally);
+    CountRecords(file.Header.Records, "in the header", tally);
+    if (file.PoiHeader) {
+        CountRecords(file.PoiHeader->Records, "in the POI header", tally);
+        if (file.PoiHeader->Copyright) tally.Add("copyright records");
+    }
+    tally.Add("faults in the file (see kestro-dump --check)", file.Problems.size());
+    if (!CodePageAvailable(file.CodePage())) tally.Add("code pages kestro cannot convert into");
+    if (file.Header.Signature != "GRMREC00" || file.Header.Reserved != 0 ||
+        (file.PoiHeader && (file.PoiHeader->Version != "00" || file.PoiHeader->Flags != 0)))
+        tally.Add("header values other than kestro writes (version, flags)");
+}
+
+// kestro visits the group folders, then the loose files, each in listing order.
+bool InKestroOrder(const std::vector<std::pair<bool, std::string>>& entries) {
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+        const auto& [folderBefore, before] = entries[i - 1];
+        const auto& [folder, name] = entries[i];
+        if (folderBefore != folder ? folder : NameLess(name, before)) return false;
+    }
+    return true;
+}
+
+void PrintSummary(const TUnpackRun& run, const TNameAllotter& rootNames, bool maxRegionFound, TUnpackTally& tally,
+                  std::ostream& out) {
+    out << "Written: " << Plural(run.Groups, "group", "groups") << ", " << Plural(run.Categories, "category", "categories")
+        << ", " << Plural(run.Points, "point", "points") << ", " << Plural(run.Icons, "icon", "icons") << ", "
+        << Plural(run.Photos, "photo", "photos") << ".\n";
+    if (!maxRegionFound) tally.Add("area trees kestro does not build (kestro.ini keeps the default maxregion)");
+    std::vector<TRenamedEntry> renamed = rootNames.Renamed();
+    renamed.insert(renamed.end(), run.RenamedInGroups.begin(), run.RenamedInGroups.end());
+    tally.Add("names written differently (listed above)", renamed.size());
+    if (!renamed.empty()) {
+        out << "Names written differently:\n";
+        for (const auto& r : renamed) out << "  " << Quoted(r.Original) << " as " << Quoted(r.Written) << '\n';
+    }
+    if (tally.Empty()) return;
+    out << "Not carried:\n";
+    for (const auto& [kind, count] : tally.Counts()) out << "  " << count << " " << kind << '\n';
+    const auto& alertPoints = tally.AlertPoints();
+    for (std::size_t i = 0; i < alertPoints.size() && i < ListedAlerts; ++i) out << "    alert of " << Quoted(alertPoints[i]) << '\n';
+    if (alertPoints.size() > ListedAlerts) out << "    and " << alertPoints.size() - ListedAlerts << " more\n";
+}
+
+}  // namespace
+
+int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::string& dir, std::ostream& out) {
+    const TUnpackFolder folder(dir);
+    TTextDecoder decoder(file.CodePage());
+    TUnpackTally tally;
+    TNameAllotter rootNames;
+    rootNames.Reserve("kestro.ini");
+    rootNames.Reserve(UnpackMediaFolder);
+    TUnpackRun run{folder, decoder, tally, rootNames, {}, {}, {}};
+    run.Languages = FileLanguages(file);
+    CountFileLevel(file, tally);
+    for (std::size_t g = 0; g < file.Groups.size(); ++g) out << UnpackGroup(file.Groups[g], g, run) << '\n';
+
+    if (!InKestroOrder(run.GroupEntries)) tally.Add("files whose groups kestro writes in another order (folders, then loose files, by name)");
+    const auto maxRegion = MaxRegionFor(run.Trees);
+    folder.WriteFile({"kestro.ini"}, Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(DefaultMaxRegion),
+                                            static_cast<unsigned>(file.CodePage())) +
+                                         LanguageSettings(run.Languages, run.Names));
+    PrintSummary(run, rootNames, maxRegion.has_value(), tally, out);
+    const std::string name = std::filesystem::path(fileName).filename().string();
+    out << "Convert it back from inside the folder: cd " << ShellWord(dir) << " && kestro . " << ShellWord("../" + name) << '\n';
+    return tally.Empty() ? 0 : 1;
+}
+
+}  // namespace kestro

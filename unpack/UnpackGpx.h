@@ -1,0 +1,42 @@
+#pragma once
+// GPX text of the unpacked folder: one document per category, with the
+// elements and Garmin extensions the converter reads.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gpi/PoiFields.h"
+#include "gpi/TextDecoder.h"
+#include "platform/Bytes.h"
+
+namespace kestro {
+
+// Texts of a waypoint in a further language, as they stand in the document.
+struct TGpxTranslation {
+    std::string Language;
+    std::string Name, Comment, Description;
+    std::array<std::string, AddressFields.size()> Address;  // the localized ones, by position in AddressFields
+};
+
+// Texts of a waypoint as they stand in the document (see XmlText).
+struct TGpxWaypoint {
+    std::string Lat, Lon;
+    std::string Name, Comment, Description;
+    std::vector<std::string> Links;  // hrefs, the icon first
+    std::optional<std::int32_t> Proximity;
+    std::array<std::string, AddressFields.size()> Address;  // by position in AddressFields
+    std::array<std::string, ContactFields.size()> Contact;  // by position in ContactFields
+    std::vector<TGpxTranslation> Translations;  // written in the extensions, in our own namespace
+};
+
+// Text of the file's code page as XML text: UTF-8 with markup characters
+// escaped; control bytes and bytes the code page does not define become the
+// character reference &#N;, which the converter's reader turns back into
+// that very byte.
+std::string XmlText(const Bytes& text, TTextDecoder& decoder);
+
+std::string GpxDocument(const std::vector<TGpxWaypoint>& waypoints);
+
+}  // namespace kestro

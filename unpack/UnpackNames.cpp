@@ -1,0 +1,71 @@
+#include "unpack/UnpackNames.h"
+
+#include "platform/AsciiCase.h"
+
+namespace kestro {
+
+namespace {
+
+// Leaves room for an extension and a " (N)" suffix within the 255 bytes most
+// file systems allow.
+constexpr std::size_t MaxBaseBytes = 200;
+
+// The listing ignores ASCII letter case; so must the test for taken names.
+std::string Lower(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) c = LowerAscii(c);
+    return out;
+}
+
+// Names other systems reserve for devices, also with an extension ("CON", "nul.txt").
+bool IsDeviceName(const std::string& name) {
+    const std::string stem = Lower(name.substr(0, name.find('.')));
+    if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul") return true;
+    return stem.size() == 4 && (stem.rfind("com", 0) == 0 || stem.rfind("lpt", 0) == 0) && stem[3] >= '1' && stem[3] <= '9';
+}
+
+// Cuts UTF-8 text to at most `size` bytes without splitting a character.
+std::string CutUtf8(const std::string& text, std::size_t size) {
+    if (text.size() <= size) return text;
+    std::size_t end = size;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return text.substr(0, end);
+}
+
+}  // namespace
+
+std::string SafeEntryName(const std::string& name, bool folder) {
+    std::string safe;
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        safe += (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) ? '_' : c;
+    }
+    for (char& c : safe) {
+        if (c != '.' || !folder) break;
+        c = '_';
+    }
+    safe = CutUtf8(safe, MaxBaseBytes);
+    if (safe.empty()) safe = "unnamed";
+    if (IsDeviceName(safe)) safe += '_';
+    return safe;
+}
+
+void TNameAllotter::Reserve(const std::string& entry) { taken_.insert(Lower(entry)); }
+
+bool TNameAllotter::Free(const std::string& base, const std::vector<std::string>& extensions) const {
+    for (const auto& extension : extensions)
+        if (taken_.count(Lower(base + extension)) != 0) return false;
+    return true;
+}
+
+std::string TNameAllotter::Allot(const std::string& name, const std::vector<std::string>& extensions) {
+    const bool folder = extensions.size() == 1 && extensions.front().empty();
+    const std::string safe = SafeEntryName(name, folder);
+    std::string base = safe;
+    for (int n = 2; !Free(base, extensions); ++n) base = safe + " (" + std::to_string(n) + ")";
+    for (const auto& extension : extensions) Reserve(base + extension);
+    if (base != name) renamed_.push_back(TRenamedEntry{name, base});
+    return base;
+}
+
+}  // namespace kestro

@@ -1,0 +1,154 @@
+#include "unpack/UnpackPoint.h"
+
+#include <set>
+
+#include "diag/Exceptions.h"
+#include "unpack/UnpackLanguages.h"
+#include "gpi/GpiUtil.h"
+#include "unpack/UnpackValues.h"
+
+namespace kestro {
+
+namespace {
+
+constexpr std::size_t LongDescription = 256;  // from this length on a description stays one
+// 90 degrees in semicircles; kestro writes 90.0 one unit below it, so
+// this value and those beyond are out of its reach (as is -180 degrees exactly).
+constexpr std::int32_t NorthPole = 1 << 30;
+
+// The reader trims blanks and control bytes at both ends of every text.
+bool Trimmed(const Bytes& text) {
+    return text.empty() || (static_cast<unsigned char>(text.front()) > 32 && static_cast<unsigned char>(text.back()) > 32);
+}
+
+std::string Display(const Bytes& text, TTextDecoder& decoder) {
+    std::string out;
+    for (char32_t c : decoder.Decode(text)) AppendUtf8(out, IsUndecodedByte(c) ? U'?' : c);
+    return out;
+}
+
+// The texts of a point in one further language, as the file holds them.
+struct TGpiTextsOfLanguage {
+    Bytes Name, Comment, Description;
+    std::array<Bytes, AddressFields.size()> Address;  // the localized ones, by position in AddressFields
+};
+
+class TPointWriter {
+public:
+    TPointWriter(TTextDecoder& decoder, TUnpackTally& tally) : decoder_(decoder), tally_(tally) {}
+
+    std::string Text(const Bytes& text) {
+        if (!Trimmed(text)) tally_.Add("texts with blanks or control bytes at either end (trimmed)");
+        return XmlText(text, decoder_);
+    }
+    std::string Text(const std::optional<Bytes>& text) { return text ? Text(*text) : std::string(); }
+
+private:
+    TTextDecoder& decoder_;
+    TUnpackTally& tally_;
+};
+
+}  // namespace
+
+TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlertDefaults defaults,
+                        const std::vector<Bytes>& languages, TTextDecoder& decoder, TUnpackTally& tally) {
+    TPointWriter text(decoder, tally);
+    auto byLanguage = [&](const TGpiText& localized) { return TextsByLanguage(localized, languages, tally); };
+    const std::size_t further = languages.empty() ? 0 : languages.size() - 1;
+    std::vector<TGpiTextsOfLanguage> translations(further);
+    TGpxWaypoint w;
+    const bool atOrigin = point.Lat == 0 && point.Lon == 0;
+    w.Lat = CoordinateText(point.Lat, atOrigin);
+    w.Lon = CoordinateText(point.Lon);
+    if (point.Lat >= NorthPole || point.Lat <= -NorthPole || point.Lon == INT32_MIN)
+        tally.Add("points at or beyond the poles or at -180 degrees exactly (kestro skips them)");
+    if (point.Word != 1) tally.Add("point records with another word than 1 after the position");
+
+    std::vector<Bytes> names = byLanguage(point.Name);
+    for (Bytes& name : names) {
+        if (const auto at = name.find('@'); at != Bytes::npos) {
+            tally.Add("names holding \"@\" (cut there: the reader takes what follows as a speed)");
+            name.resize(at);
+        }
+    }
+    const Bytes& name = names.front();
+    w.Name = text.Text(name);
+    for (std::size_t i = 0; i < further; ++i) translations[i].Name = names[i + 1];
+
+    std::set<std::uint16_t> seen;
+    std::optional<Bytes> wantedAlert;
+    Bytes comment, description;
+    std::size_t imagePosition = 0;
+    for (const auto& part : point.Parts) {
+        const std::uint16_t type = PartType(part);
+        if (type != GpiTypeImage && !seen.insert(type).second) {
+            tally.Add("repeated point sub-records");
+            continue;
+        }
+        if (const auto* alert = std::get_if<TGpiAlert>(&part)) {
+            wantedAlert = GpiWord(alert->Distance) + GpiWord(alert->Speed) + alert->Fixed +
+                          static_cast<char>(alert->Kind) + static_cast<char>(alert->Last);
+        } else if (const auto* c = std::get_if<TGpiComment>(&part)) {
+            const auto texts = byLanguage(c->Text);
+            comment = texts.front();
+            for (std::size_t i = 0; i < further; ++i) translations[i].Comment = texts[i + 1];
+        } else if (const auto* d = std::get_if<TGpiDescription>(&part)) {
+            if (d->Kind != 1) tally.Add("description records of another kind than 1");
+            const auto texts = byLanguage(d->Text);
+            description = texts.front();
+            for (std::size_t i = 0; i < further; ++i) translations[i].Description = texts[i + 1];
+        } else if (const auto* a = std::get_if<TGpiAddress>(&part)) {
+            for (std::size_t i = 0; i < AddressFields.size(); ++i) {
+                const TAddressField& field = AddressFields[i];
+                if (field.GpxName == nullptr) {
+                    if (a->*field.Plain) tally.Add("house numbers");  // GPX has no place for it
+                } else if (!field.Localized()) {
+                    w.Address[i] = text.Text(a->*field.Plain);
+                } else if (a->*field.Text) {
+                    const auto texts = byLanguage(*(a->*field.Text));
+                    for (std::size_t l = 0; l < further; ++l) translations[l].Address[i] = texts[l + 1];
+                    w.Address[i] = text.Text(texts.front());
+                }
+            }
+        } else if (const auto* k = std::get_if<TGpiContact>(&part)) {
+            for (std::size_t i = 0; i < ContactFields.size(); ++i) w.Contact[i] = text.Text(k->*ContactFields[i].Plain);
+        } else if (const auto* image = std::get_if<TGpiImage>(&part)) {
+            if (image->Index != static_cast<std::uint8_t>(imagePosition) || image->Data.size() != image->Size)
+                tally.Add("image records numbered out of order or cut short");
+            ++imagePosition;
+        } else if (const auto* other = std::get_if<TGpiOther>(&part)) {
+            CountRecords({*other}, "inside points", tally);
+        }
+    }
+    w.Comment = text.Text(comment);
+    w.Description = text.Text(description);
+    if (comment.empty() && !description.empty() && description.size() < LongDescription &&
+        (description.find('<') == Bytes::npos || description.find('>') == Bytes::npos))
+        tally.Add("short descriptions without a comment (they are read back as the comment)");
+
+    if ((point.AlertFlag != 0) != wantedAlert.has_value()) tally.Add("point alert flags that disagree with the alert record");
+    const TAlertWriting alert = AlertWriting(wantedAlert, defaults);
+    if (!alert.Exact) {
+        tally.Add("alerts the converter cannot rebuild (listed below)");
+        tally.AddAlertPoint(Display(name, decoder));
+    }
+    if (alert.Speed) w.Name += "@" + std::to_string(*alert.Speed);
+    w.Proximity = alert.Proximity;
+
+    for (std::size_t i = 0; i < further; ++i) {
+        const auto& from = translations[i];
+        TGpxTranslation t;
+        t.Language = std::string(languages[i + 1]);
+        t.Name = text.Text(from.Name);
+        t.Comment = text.Text(from.Comment);
+        t.Description = text.Text(from.Description);
+        for (std::size_t i = 0; i < AddressFields.size(); ++i) t.Address[i] = text.Text(from.Address[i]);
+        w.Translations.push_back(std::move(t));
+    }
+
+    if (!links.Icon.empty()) w.Links.push_back(links.Icon);
+    for (const auto& photo : links.Photos) w.Links.push_back(photo);
+    return w;
+}
+
+}  // namespace kestro
