@@ -9,13 +9,10 @@
 #include <vector>
 
 #include "gpi/PoiWpt.h"
+#include "sources/TranslationElements.h"
 #include "xml/UKestroXML.h"
 
 namespace kestro {
-
-// The prefix the elements are read by, and the namespace it stands for.
-inline constexpr const char* TranslationPrefix = "kestro:";
-inline constexpr const char* TranslationNamespace = "urn:kestro:gpx-languages:1";
 
 // Per language code: how many texts lacked a translation into it.
 using TMissingTranslations = std::map<std::string, std::size_t>;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "gpx/Translations.h"
+#include "sources/TranslationElements.h"
 #include "xml/XmlTextNodes.h"
 
 namespace kestro {
