@@ -7,12 +7,13 @@
 #include "app/AlertFromFileName.h"
 #include "app/AreaTree.h"
 #include "app/RunState.h"
+#include "csv/CsvReader.h"
 #include "diag/Exceptions.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/RecordInPlace.h"
 #include "gpx/GpxParser.h"
-#include "gpx/Translations.h"
+#include "waypoints/Translations.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
 #include "platform/TextConversion.h"
@@ -27,7 +28,8 @@ namespace {
 
 void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, TGroupOutput& output) {
     output.Lines() << "  File: " << path << '\n';
-    reader.LoadFile(path);
+    if (IsCsvFileName(path)) LoadCsvFile(reader, path);
+    else reader.LoadFile(path);
     output.Lines() << "    " << reader.Count << " POIs\n";
     if (reader.Count > 0) anyWaypoint = true;
 }
@@ -36,9 +38,9 @@ void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWayp
 // share numbers and leave points pointing at the wrong category.
 void RequireCategoryNumbers(const std::string& groupName, const std::vector<TFolderEntry>& entries) {
     std::size_t files = 0;
-    for (const auto& entry : entries) files += IsCategoryFile(entry) ? 1 : 0;
+    for (const auto& entry : entries) files += IsCategoryFile(entry, ReadCsvFiles) ? 1 : 0;
     if (files > static_cast<std::size_t>(NoIndex))
-        throw Exception(Format("Group \"%s\" holds %zu GPX files; a group can have at most %d categories",
+        throw Exception(Format("Group \"%s\" holds %zu category files; a group can have at most %d categories",
                                groupName.c_str(), files, NoIndex));
 }
 
@@ -51,7 +53,7 @@ std::uint64_t FileBytes(const std::string& path) {
 std::uint64_t GpxBytes(const std::string& folder, const std::vector<TFolderEntry>& entries) {
     std::uint64_t total = 0;
     for (const auto& entry : entries)
-        if (IsCategoryFile(entry)) total += FileBytes(folder + entry.Name);
+        if (IsCategoryFile(entry, ReadCsvFiles)) total += FileBytes(folder + entry.Name);
     return total;
 }
 
@@ -145,7 +147,7 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
             LoadCountingFile(reader, path, anyWaypoint, output);
         } else {
             for (const auto& entry : entries) {
-                if (!IsCategoryFile(entry)) continue;
+                if (!IsCategoryFile(entry, ReadCsvFiles)) continue;
                 const std::string categoryName = BaseName(entry.Name);
                 output.Lines() << "  Category: " << categoryName << '\n';
                 reader.Categories.push_back(categoryName);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/RunState.h"
 #include "diag/Exceptions.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
@@ -38,7 +39,7 @@ std::vector<fs::path> GpxFolders(const std::string& sourcePath) {
 void CheckOutputIsNoInput(const std::string& sourcePath, const std::string& destination) {
     const fs::path output(destination);
     if (SameEntry(output, fs::path(sourcePath) / "kestro.ini")) Refuse(destination, "It is the settings file of this run.");
-    const bool gpxName = IsGpxFileName(output.filename().string());
+    const bool gpxName = IsCategoryFileName(output.filename().string(), ReadCsvFiles);
     const fs::path outputFolder = output.parent_path().empty() ? fs::path(".") : output.parent_path();
     for (const auto& folder : GpxFolders(sourcePath)) {
         if (gpxName && SameEntry(outputFolder, folder)) {
@@ -48,7 +49,7 @@ void CheckOutputIsNoInput(const std::string& sourcePath, const std::string& dest
         std::error_code error;
         for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
             const std::string path = entry->path().string();
-            if (!IsGpxFileName(entry->path().filename().string())) continue;
+            if (!IsCategoryFileName(entry->path().filename().string(), ReadCsvFiles)) continue;
             if (SameEntry(output, path) || SameEntry(output, ChangeExtension(path, ".bmp")))
                 Refuse(destination, "It is one of the input files of this run.");
         }

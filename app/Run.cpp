@@ -73,7 +73,7 @@ void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::
             for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
             std::vector<std::string> files;
             try {
-                files = ListCategoryFiles(sourcePath);
+                files = ListCategoryFiles(sourcePath, ReadCsvFiles);
             } catch (...) {
                 groups.Finish();  // the folder groups came first, as did an error of theirs
                 throw;

@@ -6,6 +6,7 @@ namespace kestro {
 
 int ExitCode = 0;
 std::int32_t MaxRegion = DefaultMaxRegion;
+bool ReadCsvFiles = true;
 TLanguages Languages;
 
 }  // namespace kestro

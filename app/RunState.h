@@ -13,8 +13,9 @@ namespace kestro {
 // source folder, 3 settings read, 4 header written, 0 file closed.
 extern int ExitCode;
 
-extern std::int32_t MaxRegion;
+extern std::int32_t MaxRegion;   // most points one area may hold ("maxregion", default 256)
+extern bool ReadCsvFiles;        // "*.csv" files are categories and loose-file groups ("csv", default on)
 // The languages of the output texts ("languages" and its name sections).
-extern TLanguages Languages;   // most points one area may hold ("maxregion", default 256)
+extern TLanguages Languages;
 
 }  // namespace kestro

@@ -25,6 +25,7 @@ void LoadSettings(const std::string& path) {
     const TSettingsFile settings(ReadSettingsText(file).value_or(std::string()));
     MaxRegion = settings.ReadInteger("kestro", "maxregion", DefaultMaxRegion);
     CodePage = settings.ReadInteger("kestro", "codepage", DefaultCodePage);
+    ReadCsvFiles = settings.ReadInteger("kestro", "csv", 1) != 0;
     XmlCodePage = static_cast<std::uint16_t>(static_cast<std::uint32_t>(CodePage) & 0xFFFF);
     Languages = ReadLanguages(settings, file);
 }

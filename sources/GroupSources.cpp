@@ -1,7 +1,6 @@
 #include "sources/GroupSources.h"
 
 #include <algorithm>
-#include <array>
 #include <string_view>
 
 #include "platform/AsciiCase.h"
@@ -9,9 +8,6 @@
 namespace kestro {
 
 namespace {
-
-// Endings of the files read as points, in any letter case.
-constexpr std::array<std::string_view, 1> CategoryExtensions = {".gpx"};
 
 bool EndsWithFolded(const std::string& name, std::string_view ending) {
     if (name.size() < ending.size()) return false;
@@ -23,11 +19,11 @@ bool EndsWithFolded(const std::string& name, std::string_view ending) {
 
 bool IsGpxFileName(const std::string& name) { return EndsWithFolded(name, ".gpx"); }
 
-bool IsCategoryFile(const TFolderEntry& entry) {
-    if (entry.IsFolder) return false;
-    return std::any_of(CategoryExtensions.begin(), CategoryExtensions.end(),
-                       [&](std::string_view ending) { return EndsWithFolded(entry.Name, ending); });
-}
+bool IsCsvFileName(const std::string& name) { return EndsWithFolded(name, ".csv"); }
+
+bool IsCategoryFileName(const std::string& name, bool csv) { return IsGpxFileName(name) || (csv && IsCsvFileName(name)); }
+
+bool IsCategoryFile(const TFolderEntry& entry, bool csv) { return !entry.IsFolder && IsCategoryFileName(entry.Name, csv); }
 
 bool IsGroupFolder(const TFolderEntry& entry) { return entry.IsFolder && entry.Name.front() != '.'; }
 
@@ -38,10 +34,10 @@ std::vector<std::string> ListGroupFolders(const std::string& folder) {
     return names;
 }
 
-std::vector<std::string> ListCategoryFiles(const std::string& folder) {
+std::vector<std::string> ListCategoryFiles(const std::string& folder, bool csv) {
     std::vector<std::string> names;
     for (const auto& entry : ListFolder(folder))
-        if (IsCategoryFile(entry)) names.push_back(entry.Name);
+        if (IsCategoryFile(entry, csv)) names.push_back(entry.Name);
     return names;
 }
 

@@ -12,15 +12,20 @@ namespace kestro {
 
 // Whether the name matches "*.gpx" in any letter case.
 bool IsGpxFileName(const std::string& name);
+// Whether the name matches "*.csv" in any letter case.
+bool IsCsvFileName(const std::string& name);
+// Whether a file of this name is read as points: "*.gpx", and "*.csv" when
+// `csv` (the run's setting).
+bool IsCategoryFileName(const std::string& name, bool csv);
 // Whether the entry is a file read as points: a category inside a group
 // folder, a loose file in the source folder.
-bool IsCategoryFile(const TFolderEntry& entry);
+bool IsCategoryFile(const TFolderEntry& entry, bool csv);
 // Whether the entry is a folder read as a group.
 bool IsGroupFolder(const TFolderEntry& entry);
 
 // The group folders of the source folder, sorted.
 std::vector<std::string> ListGroupFolders(const std::string& folder);
 // The files of the folder read as points, sorted.
-std::vector<std::string> ListCategoryFiles(const std::string& folder);
+std::vector<std::string> ListCategoryFiles(const std::string& folder, bool csv);
 
 }  // namespace kestro

@@ -41,16 +41,18 @@ std::size_t FloatPrefix(std::string_view text) {
 
 }  // namespace
 
-double DotStrToFloat(std::string_view text) {
+double DotStrToFloat(std::string_view text) { return ReadDotNumber(text).value_or(0); }
+
+std::optional<double> ReadDotNumber(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     const std::size_t length = FloatPrefix(text);
-    if (length == 0 || length != text.size()) return 0;
+    if (length == 0 || length != text.size()) return std::nullopt;
     // from_chars takes no "+" sign but is independent of any locale.
     if (text.front() == '+') text.remove_prefix(1);
     double value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return 0;
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 

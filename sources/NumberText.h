@@ -11,6 +11,8 @@ namespace kestro {
 // optional sign, digits with an optional fraction, an optional exponent.
 // Anything else (empty text, "nan", "inf", hexadecimal, overflow) reads as 0.
 double DotStrToFloat(std::string_view text);
+// The same number, or none when the text is no such number.
+std::optional<double> ReadDotNumber(std::string_view text);
 
 // An integer as the run-time library reads it: leading blanks, an optional
 // sign, decimal digits, or hexadecimal digits after "$", "x", "X", "0x" or

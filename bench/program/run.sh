@@ -7,6 +7,8 @@
 #
 #   - N waypoints in one group (default N = 10000 100000 1000000; about 470
 #     bytes of GPX each) against xmllint --stream --noout on the same file;
+#   - the same 100,000 points as a CSV list (GPSBabel's unicsv) against
+#     their GPX file;
 #   - GPSBabel's GPI writer (garmin_gpi, unique=0) against kestro on the
 #     100,000-waypoint group only: its time grows with the square of N. It
 #     takes minutes, so it runs BABEL_RUNS times (default 1), each paired
@@ -91,6 +93,14 @@ for n in "${counts[@]}"; do
         paired "$babelRuns" "gpsbabel -i gpx -f $gpx -o garmin_gpi,unique=0 -F $work/babel.gpi" "$kestro"
         echo "  gpsbabel garmin_gpi       wall $A_WALL s  peak $A_PEAK MB ($babelRuns run(s), each beside a kestro run)"
         echo "  gpsbabel / kestro         $(calc "$RATIO" 0) (goal: at least 100)"
+
+        # The same points as a CSV list with a header, as GPSBabel's unicsv writes it.
+        rm -rf "$work/csv"
+        mkdir -p "$work/csv/Points"
+        gpsbabel -i gpx -f "$gpx" -o unicsv -F "$work/csv/Points/points.csv"
+        paired "$runs" "$build/kestro $work/csv $work/csv.gpi" "$kestro"
+        echo "  kestro on a CSV list      wall $A_WALL s  peak $A_PEAK MB ($(calc "$(stat -c %s "$work/csv/Points/points.csv") / 1e6" 1) MB)"
+        echo "  CSV list / GPX            $(calc "$RATIO") (goal: at most 1)"
 
         # Four groups of the same points, each its own folder.
         rm -rf "$work/four"

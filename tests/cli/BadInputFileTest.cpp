@@ -163,7 +163,7 @@ TEST(BadInput, ManyCategories) {
                      for (int i = 0; i < 65'536; ++i)
                          WriteFile(run.Source / "g" / CategoryFileName(i), "");
                  },
-                 4, "Exception: Group \"g\" holds 65536 GPX files; a group can have at most 65535 categories", 0,
+                 4, "Exception: Group \"g\" holds 65536 category files; a group can have at most 65535 categories", 0,
                  [](const TBadRun&, const TBadOutcome& outcome) { EXPECT_FALSE(HasLine(outcome, "    0 POIs")); }});
 }
 

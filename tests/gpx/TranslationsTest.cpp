@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "gpx/Translations.h"
+#include "gpx/GpxTranslations.h"
 #include "xml/UKestroXML.h"
 #include "xml/XmlCodePage.h"
 

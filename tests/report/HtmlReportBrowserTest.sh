@@ -57,15 +57,15 @@ check() {
 
 "$kestro" examples "$work/examples.gpi" > /dev/null
 check examples "$work/examples.gpi" "$out/examples.html"
-# The first hut carries a photo: "#point-3-1" opens the page with its details shown.
-browser --dump-dom --virtual-time-budget=3000 "file://$out/examples.html#point-3-1" > "$work/details.dom"
+# The first hut carries a photo: "#point-4-1" opens the page with its details shown.
+browser --dump-dom --virtual-time-budget=3000 "file://$out/examples.html#point-4-1" > "$work/details.dom"
 if grep -q 'data-error=' "$work/details.dom"; then fail "details: script error"; fi
 for part in '<h2>Luční bouda</h2>' 'City: Pec pod Sněžkou' '<img class="icon" src="data:image/bmp;base64,' \
             '<img class="photo" src="data:image/jpeg;base64,'; do
   grep -qF "$part" "$work/details.dom" || fail "details: $part is missing"
 done
 browser --screenshot="$out/examples.png" --window-size=1400,1000 --virtual-time-budget=3000 \
-  "file://$out/examples.html#point-3-1" > /dev/null
+  "file://$out/examples.html#point-4-1" > /dev/null
 
 # Markup and script in names, comments, group and category names must stay text.
 hostile="$work/hostile/<b onmouseover=x>\"'&"

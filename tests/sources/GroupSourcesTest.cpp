@@ -12,13 +12,14 @@ using test::WriteFile;
 
 TEST(GroupSources, GroupFoldersAndCategoryFiles) {
     TempDir folder;
-    for (const char* name : {"b.GPX", "a.gpx", "c.Gpx", ".gpx", "notes.txt", "x.gpx.bak", "gpx", "kestro.ini"})
+    for (const char* name : {"b.GPX", "a.gpx", "c.Gpx", ".gpx", "notes.txt", "x.gpx.bak", "gpx", "kestro.ini", "d.CSV", "e.csv.txt"})
         WriteFile(folder / name, "");
-    for (const char* name : {"Roads", ".hidden", "cafes", "folder.gpx"}) std::filesystem::create_directory(folder / name);
+    for (const char* name : {"Roads", ".hidden", "cafes", "folder.gpx", "folder.csv"}) std::filesystem::create_directory(folder / name);
     ASSERT_EQ(symlink((folder / "cafes").c_str(), (folder / "linked").c_str()), 0);
     const std::string path = folder.Path().string() + "/";
-    EXPECT_EQ(ListGroupFolders(path), (std::vector<std::string>{"cafes", "folder.gpx", "linked", "Roads"}));
-    EXPECT_EQ(ListCategoryFiles(path), (std::vector<std::string>{".gpx", "a.gpx", "b.GPX", "c.Gpx"}));
+    EXPECT_EQ(ListGroupFolders(path), (std::vector<std::string>{"cafes", "folder.csv", "folder.gpx", "linked", "Roads"}));
+    EXPECT_EQ(ListCategoryFiles(path, false), (std::vector<std::string>{".gpx", "a.gpx", "b.GPX", "c.Gpx"}));
+    EXPECT_EQ(ListCategoryFiles(path, true), (std::vector<std::string>{".gpx", "a.gpx", "b.GPX", "c.Gpx", "d.CSV"}));
 }
 
 }  // namespace

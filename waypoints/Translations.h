@@ -1,7 +1,7 @@
 #pragma once
-// Texts of a waypoint in further languages: the elements of our own
-// namespace in its "extensions" (<kestro:name lang="EN">...), one per text
-// and language; the GPX name, cmt and desc are the first language's.
+// Texts of a waypoint in further languages, whichever reader found them
+// (the GPX reader's extension elements, a CSV list's "name:EN" columns); the
+// name, comment and description read as such are the first language's.
 #include <cstddef>
 #include <functional>
 #include <map>
@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "gpi/PoiWpt.h"
-#include "sources/TranslationElements.h"
-#include "xml/UKestroXML.h"
 
 namespace kestro {
 
@@ -24,9 +22,6 @@ struct TTranslatedText {
     Bytes Text;
 };
 
-// The waypoint's extension elements of our namespace, in document order.
-std::vector<TTranslatedText> ReadTranslationElements(IXmlNode& waypoint);
-
 // Starts one translation per code after the first (point.Language becomes
 // the first) and fills it from `texts` (codes match in any letter case; a
 // name is cut at its first "@"). `unused` is told the code of every text
@@ -37,6 +32,9 @@ void ApplyTranslations(const std::vector<TTranslatedText>& texts, const std::vec
 // A short description that became the comment takes its translations along,
 // where a translation has no comment of its own.
 void MoveDescriptionsToComments(TPoiWpt& point);
+
+// Whether a field name of TTranslatedText is one a translation has.
+bool IsTranslatedField(const std::string& field);
 
 // Every text the first language has and a translation lacks repeats the
 // first language's, and is counted under that translation's code.

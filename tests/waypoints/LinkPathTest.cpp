@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "gpx/LinkPath.h"
+#include "waypoints/LinkPath.h"
 #include "xml/XmlCodePage.h"
 
 namespace kestro {

@@ -1,4 +1,4 @@
-#include "gpx/Translations.h"
+#include "waypoints/Translations.h"
 
 #include <string_view>
 
@@ -41,21 +41,7 @@ const Bytes& FirstText(const TPoiWpt& point, TField field) {
 
 }  // namespace
 
-std::vector<TTranslatedText> ReadTranslationElements(IXmlNode& waypoint) {
-    std::vector<TTranslatedText> texts;
-    auto extensions = waypoint.SelectElement("extensions");
-    if (!extensions) return texts;
-    const std::string_view prefix = TranslationPrefix;
-    auto children = extensions->GetChildNodes();
-    for (std::int32_t i = 0; i < children->GetCount(); ++i) {
-        auto child = children->GetItem(i);
-        if (child->GetNodeType() != TXmlNodeType::Element) continue;
-        const std::string_view name = child->GetNodeName();
-        if (name.substr(0, prefix.size()) != prefix || FieldOf(name.substr(prefix.size())) == nullptr) continue;
-        texts.push_back({child->GetValue("@lang").AsText(), std::string(name.substr(prefix.size())), child->GetText()});
-    }
-    return texts;
-}
+bool IsTranslatedField(const std::string& field) { return FieldOf(field) != nullptr; }
 
 void ApplyTranslations(const std::vector<TTranslatedText>& texts, const std::vector<std::string>& languages,
                        TPoiWpt& point, const std::function<void(const std::string& code)>& unused) {

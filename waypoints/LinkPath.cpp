@@ -1,4 +1,4 @@
-#include "gpx/LinkPath.h"
+#include "waypoints/LinkPath.h"
 
 #include <algorithm>
 

@@ -1,0 +1,146 @@
+#include "csv/CsvText.h"
+
+#include <algorithm>
+#include <array>
+
+#include "diag/Exceptions.h"
+#include "platform/CodePages.h"
+#include "platform/Iconv.h"
+#include "platform/TextConversion.h"
+
+namespace kestro {
+namespace {
+
+constexpr std::size_t TextProbeBytes = 4096;
+constexpr std::int32_t Utf8Page = 65001;
+constexpr std::int32_t Windows1252Page = 1252;
+
+// Checks UTF-8 across blocks: a sequence may be split between two.
+class TUtf8Check {
+public:
+    void Feed(unsigned char c) {
+        if (!valid_) return;
+        if (pending_ > 0) {
+            if ((c & 0xC0) != 0x80 || c < low_ || c > high_) {
+                valid_ = false;
+                return;
+            }
+            low_ = 0x80;
+            high_ = 0xBF;
+            --pending_;
+            return;
+        }
+        if (c < 0x80) return;
+        // Overlong forms, surrogates and code points above U+10FFFF are no UTF-8.
+        if (c >= 0xC2 && c <= 0xDF) Expect(1, 0x80, 0xBF);
+        else if (c == 0xE0) Expect(2, 0xA0, 0xBF);
+        else if (c == 0xED) Expect(2, 0x80, 0x9F);
+        else if (c >= 0xE1 && c <= 0xEF) Expect(2, 0x80, 0xBF);
+        else if (c == 0xF0) Expect(3, 0x90, 0xBF);
+        else if (c >= 0xF1 && c <= 0xF3) Expect(3, 0x80, 0xBF);
+        else if (c == 0xF4) Expect(3, 0x80, 0x8F);
+        else valid_ = false;
+    }
+    bool Valid() const { return valid_ && pending_ == 0; }
+
+private:
+    void Expect(int count, unsigned char low, unsigned char high) {
+        pending_ = count;
+        low_ = low;
+        high_ = high;
+    }
+    bool valid_ = true;
+    int pending_ = 0;
+    unsigned char low_ = 0x80;
+    unsigned char high_ = 0xBF;
+};
+
+char SeparatorOfFirstLine(const std::string& line) {
+    std::size_t commas = 0, semicolons = 0, tabs = 0;
+    bool quoted = false;
+    for (const char c : line) {
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        commas += c == ',';
+        semicolons += c == ';';
+        tabs += c == '\t';
+    }
+    if (commas == 0 && (semicolons > 0 || tabs > 0)) return tabs > semicolons ? '\t' : ';';
+    return ',';
+}
+
+// One "?" for a character the code page cannot hold: the whole UTF-8
+// sequence, or the single byte of an 8-bit text.
+std::size_t Utf8Length(unsigned char lead) {
+    if (lead >= 0xF0) return 4;
+    if (lead >= 0xE0) return 3;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
+
+bool IsAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
+TCsvTextKind ScanCsvText(std::istream& in) {
+    TCsvTextKind kind;
+    TUtf8Check utf8;
+    std::string firstLine;
+    bool firstLineDone = false;
+    std::uint64_t offset = 0;
+    std::array<char, 65536> block{};
+    while (in.read(block.data(), block.size()) || in.gcount() > 0) {
+        const auto count = static_cast<std::size_t>(in.gcount());
+        for (std::size_t i = 0; i < count; ++i, ++offset) {
+            const auto c = static_cast<unsigned char>(block[i]);
+            if (c == 0 && offset < TextProbeBytes) {
+                kind.Encoding = TCsvEncoding::NotText;
+                return kind;
+            }
+            utf8.Feed(c);
+            if (!firstLineDone) {
+                if (c == '\n' || c == '\r') firstLineDone = true;
+                else firstLine += static_cast<char>(c);
+            }
+        }
+    }
+    kind.Encoding = utf8.Valid() ? TCsvEncoding::Utf8 : TCsvEncoding::Windows1252;
+    kind.Separator = SeparatorOfFirstLine(firstLine);
+    return kind;
+}
+
+void SkipByteOrderMark(std::istream& in) {
+    auto& buffer = *in.rdbuf();
+    static constexpr unsigned char Mark[] = {0xEF, 0xBB, 0xBF};
+    for (const unsigned char byte : Mark) {
+        if (buffer.sgetc() != byte) return;
+        buffer.sbumpc();
+    }
+}
+
+TCsvTextConverter::TCsvTextConverter(TCsvEncoding encoding, std::int32_t codePage) : encoding_(encoding) {
+    const std::int32_t source = encoding == TCsvEncoding::Windows1252 ? Windows1252Page : Utf8Page;
+    if (source == codePage) return;
+    toCodePage_ = std::make_unique<TIconv>(CodePageEncodingName(codePage), CodePageEncodingName(source));
+    if (!toCodePage_->Valid())
+        throw EConvertError(Format("Code page %d is not supported by the system's text conversion.", codePage));
+}
+
+TCsvTextConverter::~TCsvTextConverter() = default;
+
+std::string TCsvTextConverter::Convert(const std::string& text) const {
+    if (!toCodePage_ || IsAscii(text)) return text;
+    const bool utf8 = encoding_ == TCsvEncoding::Utf8;
+    return toCodePage_->Convert(text, [utf8](const char* at, std::size_t left, std::string& out) {
+        out += '?';
+        return utf8 ? std::min(left, Utf8Length(static_cast<unsigned char>(*at))) : std::size_t{1};
+    });
+}
+
+std::string TCsvTextConverter::ToUtf8(const std::string& text) const {
+    return encoding_ == TCsvEncoding::Windows1252 ? CodePageToUtf8(text, Windows1252Page) : text;
+}
+
+}  // namespace kestro

@@ -1,0 +1,47 @@
+#pragma once
+// What kind of text a CSV file holds, which separator it uses, and its
+// fields in the working code page.
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <string>
+
+namespace kestro {
+
+class TIconv;
+
+enum class TCsvEncoding { NotText, Utf8, Windows1252 };
+
+struct TCsvTextKind {
+    TCsvEncoding Encoding = TCsvEncoding::Utf8;
+    char Separator = ',';
+};
+
+// Reads all of `in`: no text when a NUL byte lies in the first 4 KiB; UTF-8
+// when the whole text is valid UTF-8, else Windows-1252. The separator is
+// "," unless the first line holds none but ";" or a tab (the more frequent
+// of the two). A UTF-8 byte-order mark counts for nothing.
+TCsvTextKind ScanCsvText(std::istream& in);
+
+// Skips a UTF-8 byte-order mark at the stream's position.
+void SkipByteOrderMark(std::istream& in);
+
+// Field text of the file's encoding into the working code page; a character
+// the code page cannot hold becomes "?".
+class TCsvTextConverter {
+public:
+    TCsvTextConverter(TCsvEncoding encoding, std::int32_t codePage);
+    ~TCsvTextConverter();
+    TCsvTextConverter(const TCsvTextConverter&) = delete;
+    TCsvTextConverter& operator=(const TCsvTextConverter&) = delete;
+
+    std::string Convert(const std::string& text) const;
+    // The field as UTF-8, for messages.
+    std::string ToUtf8(const std::string& text) const;
+
+private:
+    TCsvEncoding encoding_;
+    std::unique_ptr<TIconv> toCodePage_;  // null when the text stays as it is
+};
+
+}  // namespace kestro

@@ -1,0 +1,24 @@
+#pragma once
+// One waypoint as a reader found it, before the rules that make a point of
+// it (the "@" speed suffix, alert defaults, icons and images from links,
+// the short description as comment). Texts are in the working code page.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gpi/PoiWpt.h"
+#include "waypoints/Translations.h"
+
+namespace kestro {
+
+struct TWaypointFields {
+    // Position, name, comment, description, address and contact fields as
+    // read; alerts, icon, images and category come from the rules.
+    TPoiWpt Point;
+    std::vector<std::string> Links;        // hrefs as written: icons, photos, folders of them
+    std::optional<std::string> Proximity;  // metres, a whole number text
+    std::optional<std::string> Speed;      // km/h, a whole number text
+    std::vector<TTranslatedText> Translations;  // texts in further languages, as found
+};
+
+}  // namespace kestro
