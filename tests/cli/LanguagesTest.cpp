@@ -104,6 +104,30 @@ TEST(Languages, EveryLanguageReadsBackThroughGpsbabel) {
     }
 }
 
+TEST(Languages, CsvColumnsHoldFurtherLanguages) {
+    TempDir t;
+    WriteFile(t / "src" / "kestro.ini", "[kestro]\ncodepage=65001\nlanguages=DE,EN\n[EN]\nc = See\n");
+    WriteFile(t / "src" / "c.csv",
+              "lat,lon,name,Name : en,notes,comment:EN,desc:EN,city,city:en,phone:EN\n"
+              "50.1,14.1,Kaffee@30,Coffee@50,Kuchen,Cake,<b>Tart</b>,Prag,Prague,1\n"
+              "50.2,14.2,Brot,,Laib,,,,,\n");
+    const TConversion run = Convert(t / "src");
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_NE(run.Output.find("kestro: note: src/c.csv: 2 texts without a translation into EN"), std::string::npos)
+        << run.Output;
+    ASSERT_EQ(run.File.Groups.size(), 1u);
+    EXPECT_EQ(run.File.Groups[0].Name.at(1).Text, "See");
+    const TGpiPoint& coffee = run.Point("Kaffee");
+    const TGpiPoint& bread = run.Point("Brot");
+    EXPECT_EQ(coffee.Name.at(1).Text, "Coffee");
+    EXPECT_EQ(FindPart<TGpiComment>(coffee)->Text.at(1).Text, "Cake");
+    EXPECT_EQ(FindPart<TGpiDescription>(coffee)->Text.at(0).Text, "");
+    EXPECT_EQ(FindPart<TGpiDescription>(coffee)->Text.at(1).Text, "<b>Tart</b>");
+    EXPECT_EQ(FindPart<TGpiAddress>(coffee)->City->at(1).Text, "Prague");
+    EXPECT_EQ(bread.Name.at(1).Text, "Brot");
+    EXPECT_EQ(FindPart<TGpiComment>(bread)->Text.at(1).Text, "Laib");
+}
+
 TEST(Languages, OneEnglishEntryWithOrWithoutTheSetting) {
     TempDir t;
     const std::vector<std::string> settings{"", "languages=EN\n", "languages= en \n"};
