@@ -3,6 +3,7 @@
 # make install - install the program, the inspector and their manual pages (PREFIX, DESTDIR)
 # make deb     - build the Debian package kestro_VERSION_ARCH.deb in this folder
 # make clean   - remove the build and output folders
+# make windows, windows-zip, windows-test - the Windows programs (see below)
 
 BUILD  := build
 JOBS   := 2
@@ -70,4 +71,30 @@ deb: programs
 	@cp $(BUILD)/package/kestro_*.deb . && ls kestro_*.deb
 
 clean:
-	rm -rf $(BUILD) out
+	rm -rf $(BUILD) $(WIN_BUILD) out
+
+# make windows     - cross-build kestro.exe and kestro-dump.exe into build-win/ (MinGW-w64, static)
+# make windows-zip - pack kestro-VERSION-win64.zip: both programs, the examples, README-Windows.txt
+# make windows-test - build the Windows unit tests and run them, and the comparison with the
+#                     Linux build, under Wine
+WIN_BUILD := build-win
+WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+	-DKESTRO_BENCH=OFF -DKESTRO_SQLITE_AMALGAMATION=$(CURDIR)/$(WIN_BUILD)/sqlite -DKESTRO_LINUX_BUILD=$(CURDIR)/$(BUILD)
+
+.PHONY: windows windows-zip windows-test windows-configure
+
+windows-configure:
+	@bash scripts/bootstrap-windows
+	@bash scripts/fetch-sqlite-windows $(WIN_BUILD)/sqlite
+	@$(WIN_CONFIGURE) > /dev/null
+
+windows: windows-configure
+	@cmake --build $(WIN_BUILD) -j$(JOBS) --target kestro kestro-dump
+
+windows-zip: windows
+	@bash scripts/windows-zip $(WIN_BUILD)
+
+windows-test: windows-configure programs
+	@cmake --build $(WIN_BUILD) -j$(JOBS)
+	cd $(WIN_BUILD) && WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wineprefix WINEDEBUG=-all \
+		ctest --output-on-failure --timeout 900

@@ -46,7 +46,7 @@ void RequireCategoryNumbers(const std::string& groupName, const std::vector<TFol
 
 std::uint64_t FileBytes(const std::string& path) {
     std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
+    const auto size = std::filesystem::file_size(PathFromUtf8(path), error);
     return error ? 0 : size;
 }
 
@@ -60,8 +60,8 @@ std::uint64_t GpxBytes(const std::string& folder, const std::vector<TFolderEntry
 // The source folder: the one that holds the group's folder or loose file.
 std::filesystem::path SourceFolderOf(const std::string& groupPath) {
     std::string path = groupPath;
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    while (path.size() > 1 && PathSeparators.find(path.back()) != std::string_view::npos) path.pop_back();
+    std::filesystem::path folder = PathFromUtf8(path).parent_path();
     if (folder.empty()) folder = ".";
     std::error_code error;
     const auto real = std::filesystem::canonical(folder, error);
@@ -116,8 +116,8 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
     // (a dangling link) is reported as the file it is.
     const bool looseFile = !FolderExists(path);
     std::string folder = path;
-    while (!looseFile && !folder.empty() && folder.back() == '/') folder.pop_back();
-    group->DisplayName = looseFile ? BaseName(path) : folder.substr(folder.find_last_of('/') + 1);
+    while (!looseFile && !folder.empty() && PathSeparators.find(folder.back()) != std::string_view::npos) folder.pop_back();
+    group->DisplayName = looseFile ? BaseName(path) : FileNameWithoutFolder(folder);
     TMissingTranslations missingNames;
     group->Name = LocalizedName(group->DisplayName, group->DisplayName, missingNames);
     output.Lines() << "Group: " << group->DisplayName << '\n';

@@ -15,15 +15,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool SameEntry(const fs::path& a, const fs::path& b) { return SameFile(a.string(), b.string()); }
+bool SameEntry(const fs::path& a, const fs::path& b) { return SameFile(Utf8FromPath(a), Utf8FromPath(b)); }
 
 // The folders whose "*.gpx" files the run reads. Errors are left to the
 // conversion, which reports them where it meets them.
 std::vector<fs::path> GpxFolders(const std::string& sourcePath) {
-    std::vector<fs::path> folders{sourcePath};
+    std::vector<fs::path> folders{PathFromUtf8(sourcePath)};
     std::error_code error;
-    for (fs::directory_iterator entry(sourcePath, error), end; !error && entry != end; entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
+    for (fs::directory_iterator entry(PathFromUtf8(sourcePath), error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = Utf8FromPath(entry->path().filename());
         std::error_code typeError;
         if (name.front() != '.' && entry->is_directory(typeError)) folders.push_back(entry->path());
     }
@@ -37,9 +37,9 @@ std::vector<fs::path> GpxFolders(const std::string& sourcePath) {
 }  // namespace
 
 void CheckOutputIsNoInput(const std::string& sourcePath, const std::string& destination) {
-    const fs::path output(destination);
-    if (SameEntry(output, fs::path(sourcePath) / "kestro.ini")) Refuse(destination, "It is the settings file of this run.");
-    const bool gpxName = IsCategoryFileName(output.filename().string(), ReadCsvFiles);
+    const fs::path output = PathFromUtf8(destination);
+    if (SameEntry(output, PathFromUtf8(sourcePath) / "kestro.ini")) Refuse(destination, "It is the settings file of this run.");
+    const bool gpxName = IsCategoryFileName(Utf8FromPath(output.filename()), ReadCsvFiles);
     const fs::path outputFolder = output.parent_path().empty() ? fs::path(".") : output.parent_path();
     for (const auto& folder : GpxFolders(sourcePath)) {
         if (gpxName && SameEntry(outputFolder, folder)) {
@@ -48,9 +48,9 @@ void CheckOutputIsNoInput(const std::string& sourcePath, const std::string& dest
         }
         std::error_code error;
         for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
-            const std::string path = entry->path().string();
-            if (!IsCategoryFileName(entry->path().filename().string(), ReadCsvFiles)) continue;
-            if (SameEntry(output, path) || SameEntry(output, ChangeExtension(path, ".bmp")))
+            const std::string path = Utf8FromPath(entry->path());
+            if (!IsCategoryFileName(Utf8FromPath(entry->path().filename()), ReadCsvFiles)) continue;
+            if (SameEntry(output, PathFromUtf8(path)) || SameEntry(output, PathFromUtf8(ChangeExtension(path, ".bmp"))))
                 Refuse(destination, "It is one of the input files of this run.");
         }
     }

@@ -44,7 +44,7 @@ void Convert(const std::vector<std::string>& arguments, std::ostream& out, std::
         return;
     }
     std::string sourcePath = arguments[0];
-    if (!sourcePath.empty() && sourcePath.back() != '/') sourcePath += '/';
+    if (!sourcePath.empty() && PathSeparators.find(sourcePath.back()) == std::string_view::npos) sourcePath += '/';
     if (!FolderExists(sourcePath)) {
         out << "ERROR! Source path does not exist!\n";
         ExitCode = 2;

@@ -6,6 +6,7 @@
 #include "app/SettingsFile.h"
 #include "sources/AreaRules.h"
 #include "xml/XmlCodePage.h"
+#include "platform/PathName.h"
 
 namespace kestro {
 
@@ -17,8 +18,8 @@ constexpr std::int32_t DefaultCodePage = 1252;
 void LoadSettings(const std::string& path) {
     std::string folder = path;
     std::error_code error;
-    if (std::filesystem::is_regular_file(path, error)) {
-        const auto slash = path.rfind('/');
+    if (std::filesystem::is_regular_file(PathFromUtf8(path), error)) {
+        const auto slash = path.find_last_of(PathSeparators);
         folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     }
     const std::string file = folder + "kestro.ini";

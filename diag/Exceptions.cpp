@@ -1,5 +1,6 @@
 #include "diag/Exceptions.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -22,10 +23,38 @@ std::string Format(const char* pattern, ...) {
     return out;
 }
 
+#ifdef _WIN32
+std::string SystemErrorText(int errorNumber) {
+    // The texts of the other systems' C library for the errors the program
+    // meets, so that messages read the same everywhere; a file another
+    // program holds open is worded the Windows way.
+    switch (errorNumber) {
+        case ENOENT: return "No such file or directory";
+        case EACCES: return "Permission denied";
+        case EEXIST: return "File exists";
+        case EISDIR: return "Is a directory";
+        case ENOTDIR: return "Not a directory";
+        case ENOSPC: return "No space left on device";
+        case EIO: return "Input/output error";
+        case EBADF: return "Bad file descriptor";
+        case ENOMEM: return "Cannot allocate memory";
+        case EMFILE: return "Too many open files";
+        case ENAMETOOLONG: return "File name too long";
+        case ENOTEMPTY: return "Directory not empty";
+        case EXDEV: return "Invalid cross-device link";
+        case EFBIG: return "File too large";
+        case EBUSY: return "The file is in use by another process";
+        default: break;
+    }
+    char buffer[256];
+    return strerror_s(buffer, sizeof buffer, errorNumber) == 0 ? buffer : "Unknown error";
+}
+#else
 std::string SystemErrorText(int errorNumber) {
     char buffer[256];
     // The GNU strerror_r returns the text, which may or may not be in buffer.
     return strerror_r(errorNumber, buffer, sizeof buffer);
 }
+#endif
 
 }  // namespace kestro

@@ -35,7 +35,12 @@ KESTRO_EXCEPTION(EConvertError);   // a text or number conversion failed
 KESTRO_EXCEPTION(EFormatLimit);    // a size or count passes its field in the GPI format
 
 // printf-style formatting for messages.
+#ifdef _WIN32
+// The C99 printf of MinGW (__USE_MINGW_ANSI_STDIO), not the system library's.
+std::string Format(const char* pattern, ...) __attribute__((format(gnu_printf, 1, 2)));
+#else
 std::string Format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+#endif
 
 // The system's text for an errno value.
 std::string SystemErrorText(int errorNumber);

@@ -7,6 +7,7 @@
 #include "dump/SvgPrinter.h"
 #include "gpi/GpiCheck.h"
 #include "gpi/GpiReader.h"
+#include "platform/PathName.h"
 #include "platform/SameFile.h"
 #include "report/HtmlReport.h"
 #include "unpack/Unpack.h"
@@ -54,7 +55,7 @@ void WriteSvgFile(const TGpiFile& file, const TDumpArguments& arguments) {
     if (arguments.Group > file.Groups.size())
         throw EUsageError(Format("there is no group %zu: the file holds %zu group%s", arguments.Group, file.Groups.size(),
                                  file.Groups.size() == 1 ? "" : "s"));
-    std::ofstream out(arguments.SvgFile, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromUtf8(arguments.SvgFile), std::ios::binary | std::ios::trunc);
     if (!out) throw EFCreateError(Format("cannot create \"%s\": %s", arguments.SvgFile.c_str(), SystemErrorText(errno).c_str()));
     WriteSvg(file, arguments.Group - 1, out);
     out.close();
@@ -62,9 +63,9 @@ void WriteSvgFile(const TGpiFile& file, const TDumpArguments& arguments) {
 }
 
 void WriteHtmlFile(const TGpiFile& file, const TDumpArguments& arguments) {
-    std::ofstream out(arguments.HtmlFile, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromUtf8(arguments.HtmlFile), std::ios::binary | std::ios::trunc);
     if (!out) throw EFCreateError(Format("cannot create \"%s\": %s", arguments.HtmlFile.c_str(), SystemErrorText(errno).c_str()));
-    WriteHtmlReport(file, std::filesystem::path(arguments.File).filename().string(), out);
+    WriteHtmlReport(file, Utf8FromPath(PathFromUtf8(arguments.File).filename()), out);
     out.close();
     if (!out) throw EWriteError(Format("cannot write \"%s\"", arguments.HtmlFile.c_str()));
 }
@@ -171,6 +172,7 @@ TDumpArguments ParseDumpArguments(const std::vector<std::string>& arguments) {
 }
 
 void RefuseInputAsOutput(const std::string& output, const std::string& input) {
+    // The same file also through a link or another spelling: compare what the names lead to.
     if (SameFile(output, input))
         throw EFCreateError(Format("cannot create \"%s\": it is the input file \"%s\"", output.c_str(), input.c_str()));
 }

@@ -3,6 +3,7 @@
 #include "diag/Exceptions.h"
 #include "gpi/GpiUtil.h"
 #include "platform/FileRead.h"
+#include "platform/PathName.h"
 
 namespace kestro {
 
@@ -29,19 +30,19 @@ std::uint32_t Dword(const Bytes& bytes, std::size_t at) { return Word(bytes, at)
 
 }  // namespace
 
-Bytes GpiBitmap(const std::filesystem::path& path, std::uint16_t number) {
+Bytes GpiBitmap(const std::string& path, std::uint16_t number) {
     std::string refusal;
     return GpiBitmap(path, number, refusal);
 }
 
-Bytes GpiBitmap(const std::filesystem::path& path, std::uint16_t number, std::string& refusal) {
+Bytes GpiBitmap(const std::string& path, std::uint16_t number, std::string& refusal) {
     refusal.clear();
     auto refuse = [&refusal](std::string why) {
         refusal = std::move(why);
         return Bytes();
     };
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status = std::filesystem::status(PathFromUtf8(path), error);
     if (status.type() == std::filesystem::file_type::not_found) return Bytes();
     // A folder or a device is no icon file; a path that cannot even be
     // examined is left to the open, which reports why.

@@ -6,6 +6,7 @@
 
 #include "diag/Exceptions.h"
 #include "platform/FileRead.h"
+#include "platform/PathName.h"
 
 namespace kestro {
 
@@ -575,9 +576,9 @@ TGpiFile ParseGpi(const Bytes& content) {
     return file;
 }
 
-TGpiFile ReadGpiFile(const std::filesystem::path& path) {
+TGpiFile ReadGpiFile(const std::string& path) {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error))
+    if (std::filesystem::is_directory(PathFromUtf8(path), error))
         throw EFOpenError(Format("cannot open \"%s\": it is a folder", path.c_str()));
     const Bytes content =
         ReadWholeFile(path, TInputOptions{.CannotOpen = "cannot open \"%s\": %s", .CannotRead = "cannot read \"%s\": %s", .FullPath = false});

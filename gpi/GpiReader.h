@@ -200,6 +200,6 @@ struct TGpiFile {
 // start with a GPI header record.
 TGpiFile ParseGpi(const Bytes& content);
 // Reads and parses a file; EFOpenError / EReadError when it cannot be read.
-TGpiFile ReadGpiFile(const std::filesystem::path& path);
+TGpiFile ReadGpiFile(const std::string& path);
 
 }  // namespace kestro

@@ -9,6 +9,7 @@
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiFields.h"
 #include "platform/FileRead.h"
+#include "platform/PathName.h"
 
 namespace kestro {
 
@@ -115,7 +116,7 @@ std::vector<Bytes> SplitLines(const Bytes& text) {
 void RequireImageFits(const Bytes& path) {
     constexpr std::uint64_t headBytes = 5;
     std::error_code error;
-    const std::uint64_t size = std::filesystem::file_size(path, error);
+    const std::uint64_t size = std::filesystem::file_size(PathFromUtf8(path), error);
     if (!error && size > MaxRecordData - headBytes)
         throw EFormatLimit(Format("Image \"%s\" has %llu bytes; an image record holds at most %llu",
                                   path.c_str(), static_cast<unsigned long long>(size),

@@ -1,13 +1,12 @@
 #include "pipeline/ProgressLine.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <iostream>
 #include <memory>
 
 #include "diag/Exceptions.h"
+#include "platform/PathName.h"
+#include "platform/ProgramStart.h"
 
 namespace kestro {
 
@@ -23,7 +22,7 @@ TProgressLine::TProgressLine(std::ostream& terminal, std::ostream& ordered, int 
 
 void TProgressLine::StartFile(const std::string& path) {
     std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
+    const auto size = std::filesystem::file_size(PathFromUtf8(path), error);
     Size_ = error ? 0 : size;
     Start_ = std::chrono::steady_clock::now();
     LastDrawn_ = Start_;
@@ -67,9 +66,9 @@ TProgressFile::~TProgressFile() {
 
 std::unique_ptr<TProgressLine> TerminalProgressLine(std::ostream& err, std::ostream& out) {
     // Only the process's own standard error can reach a terminal; a caller's buffer never does.
-    if (&err != &std::cerr || ::isatty(STDERR_FILENO) != 1) return nullptr;
-    winsize size{};
-    const int width = ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+    if (&err != &std::cerr) return nullptr;
+    const int width = StandardErrorTerminalWidth();
+    if (width == 0) return nullptr;
     return std::make_unique<TProgressLine>(err, out, width);
 }
 

@@ -13,16 +13,16 @@ namespace kestro {
 
 namespace {
 
-std::string MessageName(const std::filesystem::path& path, const TInputOptions& options) {
-    return options.FullPath ? FullFileName(path.string()) : path.string();
+std::string MessageName(const std::string& path, const TInputOptions& options) {
+    return options.FullPath ? FullFileName(path) : path;
 }
 
 }  // namespace
 
-TInputFile::TInputFile(const std::filesystem::path& path, const TInputOptions& options)
+TInputFile::TInputFile(const std::string& path, const TInputOptions& options)
     : TInputFile(path, options, false) {}
 
-TInputFile::TInputFile(const std::filesystem::path& path, const TInputOptions& options, bool missingAllowed)
+TInputFile::TInputFile(const std::string& path, const TInputOptions& options, bool missingAllowed)
     : path_(path), options_(options) {
     auto raiseOpenError = [&](const std::string& reason) {
         throw EFOpenError(Format(options_.CannotOpen, MessageName(path_, options_).c_str(), reason.c_str()));
@@ -101,11 +101,11 @@ std::size_t TInputFile::ReadNext(char* target, std::size_t count) {
     }
 }
 
-Bytes ReadWholeFile(const std::filesystem::path& path, const TInputOptions& options) {
+Bytes ReadWholeFile(const std::string& path, const TInputOptions& options) {
     return TInputFile(path, options).ReadAll();
 }
 
-std::optional<Bytes> ReadFileIfPresent(const std::filesystem::path& path, const TInputOptions& options) {
+std::optional<Bytes> ReadFileIfPresent(const std::string& path, const TInputOptions& options) {
     const TInputFile file(path, options, true);
     if (file.descriptor_ < 0) return std::nullopt;
     return file.ReadAll();

@@ -2,7 +2,7 @@
 // Reading input files (documents, icons, images, settings, GPI files)
 // through one owner of the open file.
 #include <cstdint>
-#include <filesystem>
+#include <string>
 #include <optional>
 
 #include "platform/Bytes.h"
@@ -24,7 +24,7 @@ struct TInputOptions {
 // reading raises EReadError.
 class TInputFile {
 public:
-    explicit TInputFile(const std::filesystem::path& path, const TInputOptions& options = {});
+    explicit TInputFile(const std::string& path, const TInputOptions& options = {});
     ~TInputFile();
     TInputFile(const TInputFile&) = delete;
     TInputFile& operator=(const TInputFile&) = delete;
@@ -37,21 +37,21 @@ public:
     std::size_t ReadNext(char* target, std::size_t count);
 
 private:
-    TInputFile(const std::filesystem::path& path, const TInputOptions& options, bool missingAllowed);
+    TInputFile(const std::string& path, const TInputOptions& options, bool missingAllowed);
     std::size_t ReadInto(char* buffer, std::size_t count, std::uint64_t offset) const;
     [[noreturn]] void RaiseReadError(int errorNumber) const;
-    friend std::optional<Bytes> ReadFileIfPresent(const std::filesystem::path& path, const TInputOptions& options);
+    friend std::optional<Bytes> ReadFileIfPresent(const std::string& path, const TInputOptions& options);
 
-    std::filesystem::path path_;
+    std::string path_;  // UTF-8
     TInputOptions options_;
     int descriptor_ = -1;
 };
 
 // The whole content of the file at path.
-Bytes ReadWholeFile(const std::filesystem::path& path, const TInputOptions& options = {});
+Bytes ReadWholeFile(const std::string& path, const TInputOptions& options = {});
 
 // The whole content, or nothing when there is no file of that name (it, or
 // a folder on its way, is missing); errors as for ReadWholeFile otherwise.
-std::optional<Bytes> ReadFileIfPresent(const std::filesystem::path& path, const TInputOptions& options = {});
+std::optional<Bytes> ReadFileIfPresent(const std::string& path, const TInputOptions& options = {});
 
 }  // namespace kestro

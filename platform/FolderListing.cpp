@@ -17,12 +17,14 @@ unsigned char FoldCase(char c) { return static_cast<unsigned char>(LowerAscii(c)
 
 bool FolderExists(const std::string& path) {
     std::error_code error;
-    return !path.empty() && std::filesystem::is_directory(path, error);
+    return !path.empty() && std::filesystem::is_directory(PathFromUtf8(path), error);
 }
 
 bool FileExists(const std::string& path) {
     std::error_code error;
-    return !path.empty() && std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
+    const auto systemPath = PathFromUtf8(path);
+    return !path.empty() && std::filesystem::exists(systemPath, error) &&
+           !std::filesystem::is_directory(systemPath, error);
 }
 
 bool NameLess(const std::string& a, const std::string& b) {
@@ -39,11 +41,11 @@ bool NameLess(const std::string& a, const std::string& b) {
 
 std::vector<TFolderEntry> ListFolder(const std::string& folder) {
     std::error_code error;
-    std::filesystem::directory_iterator entries(folder.empty() ? std::string(".") : folder, error);
+    std::filesystem::directory_iterator entries(PathFromUtf8(folder.empty() ? std::string(".") : folder), error);
     std::vector<TFolderEntry> listing;
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
         std::error_code ignored;
-        listing.push_back({entries->path().filename().string(), entries->is_directory(ignored)});
+        listing.push_back({Utf8FromPath(entries->path().filename()), entries->is_directory(ignored)});
     }
     if (error)
         throw EFOpenError(Format("Cannot open folder \"%s\". %s", FullFileName(folder).c_str(),

@@ -8,7 +8,7 @@ namespace kestro {
 namespace {
 
 std::size_t LastComponentStart(const std::string& path) {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of(PathSeparators);
     return slash == std::string::npos ? 0 : slash + 1;
 }
 
@@ -44,8 +44,17 @@ std::string FileNameWithoutFolder(const std::string& path) { return path.substr(
 
 std::string FullFileName(const std::string& path) {
     std::error_code error;
-    const auto full = std::filesystem::absolute(path, error);
-    return error ? path : full.lexically_normal().string();
+    const auto full = std::filesystem::absolute(PathFromUtf8(path), error);
+    return error ? path : Utf8FromPath(full.lexically_normal());
+}
+
+std::filesystem::path PathFromUtf8(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string Utf8FromPath(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
 }
 
 }  // namespace kestro

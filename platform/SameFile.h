@@ -1,10 +1,13 @@
 #pragma once
+// Whether two names lead to one file.
 #include <string>
 
 namespace kestro {
 
-// Whether the two names lead to one file: the same device and inode, also
-// through hard and symbolic links. False when either cannot be reached.
+// True when both exist and are one file: through a hard or a symbolic link,
+// or on Windows another letter case or a short name. Compared by what the
+// system identifies the file with (device and inode; volume serial number
+// and file index), not by the names.
 bool SameFile(const std::string& a, const std::string& b);
 
 }  // namespace kestro

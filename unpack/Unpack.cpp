@@ -6,6 +6,7 @@
 #include "gpi/TextDecoder.h"
 #include "platform/FolderListing.h"
 #include "platform/TextConversion.h"
+#include "platform/PathName.h"
 #include "sources/AreaRules.h"
 #include "unpack/UnpackFolder.h"
 #include "unpack/UnpackGroup.h"
@@ -89,7 +90,7 @@ void PrintSummary(const TUnpackRun& run, const TNameAllotter& rootNames, bool ma
 }  // namespace
 
 int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::string& dir, std::ostream& out) {
-    const TUnpackFolder folder(dir);
+    const TUnpackFolder folder(PathFromUtf8(dir));
     TTextDecoder decoder(file.CodePage());
     TUnpackTally tally;
     TNameAllotter rootNames;
@@ -106,7 +107,7 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
                                             static_cast<unsigned>(file.CodePage())) +
                                          LanguageSettings(run.Languages, run.Names));
     PrintSummary(run, rootNames, maxRegion.has_value(), tally, out);
-    const std::string name = std::filesystem::path(fileName).filename().string();
+    const std::string name = Utf8FromPath(PathFromUtf8(fileName).filename());
     out << "Convert it back from inside the folder: cd " << ShellWord(dir) << " && kestro . " << ShellWord("../" + name) << '\n';
     return tally.Empty() ? 0 : 1;
 }

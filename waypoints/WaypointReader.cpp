@@ -214,7 +214,7 @@ void TWaypointReader::NoteIfOutside(const std::string& path) {
     auto known = Outside_.find(path);
     if (known == Outside_.end()) {
         std::error_code error;
-        const auto real = std::filesystem::canonical(path, error);
+        const auto real = std::filesystem::canonical(PathFromUtf8(path), error);
         known = Outside_.emplace(path, !error && !LiesInside(real, SourceFolder)).first;
     }
     if (known->second) Output().OutsideLink(FileName, path);

@@ -3,6 +3,7 @@
 #include "diag/Exceptions.h"
 #include "gpi/GpiReader.h"
 #include "gpi/GpiUtil.h"
+#include "platform/PathName.h"
 #include "support/GpiTestFiles.h"
 #include "support/TestSupport.h"
 
@@ -228,8 +229,8 @@ TEST(GpiReader, FilesThatCannotBeRead) {
     EXPECT_THROW(ParseGpi(Hex("00 00 00 00 16 00 00 00 47 52 4D")), EReadError);
     EXPECT_THROW(ParseGpi(Hex("01 00 00 00 16 00 00 00") + "GRMREC00"), EReadError);
     test::TempDir dir;
-    EXPECT_THROW(ReadGpiFile(dir / "missing.gpi"), EFOpenError);
-    EXPECT_THROW(ReadGpiFile(dir.Path()), EFOpenError);
+    EXPECT_THROW(ReadGpiFile(Utf8FromPath(dir / "missing.gpi")), EFOpenError);
+    EXPECT_THROW(ReadGpiFile(Utf8FromPath(dir.Path())), EFOpenError);
     // The smallest readable file: a header record cut short is damage, not unreadable.
     const TGpiFile cut = ParseGpi(Hex("00 00 00 00 16 00 00 00") + "GRMREC");
     EXPECT_FALSE(cut.Problems.empty());

@@ -42,9 +42,22 @@ TEST(TextConversion, Utf8IntoCodePages) {
              {"\xFF" "ab", 1252, "?ab"},                   // not UTF-8
              {"ab\xC3", 1252, "ab?"},                      // cut off character
              {"Caf\xC3\xA9 \xE6\x97\xA5", 65001, "Caf\xC3\xA9 \xE6\x97\xA5"},
-             {"\xFF", 65001, "\xFF"}}) {
+             {"\xFF", 65001, "\xFF"},
+             {"\xC2\x81", 1252, "?"},                     // a C1 control the code page leaves undefined
+             {"\xEF\xA3\xB9", 1253, "?"}}) {                // a private-use character, no Greek letter
         EXPECT_EQ(ToHex(Utf8ToCodePage(c.utf8, c.codePage)), ToHex(c.expected)) << c.utf8 << " " << c.codePage;
     }
+}
+
+// Bytes a code page leaves undefined become "?" on every system, also where
+// the system's own tables pass them through as C1 controls or private-use characters.
+TEST(TextConversion, CodePageIntoUtf8) {
+    struct Case { const char* bytes; std::int32_t codePage; const char* expected; };
+    for (auto c : std::initializer_list<Case>{{"Caf\xE9", 1252, "Caf\xC3\xA9"}, {"\x80", 1252, "\xE2\x82\xAC"},
+                                              {"\xC6", 1251, "\xD0\x96"}, {"\xA3", 20866, "\xD1\x91"},
+                                              {"a\x81" "b", 1252, "a?b"}, {"\x98", 1251, "?"},
+                                              {"\xAA", 1253, "?"}, {"\xA5", 28593, "?"}})
+        EXPECT_EQ(ToHex(CodePageToUtf8(c.bytes, c.codePage)), ToHex(c.expected)) << c.bytes << " " << c.codePage;
 }
 
 TEST(TextConversion, LongTextIsConvertedWhole) {

@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# The Windows programs under Wine against the Linux ones: for every case the
+# same output bytes (time stamp aside), the same standard output and the same
+# exit code; kestro-dump --json prints the same for every GPI file. Then what
+# only Windows has: drive letters and backslashes, a destination held open by
+# another process, Ctrl-C.
+# Usage: compare-with-linux.sh LINUX_BUILD WINDOWS_BUILD WORK_FOLDER
+# The shared folder's GPX and GPI files are included when KESTRO_SHARED or
+# ../shared beside the source tree holds them.
+set -uo pipefail
+source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
+linux="$(cd "$1" && pwd)"
+windows="$(cd "$2" && pwd)"
+work="$3"
+shared="${KESTRO_SHARED:-$source_dir/../shared}"
+export WINEDEBUG=-all WINEPREFIX="${WINEPREFIX:-$windows/wineprefix}"
+# One Wine server for all runs instead of one per run.
+wineserver -p 120
+trap 'wineserver -k 2>/dev/null' EXIT
+
+rm -rf "$work" && mkdir -p "$work/cases" "$work/linux" "$work/windows"
+work="$(cd "$work" && pwd)"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# Bytes 16 to 19 of the header record hold the time of the run.
+same_gpi() {
+  cmp -s <(head -c 16 "$1") <(head -c 16 "$2") && cmp -s <(tail -c +21 "$1") <(tail -c +21 "$2")
+}
+
+# Full paths in messages: Wine's "Z:\work\x" is the Linux "/work/x"; each
+# build runs in a folder of its own. The frames of an error report name
+# functions differently on each system: they are left out.
+comparable() {
+  perl -pe 's{Z:((?:\\[^\\"\s]+)+\\?)}{ (my $p = $1) =~ tr{\\}{/}; $p }ge' |
+    sed "s#$work/linux/#$work/BUILD/#g; s#$work/windows/#$work/BUILD/#g" |
+    awk '{ if (skip) { if ($0 == "") { skip = 0; print "(frames)"; print } next }
+           print; if (report && $0 == "") skip = 1; report = ($0 ~ /^(E[A-Za-z]+|Exception|std::[a-z_]+): /) }'
+}
+
+# ---- the cases: folders that both builds convert -------------------------
+cases="$work/cases"
+cp -r "$source_dir/examples" "$cases/examples"
+if [ -d "$shared/data/peer/gpx" ]; then
+  for gpx in "$shared"/data/peer/gpx/*.gpx; do
+    name="peer-$(basename "$gpx" .gpx | tr -c 'A-Za-z0-9_\n' '_')"
+    mkdir -p "$cases/$name" && cp "$gpx" "$cases/$name/"
+  done
+elif [ "${KESTRO_REQUIRE_SHARED:-0}" = 1 ]; then
+  fail "the shared folder $shared is missing"
+else
+  echo "note: $shared is missing; its GPX and GPI files are left out"
+fi
+gpx_file() {  # gpx_file PATH ENCODING NAME...
+  local path="$1" encoding="$2"; shift 2
+  mkdir -p "$(dirname "$path")"
+  { echo "<?xml version=\"1.0\" encoding=\"$encoding\"?>"
+    echo '<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1">'
+    local i=0
+    for name in "$@"; do
+      echo "<wpt lat=\"50.$((10 + i))\" lon=\"14.$((40 + i))\"><name>$name</name><desc>$name desc</desc></wpt>"
+      i=$((i + 1))
+    done
+    echo '</gpx>'; } > "$path"
+}
+# Names in Czech, Cyrillic and beyond any 8-bit code page, in folder and file names too.
+gpx_file "$cases/unicode/Žluťoučký kůň/Кафе.gpx" UTF-8 "Kavárna U Žluťoučkého koně" "Кафе Пушкин" "茶館"
+gpx_file "$cases/unicode/Žluťoučký kůň/čerpací stanice.gpx" UTF-8 "Benzina Říčany"
+gpx_file "$cases/unicode/ηλίου.gpx" UTF-8 "Ήλιος"
+gpx_file "$cases/cp1250/Chaty/chaty.gpx" UTF-8 "Chata pod Sněžkou" "Кафе"
+printf '[kestro]\ncodepage=1250\n' > "$cases/cp1250/kestro.ini"
+gpx_file "$cases/cp1251/Кафе.gpx" UTF-8 "Кафе Пушкин" "Kavárna"
+printf '[kestro]\ncodepage=1251\n' > "$cases/cp1251/kestro.ini"
+gpx_file "$cases/utf8/Кафе.gpx" UTF-8 "Кафе Пушкин" "茶館"
+printf '[kestro]\ncodepage=65001\n' > "$cases/utf8/kestro.ini"
+gpx_file "$cases/latin2/Hrady.gpx" ISO-8859-2 "$(printf 'Hrad \xe8esk\xfd')"
+# Names that differ only in letter case are two files, listed in one order.
+gpx_file "$cases/letter-case/Cafe.gpx" UTF-8 "Upper"
+gpx_file "$cases/letter-case/cafe.gpx" UTF-8 "lower"
+gpx_file "$cases/letter-case/CAFE/b.gpx" UTF-8 "folder"
+# A link with backslashes, to an icon in a sub-folder; one to a missing icon.
+mkdir -p "$cases/links/Icons/icons"
+cp "$source_dir/examples/Fuel/fuel.bmp" "$cases/links/Icons/icons/fuel.bmp"
+cat > "$cases/links/Icons/fuel.gpx" <<'GPX'
+<?xml version="1.0" encoding="UTF-8"?>
+<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1">
+<wpt lat="50.1" lon="14.4"><name>Pump</name><link href="icons\fuel.bmp"/></wpt>
+<wpt lat="50.2" lon="14.5"><name>Missing</name><link href="icons\none.bmp"/></wpt>
+</gpx>
+GPX
+# Many points spread at random: the store's R-tree decides their order in
+# the leaves, so a SQLite version that orders them otherwise shows here.
+mkdir -p "$cases/many/Points"
+awk 'BEGIN { srand(7); print "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"t\">";
+  for (i = 0; i < 20000; i++) printf "<wpt lat=\"%.6f\" lon=\"%.6f\"><name>P%d</name></wpt>\n", 35 + rand() * 20, -10 + rand() * 40, i;
+  print "</gpx>" }' > "$cases/many/Points/points.gpx"
+# Bad input: a cut document, an unknown code page.
+mkdir -p "$cases/bad-xml" "$cases/bad-codepage"
+printf '<?xml version="1.0"?>\n<gpx><wpt lat="1" lon="2"><name>cut' > "$cases/bad-xml/cut.gpx"
+gpx_file "$cases/bad-codepage/a.gpx" UTF-8 "A"
+printf '[kestro]\ncodepage=12345\n' > "$cases/bad-codepage/kestro.ini"
+
+# ---- both builds on every case ---------------------------------------------
+cp -r "$cases/." "$work/linux/" && cp -r "$cases/." "$work/windows/"
+for case_dir in "$cases"/*/; do
+  name="$(basename "$case_dir")"
+  (cd "$work/linux" && "$linux/kestro" "$name" "$name.gpi" > "$name.out" 2>&1; echo $? > "$name.rc")
+  (cd "$work/windows" && wine "$windows/kestro.exe" "$name" "$name.gpi" > "$name.out" 2>&1; echo $? > "$name.rc")
+  l="$work/linux/$name" w="$work/windows/$name"
+  [ "$(cat "$l.rc")" = "$(cat "$w.rc")" ] || fail "$name: exit code $(cat "$l.rc") on Linux, $(cat "$w.rc") on Windows"
+  diff -u <(comparable < "$l.out") <(comparable < "$w.out") > "$work/$name.out.diff" ||
+    fail "$name: standard output differs ($work/$name.out.diff)"
+  if [ -f "$l.gpi" ] || [ -f "$w.gpi" ]; then
+    same_gpi "$l.gpi" "$w.gpi" || fail "$name: the GPI files differ"
+  fi
+  echo "case $name: exit $(cat "$l.rc")"
+done
+
+# ---- kestro-dump on every GPI file -----------------------------------------
+gpis=("$work"/linux/*.gpi)
+[ -d "$shared/data/peer/gpi" ] && gpis+=("$shared"/data/peer/gpi/*.gpi)
+for gpi in "${gpis[@]}"; do
+  cp "$gpi" "$work/dump.gpi"
+  (cd "$work" && "$linux/kestro-dump" --json dump.gpi > dump-linux.json 2>&1; echo $? >> dump-linux.json)
+  (cd "$work" && wine "$windows/kestro-dump.exe" --json dump.gpi > dump-windows.json 2>&1; echo $? >> dump-windows.json)
+  cmp -s "$work/dump-linux.json" "$work/dump-windows.json" || fail "kestro-dump --json $(basename "$gpi") differs"
+  (cd "$work" && "$linux/kestro-dump" --check dump.gpi > check-linux.txt 2>&1; echo $? >> check-linux.txt)
+  (cd "$work" && wine "$windows/kestro-dump.exe" --check dump.gpi > check-windows.txt 2>&1; echo $? >> check-windows.txt)
+  cmp -s "$work/check-linux.txt" "$work/check-windows.txt" || fail "kestro-dump --check $(basename "$gpi") differs"
+done
+echo "kestro-dump: ${#gpis[@]} GPI files"
+
+# ---- what only Windows has -------------------------------------------------
+win_path() { echo "Z:$(echo "$1" | tr / '\\')"; }
+cd "$work/windows"
+# A drive letter and backslashes, with and without the last one; ".\" relative.
+mkdir -p drive
+for source in "$(win_path "$work/windows/examples")" "$(win_path "$work/windows/examples")\\" '.\examples'; do
+  rm -f drive/examples.gpi
+  wine "$windows/kestro.exe" "$source" "$(win_path "$work/windows/drive/examples.gpi")" > drive.out 2>&1 \
+    || fail "kestro.exe $source: exit code $?"
+  same_gpi drive/examples.gpi "$work/linux/examples.gpi" || fail "kestro.exe $source: not the bytes of the Linux run"
+done
+wine "$windows/kestro-dump.exe" --check "$(win_path "$work/windows/drive/examples.gpi")" > check.out 2>&1
+grep -qx 'No problems found.' check.out || fail "kestro-dump.exe --check of a drive-letter path: $(cat check.out)"
+# kestro-dump refuses an output that is its input under another letter case.
+cp examples.gpi Same.gpi
+wine "$windows/kestro-dump.exe" --svg SAME.GPI Same.gpi > same.out 2>&1 && fail "kestro-dump.exe wrote over its input SAME.GPI"
+cmp -s examples.gpi Same.gpi || fail "kestro-dump.exe changed its input Same.gpi"
+
+# A destination another process holds open: the run fails, the file stays,
+# what was written is kept beside it.
+cp examples.gpi held.gpi
+wine "$windows/hold-file.exe" "$(win_path "$work/windows/held.gpi")" & holder=$!
+for _ in $(seq 100); do [ -f held.gpi.held ] && break; sleep 0.1; done
+wine "$windows/kestro.exe" examples held.gpi > held.out 2>&1; status=$?
+kill "$holder" 2>/dev/null; wait "$holder" 2>/dev/null
+[ "$status" -ne 0 ] || fail "a destination held by another process: exit code 0"
+grep -q 'held.gpi' held.out || fail "a destination held by another process: no message naming it"
+cmp -s examples.gpi held.gpi || fail "a destination held by another process was changed"
+[ -f held.gpi.partial ] || fail "a destination held by another process: no held.gpi.partial"
+
+# Ctrl-C while the output is written leaves DESTINATION.partial and no temporary file.
+mkdir -p big
+awk 'BEGIN { print "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"t\">";
+  for (i = 0; i < 300000; i++) printf "<wpt lat=\"%.5f\" lon=\"%.5f\"><name>P%d</name></wpt>\n", 40 + (i % 1000) / 100.0, 10 + int(i / 1000) / 100.0, i;
+  print "</gpx>" }' > big/big.gpx
+rm -f big.gpi big.gpi.partial
+wine "$windows/kestro.exe" big big.gpi > big.out 2>&1 & run=$!
+for _ in $(seq 600); do compgen -G '.big.gpi.*.tmp' > /dev/null && break; sleep 0.05; done
+kill -INT "$run"; wait "$run"; status=$?
+[ "$status" -ne 0 ] || fail "Ctrl-C: exit code 0"
+[ -f big.gpi.partial ] || fail "Ctrl-C: no big.gpi.partial"
+[ ! -e big.gpi ] || fail "Ctrl-C: big.gpi was written"
+compgen -G '.big.gpi.*.tmp' > /dev/null && fail "Ctrl-C: a temporary file is left"
+
+echo "compare-with-linux: $failures failures"
+[ "$failures" -eq 0 ]
