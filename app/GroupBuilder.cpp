@@ -1,6 +1,8 @@
 #include "app/GroupBuilder.h"
 
 #include <filesystem>
+#include <map>
+#include <optional>
 
 #include "app/AlertFromFileName.h"
 #include "app/AreaTree.h"
@@ -11,6 +13,7 @@
 #include "gpi/GpiUtil.h"
 #include "gpi/RecordInPlace.h"
 #include "gpx/GpxParser.h"
+#include "waypoints/Translations.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
 #include "platform/TerminalText.h"
@@ -66,7 +69,35 @@ std::filesystem::path SourceFolderOf(const std::string& groupPath) {
     return error ? std::filesystem::path() : real;
 }
 
-Bytes CategoryRecords(const std::vector<std::string>& categories) {
+// A group or category name in every language of the run, converted into the
+// output code page: the name on disk is the first language's, the settings
+// give the others under the key (a category as "group/category"). Names the
+// settings lack repeat the first language's and are counted per language.
+TGpiText LocalizedName(const std::string& onDisk, const std::string& key, TMissingTranslations& missing) {
+    if (Languages.Codes.empty()) return {{"EN", Utf8ToCodePage(onDisk, CodePage)}};
+    TGpiText name;
+    for (const auto& code : Languages.Codes) {
+        std::optional<std::string> text;
+        if (name.empty()) {
+            text = onDisk;
+        } else {
+            text = Languages.NameIn(code, key);
+            if (!text || text->empty()) {
+                ++missing[code];
+                text = onDisk;
+            }
+        }
+        name.push_back({code, Utf8ToCodePage(*text, CodePage)});
+    }
+    return name;
+}
+
+void NoteMissingNames(const std::string& path, const TMissingTranslations& missing, TGroupOutput& output) {
+    if (missing.empty()) return;
+    output.Note(path, "names", MissingTranslationText(missing, "name", "names") + " in kestro.ini; the name on disk stands in");
+}
+
+Bytes CategoryRecords(const std::vector<TGpiText>& categories) {
     Bytes records;
     for (std::size_t i = 0; i < categories.size(); ++i)
         records += GpiRecord(GpiTypeCategory, GpiWord(static_cast<std::uint32_t>(i)) + GpiLangString(categories[i]));
@@ -88,7 +119,8 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
     std::string folder = path;
     while (!looseFile && !folder.empty() && PathSeparators.find(folder.back()) != std::string_view::npos) folder.pop_back();
     group->DisplayName = looseFile ? BaseName(path) : FileNameWithoutFolder(folder);
-    group->Name = Utf8ToCodePage(group->DisplayName, CodePage);
+    TMissingTranslations missingNames;
+    group->Name = LocalizedName(group->DisplayName, group->DisplayName, missingNames);
     output.Lines() << "Group: " << TerminalText(group->DisplayName) << '\n';
     std::vector<TFolderEntry> entries;
     if (!looseFile) {
@@ -97,6 +129,7 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
     }
 
     TGpxParser& reader = group->Reader;
+    reader.Languages = Languages.Codes;
     reader.SourceFolder = SourceFolderOf(path);
     reader.Store = CreatePoiStore(looseFile ? FileBytes(path) : GpxBytes(path, entries));
     reader.MinLat = 90;
@@ -119,7 +152,8 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
                 const std::string categoryName = BaseName(entry.Name);
                 output.Lines() << "  Category: " << TerminalText(categoryName) << '\n';
                 reader.Categories.push_back(categoryName);
-                group->CategoryNames.push_back(Utf8ToCodePage(categoryName, CodePage));
+                group->CategoryNames.push_back(
+                    LocalizedName(categoryName, group->DisplayName + "/" + categoryName, missingNames));
                 reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);
                 reader.BitmapIndex = NoIndex;
                 AlertFromFileName(entry.Name, reader);
@@ -130,6 +164,7 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
         RaiseForGroup(*group, error);
     }
     reading.Commit();
+    NoteMissingNames(path, missingNames, output);
     if (anyWaypoint) finish(std::move(group));
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "gpi/LangText.h"
 #include "gpx/GpxParser.h"
 #include "pipeline/GroupPipeline.h"
 #include "platform/Bytes.h"
@@ -16,8 +17,8 @@ struct TLoadedGroup {
     explicit TLoadedGroup(TGroupOutput& output) : Reader(output) {}
 
     std::string DisplayName;                 // as on disk
-    Bytes Name;                              // in the output code page
-    std::vector<std::string> CategoryNames;  // in the output code page
+    TGpiText Name;                        // in every language, in the output code page
+    std::vector<TGpiText> CategoryNames;  // likewise
     TGpxParser Reader;                       // with the store, the box and the icons
 };
 

@@ -7,5 +7,6 @@ namespace kestro {
 int ExitCode = 0;
 std::int32_t MaxRegion = DefaultMaxRegion;
 bool ReadCsvFiles = true;
+TLanguages Languages;
 
 }  // namespace kestro

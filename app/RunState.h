@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/Languages.h"
 #include "gpi/CodePage.h"
 
 namespace kestro {
@@ -14,5 +15,7 @@ extern int ExitCode;
 
 extern std::int32_t MaxRegion;   // most points one area may hold ("maxregion", default 256)
 extern bool ReadCsvFiles;        // "*.csv" files are categories and loose-file groups ("csv", default on)
+// The languages of the output texts ("languages" and its name sections).
+extern TLanguages Languages;
 
 }  // namespace kestro

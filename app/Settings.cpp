@@ -22,11 +22,13 @@ void LoadSettings(const std::string& path) {
         const auto slash = path.find_last_of(PathSeparators);
         folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     }
-    const TSettingsFile settings(ReadSettingsText(folder + "kestro.ini").value_or(std::string()));
+    const std::string file = folder + "kestro.ini";
+    const TSettingsFile settings(ReadSettingsText(file).value_or(std::string()));
     MaxRegion = settings.ReadInteger("kestro", "maxregion", DefaultMaxRegion);
     CodePage = settings.ReadInteger("kestro", "codepage", DefaultCodePage);
     ReadCsvFiles = settings.ReadInteger("kestro", "csv", 1) != 0;
     XmlCodePage = static_cast<std::uint16_t>(static_cast<std::uint32_t>(CodePage) & 0xFFFF);
+    Languages = ReadLanguages(settings, file);
 }
 
 }  // namespace kestro

@@ -69,6 +69,13 @@ std::optional<std::string> TSettingsFile::ReadString(const std::string& section,
     return std::nullopt;
 }
 
+std::vector<std::pair<std::string, std::string>> TSettingsFile::Entries(const std::string& section) const {
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const auto& entry : entries_)
+        if (SameIgnoringAsciiCase(entry.Section, section)) found.emplace_back(entry.Key, entry.Value);
+    return found;
+}
+
 std::int32_t TSettingsFile::ReadInteger(const std::string& section, const std::string& key,
                                         std::int32_t fallback) const {
     const auto text = ReadString(section, key);

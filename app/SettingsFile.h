@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestro {
@@ -18,6 +19,8 @@ public:
     std::optional<std::string> ReadString(const std::string& section, const std::string& key) const;
     // The value as an integer, or `fallback` when missing or not an integer.
     std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t fallback) const;
+    // Every key and value of the sections of that name, in file order, keys as written.
+    std::vector<std::pair<std::string, std::string>> Entries(const std::string& section) const;
 
 private:
     struct TEntry {

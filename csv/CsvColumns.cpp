@@ -49,6 +49,26 @@ std::optional<TCsvField> CsvColumnField(const std::string& header) {
     return std::nullopt;
 }
 
+std::optional<TCsvTranslatedColumn> CsvTranslatedColumn(const std::string& header) {
+    const auto colon = header.rfind(':');
+    if (colon == std::string::npos) return std::nullopt;
+    std::string code = header.substr(colon + 1);
+    code.erase(0, code.find_first_not_of(" \t"));
+    code.erase(code.find_last_not_of(" \t") + 1);
+    const auto field = CsvColumnField(header.substr(0, colon));
+    if (!field || code.empty()) return std::nullopt;
+    switch (*field) {
+        case TCsvField::Name: return TCsvTranslatedColumn{code, "name"};
+        case TCsvField::Comment: return TCsvTranslatedColumn{code, "cmt"};
+        case TCsvField::Description: return TCsvTranslatedColumn{code, "desc"};
+        case TCsvField::City: return TCsvTranslatedColumn{code, "city"};
+        case TCsvField::Country: return TCsvTranslatedColumn{code, "country"};
+        case TCsvField::State: return TCsvTranslatedColumn{code, "state"};
+        case TCsvField::Street: return TCsvTranslatedColumn{code, "street"};
+        default: return std::nullopt;  // numbers, contacts and links have no language
+    }
+}
+
 bool TCsvLayout::HasCoordinates() const {
     const auto has = [this](TCsvField field) {
         return std::find(Columns.begin(), Columns.end(), std::optional<TCsvField>(field)) != Columns.end();
@@ -65,6 +85,7 @@ TCsvLayout CsvLayoutOf(const std::vector<std::string>& firstRecord) {
     }
     layout.Header = true;
     for (const auto& header : firstRecord) {
+        layout.Translated.push_back(CsvTranslatedColumn(header));
         auto field = CsvColumnField(header);
         // The first column of a field counts; a later one of the same is not
         // read, but every link column is, as a waypoint has many links.

@@ -31,10 +31,22 @@ enum class TCsvField {
 // a column the program does not keep.
 std::optional<TCsvField> CsvColumnField(const std::string& header);
 
+// A column of a text in a further language: "name:EN", "comment:EN",
+// "desc:EN" (and the address texts, "city:EN" ...).
+struct TCsvTranslatedColumn {
+    std::string Language;  // as written after ":"
+    std::string Field;     // as TTranslatedText names it: "name", "cmt", "desc", "city", ...
+};
+
+// The translated column a header names; none for any other header.
+std::optional<TCsvTranslatedColumn> CsvTranslatedColumn(const std::string& header);
+
 struct TCsvLayout {
     bool Header = false;
     // The field of each column; none for columns not kept.
     std::vector<std::optional<TCsvField>> Columns;
+    // Per column of a header line: the text in a further language it holds.
+    std::vector<std::optional<TCsvTranslatedColumn>> Translated;
     // Fields a line needs: the coordinates' columns and, without a header, the name.
     std::size_t RequiredFields = 0;
     bool HasCoordinates() const;

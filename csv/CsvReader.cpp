@@ -22,6 +22,9 @@ bool FillWaypoint(const TCsvRecord& record, const TCsvLayout& layout, const TCsv
     bool lon = false;
     const std::size_t columns = std::min(record.Fields.size(), layout.Columns.size());
     for (std::size_t i = 0; i < columns; ++i) {
+        if (i < layout.Translated.size() && layout.Translated[i] && !record.Fields[i].empty())
+            waypoint.Translations.push_back(
+                {layout.Translated[i]->Language, layout.Translated[i]->Field, text.Convert(record.Fields[i])});
         if (!layout.Columns[i]) continue;
         const std::string& field = record.Fields[i];
         switch (*layout.Columns[i]) {

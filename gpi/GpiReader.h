@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gpi/GpiRecordType.h"
+#include "gpi/LangText.h"
 #include "platform/Bytes.h"
 
 namespace kestro {
@@ -25,13 +26,6 @@ struct TGpiProblem {
     std::size_t Offset = 0;
     std::string Text;
 };
-
-// One language entry of a localized text; texts are bytes in the file's code page.
-struct TGpiTextEntry {
-    Bytes Language;
-    Bytes Text;
-};
-using TGpiText = std::vector<TGpiTextEntry>;
 
 // A record kept only by its envelope: an unknown type, or a known type where it does not belong.
 struct TGpiOther {

@@ -53,13 +53,31 @@ Bytes GpiString(const Bytes& text) {
     return GpiWord(static_cast<std::uint32_t>(length)).append(text, 0, length);
 }
 
-Bytes GpiLangString(const Bytes& text) {
+namespace {
+
+// Every entry is cut as a single one would be, so that a text reads the same
+// in each language, whatever their number.
+void AppendLangEntry(Bytes& out, const Bytes& language, const Bytes& text) {
     const std::size_t length = FittedLength(text, MaxLangStringLength);
-    Bytes out = GpiWord(static_cast<std::uint32_t>(length + 4));
-    out += GpiWord(0);
-    out += "EN";
+    Bytes code = language.substr(0, 2);
+    code.resize(2, ' ');
+    out += code;
     out += GpiWord(static_cast<std::uint32_t>(length));
-    return out.append(text, 0, length);
+    out.append(text, 0, length);
+}
+
+}  // namespace
+
+Bytes GpiLangString(const Bytes& text) {
+    Bytes out = GpiDword(static_cast<std::uint32_t>(FittedLength(text, MaxLangStringLength) + 4));
+    AppendLangEntry(out, "EN", text);
+    return out;
+}
+
+Bytes GpiLangString(const TGpiText& entries) {
+    Bytes out(4, '\0');
+    for (const auto& entry : entries) AppendLangEntry(out, entry.Language, entry.Text);
+    return GpiDword(RecordLength(out.size() - 4)).append(out, 4);
 }
 
 Bytes GpiRecord(std::uint16_t type, const Bytes& main, const Bytes& extra) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "gpi/LangText.h"
 #include "platform/Bytes.h"
 
 namespace kestro {
@@ -14,7 +15,11 @@ Bytes GpiDword(std::uint32_t value);
 // localized string) are cut to fit, in UTF-8 output (CodePage 65001) at a
 // character boundary.
 Bytes GpiString(const Bytes& text);
-Bytes GpiLangString(const Bytes& text);
+Bytes GpiLangString(const Bytes& text);  // one entry, "EN"
+// Every entry in order, each a two-byte language code (longer codes are cut,
+// shorter ones padded with blanks), its 16-bit length and its text, after the
+// 32-bit length of all entries together.
+Bytes GpiLangString(const TGpiText& entries);
 // Raises EFormatLimit when the record would not fit its 32-bit length.
 Bytes GpiRecord(std::uint16_t type, const Bytes& main, const Bytes& extra = Bytes());
 // The most bytes a record's main and extra parts may hold together.

@@ -55,15 +55,38 @@ Bytes AlertMain(const TPoiWpt& point) {
     return main;
 }
 
-// The flags word and the point's non-empty fields of one record.
+using TTranslatedField = Bytes TPoiTranslation::*;
+
+// A localized field of the point in every language, the first language's
+// text first (a point of one "EN" text takes the short road).
+Bytes LocalizedText(const TPoiWpt& point, const Bytes& first, TTranslatedField field) {
+    if (point.Translations.empty() && point.Language == "EN") return GpiLangString(first);
+    TGpiText text{{point.Language, first}};
+    for (const auto& translation : point.Translations) text.push_back({translation.Language, translation.*field});
+    return GpiLangString(text);
+}
+
+// The same, or nothing when the text is empty in every language.
+Bytes LocalizedField(const TPoiWpt& point, const Bytes& first, TTranslatedField field) {
+    bool any = !first.empty();
+    for (const auto& translation : point.Translations) any = any || !(translation.*field).empty();
+    return any ? LocalizedText(point, first, field) : Bytes();
+}
+
+// The flags word and the point's non-empty fields of one record; a
+// localized field counts when it has a text in any language.
 template <class TField, std::size_t N>
 Bytes FieldsMain(const TPoiWpt& point, const std::array<TField, N>& table) {
     std::uint32_t flags = 0;
     Bytes fields;
     for (const auto& field : table) {
-        if (field.Point == nullptr || (point.*field.Point).empty()) continue;
+        if (field.Point == nullptr) continue;
+        const Bytes text = field.Translated != nullptr ? LocalizedField(point, point.*field.Point, field.Translated)
+                           : (point.*field.Point).empty() ? Bytes()
+                                                          : GpiString(point.*field.Point);
+        if (text.empty()) continue;
         flags |= field.Bit;
-        fields += field.Localized() ? GpiLangString(point.*field.Point) : GpiString(point.*field.Point);
+        fields += text;
     }
     return flags == 0 ? Bytes() : GpiWord(flags) + fields;
 }
@@ -133,17 +156,20 @@ Bytes GpiPoi(const TPoiWpt& point, std::uint64_t maxRecord) {
     main += GpiDword(static_cast<std::uint32_t>(DegToSemicircles(point.Lon)));
     main += GpiWord(1);
     main += static_cast<char>(alert ? 1 : 0);
-    main += GpiLangString(point.Name);
+    main += LocalizedText(point, point.Name, &TPoiTranslation::Name);  // also when it is empty
 
     Bytes extra;
     if (point.Category != NoIndex) extra += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
     if (point.Bitmap != NoIndex) extra += GpiRecord(GpiTypeBitmapRef, GpiWord(point.Bitmap));
     if (alert) extra += GpiRecord(GpiTypeAlert, AlertMain(point));
-    if (!point.Comment.empty()) extra += GpiRecord(GpiTypeComment, GpiLangString(point.Comment));
+    if (const Bytes comment = LocalizedField(point, point.Comment, &TPoiTranslation::Comment); !comment.empty())
+        extra += GpiRecord(GpiTypeComment, comment);
     if (const Bytes address = AddressMain(point); !address.empty()) extra += GpiRecord(GpiTypeAddress, address);
     if (const Bytes contact = ContactMain(point); !contact.empty()) extra += GpiRecord(GpiTypeContact, contact);
     extra += ImageRecords(point.Images, maxRecord);
-    if (!point.Description.empty()) extra += GpiRecord(GpiTypeDescription, '\x01' + GpiLangString(point.Description));
+    if (const Bytes description = LocalizedField(point, point.Description, &TPoiTranslation::Description);
+        !description.empty())
+        extra += GpiRecord(GpiTypeDescription, '\x01' + description);
     Bytes record = GpiRecord(GpiTypePoint, main, extra);
     if (record.size() > maxRecord)
         throw EFormatLimit(Format("A point record of %llu bytes passes the %llu bytes it may have",

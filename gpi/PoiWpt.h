@@ -2,6 +2,7 @@
 // One point of interest as read from a waypoint. Texts are 8-bit text in the
 // output code page; every field starts out with its "absent" value.
 #include <cstdint>
+#include <vector>
 
 #include "platform/Bytes.h"
 
@@ -9,6 +10,18 @@ namespace kestro {
 
 // The bitmap or category number that names none.
 constexpr std::uint16_t NoIndex = 0xFFFF;
+
+// The localized texts of a point in one further language.
+struct TPoiTranslation {
+    Bytes Language;  // two letters
+    Bytes Name;
+    Bytes Comment;
+    Bytes Description;
+    Bytes City;
+    Bytes Country;
+    Bytes State;
+    Bytes Street;
+};
 
 struct TPoiWpt {
     double Lat = 0;  // degrees, north positive
@@ -31,6 +44,10 @@ struct TPoiWpt {
     Bytes Images;  // paths of JPEG files, lines separated by CR LF
     std::int32_t AlertSpeed = -1;     // km/h; -1: no speed
     std::int32_t AlertDistance = -1;  // metres; -1: no distance
+    // The texts above are in this language; each translation adds an entry
+    // to every localized text, in order.
+    Bytes Language = "EN";
+    std::vector<TPoiTranslation> Translations;
 };
 
 // Also the alert flag stored beside the encoded point.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "gpi/PoiFields.h"
+#include "gpx/GpxTranslations.h"
 #include "pipeline/ProgressLine.h"
 #include "platform/FileRead.h"
 #include "sources/NumberText.h"
@@ -64,6 +65,7 @@ TWaypointFields WaypointFieldsOf(IXmlNode& node) {
     waypoint.Point.Name = TextOf(node, "name");
     waypoint.Point.Comment = TextOf(node, "cmt");
     waypoint.Point.Description = TextOf(node, "desc");
+    waypoint.Translations = ReadTranslationElements(node);
     waypoint.Links = LinksOf(node);
     ReadExtensions(node, waypoint);
     return waypoint;

@@ -43,6 +43,10 @@ void TGroupOutput::NotGpx(const std::string& file, const std::string& start) {
                                  (start.empty() ? std::string("it is empty") : "it starts with \"" + start + "\"") + '\n');
 }
 
+void TGroupOutput::Note(const std::string& file, const std::string& cause, const std::string& text) {
+    Tell(file + "\nnote\n" + cause, "kestro: note: " + TerminalText(file + ": " + text) + '\n');
+}
+
 void TGroupOutput::OutsideLink(const std::string& file, const std::string& path) {
     Tell(file + "\nlinks\n" + path, "kestro: note: " + TerminalText(file + " links " + path) + ", outside the source folder\n");
 }

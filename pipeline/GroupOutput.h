@@ -48,6 +48,8 @@ public:
     TNotWritten* NotWrittenRecord() const { return NotWritten_; }
     // "kestro: note: FILE links PATH, outside the source folder", once per file and path.
     void OutsideLink(const std::string& file, const std::string& path);
+    // "kestro: note: FILE: TEXT", once per file and cause.
+    void Note(const std::string& file, const std::string& cause, const std::string& text);
     // The terminal's progress line, or null.
     TProgressLine* Progress() const { return Progress_; }
     // Shows text kept back in writing order: lines, and warnings and notes

@@ -5,6 +5,7 @@
 
 #include "diag/Exceptions.h"
 #include "dump/GroupSummary.h"
+#include "gpi/FileLanguages.h"
 #include "gpi/GpiCheck.h"
 #include "gpi/TextDecoder.h"
 #include "platform/CodePages.h"
@@ -46,7 +47,8 @@ public:
              << "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src data:; "
                 "style-src 'unsafe-inline'; script-src 'unsafe-inline'\">\n"
              << "<title>" << name << " \xE2\x80\x93 kestro-dump</title>\n" << PageStyle() << "</head>\n"
-             << "<body>\n<header><h1>" << name << "</h1>\n<p class=\"meta\">" << Meta() << "</p></header>\n"
+             << "<body>\n<header><h1>" << name << "</h1>\n<p class=\"meta\">" << Meta() << "</p>" << LanguageSwitch()
+             << "</header>\n"
              << "<div class=\"layout\">\n<main>\n";
         Overview();
         for (std::size_t i = 0; i < file_.Groups.size(); ++i) GroupSection(i);
@@ -65,6 +67,15 @@ public:
 
 private:
     std::u32string First(const TGpiText& text) { return FirstLanguage(decoder_, text); }
+
+    // The page shows each text in one language at a time, chosen here.
+    std::string LanguageSwitch() {
+        const auto languages = FileLanguages(file_);
+        if (languages.size() < 2) return std::string();
+        std::string out = "\n<p class=\"languages\"><label>Language <select id=\"language\">";
+        for (const auto& code : languages) out += "<option>" + HtmlText(decoder_.Decode(code)) + "</option>";
+        return out + "</select></label></p>";
+    }
 
     std::string Meta() {
         std::string text = Format("GPI file, %s", Plural(file_.Size, "byte").c_str());

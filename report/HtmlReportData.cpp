@@ -8,6 +8,7 @@
 
 #include "diag/Exceptions.h"
 #include "dump/DumpFormat.h"
+#include "gpi/FileLanguages.h"
 #include "gpi/PoiFields.h"
 #include "platform/Base64.h"
 #include "report/HtmlImages.h"
@@ -19,6 +20,12 @@ std::u32string FirstLanguage(TTextDecoder& decoder, const TGpiText& text) {
     return text.empty() ? std::u32string() : decoder.Decode(text.front().Text);
 }
 
+std::u32string TextIn(TTextDecoder& decoder, const TGpiText& text, const Bytes& language) {
+    for (const auto& entry : text)
+        if (entry.Language == language) return decoder.Decode(entry.Text);
+    return FirstLanguage(decoder, text);
+}
+
 namespace {
 
 // The address as on an envelope: street and house number, postal code and
@@ -28,10 +35,19 @@ constexpr std::array<std::size_t, 6> AddressReportOrder = {4, 5, 3, 0, 2, 1};
 class TReportData {
 public:
     TReportData(const TGpiFile& file, const std::vector<TGroupSummary>& summaries, std::ostream& out)
-        : file_(file), summaries_(summaries), out_(out), decoder_(file.CodePage()) {}
+        : file_(file), summaries_(summaries), out_(out), decoder_(file.CodePage()) {
+        if (auto languages = FileLanguages(file); languages.size() > 1) languages_ = std::move(languages);
+    }
 
     void Write() {
-        out_ << "{\"groups\":[";
+        out_ << '{';
+        if (!languages_.empty()) {
+            out_ << "\"languages\":[";
+            for (std::size_t i = 0; i < languages_.size(); ++i)
+                out_ << (i > 0 ? "," : "") << ScriptText(decoder_.Decode(languages_[i]));
+            out_ << "],";
+        }
+        out_ << "\"groups\":[";
         for (std::size_t i = 0; i < file_.Groups.size(); ++i) {
             if (i > 0) out_ << ',';
             GroupData(file_.Groups[i], summaries_[i]);
@@ -88,6 +104,25 @@ private:
         std::vector<std::string> photos;
         Array("info", points.size(), [&](std::size_t p) { PointInfo(*points[p], photos); });
         Array("photos", photos.size(), [&](std::size_t p) { out_ << '"' << photos[p] << '"'; });
+        if (!languages_.empty()) {
+            Array("languageTexts", languages_.size(), [&](std::size_t l) {
+                language_ = &languages_[l];
+                GroupTexts(group, summary);
+                language_ = nullptr;
+            });
+        }
+        out_ << '}';
+    }
+
+    // The texts of a group in the language chosen; photos are numbered as
+    // in the group's own list, since the points come in the same order.
+    void GroupTexts(const TGpiGroup& group, const TGroupSummary& summary) {
+        const auto& points = summary.Points;
+        out_ << "{\"groupName\":" << ScriptText(First(group.Name));
+        Array("categories", group.Categories.size(), [&](std::size_t c) { out_ << ScriptText(First(group.Categories[c].Name)); });
+        Array("name", points.size(), [&](std::size_t p) { out_ << ScriptText(First(points[p]->Name)); });
+        std::vector<std::string> photos;
+        Array("info", points.size(), [&](std::size_t p) { PointInfo(*points[p], photos); });
         out_ << '}';
     }
 
@@ -165,10 +200,15 @@ private:
         out_ << '}';
     }
 
-    std::u32string First(const TGpiText& text) { return FirstLanguage(decoder_, text); }
+    // The text in the language chosen, else in the first.
+    std::u32string First(const TGpiText& text) {
+        return language_ != nullptr ? TextIn(decoder_, text, *language_) : FirstLanguage(decoder_, text);
+    }
 
-    // All languages of a text; the language codes only when there are several.
+    // All languages of a text, the language codes only when there are
+    // several; only the language chosen when there is one.
     std::string AllLanguages(const TGpiText& text) {
+        if (language_ != nullptr) return PrintableText(First(text));
         if (text.size() == 1) return PrintableText(decoder_.Decode(text.front().Text));
         std::string out;
         for (const auto& entry : text) {
@@ -182,6 +222,8 @@ private:
     const std::vector<TGroupSummary>& summaries_;
     std::ostream& out_;
     TTextDecoder decoder_;
+    std::vector<Bytes> languages_;      // empty unless the texts come in several languages
+    const Bytes* language_ = nullptr;  // of the texts being written; null: the file's own choice
 };
 
 }  // namespace

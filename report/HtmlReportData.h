@@ -12,10 +12,14 @@
 
 namespace kestro {
 
-// `summaries` hold one summary per group of `file`.
+// `summaries` hold one summary per group of `file`. With several languages
+// (FileLanguages) the data also holds "languages" and per group its texts in
+// each of them ("languageTexts"), for the page's language switch.
 void WriteReportData(const TGpiFile& file, const std::vector<TGroupSummary>& summaries, std::ostream& out);
 
 // The first language of a localized text, decoded; empty when there is none.
 std::u32string FirstLanguage(TTextDecoder& decoder, const TGpiText& text);
+// The entry of `language`, else the first, decoded; empty when there is none.
+std::u32string TextIn(TTextDecoder& decoder, const TGpiText& text, const Bytes& language);
 
 }  // namespace kestro

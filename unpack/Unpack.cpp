@@ -105,13 +105,15 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
     rootNames.Reserve("kestro.ini");
     rootNames.Reserve(UnpackMediaFolder);
     TUnpackRun run{folder, decoder, tally, rootNames, {}, {}, {}};
+    run.Languages = FileLanguages(file);
     CountFileLevel(file, tally);
     for (std::size_t g = 0; g < file.Groups.size(); ++g) out << TerminalText(UnpackGroup(file.Groups[g], g, run)) << '\n';
 
     if (!InKestroOrder(run.GroupEntries)) tally.Add("files whose groups kestro writes in another order (folders, then loose files, by name)");
     const auto maxRegion = MaxRegionFor(run.Trees);
     folder.WriteFile({"kestro.ini"}, Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(DefaultMaxRegion),
-                                            static_cast<unsigned>(file.CodePage())));
+                                            static_cast<unsigned>(file.CodePage())) +
+                                         LanguageSettings(run.Languages, run.Names));
     PrintSummary(run, rootNames, maxRegion.has_value(), tally, out);
     // A new name, so that converting back never replaces the original.
     out << "Convert it back from inside the folder: cd " << ShellWord(dir) << " && kestro . "

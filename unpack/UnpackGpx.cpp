@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sources/TranslationElements.h"
 #include "xml/XmlTextNodes.h"
 
 namespace kestro {
@@ -35,6 +36,28 @@ void Element(std::string& out, const char* indent, const char* name, const std::
     out += ">\n";
 }
 
+void Translated(std::string& out, const char* name, const std::string& language, const std::string& text) {
+    if (text.empty()) return;
+    out += std::string("   <") + TranslationPrefix + name + " lang=\"" + Escaped(language) + "\">" + text + "</" +
+           TranslationPrefix + name + ">\n";
+}
+
+void Translations(std::string& out, const std::vector<TGpxTranslation>& translations) {
+    for (const auto& t : translations) {
+        Translated(out, "name", t.Language, t.Name);
+        Translated(out, "cmt", t.Language, t.Comment);
+        Translated(out, "desc", t.Language, t.Description);
+        for (const std::size_t i : AddressGpxOrder)
+            if (AddressFields[i].Translated != nullptr) Translated(out, AddressFields[i].Name, t.Language, t.Address[i]);
+    }
+}
+
+bool AnyTranslation(const std::vector<TGpxWaypoint>& waypoints) {
+    for (const auto& w : waypoints)
+        if (!w.Translations.empty()) return true;
+    return false;
+}
+
 void Phone(std::string& out, const char* category, const std::string& text) {
     if (!text.empty()) out += "     <gpxx:PhoneNumber Category=\"" + std::string(category) + "\">" + text + "</gpxx:PhoneNumber>\n";
 }
@@ -45,7 +68,11 @@ std::string GpxDocument(const std::vector<TGpxWaypoint>& waypoints) {
     std::string out =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<gpx version=\"1.1\" creator=\"kestro-dump\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
-        "xmlns:gpxx=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\">\n";
+        "xmlns:gpxx=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\"";
+    // The namespace is declared only where it is used, so that files without
+    // translations read as they always did.
+    if (AnyTranslation(waypoints)) out += std::string(" xmlns:kestro=\"") + TranslationNamespace + "\"";
+    out += ">\n";
     for (const auto& w : waypoints) {
         out += " <wpt lat=\"" + w.Lat + "\" lon=\"" + w.Lon + "\">\n";
         Element(out, "  ", "name", w.Name);
@@ -57,8 +84,11 @@ std::string GpxDocument(const std::vector<TGpxWaypoint>& waypoints) {
         };
         const bool address = filled(w.Address);
         const bool contact = filled(w.Contact);
-        if (w.Proximity || address || contact) {
-            out += "  <extensions>\n   <gpxx:WaypointExtension>\n";
+        const bool garmin = w.Proximity || address || contact;
+        if (garmin || !w.Translations.empty()) out += "  <extensions>\n";
+        Translations(out, w.Translations);
+        if (garmin) {
+            out += "   <gpxx:WaypointExtension>\n";
             if (w.Proximity) out += "    <gpxx:Proximity>" + std::to_string(*w.Proximity) + "</gpxx:Proximity>\n";
             if (address) {
                 out += "    <gpxx:Address>\n";
@@ -66,8 +96,9 @@ std::string GpxDocument(const std::vector<TGpxWaypoint>& waypoints) {
                 out += "    </gpxx:Address>\n";
             }
             for (std::size_t i = 0; i < ContactFields.size(); ++i) Phone(out, ContactFields[i].GpxName, w.Contact[i]);
-            out += "   </gpxx:WaypointExtension>\n  </extensions>\n";
+            out += "   </gpxx:WaypointExtension>\n";
         }
+        if (garmin || !w.Translations.empty()) out += "  </extensions>\n";
         out += " </wpt>\n";
     }
     out += "</gpx>\n";

@@ -61,12 +61,13 @@ public:
         : group_(group), run_(run), media_(Format("group-%zu", number + 1)) {}
 
     std::string Unpack() {
-        const std::string name = NameText(CarriedText(group_.Name, run_.Tally), run_.Decoder, run_.Tally);
+        const auto names = TextsByLanguage(group_.Name, run_.Languages, run_.Tally);
+        const std::string name = NameText(names.front(), run_.Decoder, run_.Tally);
         CountRecords(group_.MainRecords, "in groups", run_.Tally);
         CountRecords(group_.Records, "in groups", run_.Tally);
         run_.Tally.Add("media (sound) records", group_.Media.size());
         folderGroup_ = !group_.Categories.empty();
-        PlanFiles(name);
+        PlanFiles(name, names);
         TakeIcons();
         TakePoints();
         SortFiles();
@@ -102,19 +103,35 @@ private:
     }
 
     // One file per category record; a group without categories is one loose file.
-    void PlanFiles(const std::string& name) {
+    void PlanFiles(const std::string& name, const std::vector<Bytes>& names) {
         if (!folderGroup_) {
             base_ = run_.RootNames.Allot(name, {".gpx", ".bmp"});
+            AddNames(base_, names);
             files_.push_back(TFile{base_, TAlertDefaults{}, {}});  // a loose file's name gives no alert
             return;
         }
         base_ = run_.RootNames.Allot(name, {""});
+        AddNames(base_, names);
         for (const auto& category : group_.Categories) {
             if (category.Bitmap) run_.Tally.Add("category icons");
             CountRecords(category.Records, "in categories", run_.Tally);
             if (!fileOfCategory_.emplace(category.Number, files_.size()).second) run_.Tally.Add("repeated category numbers");
-            AddFile(NameText(CarriedText(category.Name, run_.Tally), run_.Decoder, run_.Tally));
+            const auto categoryNames = TextsByLanguage(category.Name, run_.Languages, run_.Tally);
+            AddFile(NameText(categoryNames.front(), run_.Decoder, run_.Tally));
+            AddNames(base_ + "/" + files_.back().Base, categoryNames);
         }
+    }
+
+    // A name's further languages go into the settings, keyed by the name on disk.
+    void AddNames(const std::string& key, const std::vector<Bytes>& names) {
+        if (names.size() < 2) return;
+        TUnpackNames entry{key, {}};
+        for (std::size_t i = 1; i < names.size(); ++i) {
+            entry.Names.push_back(NameText(names[i], run_.Decoder, run_.Tally));
+            if (!SettingsCanHold(key, entry.Names.back()))
+                run_.Tally.Add("names kestro.ini cannot hold in a further language (empty, blanks at either end, \"=\" in the name on disk, ...)");
+        }
+        run_.Names.push_back(std::move(entry));
     }
 
     // The icons kestro takes back, numbered densely in record order.
@@ -151,6 +168,9 @@ private:
                     if (noCategoryFile == SIZE_MAX) {
                         noCategoryFile = files_.size();
                         AddFile(NoCategoryName);
+                        // named alike in every language, which needs no translation
+                        AddNames(base_ + "/" + files_.back().Base,
+                                 std::vector<Bytes>(run_.Languages.size(), Bytes(NoCategoryName)));
                     }
                     entry.File = noCategoryFile;
                 }
@@ -274,7 +294,7 @@ private:
         if (icon >= 0 && icon != companion) links.Icon = IconHref(icon);
         for (const auto& part : point.Parts)
             if (const auto* image = std::get_if<TGpiImage>(&part)) links.Photos.push_back(PhotoHref(image->Data));
-        TGpxWaypoint waypoint = WaypointOf(point, links, file.Defaults, run_.Decoder, run_.Tally);
+        TGpxWaypoint waypoint = WaypointOf(point, links, file.Defaults, run_.Languages, run_.Decoder, run_.Tally);
         tree.Lats.push_back(DotStrToFloat(waypoint.Lat));
         tree.Lons.push_back(DotStrToFloat(waypoint.Lon));
         return waypoint;

@@ -9,6 +9,7 @@
 #include "gpi/GpiReader.h"
 #include "gpi/TextDecoder.h"
 #include "unpack/UnpackFolder.h"
+#include "unpack/UnpackLanguages.h"
 #include "unpack/UnpackNames.h"
 #include "unpack/UnpackTally.h"
 #include "unpack/UnpackTree.h"
@@ -29,6 +30,8 @@ struct TUnpackRun {
     std::vector<std::pair<bool, std::string>> GroupEntries;  // (folder?, entry name) in file order
     std::size_t Groups = 0, Categories = 0, Points = 0, Icons = 0, Photos = 0;
     bool MediaFolderMade = false;
+    std::vector<Bytes> Languages{};     // of the file's texts (FileLanguages)
+    std::vector<TUnpackNames> Names{};  // groups and categories in the further languages
 };
 
 // Writes group number `number` (from 0); returns its progress line.

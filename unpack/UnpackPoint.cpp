@@ -3,6 +3,7 @@
 #include <set>
 
 #include "diag/Exceptions.h"
+#include "unpack/UnpackLanguages.h"
 #include "gpi/GpiUtil.h"
 #include "unpack/UnpackValues.h"
 
@@ -26,6 +27,12 @@ std::string Display(const Bytes& text, TTextDecoder& decoder) {
     return out;
 }
 
+// The texts of a point in one further language, as the file holds them.
+struct TGpiTextsOfLanguage {
+    Bytes Name, Comment, Description;
+    std::array<Bytes, AddressFields.size()> Address;  // the localized ones, by position in AddressFields
+};
+
 class TPointWriter {
 public:
     TPointWriter(TTextDecoder& decoder, TUnpackTally& tally) : decoder_(decoder), tally_(tally) {}
@@ -34,8 +41,6 @@ public:
         if (!Trimmed(text)) tally_.Add("texts with blanks or control bytes at either end (trimmed)");
         return XmlText(text, decoder_);
     }
-    std::string Text(const TGpiText& text) { return Text(CarriedText(text, tally_)); }
-    std::string Text(const std::optional<TGpiText>& text) { return text ? Text(*text) : std::string(); }
     std::string Text(const std::optional<Bytes>& text) { return text ? Text(*text) : std::string(); }
 
 private:
@@ -45,18 +50,12 @@ private:
 
 }  // namespace
 
-Bytes CarriedText(const TGpiText& text, TUnpackTally& tally) {
-    if (text.empty()) return Bytes();
-    if (text.size() > 1) tally.Add("texts in a second language", text.size() - 1);
-    for (const auto& entry : text)
-        if (entry.Language == "EN") return entry.Text;
-    tally.Add("texts in another language than EN (written as EN)");
-    return text.front().Text;
-}
-
 TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlertDefaults defaults,
-                        TTextDecoder& decoder, TUnpackTally& tally) {
+                        const std::vector<Bytes>& languages, TTextDecoder& decoder, TUnpackTally& tally) {
     TPointWriter text(decoder, tally);
+    auto byLanguage = [&](const TGpiText& localized) { return TextsByLanguage(localized, languages, tally); };
+    const std::size_t further = languages.empty() ? 0 : languages.size() - 1;
+    std::vector<TGpiTextsOfLanguage> translations(further);
     TGpxWaypoint w;
     const bool atOrigin = point.Lat == 0 && point.Lon == 0;
     w.Lat = CoordinateText(point.Lat, atOrigin);
@@ -65,12 +64,16 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
         tally.Add("points at or beyond the poles or at -180 degrees exactly (kestro skips them)");
     if (point.Word != 1) tally.Add("point records with another word than 1 after the position");
 
-    Bytes name = CarriedText(point.Name, tally);
-    if (const auto at = name.find('@'); at != Bytes::npos) {
-        tally.Add("names holding \"@\" (cut there: the reader takes what follows as a speed)");
-        name.resize(at);
+    std::vector<Bytes> names = byLanguage(point.Name);
+    for (Bytes& name : names) {
+        if (const auto at = name.find('@'); at != Bytes::npos) {
+            tally.Add("names holding \"@\" (cut there: the reader takes what follows as a speed)");
+            name.resize(at);
+        }
     }
+    const Bytes& name = names.front();
     w.Name = text.Text(name);
+    for (std::size_t i = 0; i < further; ++i) translations[i].Name = names[i + 1];
 
     std::set<std::uint16_t> seen;
     std::optional<Bytes> wantedAlert;
@@ -86,17 +89,25 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
             wantedAlert = GpiWord(alert->Distance) + GpiWord(alert->Speed) + alert->Fixed +
                           static_cast<char>(alert->Kind) + static_cast<char>(alert->Last);
         } else if (const auto* c = std::get_if<TGpiComment>(&part)) {
-            comment = CarriedText(c->Text, tally);
+            const auto texts = byLanguage(c->Text);
+            comment = texts.front();
+            for (std::size_t i = 0; i < further; ++i) translations[i].Comment = texts[i + 1];
         } else if (const auto* d = std::get_if<TGpiDescription>(&part)) {
             if (d->Kind != 1) tally.Add("description records of another kind than 1");
-            description = CarriedText(d->Text, tally);
+            const auto texts = byLanguage(d->Text);
+            description = texts.front();
+            for (std::size_t i = 0; i < further; ++i) translations[i].Description = texts[i + 1];
         } else if (const auto* a = std::get_if<TGpiAddress>(&part)) {
             for (std::size_t i = 0; i < AddressFields.size(); ++i) {
                 const TAddressField& field = AddressFields[i];
                 if (field.GpxName == nullptr) {
                     if (a->*field.Plain) tally.Add("house numbers");  // GPX has no place for it
-                } else {
-                    w.Address[i] = field.Localized() ? text.Text(a->*field.Text) : text.Text(a->*field.Plain);
+                } else if (!field.Localized()) {
+                    w.Address[i] = text.Text(a->*field.Plain);
+                } else if (a->*field.Text) {
+                    const auto texts = byLanguage(*(a->*field.Text));
+                    for (std::size_t l = 0; l < further; ++l) translations[l].Address[i] = texts[l + 1];
+                    w.Address[i] = text.Text(texts.front());
                 }
             }
         } else if (const auto* k = std::get_if<TGpiContact>(&part)) {
@@ -123,6 +134,17 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
     }
     if (alert.Speed) w.Name += "@" + std::to_string(*alert.Speed);
     w.Proximity = alert.Proximity;
+
+    for (std::size_t i = 0; i < further; ++i) {
+        const auto& from = translations[i];
+        TGpxTranslation t;
+        t.Language = std::string(languages[i + 1]);
+        t.Name = text.Text(from.Name);
+        t.Comment = text.Text(from.Comment);
+        t.Description = text.Text(from.Description);
+        for (std::size_t i = 0; i < AddressFields.size(); ++i) t.Address[i] = text.Text(from.Address[i]);
+        w.Translations.push_back(std::move(t));
+    }
 
     if (!links.Icon.empty()) w.Links.push_back(links.Icon);
     for (const auto& photo : links.Photos) w.Links.push_back(photo);

@@ -11,18 +11,15 @@
 
 namespace kestro {
 
-// The text of a localized string that the converter can write: the "EN"
-// entry, else the first; other languages are counted as not carried.
-Bytes CarriedText(const TGpiText& text, TUnpackTally& tally);
-
 struct TPointLinks {
     std::string Icon;                 // href, empty when the point's icon comes from the file's name or it has none
     std::vector<std::string> Photos;  // hrefs, in the order of the image records
 };
 
-// defaults: what the name of the point's file gives. Icons, photos and the
+// defaults: what the name of the point's file gives; languages: the file's
+// (see FileLanguages). Icons, photos and the
 // category are the caller's; everything else the point holds is written or counted.
 TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlertDefaults defaults,
-                        TTextDecoder& decoder, TUnpackTally& tally);
+                        const std::vector<Bytes>& languages, TTextDecoder& decoder, TUnpackTally& tally);
 
 }  // namespace kestro

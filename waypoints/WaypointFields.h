@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gpi/PoiWpt.h"
+#include "waypoints/Translations.h"
 
 namespace kestro {
 
@@ -21,6 +22,7 @@ struct TWaypointFields {
     // "longitude missing"); empty when both coordinates are numbers. Such a
     // coordinate reads as 0; the waypoint is not written, and said so.
     std::string CoordinateProblem;
+    std::vector<TTranslatedText> Translations;  // texts in further languages, as found
 };
 
 }  // namespace kestro

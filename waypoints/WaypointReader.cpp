@@ -9,6 +9,7 @@
 #include "gpi/PoiRecord.h"
 #include "pipeline/ProgressLine.h"
 #include "pipeline/StoreWorker.h"
+#include "platform/AsciiCase.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
 #include "platform/TerminalText.h"
@@ -75,6 +76,7 @@ void TWaypointReader::ReadFile(const std::string& path, const std::function<void
     });
     worker_ = &worker;
     text_.StartFile();
+    missing_.clear();
     std::exception_ptr readError;
     try {
         read(progress.Line());
@@ -85,6 +87,9 @@ void TWaypointReader::ReadFile(const std::string& path, const std::function<void
     }
     worker_ = nullptr;
     Output().FinishFile(path);
+    if (!missing_.empty())
+        Output().Note(FileName, "translations",
+                      MissingTranslationText(missing_, "text", "texts") + "; the first language's text stands in");
     // What was read before an error is stored and shown before it, as when
     // every point is stored the moment it is read; an error of the store
     // comes first, since it met an earlier point, and nothing read after
@@ -113,6 +118,7 @@ void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
         if (point.Lon > MaxLon) MaxLon = point.Lon;
     }
 
+    ApplyTranslations(waypoint, point);
     if (const auto at = point.Name.find('@'); at != std::string::npos) {
         const std::string suffix = point.Name.substr(at + 1);
         const auto speed = StrToInt32(suffix);
@@ -131,9 +137,12 @@ void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
         (point.Description.find('<') == std::string::npos || point.Description.find('>') == std::string::npos)) {
         point.Comment = std::move(point.Description);
         point.Description.clear();
+        MoveDescriptionsToComments(point);
     }
     ReadImages(waypoint.Links, point);
     ReadAlertTexts(waypoint, point);
+    TMissingTranslations missing;
+    CompleteTranslations(point, missing);
 
     // The console shows text as UTF-8, like the file names around it.
     if (!waypoint.CoordinateProblem.empty()) {
@@ -151,6 +160,8 @@ void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
         Output().NotWritten(FileName, TNotWritten::NoUsableCoordinates);
         return;
     }
+    // Only texts that are written need a translation.
+    for (const auto& [code, count] : missing) missing_[code] += count;
     Output().CountWritten();
     if (AlertClamped(point)) Output().Lines() << "  Clamped: " << TerminalText(FileName + ": " + AsUtf8(point.Name)) << '\n';
     TStoreItem item{EncodePoint(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
@@ -216,6 +227,15 @@ void TWaypointReader::ReadIcon(const std::vector<std::string>& links, TPoiWpt& p
     bitmapNumbers_.emplace(icon, static_cast<std::uint16_t>(number));
     point.Bitmap = static_cast<std::uint16_t>(number);
     NoteIfOutside(icon);
+}
+
+void TWaypointReader::ApplyTranslations(const TWaypointFields& waypoint, TPoiWpt& point) {
+    kestro::ApplyTranslations(waypoint.Translations, Languages, point, [&](const std::string& code) {
+        const char* why = Languages.empty()                                  ? "kestro.ini sets no \"languages\""
+                          : SameIgnoringAsciiCase(code, Languages.front()) ? "the first language's texts are name, comment and description"
+                                                                           : "not among the \"languages\" of kestro.ini";
+        Output().Warning(FileName, "language " + code, "texts in language \"" + AsUtf8(code) + "\" not used: " + why);
+    });
 }
 
 void TWaypointReader::NoteIfOutside(const std::string& path) {

@@ -62,6 +62,8 @@ public:
     std::int32_t AlertSpeed = 0;
     std::int32_t AlertDistance = 0;
     std::vector<std::string> Categories;
+    // Codes of the languages of the texts, in order; empty: "EN" alone.
+    std::vector<std::string> Languages;
     std::vector<std::string> BitmapFiles;  // file-system paths; the position is the bitmap number
     // Bitmap numbers are 16 bits and 0xFFFF means none: one icon more is an
     // error (EFormatLimit), not a number shared with another icon.
@@ -82,6 +84,7 @@ private:
     void ReadImages(const std::vector<std::string>& links, TPoiWpt& point);
     void ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& point);
     void NoteIfOutside(const std::string& path);
+    void ApplyTranslations(const TWaypointFields& waypoint, TPoiWpt& point);
 
     // Everything here is touched by the reading thread only; the store
     // thread sees nothing but the items handed to worker_.
@@ -91,6 +94,7 @@ private:
     TStoreWorker* worker_ = nullptr;  // during ReadFile
     std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
     std::unordered_map<std::string, bool> Outside_;  // by path as linked
+    TMissingTranslations missing_;                   // of the file being read, in points written
 };
 
 }  // namespace kestro

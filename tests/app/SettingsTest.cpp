@@ -116,6 +116,25 @@ TEST_F(LoadSettingsTest, PathOfAFileUsesItsFolder) {
     EXPECT_EQ(MaxRegion, 9);
 }
 
+TEST_F(LoadSettingsTest, LanguagesAndTheirNamesKeyedByTheNamesOnDisk) {
+    WriteFile(folder_ / "kestro.ini",
+              "[kestro]\nlanguages = ru , EN\n[en]\nFood = Essen\nfood = essen\nFood = later\nFood/Caf\xC3\xA9s = Cafes\n"
+              "[RU]\nFood = first language\n");
+    LoadSettings(folder_.Path().string() + "/");
+    const TLanguages read = Languages;
+    Languages = TLanguages();
+    EXPECT_EQ(read.Codes, (std::vector<std::string>{"ru", "EN"}));
+    EXPECT_EQ(read.NameIn("EN", "Food"), "Essen");
+    EXPECT_EQ(read.NameIn("EN", "food"), "essen");
+    EXPECT_EQ(read.NameIn("EN", "Food/Caf\xC3\xA9s"), "Cafes");
+    EXPECT_EQ(read.NameIn("EN", "FOOD"), std::nullopt);
+    EXPECT_EQ(read.NameIn("ru", "Food"), std::nullopt);  // the names on disk are the first language's
+
+    WriteFile(folder_ / "kestro.ini", "[kestro]\nlanguages=EN,DE,en\n");
+    EXPECT_THROW(LoadSettings(folder_.Path().string() + "/"), ESettingsError);
+    Languages = TLanguages();
+}
+
 TEST_F(LoadSettingsTest, UnreadableSettingsFileIsAnError) {
     std::filesystem::create_directories(folder_ / "kestro.ini");
     EXPECT_THROW(LoadSettings(folder_.Path().string() + "/"), EReadError);

@@ -5,6 +5,7 @@
 
 namespace kestro {
 using test::Hex;
+using test::ToHex;
 
 TEST(GpiEncoders, StringsAndEnvelopes) {
     EXPECT_EQ(GpiString(""), Hex("00 00"));
@@ -17,6 +18,19 @@ TEST(GpiEncoders, StringsAndEnvelopes) {
     EXPECT_EQ(GpiRecord(0xFFFF, "", ""), Hex("FF FF 00 00 00 00 00 00"));
     EXPECT_EQ(GpiWord(0x12345), Hex("45 23"));
     EXPECT_EQ(GpiDword(static_cast<std::uint32_t>(-2)), Hex("FE FF FF FF"));
+}
+
+TEST(GpiEncoders, LocalizedTextOfSeveralLanguages) {
+    // 32-bit length of all entries, then per entry its code, 16-bit length and text.
+    EXPECT_EQ(ToHex(GpiLangString(TGpiText{{"RU", "ab"}, {"EN", "xyz"}})),
+              ToHex(Hex("0D 00 00 00 52 55 02 00 61 62 45 4E 03 00 78 79 7A")));
+    EXPECT_EQ(ToHex(GpiLangString(TGpiText{{"DE", ""}, {"EN", ""}, {"FR", "c"}})),
+              ToHex(Hex("0D 00 00 00 44 45 00 00 45 4E 00 00 46 52 01 00 63")));
+    EXPECT_EQ(GpiLangString(TGpiText{{"EN", "abc"}}), GpiLangString("abc"));
+    // Each entry is cut as a single one is, and the total follows.
+    const Bytes cut = GpiLangString(TGpiText{{"RU", Bytes(70000, 'r')}, {"EN", "e"}});
+    EXPECT_EQ(ToHex(cut.substr(0, 8)), ToHex(Hex("04 00 01 00 52 55 FB FF")));
+    EXPECT_EQ(cut.size(), 4u + 4 + 65531 + 4 + 1);
 }
 
 TEST(GpiEncoders, DegToSemicirclesReferenceValues) {

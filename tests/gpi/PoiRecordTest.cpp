@@ -72,6 +72,25 @@ TEST(GpiPoi, WorkedExample) {
                                               "06 00 00 00 02 00 00 00 00 00")));
 }
 
+TEST(GpiPoi, TranslationsAddAnEntryToEveryLocalizedText) {
+    TPoiWpt point = PointA();
+    point.Language = "DE";
+    point.Translations.push_back({"EN", "B", "", "", "", "", "", "S"});
+    point.PostalCode = "1";
+    // The name in both languages; an address whose street exists only in
+    // English is written, the postal code stays without a language.
+    EXPECT_EQ(ToHex(GpiPoi(point)), ToHex(Hex("02 00 08 00 33 00 00 00 19 00 00 00"
+                                              "E3 38 8E 23 49 9F F4 09 01 00 00 0A 00 00 00 44 45 01 00 41 45 4E 01 00 42"
+                                              "0B 00 00 00 12 00 00 00 18 00 01 00 31"
+                                              "09 00 00 00 44 45 00 00 45 4E 01 00 53")));
+    // An empty name is written in every language.
+    TPoiWpt unnamed;
+    unnamed.Language = "DE";
+    unnamed.Translations.push_back({"EN", "", "", "", "", "", "", ""});
+    EXPECT_EQ(ToHex(GpiPoi(unnamed)), ToHex(Hex("02 00 00 00 17 00 00 00"
+                                                "00 00 00 00 00 00 00 00 01 00 00 08 00 00 00 44 45 00 00 45 4E 00 00")));
+}
+
 TEST(GpiPoi, EmptyNameWithoutSubRecordsHasNoExtraPart) {
     TPoiWpt point;  // every field absent
     EXPECT_EQ(ToHex(GpiPoi(point)), ToHex(Hex("02 00 00 00 13 00 00 00"

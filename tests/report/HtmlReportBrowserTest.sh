@@ -93,6 +93,27 @@ check hostile "$work/hostile.gpi" "$work/hostile.html"
 if grep -q 'data-pwned="1"' "$work/hostile.dom"; then fail "hostile: a text ran as script"; fi
 grep -q '<td>&lt;img src=x onerror=' "$work/hostile.dom" || fail "hostile: the name is not shown as text"
 
+# Texts in two languages: the page opens in the first, "#language-EN" shows every text in English.
+mkdir -p "$work/languages/Метро"
+printf '[kestro]\ncodepage=65001\nlanguages=RU,EN\n[EN]\nМетро = Metro\nМетро/Станции = Stations\n' > "$work/languages/kestro.ini"
+cat > "$work/languages/Метро/Станции.gpx" <<GPX
+<?xml version="1.0" encoding="UTF-8"?>
+<gpx version="1.1" xmlns="http://www.topografix.com/GPX/1/1" xmlns:kestro="urn:kestro:gpx-languages:1">
+ <wpt lat="59.83" lon="30.50"><name>Рыбацкое</name><cmt>Станция</cmt>
+  <extensions><kestro:name lang="EN">Rybatskoye</kestro:name><kestro:cmt lang="EN">Station</kestro:cmt></extensions></wpt>
+</gpx>
+GPX
+"$kestro" "$work/languages" "$work/languages.gpi" > /dev/null
+check languages "$work/languages.gpi" "$work/languages.html"
+grep -qF '<td>Рыбацкое</td>' "$work/languages.dom" || fail "languages: the page does not open in the first language"
+browser --dump-dom --virtual-time-budget=3000 "file://$work/languages.html#point-1-1&language-EN" > "$work/languages-en.dom"
+if grep -q 'data-error=' "$work/languages-en.dom"; then fail "languages: script error"; fi
+for part in '<option>EN</option>' '>Metro</a>' 'Group 1: Metro' '<td>Rybatskoye</td>' '<td>Stations</td>' \
+            '</i>Stations<b>' '<h2>Rybatskoye</h2>' '<dd>1: Metro</dd>' '<dd>Station</dd>'; do
+  grep -qF "$part" "$work/languages-en.dom" || fail "languages: $part is missing in English"
+done
+if grep -qF '<td>Рыбацкое</td>' "$work/languages-en.dom"; then fail "languages: the table kept the first language"; fi
+
 "$generator" 100000 "$work/many" > /dev/null
 "$kestro" "$work/many" "$work/many.gpi" > /dev/null
 check points-100k "$work/many.gpi" "$work/many.html"
