@@ -132,19 +132,14 @@ void Unwatch() {
     WatchedTemporary.clear();
 }
 
-// "DESTINATION.partial", or where the volume's limit on name length refuses
+// "DESTINATION.partial", or where the limit on name length refuses
 // that, the destination's name cut short enough to take the ending.
 std::string PartialName(const std::string& target) {
     const auto slash = target.find_last_of(PathSeparators);
     const std::string name = target.substr(slash == std::string::npos ? 0 : slash + 1);
-    DWORD longest = 255;
-    wchar_t volume[MAX_PATH + 1] = {};
-    const std::wstring full = Wide(FullFileName(target));
-    if (GetVolumePathNameW(full.c_str(), volume, MAX_PATH + 1)) {
-        DWORD limit = 0;
-        if (GetVolumeInformationW(volume, nullptr, 0, nullptr, &limit, nullptr, nullptr, 0) && limit > 0)
-            longest = limit;
-    }
+    // NTFS, exFAT and FAT's long names all take 255 UTF-16 units; asking the
+    // volume instead fails on some drives with a message of the system's own.
+    constexpr std::size_t longest = 255;
     const std::wstring ending = L".partial";
     std::wstring wide = WideFromUtf8(name);
     if (wide.size() + ending.size() <= longest || longest <= ending.size()) return target + ".partial";
