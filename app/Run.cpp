@@ -21,6 +21,7 @@
 #include "platform/FolderListing.h"
 #include "platform/OutputFile.h"
 #include "platform/PathName.h"
+#include "platform/SameFile.h"
 #include "platform/TextConversion.h"
 #include "sources/GroupSources.h"
 #include "store/SQLiteLibrary.h"
@@ -32,11 +33,8 @@ namespace {
 // The name the header record gives a file written to standard output: the
 // file's own name where the shell opened one, else a fixed one.
 std::string StandardOutputName() {
-    std::error_code error;
-    const auto target = std::filesystem::read_symlink("/proc/self/fd/1", error);
-    if (!error && std::filesystem::is_regular_file(target, error) && target.has_filename())
-        return target.filename().string();
-    return "kestro.gpi";
+    const std::string name = StandardOutputFileName();
+    return name.empty() ? "kestro.gpi" : name;
 }
 
 // Where a run prints: progress (banner, progress lines, "Done."), the

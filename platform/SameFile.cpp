@@ -1,5 +1,7 @@
 #include "platform/SameFile.h"
 
+#include <filesystem>
+
 #include <sys/stat.h>
 
 namespace kestro {
@@ -9,6 +11,14 @@ bool SameFile(const std::string& a, const std::string& b) {
     struct stat second {};
     if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0) return false;
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+std::string StandardOutputFileName() {
+    std::error_code error;
+    const auto target = std::filesystem::read_symlink("/proc/self/fd/1", error);
+    if (!error && std::filesystem::is_regular_file(target, error) && target.has_filename())
+        return target.filename().string();
+    return std::string();
 }
 
 }  // namespace kestro

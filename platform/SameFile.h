@@ -10,4 +10,8 @@ namespace kestro {
 // and file index), not by the names.
 bool SameFile(const std::string& a, const std::string& b);
 
+// The name (without folder) of the regular file that standard output is,
+// opened by the shell; "" for a pipe, a terminal or a device.
+std::string StandardOutputFileName();
+
 }  // namespace kestro

@@ -7,6 +7,7 @@
 #undef ReplaceFile
 
 #include <cerrno>
+#include <cstdio>
 #include <mutex>
 #include <utility>
 
@@ -73,17 +74,38 @@ bool MoveOver(const std::string& from, const std::string& to) {
 
 // Ctrl-C, Ctrl-Break, closing the console window, logging off or shutting
 // down keep what was written as the partial file too, instead of leaving a
-// hidden temporary file behind. The system calls the handler on a thread of
-// its own, so the record of the one file being written is guarded.
+// hidden temporary file behind, and say so in a last line on standard
+// error. The system calls the handler on a thread of its own, so the record
+// of the one file being written is guarded.
 std::mutex WatchMutex;
 std::string WatchedTemporary;  // "" when no file is watched; under WatchMutex
 std::string WatchedPartial;    // under WatchMutex
+std::string WatchedKeptLine;   // under WatchMutex
+std::string WatchedLostLine;   // under WatchMutex
+
+// UTF-8 text to standard error: as characters to a console, as bytes to a
+// file or a pipe.
+void WriteErrorLine(const std::string& line) {
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+    DWORD mode = 0, written = 0;
+    if (GetConsoleMode(error, &mode)) {
+        const std::wstring wide = WideFromUtf8(line);
+        WriteConsoleW(error, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    } else {
+        WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    }
+}
 
 BOOL WINAPI KeepPartialOnStop(DWORD) {
     const std::lock_guard lock(WatchMutex);
     if (!WatchedTemporary.empty()) {
-        if (!MayReplacePartial(WatchedPartial) || !MoveOver(WatchedTemporary, WatchedPartial))
+        if (MayReplacePartial(WatchedPartial) && MoveOver(WatchedTemporary, WatchedPartial)) {
+            WriteErrorLine(WatchedKeptLine);
+        } else {
             DeleteFileW(Wide(WatchedTemporary).c_str());
+            WriteErrorLine(WatchedLostLine);
+        }
         WatchedTemporary.clear();
     }
     // Ended at once, with the status the system gives a run stopped by
@@ -92,12 +114,17 @@ BOOL WINAPI KeepPartialOnStop(DWORD) {
     return FALSE;
 }
 
-void Watch(const std::string& temporary, const std::string& partial) {
+void Watch(const std::string& temporary, const std::string& partial, const std::string& destination) {
     static const bool installed = SetConsoleCtrlHandler(KeepPartialOnStop, TRUE) != 0;
     (void)installed;
     const std::lock_guard lock(WatchMutex);
     WatchedTemporary = temporary;
     WatchedPartial = partial;
+    WatchedKeptLine = Format("\nkestro: stopped by a signal. What was written is kept in \"%s\"; \"%s\" is as it "
+                             "was before the run.\n",
+                             FullFileName(partial).c_str(), FullFileName(destination).c_str());
+    WatchedLostLine =
+        Format("\nkestro: stopped by a signal. \"%s\" is as it was before the run.\n", FullFileName(destination).c_str());
 }
 
 void Unwatch() {
@@ -105,14 +132,42 @@ void Unwatch() {
     WatchedTemporary.clear();
 }
 
+// "DESTINATION.partial", or where the limit on name length refuses
+// that, the destination's name cut short enough to take the ending.
+std::string PartialName(const std::string& target) {
+    const auto slash = target.find_last_of(PathSeparators);
+    const std::string name = target.substr(slash == std::string::npos ? 0 : slash + 1);
+    // NTFS, exFAT and FAT's long names all take 255 UTF-16 units; asking the
+    // volume instead fails on some drives with a message of the system's own.
+    constexpr std::size_t longest = 255;
+    const std::wstring ending = L".partial";
+    std::wstring wide = WideFromUtf8(name);
+    if (wide.size() + ending.size() <= longest || longest <= ending.size()) return target + ".partial";
+    wide.resize(longest - ending.size());
+    // Never a character cut in two.
+    if (!wide.empty() && wide.back() >= 0xD800 && wide.back() <= 0xDBFF) wide.pop_back();
+    return target.substr(0, target.size() - name.size()) + Utf8FromWide(wide) + ".partial";
+}
+
 }  // namespace
 
 TOutputFile::TOutputFile(const std::string& path, const TOutputOptions& options) : path_(path), options_(options) {
+    if (options_.StandardOutput) {
+        // A handle of its own, so that closing it checks the writes and
+        // leaves standard output open; written with WriteFile, so binary.
+        handle_ = _dup(_fileno(stdout));
+        if (handle_ < 0)
+            throw EFCreateError(Format("Cannot write to standard output. %s", SystemErrorText(errno).c_str()));
+        return;
+    }
     if (options_.ReplaceOnClose && !options_.OnlyNew) {
         target_ = path;
-        if (EntryAt(target_) != TEntry::Other) handle_ = CreateTemporary(target_, temporary_);
+        if (EntryAt(target_) != TEntry::Other) {
+            partial_ = PartialName(target_);
+            handle_ = CreateTemporary(target_, temporary_);
+        }
         if (handle_ >= 0) {
-            Watch(temporary_, target_ + ".partial");
+            Watch(temporary_, partial_, path_);
             return;
         }
         temporary_.clear();
@@ -146,6 +201,8 @@ TOutputFile::~TOutputFile() {
 }
 
 void TOutputFile::RaiseWriteError(int errorNumber) const {
+    if (options_.StandardOutput)
+        throw EWriteError(Format("Cannot write to standard output. %s", SystemErrorText(errorNumber).c_str()));
     throw EWriteError(Format("Cannot write file \"%s\". %s", (options_.FullPath ? FullFileName(path_) : path_).c_str(),
                              SystemErrorText(errorNumber).c_str()));
 }
@@ -171,8 +228,7 @@ void TOutputFile::Close() {
     Unwatch();
     temporary_.clear();
     // What an earlier failed run left would only mislead now.
-    const std::string partial = target_ + ".partial";
-    if (EntryAt(partial) == TEntry::File) DeleteFileW(Wide(partial).c_str());
+    if (EntryAt(partial_) == TEntry::File) DeleteFileW(Wide(partial_).c_str());
 }
 
 std::string TOutputFile::KeepPartial() {
@@ -180,8 +236,7 @@ std::string TOutputFile::KeepPartial() {
     if (temporary_.empty()) return std::string();
     Unwatch();
     const std::string temporary = std::exchange(temporary_, std::string());
-    const std::string partial = target_ + ".partial";
-    if (MayReplacePartial(partial) && MoveOver(temporary, partial)) return FullFileName(partial);
+    if (MayReplacePartial(partial_) && MoveOver(temporary, partial_)) return FullFileName(partial_);
     DeleteFileW(Wide(temporary).c_str());
     return std::string();
 }

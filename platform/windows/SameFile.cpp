@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/PathName.h"
+#include "platform/windows/SystemText.h"
 
 namespace kestro {
 
@@ -36,6 +37,17 @@ bool SameFile(const std::string& a, const std::string& b) {
     const auto first = Identify(a);
     const auto second = Identify(b);
     return first && second && *first == *second;
+}
+
+std::string StandardOutputFileName() {
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output == nullptr || output == INVALID_HANDLE_VALUE || GetFileType(output) != FILE_TYPE_DISK) return {};
+    std::wstring name(32768, L'\0');
+    const DWORD length = GetFinalPathNameByHandleW(output, name.data(), static_cast<DWORD>(name.size()), 0);
+    if (length == 0 || length >= name.size()) return {};
+    name.resize(length);
+    const auto slash = name.find_last_of(L"\\/");
+    return Utf8FromWide(slash == std::wstring::npos ? name : name.substr(slash + 1));
 }
 
 }  // namespace kestro

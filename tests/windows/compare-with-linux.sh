@@ -94,6 +94,21 @@ mkdir -p "$cases/many/Points"
 awk 'BEGIN { srand(7); print "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<gpx version=\"1.1\" creator=\"t\">";
   for (i = 0; i < 20000; i++) printf "<wpt lat=\"%.6f\" lon=\"%.6f\"><name>P%d</name></wpt>\n", 35 + rand() * 20, -10 + rand() * 40, i;
   print "</gpx>" }' > "$cases/many/Points/points.gpx"
+# CSV lists as a category folder of their own, and one as a group.
+mkdir -p "$cases/csv/Cameras"
+printf '14.42891,50.06453,Nuselsky most,Both ways\r\n16.60842,49.19581,Husova\n' > "$cases/csv/Cameras/speed_50.csv"
+printf 'Name;Lat;Lon;Speed\nMost;50.1;14.4;60\n' > "$cases/csv/Cameras/mixed.csv"
+printf 'lat,lon,name,desc\n50.7,15.6,Chata \xe9,Open\n' > "$cases/csv/Huts.csv"
+# Texts in two languages: folder names from kestro.ini, point texts from extension elements.
+mkdir -p "$cases/languages/Метро"
+printf '[kestro]\ncodepage=65001\nlanguages=RU,EN\n[EN]\nМетро = Metro\nМетро/Станции = Stations\n' > "$cases/languages/kestro.ini"
+cat > "$cases/languages/Метро/Станции.gpx" <<'GPX'
+<?xml version="1.0" encoding="UTF-8"?>
+<gpx version="1.1" xmlns="http://www.topografix.com/GPX/1/1" xmlns:kestro="urn:kestro:gpx-languages:1">
+ <wpt lat="59.83" lon="30.50"><name>Рыбацкое</name><cmt>Станция</cmt>
+  <extensions><kestro:name lang="EN">Rybatskoye</kestro:name><kestro:cmt lang="EN">Station</kestro:cmt></extensions></wpt>
+</gpx>
+GPX
 # Bad input: a cut document, an unknown code page.
 mkdir -p "$cases/bad-xml" "$cases/bad-codepage"
 printf '<?xml version="1.0"?>\n<gpx><wpt lat="1" lon="2"><name>cut' > "$cases/bad-xml/cut.gpx"
@@ -130,8 +145,35 @@ for gpi in "${gpis[@]}"; do
 done
 echo "kestro-dump: ${#gpis[@]} GPI files"
 
-# ---- what only Windows has -------------------------------------------------
+# ---- kestro-dump --unpack: the same tree, file for file ------------------
+for name in examples csv languages utf8 links; do
+  [ -f "$work/linux/$name.gpi" ] || { fail "unpack: no $name.gpi"; continue; }
+  (cd "$work/linux" && "$linux/kestro-dump" --unpack "unpacked-$name" "$name.gpi" > "unpack-$name.out" 2>&1; echo $? >> "unpack-$name.out")
+  (cd "$work/windows" && wine "$windows/kestro-dump.exe" --unpack "unpacked-$name" "$name.gpi" > "unpack-$name.out" 2>&1; echo $? >> "unpack-$name.out")
+  diff -r "$work/linux/unpacked-$name" "$work/windows/unpacked-$name" > "$work/unpack-$name.diff" ||
+    fail "unpack $name: the trees differ ($work/unpack-$name.diff)"
+  diff -u <(comparable < "$work/linux/unpack-$name.out") <(comparable < "$work/windows/unpack-$name.out") \
+    > "$work/unpack-$name.out.diff" || fail "unpack $name: standard output differs ($work/unpack-$name.out.diff)"
+done
+# A folder that is not empty is refused.
+(cd "$work/windows" && wine "$windows/kestro-dump.exe" --unpack unpacked-examples examples.gpi > unpack-again.out 2>&1) &&
+  fail "unpack into a folder that is not empty: exit code 0"
+grep -q 'is not empty' "$work/windows/unpack-again.out" || fail "unpack into a full folder: $(cat "$work/windows/unpack-again.out")"
+
 win_path() { echo "Z:$(echo "$1" | tr / '\\')"; }
+
+# ---- "-": the GPI file on standard output, in binary ------------------------
+(cd "$work/linux" && "$linux/kestro" examples - > stdout.gpi 2> stdout.err; echo $? > stdout.rc)
+# cmd opens the file, as on Windows: a file Wine's shell opened has no Windows name for the header.
+(cd "$work/windows" && wine cmd /c "$(win_path "$windows/kestro.exe") examples - > stdout.gpi 2> stdout.err"; echo $? > stdout.rc)
+[ "$(cat "$work/windows/stdout.rc")" = 0 ] || fail "kestro.exe examples -: exit code $(cat "$work/windows/stdout.rc")"
+same_gpi "$work/linux/stdout.gpi" "$work/windows/stdout.gpi" || fail "kestro.exe examples -: not the bytes of the Linux run"
+"$linux/kestro-dump" --check "$work/windows/stdout.gpi" | grep -qx 'No problems found.' ||
+  fail "kestro.exe examples -: kestro-dump --check finds problems"
+diff -u <(comparable < "$work/linux/stdout.err") <(comparable < "$work/windows/stdout.err") > "$work/stdout.err.diff" ||
+  fail "kestro.exe examples -: standard error differs ($work/stdout.err.diff)"
+
+# ---- what only Windows has -------------------------------------------------
 cd "$work/windows"
 # A drive letter and backslashes, with and without the last one; ".\" relative.
 mkdir -p drive
@@ -173,6 +215,8 @@ kill -INT "$run"; wait "$run"; status=$?
 [ -f big.gpi.partial ] || fail "Ctrl-C: no big.gpi.partial"
 [ ! -e big.gpi ] || fail "Ctrl-C: big.gpi was written"
 compgen -G '.big.gpi.*.tmp' > /dev/null && fail "Ctrl-C: a temporary file is left"
+grep -qF "kestro: stopped by a signal. What was written is kept in \"$(win_path "$work/windows/big.gpi.partial")\"; \"$(win_path "$work/windows/big.gpi")\" is as it was before the run." big.out ||
+  fail "Ctrl-C: no last line naming the partial file: $(tail -2 big.out)"
 
 echo "compare-with-linux: $failures failures"
 [ "$failures" -eq 0 ]
