@@ -4,15 +4,14 @@
 #include <map>
 #include <optional>
 
-#include "app/AlertFromFileName.h"
 #include "app/AreaTree.h"
 #include "app/RunState.h"
-#include "csv/CsvReader.h"
 #include "diag/Exceptions.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/RecordInPlace.h"
-#include "gpx/GpxParser.h"
+#include "sources/AlertDefaults.h"
+#include "waypoints/GroupLoader.h"
 #include "waypoints/Translations.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
@@ -27,12 +26,11 @@ namespace kestro {
 namespace {
 
 
-void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, TGroupOutput& output) {
+void LoadCountingFile(TGroupLoader& loader, const std::string& path, bool& anyWaypoint, TGroupOutput& output) {
     output.Lines() << "  File: " << TerminalText(path) << '\n';
-    if (IsCsvFileName(path)) LoadCsvFile(reader, path);
-    else reader.LoadFile(path);
-    output.Lines() << "    " << reader.Count << " POIs\n";
-    if (reader.Count > 0) anyWaypoint = true;
+    const std::int32_t entries = loader.LoadFile(path);
+    output.Lines() << "    " << entries << " POIs\n";
+    if (entries > 0) anyWaypoint = true;
 }
 
 // Category numbers are 16 bits and 0xFFFF means "none": more files would
@@ -112,7 +110,7 @@ Bytes CategoryRecords(const std::vector<TGpiText>& categories) {
 }  // namespace
 
 void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinisher& finish) {
-    auto group = std::make_unique<TLoadedGroup>(output);
+    auto group = std::make_unique<TLoadedGroup>();
     // Anything but a folder is a loose file, so a file that cannot be opened
     // (a dangling link) is reported as the file it is.
     const bool looseFile = !FolderExists(path);
@@ -128,68 +126,55 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
         RequireCategoryNumbers(group->DisplayName, entries);
     }
 
-    TGpxParser& reader = group->Reader;
-    reader.Languages = Languages.Codes;
-    reader.SourceFolder = SourceFolderOf(path);
-    reader.Store = CreatePoiStore(looseFile ? FileBytes(path) : GpxBytes(path, entries));
-    reader.MinLat = 90;
-    reader.MinLon = 180;
-    reader.MaxLat = -90;
-    reader.MaxLon = -180;
-    reader.Bitmaps.clear();
-    TSQLiteTransaction reading(*reader.Store);
+    TGroupLoader loader(output, CreatePoiStore(looseFile ? FileBytes(path) : GpxBytes(path, entries)),
+                        {.Languages = Languages.Codes, .SourceFolder = SourceFolderOf(path)});
     bool anyWaypoint = false;
     try {
         if (looseFile) {
-            reader.CategoryIndex = NoIndex;
-            reader.BitmapIndex = NoIndex;
-            reader.AlertSpeed = -1;
-            reader.AlertDistance = -1;
-            LoadCountingFile(reader, path, anyWaypoint, output);
+            loader.StartCategory(NoIndex, TAlertDefaults{});
+            LoadCountingFile(loader, path, anyWaypoint, output);
         } else {
+            std::uint16_t category = 0;
             for (const auto& entry : entries) {
                 if (!IsCategoryFile(entry, ReadCsvFiles)) continue;
                 const std::string categoryName = BaseName(entry.Name);
                 output.Lines() << "  Category: " << TerminalText(categoryName) << '\n';
-                reader.Categories.push_back(categoryName);
                 group->CategoryNames.push_back(
                     LocalizedName(categoryName, group->DisplayName + "/" + categoryName, missingNames));
-                reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);
-                reader.BitmapIndex = NoIndex;
-                AlertFromFileName(entry.Name, reader);
-                LoadCountingFile(reader, path + entry.Name, anyWaypoint, output);
+                loader.StartCategory(category++, AlertDefaultsFromFileName(entry.Name));
+                LoadCountingFile(loader, path + entry.Name, anyWaypoint, output);
             }
         }
     } catch (const EFormatLimit& error) {
         RaiseForGroup(*group, error);
     }
-    reading.Commit();
+    group->Points = loader.Finish();
     NoteMissingNames(path, missingNames, output);
     if (anyWaypoint) finish(std::move(group));
 }
 
 Bytes FinishGroup(TLoadedGroup& group, TGroupOutput& output) {
-    TGpxParser& reader = group.Reader;
+    TLoadedPoints& points = group.Points;
     try {
-        const Bytes extra = CategoryRecords(group.CategoryNames) + reader.Bitmaps;
+        const Bytes extra = CategoryRecords(group.CategoryNames) + points.Bitmaps;
         // The root area holds every point of the group: it is built right
         // into the group record, never copied whole. The room reserved is
         // what the points and their areas take, so the record is never moved
         // while it grows; what stays unused is never touched.
         Bytes record;
-        record.reserve(reader.StoredBytes + reader.StoredBytes / 4 + 65536);
+        record.reserve(points.StoredBytes + points.StoredBytes / 4 + 65536);
         TRecordInPlace wrapper(record, GpiTypeGroup, !extra.empty());
         record += GpiLangString(group.Name);
         TAreaStatistics statistics;
         std::uint8_t alert = 0;
         {
-            TSQLiteTransaction writing(*reader.Store);
+            TSQLiteTransaction writing(*points.Store);
             output.Lines() << "  Optimalization...\n";
-            AppendArea(*reader.Store, statistics, 0, alert, reader.MinLat, reader.MinLon, reader.MaxLat,
-                       reader.MaxLon, record);
+            AppendArea(*points.Store, statistics, 0, alert, points.MinLat, points.MinLon, points.MaxLat,
+                       points.MaxLon, record);
             writing.Commit();
         }
-        reader.Store.reset();  // its pages are no use any more
+        points.Store.reset();  // its pages are no use any more
         if (alert) output.Lines() << "    Alerts: ON\n";
         output.Lines() << "    Regions: " << statistics.Regions << " MaxSize: " << statistics.MaxSize
                  << " MaxDeep: " << statistics.MaxDeep << '\n';

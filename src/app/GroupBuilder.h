@@ -6,20 +6,19 @@
 #include <vector>
 
 #include "gpi/LangText.h"
-#include "gpx/GpxParser.h"
 #include "pipeline/GroupPipeline.h"
+#include "waypoints/GroupLoader.h"
 #include "platform/Bytes.h"
 
 namespace kestro {
 
-// A group read into its store, waiting for its area tree.
+// A group read into its store, waiting for its area tree: made by the
+// reading thread, then the tree thread's alone.
 struct TLoadedGroup {
-    explicit TLoadedGroup(TGroupOutput& output) : Reader(output) {}
-
-    std::string DisplayName;                 // as on disk
+    std::string DisplayName;              // as on disk
     TGpiText Name;                        // in every language, in the output code page
     std::vector<TGpiText> CategoryNames;  // likewise
-    TGpxParser Reader;                       // with the store, the box and the icons
+    TLoadedPoints Points;                 // the store, the box and the icons
 };
 
 // Takes a group once it is read, to have its tree and record built.

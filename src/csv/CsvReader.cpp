@@ -4,9 +4,7 @@
 #include "diag/Exceptions.h"
 #include "csv/CsvTokenizer.h"
 #include "csv/InputFileBuffer.h"
-#include "waypoints/WaypointReader.h"
 #include "sources/NumberText.h"
-#include "pipeline/ProgressLine.h"
 #include "platform/FileRead.h"
 #include "xml/XmlCodePage.h"
 
@@ -64,7 +62,7 @@ bool FillWaypoint(const TCsvRecord& record, const TCsvLayout& layout, const TCsv
 }  // namespace
 
 TCsvSummary ReadCsvWaypoints(std::istream& in, const TCsvTextKind& kind, std::int32_t codePage,
-                             const TCsvWaypointTaker& take, const TCsvProgress& progress) {
+                             const TWaypointTaker& take, const TReadProgress& progress) {
     TCsvSummary summary;
     const TCsvTextConverter text(kind.Encoding, codePage);
     SkipByteOrderMark(in);
@@ -89,47 +87,33 @@ TCsvSummary ReadCsvWaypoints(std::istream& in, const TCsvTextKind& kind, std::in
     return summary;
 }
 
-void LoadCsvFile(TWaypointReader& reader, const std::string& path) {
-    reader.ReadFile(path, [&reader, &path](TProgressLine* line) {
-        const TInputFile file(path);
-        TCsvTextKind kind;
-        {
-            TInputFileBuffer buffer(file);
-            std::istream in(&buffer);
-            kind = ScanCsvText(in);
-        }
-        TGroupOutput& output = reader.Output();
-        if (kind.Encoding == TCsvEncoding::NotText) {
-            output.Warning(path, "csv text", "not read: no text (a NUL byte in its first 4 KiB)");
-            return;
-        }
-        if (kind.Encoding == TCsvEncoding::Windows1252)
-            output.Warning(path, "csv encoding", "text is not UTF-8: read as Windows-1252");
+std::int32_t ReadCsvFileWaypoints(const std::string& path, const TWaypointTaker& take, const TReadProgress& progress,
+                                  IFileFindings& findings) {
+    const TInputFile file(path);
+    TCsvTextKind kind;
+    {
         TInputFileBuffer buffer(file);
         std::istream in(&buffer);
-        TCsvProgress progress;
-        if (line != nullptr)
-            progress = [line](std::uint64_t bytesRead, std::int32_t dataLines) { line->Update(bytesRead, dataLines); };
-        const TCsvSummary summary = ReadCsvWaypoints(
-            in, kind, XmlCodePage,
-            [&reader](TWaypointFields& waypoint) {
-                ++reader.Count;
-                reader.StoreWaypoint(waypoint);
-            },
-            progress);
-        reader.Count = summary.DataLines;
-        if (summary.NoCoordinateColumns) output.NotWritten(path, TNotWritten::UnreadableCsvLines, summary.DataLines);
-        if (summary.LeftOut > 0) output.NotWritten(path, TNotWritten::UnreadableCsvLines, summary.LeftOut);
-        if (summary.NoCoordinateColumns)
-            output.Warning(path, "csv columns",
-                           Format("no latitude and longitude columns in the header line: its %d %s not written",
-                                  summary.DataLines, summary.DataLines == 1 ? "point" : "points"));
-        if (summary.LeftOut > 0)
-            output.Warning(path, "csv lines",
-                           Format("%d %s left out (coordinates no numbers, or too few fields); the first is line %lld",
-                                  summary.LeftOut, summary.LeftOut == 1 ? "line" : "lines",
-                                  static_cast<long long>(summary.FirstLeftOut)));
-    });
+        kind = ScanCsvText(in);
+    }
+    if (kind.Encoding == TCsvEncoding::NotText) {
+        findings.Warning("csv text", "not read: no text (a NUL byte in its first 4 KiB)");
+        return 0;
+    }
+    if (kind.Encoding == TCsvEncoding::Windows1252) findings.Warning("csv encoding", "text is not UTF-8: read as Windows-1252");
+    TInputFileBuffer buffer(file);
+    std::istream in(&buffer);
+    const TCsvSummary summary = ReadCsvWaypoints(in, kind, XmlCodePage, take, progress);
+    if (summary.NoCoordinateColumns) findings.UnreadableLines(summary.DataLines);
+    if (summary.LeftOut > 0) findings.UnreadableLines(summary.LeftOut);
+    if (summary.NoCoordinateColumns)
+        findings.Warning("csv columns", Format("no latitude and longitude columns in the header line: its %d %s not written",
+                                               summary.DataLines, summary.DataLines == 1 ? "point" : "points"));
+    if (summary.LeftOut > 0)
+        findings.Warning("csv lines", Format("%d %s left out (coordinates no numbers, or too few fields); the first is line %lld",
+                                             summary.LeftOut, summary.LeftOut == 1 ? "line" : "lines",
+                                             static_cast<long long>(summary.FirstLeftOut)));
+    return summary.DataLines;
 }
 
 }  // namespace kestro

@@ -7,11 +7,9 @@
 #include <string>
 
 #include "csv/CsvText.h"
-#include "waypoints/WaypointFields.h"
+#include "waypoints/WaypointFormat.h"
 
 namespace kestro {
-
-class TWaypointReader;
 
 struct TCsvSummary {
     std::int32_t DataLines = 0;     // lines after the header, read or left out
@@ -20,17 +18,15 @@ struct TCsvSummary {
     bool NoCoordinateColumns = false;  // a header without latitude and longitude: nothing read
 };
 
-using TCsvWaypointTaker = std::function<void(TWaypointFields&)>;
-// After every few lines: the bytes read so far and the data lines met.
-using TCsvProgress = std::function<void(std::uint64_t bytesRead, std::int32_t dataLines)>;
-
 // Reads the CSV text of `in` (of the kind ScanCsvText found), handing every
 // usable line's waypoint, with texts in `codePage`, to `take`.
 TCsvSummary ReadCsvWaypoints(std::istream& in, const TCsvTextKind& kind, std::int32_t codePage,
-                             const TCsvWaypointTaker& take, const TCsvProgress& progress = {});
+                             const TWaypointTaker& take, const TReadProgress& progress = {});
 
-// Reads one CSV file of a group through the reader: its points, the
-// warnings about what was left out, Count the file's data lines.
-void LoadCsvFile(TWaypointReader& reader, const std::string& path);
+// The CSV reader of the waypoint format shape: the file's text kind is
+// found first (a file of no text is not read); returns the data lines,
+// read or left out, and tells what was left out.
+std::int32_t ReadCsvFileWaypoints(const std::string& path, const TWaypointTaker& take, const TReadProgress& progress,
+                                  IFileFindings& findings);
 
 }  // namespace kestro

@@ -5,7 +5,6 @@
 
 #include "gpi/PoiFields.h"
 #include "gpx/GpxTranslations.h"
-#include "pipeline/ProgressLine.h"
 #include "platform/FileRead.h"
 #include "sources/NumberText.h"
 #include "waypoints/WarningText.h"
@@ -71,34 +70,39 @@ TWaypointFields WaypointFieldsOf(IXmlNode& node) {
     return waypoint;
 }
 
-TGpxParser::TGpxParser(TGroupOutput& output) : TWaypointReader(output) {}
+std::int32_t ReadGpxWaypoints(const std::string& path, const TWaypointTaker& take, const TReadProgress& progress,
+                              IFileFindings& findings) {
+    return TGpxParser(take, progress, findings).LoadFile(path);
+}
 
-void TGpxParser::LoadFile(const std::string& path, const TXmlElementHandler& watch) {
-    ReadFile(path, [this, &path, &watch](TProgressLine* line) {
-        auto document = CreateXmlDocument();
-        bool notified = false;
-        const TXmlElementHandler handler = ElementHandler();
-        document->SetOnElementEnd([&notified, &handler, &watch](IXmlNodeList* list, const TXmlPtr<IXmlNode>& node) {
-            notified = true;
-            handler(list, node);
-            if (watch) watch(list, node);
-        });
-        if (line != nullptr)
-            document->SetOnFileRead([this, line](std::uint64_t bytesRead) { line->Update(bytesRead, Count); });
-        document->LoadFromFile(path);
-        // A file in the library's binary form is loaded whole without element
-        // notifications; its waypoints would be lost unless read afterwards.
-        if (!notified) ReadLoadedTree(*document);
-        // Some other file named ".gpx" (a list of points, a text) loads
-        // without error and gives nothing: it is told, not passed over.
-        if (!notified && !document->GetDocumentElement()) TellNotGpx(path);
+TGpxParser::TGpxParser(TWaypointTaker take, TReadProgress progress, IFileFindings& findings)
+    : take_(std::move(take)), progress_(std::move(progress)), findings_(findings) {}
+
+std::int32_t TGpxParser::LoadFile(const std::string& path, const TXmlElementHandler& watch) {
+    count_ = 0;
+    auto document = CreateXmlDocument();
+    bool notified = false;
+    const TXmlElementHandler handler = ElementHandler();
+    document->SetOnElementEnd([&notified, &handler, &watch](IXmlNodeList* list, const TXmlPtr<IXmlNode>& node) {
+        notified = true;
+        handler(list, node);
+        if (watch) watch(list, node);
     });
+    if (progress_) document->SetOnFileRead([this](std::uint64_t bytesRead) { progress_(bytesRead, count_); });
+    document->LoadFromFile(path);
+    // A file in the library's binary form is loaded whole without element
+    // notifications; its waypoints would be lost unless read afterwards.
+    if (!notified) ReadLoadedTree(*document);
+    // Some other file named ".gpx" (a list of points, a text) loads
+    // without error and gives nothing: it is told, not passed over.
+    if (!notified && !document->GetDocumentElement()) TellNotGpx(path);
+    return count_;
 }
 
 void TGpxParser::TellNotGpx(const std::string& path) {
     // The first line at most is shown, and one more byte tells that it goes on.
     const Bytes start = TInputFile(path, TInputOptions{.FullPath = false}).ReadAt(0, FileStartLimit + 1);
-    Output().NotGpx(path, FileStartForWarning(start));
+    findings_.NotOfTheFormat(FileStartForWarning(start));
 }
 
 TXmlElementHandler TGpxParser::ElementHandler() {
@@ -150,15 +154,11 @@ void TGpxParser::ReadLoadedTree(IXmlNode& document) {
 }
 
 void TGpxParser::ReadWaypoint(IXmlNode& node) {
-    ++Count;
+    ++count_;
     TWaypointFields waypoint = WaypointFieldsOf(node);
-    StoreWaypoint(waypoint);
+    take_(waypoint);
     node.RemoveAllChildren();
     node.RemoveAllAttributes();
-}
-
-std::string TGpxParser::FindLinkedFile(IXmlNode& node, const std::string& extension) {
-    return TWaypointReader::FindLinkedFile(LinksOf(node), extension);
 }
 
 }  // namespace kestro

@@ -1,43 +1,42 @@
 #pragma once
-// Reads the waypoints of one group's GPX files into the group's point store.
+// Reads the waypoints of a GPX file (text or the XML library's binary form)
+// and hands each one's fields on; routes, tracks and everything else are
+// passed over, and finished elements leave the tree while it is read.
+#include <cstdint>
 #include <string>
 
-#include "pipeline/GroupOutput.h"
-#include "waypoints/WaypointReader.h"
-#include "waypoints/WaypointFields.h"
+#include "waypoints/WaypointFormat.h"
 #include "xml/UKestroXML.h"
 
 namespace kestro {
 
-class TGpxParser : public TWaypointReader {
-public:
-    explicit TGpxParser(TGroupOutput& output);
+// The GPX reader of the waypoint format shape: returns the waypoints met.
+std::int32_t ReadGpxWaypoints(const std::string& path, const TWaypointTaker& take, const TReadProgress& progress,
+                              IFileFindings& findings);
 
-    // Reads one GPX file: every finished "wpt" is encoded, stored and emptied
-    // while the file is still being read; each finished element outside one
-    // leaves the tree, so the tree holds little more than the open elements,
-    // however long the file. `watch`, when given, sees each element end after
-    // the reader has handled it.
-    void LoadFile(const std::string& path, const TXmlElementHandler& watch = {});
-    // The icon of a waypoint: the first linked ".bmp" file, the file named
-    // after the GPX file in the first linked folder that has one, or the BMP
-    // beside the GPX file (whether or not it exists).
-    std::string FindLinkedFile(IXmlNode& node, const std::string& extension);
-    using TWaypointReader::FindLinkedFile;
+// The fields of one "wpt" element, texts in the working code page.
+TWaypointFields WaypointFieldsOf(IXmlNode& node);
+
+class TGpxParser {
+public:
+    TGpxParser(TWaypointTaker take, TReadProgress progress, IFileFindings& findings);
+    // Reads path; returns the waypoints met. `watch` (may be empty) sees
+    // every element once the reader is done with it.
+    std::int32_t LoadFile(const std::string& path, const TXmlElementHandler& watch = {});
 
 private:
-    // The element-end handler LoadFile installs.
     TXmlElementHandler ElementHandler();
-    // Reads or empties a finished element; false when it lies inside a
-    // "wpt", whose reading still needs it.
+    // Reads a waypoint that has ended, or empties what is not one; false
+    // when the element lies inside a waypoint still to be read.
     bool ElementEnded(IXmlNode& node);
     void ReadLoadedTree(IXmlNode& document);
     void ReadWaypoint(IXmlNode& node);
-    // Warns that the file at path holds no element.
     void TellNotGpx(const std::string& path);
-};
 
-// The fields of a "wpt" element.
-TWaypointFields WaypointFieldsOf(IXmlNode& node);
+    TWaypointTaker take_;
+    TReadProgress progress_;
+    IFileFindings& findings_;
+    std::int32_t count_ = 0;  // waypoints met in the file being read
+};
 
 }  // namespace kestro

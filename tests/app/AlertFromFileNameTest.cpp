@@ -4,9 +4,7 @@
 #include <regex>
 #include <sstream>
 
-#include "app/AlertFromFileName.h"
-#include "gpx/GpxParser.h"
-#include "pipeline/GroupOutput.h"
+#include "sources/AlertDefaults.h"
 
 namespace kestro {
 namespace {
@@ -29,14 +27,9 @@ TEST(AlertFromFileName, SpeedAndDistanceFromTheBaseName) {
              {"zone_", -1, -1}, {"zone_$1E", 30, -1}, {"zone_0x20", 32, -1}, {"zone_ 40", 40, -1},
              {"zone_40 ", -1, -1}, {"zone_99999999999", -1, -1}, {"a_b_30", -1, -1},
              {"redlight_400", 400, 400}}) {
-        std::ostringstream lines;
-        TGroupOutput output(lines, lines);
-        TGpxParser reader(output);
-        reader.AlertSpeed = 77;
-        reader.AlertDistance = 77;
-        AlertFromFileName(c.fileName, reader);
-        EXPECT_EQ(reader.AlertSpeed, c.speed) << c.fileName;
-        EXPECT_EQ(reader.AlertDistance, c.distance) << c.fileName;
+        const TAlertDefaults alerts = AlertDefaultsFromFileName(c.fileName);
+        EXPECT_EQ(alerts.Speed, c.speed) << c.fileName;
+        EXPECT_EQ(alerts.Distance, c.distance) << c.fileName;
     }
 }
 
@@ -54,12 +47,9 @@ TEST(AlertFromFileName, ReadmeTableHolds) {
         const std::int32_t distance = match[3] == "-" ? -1 : std::stoi(match[3]);
         const std::string names = match[1];
         for (std::sregex_iterator it(names.begin(), names.end(), name), end; it != end; ++it) {
-            std::ostringstream lines;
-            TGroupOutput output(lines, lines);
-            TGpxParser reader(output);
-            AlertFromFileName((*it)[1], reader);
-            EXPECT_EQ(reader.AlertSpeed, speed) << line;
-            EXPECT_EQ(reader.AlertDistance, distance) << line;
+            const TAlertDefaults alerts = AlertDefaultsFromFileName((*it)[1]);
+            EXPECT_EQ(alerts.Speed, speed) << line;
+            EXPECT_EQ(alerts.Distance, distance) << line;
             ++rows;
         }
     }

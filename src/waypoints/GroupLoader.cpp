@@ -1,4 +1,4 @@
-#include "waypoints/WaypointReader.h"
+#include "waypoints/GroupLoader.h"
 
 #include <exception>
 
@@ -19,6 +19,7 @@
 #include "store/SQLiteDatabase.h"
 #include "waypoints/LinkPath.h"
 #include "waypoints/WarningText.h"
+#include "waypoints/WaypointFormats.h"
 #include "xml/XmlCodePage.h"
 
 namespace kestro {
@@ -37,8 +38,9 @@ bool IsJpeg(const std::string& path) {
 // Positions outside these ranges wrap around in the 32-bit semicircle fields.
 bool Encodable(double lat, double lon) { return lat >= -90 && lat <= 90 && lon >= -180 && lon <= 180; }
 
-// Raised when the store has failed, to stop reading.
-struct EStoreStopped {};
+// Thrown through the format reader when the store has failed, to stop the
+// reading; not an error of its own: the store's follows from Finish.
+struct TStoreStopped {};
 
 // Web addresses are links of another kind, not files that went missing.
 bool IsWebAddress(const std::string& href) { return href.find("://") != std::string::npos; }
@@ -55,32 +57,72 @@ bool LiesInside(const std::filesystem::path& path, const std::filesystem::path& 
 
 std::string AsUtf8(const std::string& text) { return CodePageToUtf8(text, XmlCodePage); }
 
+
+// Findings of the format reader about the file being read, told in
+// reading order like the warnings of its points.
+class TFileFindings final : public IFileFindings {
+public:
+    TFileFindings(TGroupOutput& output, const std::string& file) : output_(output), file_(file) {}
+    void Warning(const std::string& cause, const std::string& text) override { output_.Warning(file_, cause, text); }
+    void UnreadableLines(std::int64_t count) override {
+        output_.NotWritten(file_, TNotWritten::UnreadableCsvLines, count);
+    }
+    void NotOfTheFormat(const std::string& start) override { output_.NotGpx(file_, start); }
+
+private:
+    TGroupOutput& output_;
+    const std::string& file_;
+};
+
 }  // namespace
 
-// The reader's own output keeps everything for the store thread to show; the
+// The loader's own output keeps everything for the store thread to show; the
 // terminal's progress line is drawn by the reading itself.
-TWaypointReader::TWaypointReader(TGroupOutput& output) : text_(output) {}
-TWaypointReader::~TWaypointReader() = default;
+TGroupLoader::TGroupLoader(TGroupOutput& output, std::unique_ptr<TSQLiteDatabase> store, TGroupLoaderSettings settings)
+    : settings_(std::move(settings)), text_(output) {
+    points_.Store = std::move(store);
+    transaction_.emplace(*points_.Store);
+}
 
-void TWaypointReader::ReadFile(const std::string& path, const std::function<void(TProgressLine*)>& read) {
-    Count = 0;
+TGroupLoader::~TGroupLoader() = default;
+
+void TGroupLoader::StartCategory(std::uint16_t number, const TAlertDefaults& alerts) {
+    CategoryIndex = number;
+    AlertSpeed = alerts.Speed;
+    AlertDistance = alerts.Distance;
+}
+
+TLoadedPoints TGroupLoader::Finish() {
+    transaction_->Commit();
+    transaction_.reset();
+    return std::move(points_);
+}
+
+std::int32_t TGroupLoader::LoadFile(const std::string& path) { return LoadFile(path, WaypointFormatFor(path)); }
+
+std::int32_t TGroupLoader::LoadFile(const std::string& path, const TWaypointFormat& format) {
     FileName = path;
     const TProgressFile progress(text_.Shown().Progress(), path);
+    TReadProgress onRead;
+    if (TProgressLine* line = progress.Line())
+        onRead = [line](std::uint64_t bytesRead, std::int32_t entries) { line->Update(bytesRead, entries); };
     // Asked before the store's thread starts: a record the store cannot
     // hold is refused here, with the waypoint's name, not lost there.
-    MaxPointRecord = PointRecordLimit(*Store);
+    MaxPointRecord = PointRecordLimit(*points_.Store);
     // The file is read and encoded on this thread while the store takes the
     // points on another.
-    TStoreWorker worker([&store = *Store](TStoreItem& item) {
+    TStoreWorker worker([&store = *points_.Store](TStoreItem& item) {
         InsertPoi(store, std::move(item.Record), item.Alert, item.X, item.Y);
     });
     worker_ = &worker;
     text_.StartFile();
     missing_.clear();
+    TFileFindings findings(Output(), FileName);
+    std::int32_t entries = 0;
     std::exception_ptr readError;
     try {
-        read(progress.Line());
-    } catch (const EStoreStopped&) {
+        entries = format(path, [this](TWaypointFields& waypoint) { StoreWaypoint(waypoint); }, onRead, findings);
+    } catch (const TStoreStopped&) {
         // the store's own error follows from Finish
     } catch (...) {
         readError = std::current_exception();
@@ -103,19 +145,19 @@ void TWaypointReader::ReadFile(const std::string& path, const std::function<void
     text_.EndFile(worker.Stored());
     if (storeError) std::rethrow_exception(storeError);
     if (readError) std::rethrow_exception(readError);
+    return entries;
 }
 
-void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
-    if (worker_ == nullptr) throw Exception("A waypoint was handed over outside the reading of a file.");
+void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
     TPoiWpt point = std::move(waypoint.Point);
     point.AlertSpeed = AlertSpeed;
     point.AlertDistance = AlertDistance;
     const bool encodable = Encodable(point.Lat, point.Lon);
     if (encodable) {
-        if (point.Lat < MinLat) MinLat = point.Lat;
-        if (point.Lat > MaxLat) MaxLat = point.Lat;
-        if (point.Lon < MinLon) MinLon = point.Lon;
-        if (point.Lon > MaxLon) MaxLon = point.Lon;
+        if (point.Lat < points_.MinLat) points_.MinLat = point.Lat;
+        if (point.Lat > points_.MaxLat) points_.MaxLat = point.Lat;
+        if (point.Lon < points_.MinLon) points_.MinLon = point.Lon;
+        if (point.Lon > points_.MaxLon) points_.MaxLon = point.Lon;
     }
 
     ApplyTranslations(waypoint, point);
@@ -165,13 +207,13 @@ void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
     Output().CountWritten();
     if (AlertClamped(point)) Output().Lines() << "  Clamped: " << TerminalText(FileName + ": " + AsUtf8(point.Name)) << '\n';
     TStoreItem item{EncodePoint(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
-    StoredBytes += item.Record.size();
+    points_.StoredBytes += item.Record.size();
     text_.PointAdded();
-    if (!worker_->Add(std::move(item))) throw EStoreStopped();
+    if (!worker_->Add(std::move(item))) throw TStoreStopped();
     text_.ShowStored(worker_->Stored());
 }
 
-void TWaypointReader::ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& point) {
+void TGroupLoader::ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& point) {
     if (waypoint.Speed) {
         const auto speed = StrToInt32(*waypoint.Speed);
         if (speed && *speed >= 0) {
@@ -192,7 +234,7 @@ void TWaypointReader::ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& p
     }
 }
 
-Bytes TWaypointReader::EncodePoint(const TPoiWpt& point) const {
+Bytes TGroupLoader::EncodePoint(const TPoiWpt& point) const {
     try {
         return GpiPoi(point, MaxPointRecord);
     } catch (const EFormatLimit& error) {
@@ -201,7 +243,7 @@ Bytes TWaypointReader::EncodePoint(const TPoiWpt& point) const {
     }
 }
 
-void TWaypointReader::ReadIcon(const std::vector<std::string>& links, TPoiWpt& point) {
+void TGroupLoader::ReadIcon(const std::vector<std::string>& links, TPoiWpt& point) {
     point.Bitmap = NoIndex;
     const std::string icon = FindLinkedFile(links, ".bmp");
     if (const auto known = bitmapNumbers_.find(icon); known != bitmapNumbers_.end()) {
@@ -209,7 +251,7 @@ void TWaypointReader::ReadIcon(const std::vector<std::string>& links, TPoiWpt& p
         NoteIfOutside(icon);
         return;
     }
-    const std::size_t number = BitmapFiles.size();
+    const std::size_t number = points_.BitmapFiles.size();
     // The record's own number field is 16 bits, like the point's reference.
     std::string refusal;
     const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number), refusal);
@@ -218,38 +260,38 @@ void TWaypointReader::ReadIcon(const std::vector<std::string>& links, TPoiWpt& p
         Output().Warning(FileName, "icon " + shown, "icon " + shown + " not used: " + refusal);
     }
     if (body.empty()) return;
-    if (number >= BitmapLimit)
+    if (number >= settings_.BitmapLimit)
         throw EFormatLimit(Format("Icon \"%s\" would be icon number %zu; a group can have at most %zu icons",
-                                  icon.c_str(), number + 1, BitmapLimit));
+                                  icon.c_str(), number + 1, settings_.BitmapLimit));
     Output().Lines() << "  Icon: " << TerminalText(icon) << '\n';
-    Bitmaps += GpiRecord(GpiTypeBitmap, body);
-    BitmapFiles.push_back(icon);
+    points_.Bitmaps += GpiRecord(GpiTypeBitmap, body);
+    points_.BitmapFiles.push_back(icon);
     bitmapNumbers_.emplace(icon, static_cast<std::uint16_t>(number));
     point.Bitmap = static_cast<std::uint16_t>(number);
     NoteIfOutside(icon);
 }
 
-void TWaypointReader::ApplyTranslations(const TWaypointFields& waypoint, TPoiWpt& point) {
-    kestro::ApplyTranslations(waypoint.Translations, Languages, point, [&](const std::string& code) {
-        const char* why = Languages.empty()                                  ? "kestro.ini sets no \"languages\""
-                          : SameIgnoringAsciiCase(code, Languages.front()) ? "the first language's texts are name, comment and description"
+void TGroupLoader::ApplyTranslations(const TWaypointFields& waypoint, TPoiWpt& point) {
+    kestro::ApplyTranslations(waypoint.Translations, settings_.Languages, point, [&](const std::string& code) {
+        const char* why = settings_.Languages.empty()                                  ? "kestro.ini sets no \"languages\""
+                          : SameIgnoringAsciiCase(code, settings_.Languages.front()) ? "the first language's texts are name, comment and description"
                                                                            : "not among the \"languages\" of kestro.ini";
         Output().Warning(FileName, "language " + code, "texts in language \"" + AsUtf8(code) + "\" not used: " + why);
     });
 }
 
-void TWaypointReader::NoteIfOutside(const std::string& path) {
-    if (SourceFolder.empty()) return;
-    auto known = Outside_.find(path);
-    if (known == Outside_.end()) {
+void TGroupLoader::NoteIfOutside(const std::string& path) {
+    if (settings_.SourceFolder.empty()) return;
+    auto known = outside_.find(path);
+    if (known == outside_.end()) {
         std::error_code error;
         const auto real = std::filesystem::canonical(PathFromUtf8(path), error);
-        known = Outside_.emplace(path, !error && !LiesInside(real, SourceFolder)).first;
+        known = outside_.emplace(path, !error && !LiesInside(real, settings_.SourceFolder)).first;
     }
     if (known->second) Output().OutsideLink(FileName, path);
 }
 
-void TWaypointReader::ReadImages(const std::vector<std::string>& links, TPoiWpt& point) {
+void TGroupLoader::ReadImages(const std::vector<std::string>& links, TPoiWpt& point) {
     point.Images.clear();
     for (const auto& link : links) {
         const std::string href = LinkToPath(link);
@@ -271,7 +313,7 @@ void TWaypointReader::ReadImages(const std::vector<std::string>& links, TPoiWpt&
     }
 }
 
-std::string TWaypointReader::FindLinkedFile(const std::vector<std::string>& links, const std::string& extension) {
+std::string TGroupLoader::FindLinkedFile(const std::vector<std::string>& links, const std::string& extension) {
     const std::string base = BaseName(FileName);
     for (const auto& link : links) {
         const std::string href = LinkToPath(link);

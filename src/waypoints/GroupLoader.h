@@ -1,0 +1,124 @@
+#pragma once
+// The one owner of a group's points while its files are read: it calls a
+// format reader for each file, makes a point of each waypoint the reader
+// hands over (the waypoint rules), stores it, and keeps the group's box and
+// icons, and the lines, warnings and notes the points bring about, until
+// the points read before them are stored.
+//
+// Threads: a loader is made, used and finished by one thread, the one that
+// reads the group. While LoadFile runs, a store thread of its own inserts
+// the encoded points into the store and touches nothing else. Finish hands
+// everything the area tree needs on as one value, which from then on
+// belongs to whichever thread builds the tree.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "gpi/PoiWpt.h"
+#include "pipeline/GroupOutput.h"
+#include "pipeline/WaitingText.h"
+#include "platform/Bytes.h"
+#include "sources/AlertDefaults.h"
+#include "store/SQLiteDatabase.h"
+#include "store/SQLiteTransaction.h"
+#include "waypoints/Translations.h"
+#include "waypoints/WaypointFormat.h"
+
+namespace kestro {
+
+class TStoreWorker;
+
+// What does not change while a group is read.
+struct TGroupLoaderSettings {
+    // Codes of the languages of the texts, in order; empty: "EN" alone.
+    std::vector<std::string> Languages;
+    // Linked files outside this folder (canonical; empty: no such check) are
+    // named in a note.
+    std::filesystem::path SourceFolder;
+    // Bitmap numbers are 16 bits and 0xFFFF means none: one icon more is an
+    // error (EFormatLimit), not a number shared with another icon.
+    std::size_t BitmapLimit = NoIndex;
+};
+
+// A group's points once read, as the area tree takes them.
+struct TLoadedPoints {
+    std::unique_ptr<TSQLiteDatabase> Store;  // every point written, committed
+    // The box of the points written and of those at 0, 0 (90, 180, -90,
+    // -180 when there are none).
+    double MinLat = 90;
+    double MinLon = 180;
+    double MaxLat = -90;
+    double MaxLon = -180;
+    Bytes Bitmaps;                         // the icon records, in number order
+    std::vector<std::string> BitmapFiles;  // their files; the position is the number
+    std::uint64_t StoredBytes = 0;         // the point records stored, together
+};
+
+class TGroupLoader {
+public:
+    // Lines, warnings and notes go to output, which must outlive the
+    // loader; the loader owns the store and keeps one transaction open on
+    // it until Finish.
+    TGroupLoader(TGroupOutput& output, std::unique_ptr<TSQLiteDatabase> store, TGroupLoaderSettings settings);
+    ~TGroupLoader();
+    TGroupLoader(const TGroupLoader&) = delete;
+    TGroupLoader& operator=(const TGroupLoader&) = delete;
+
+    // The points of the files read next belong to category `number`
+    // (NoIndex: none) and have these alert defaults.
+    void StartCategory(std::uint16_t number, const TAlertDefaults& alerts);
+    // Reads one file with `format`, storing its points on another thread
+    // while the reading goes on; returns the entries the file holds. An
+    // error of the reader or the store is raised once what was read before
+    // it is stored and shown.
+    std::int32_t LoadFile(const std::string& path, const TWaypointFormat& format);
+    // The same with the reader of the file's format (WaypointFormatFor).
+    std::int32_t LoadFile(const std::string& path);
+    // Commits the store and hands the points on; the loader is spent.
+    TLoadedPoints Finish();
+
+private:
+    // Makes a point of a waypoint's fields: the "@" speed suffix, the alert
+    // defaults, icon and images from its links, and the store, or a
+    // "Skipped:" line when it lies off the globe.
+    void StoreWaypoint(TWaypointFields& waypoint);
+    // The icon of a waypoint: the first linked ".bmp" file, the file named
+    // after the read file in the first linked folder that has one, or the
+    // BMP beside the read file (whether or not it exists).
+    std::string FindLinkedFile(const std::vector<std::string>& links, const std::string& extension);
+    // Where warnings about the file being read go, in reading order.
+    TGroupOutput& Output() { return text_.Output(); }
+    // GpiPoi within MaxPointRecord; EFormatLimit names the waypoint and file.
+    Bytes EncodePoint(const TPoiWpt& point) const;
+    void ReadIcon(const std::vector<std::string>& links, TPoiWpt& point);
+    void ReadImages(const std::vector<std::string>& links, TPoiWpt& point);
+    void ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& point);
+    void NoteIfOutside(const std::string& path);
+    void ApplyTranslations(const TWaypointFields& waypoint, TPoiWpt& point);
+
+    // Everything here is touched by the reading thread only; the store
+    // thread sees nothing but the store and the items handed to worker_.
+    const TGroupLoaderSettings settings_;
+    TLoadedPoints points_;                             // Store is the store thread's during LoadFile
+    std::optional<TSQLiteTransaction> transaction_;   // on points_.Store, until Finish
+    std::int32_t CategoryIndex = NoIndex;
+    std::int32_t AlertSpeed = -1;
+    std::int32_t AlertDistance = -1;
+    std::string FileName;  // the file being read
+    // The largest point record stored (the store's limit, set by LoadFile).
+    std::uint64_t MaxPointRecord = UINT64_MAX;
+    // What the points being read bring about, lines, warnings and notes,
+    // waits here until the points read before are stored.
+    TWaitingText text_;
+    TStoreWorker* worker_ = nullptr;  // during LoadFile
+    std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
+    std::unordered_map<std::string, bool> outside_;  // by path as linked
+    TMissingTranslations missing_;                   // of the file being read, in points written
+};
+
+}  // namespace kestro

@@ -1,0 +1,14 @@
+#include "waypoints/WaypointFormats.h"
+
+#include "csv/CsvReader.h"
+#include "gpx/GpxParser.h"
+#include "sources/GroupSources.h"
+
+namespace kestro {
+
+TWaypointFormat WaypointFormatFor(const std::string& path) {
+    if (IsCsvFileName(path)) return ReadCsvFileWaypoints;
+    return ReadGpxWaypoints;
+}
+
+}  // namespace kestro
