@@ -156,23 +156,31 @@ TEST_F(WaypointRulesTest, FileNameDefaultsAndWhatOverridesThem) {
 }
 
 // Without a linked icon, the BMP beside the read file of the same name is
-// the icon; one icon file is one bitmap, however many points use it.
+// the icon; a linked folder gives the BMP named after the read file; one
+// icon file is one bitmap, however many points use it.
 TEST_F(WaypointRulesTest, CompanionIconBesideTheFile) {
     std::filesystem::create_directories(t / "g");
+    std::filesystem::create_directories(t / "icons");
     WriteFile(t / "g/cafes.bmp", Bmp());
+    WriteFile(t / "icons/shops.bmp", Bmp());
+    TWaypointFields inFolder = Wpt(4, 4, "D");
+    inFolder.Links = {"icons"};
     auto& loaded = Loader();
     loaded.LoadFile("g/cafes.gpx", Handing({Wpt(1, 1, "A"), Wpt(2, 2, "B")}));
     loaded.LoadFile("g/bars.gpx", Handing({Wpt(3, 3, "C")}));
+    loaded.LoadFile("g/shops.gpx", Handing({inFolder}));
     const auto stored = Finish();
-    EXPECT_EQ(points.BitmapFiles, std::vector<std::string>{"g/cafes.bmp"});
+    EXPECT_EQ(points.BitmapFiles, (std::vector<std::string>{"g/cafes.bmp", "icons/shops.bmp"}));
     EXPECT_EQ(points.Bitmaps.substr(0, 2), Bytes("\x05\x00", 2));
-    ASSERT_EQ(stored.size(), 3u);
+    ASSERT_EQ(stored.size(), 4u);
     for (int i : {0, 1}) {
         ASSERT_NE(PartOf<TGpiBitmapRef>(stored[i]), nullptr) << i;
         EXPECT_EQ(PartOf<TGpiBitmapRef>(stored[i])->Number, 0) << i;
     }
     EXPECT_EQ(PartOf<TGpiBitmapRef>(stored[2]), nullptr);
-    EXPECT_EQ(lines.str(), "  Icon: g/cafes.bmp\n");
+    ASSERT_NE(PartOf<TGpiBitmapRef>(stored[3]), nullptr);
+    EXPECT_EQ(PartOf<TGpiBitmapRef>(stored[3])->Number, 1);
+    EXPECT_EQ(lines.str(), "  Icon: g/cafes.bmp\n  Icon: icons/shops.bmp\n");
 }
 
 // A point at exactly 0, 0 is no position: it is left out, counted, and
