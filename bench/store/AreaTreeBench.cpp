@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/AreaTree.h"
-#include "app/RunState.h"
+#include "sources/AreaRules.h"
 #include "gpi/GpiUtil.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteLibrary.h"
@@ -94,11 +94,10 @@ void Run(int count, const std::string& variant, const std::vector<std::string>& 
     const double insertCpu = CpuSeconds() - cpuStart;
 
     const auto treeStart = TClock::now();
-    MaxRegion = 256;
     TAreaStatistics statistics;
     std::uint8_t alert = 0;
     store->StartTransaction();
-    const Bytes area = BuildArea(*store, statistics, 0, alert, south, west, north, east);
+    const Bytes area = BuildArea(*store, DefaultMaxRegion, statistics, 0, alert, south, west, north, east);
     store->CommitTransaction();
     const double treeSeconds = SecondsSince(treeStart);
     const double treeCpu = CpuSeconds() - cpuStart - insertCpu;

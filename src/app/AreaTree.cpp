@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/RunState.h"
 #include "diag/Exceptions.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
@@ -45,8 +44,8 @@ void AppendMainPart(Bytes& out, double minLat, double minLon, double maxLat, dou
 
 }  // namespace
 
-void AppendArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::int32_t depth, std::uint8_t& alert,
-                double minLat, double minLon, double maxLat, double maxLon, Bytes& out) {
+void AppendArea(TSQLiteDatabase& store, std::int32_t maxRegion, TAreaStatistics& statistics, std::int32_t depth,
+                std::uint8_t& alert, double minLat, double minLon, double maxLat, double maxLon, Bytes& out) {
     if (depth < 0) throw Exception(Format("Area depth %d is below 0", depth));
     const float south = static_cast<float>(minLat);
     const float west = static_cast<float>(minLon);
@@ -54,7 +53,7 @@ void AppendArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::int32_
     const float east = static_cast<float>(maxLon);
     const std::int64_t count = CountInBox(store, south, west, north, east);
     // A limit below 1 would split even empty areas down to the last level.
-    const std::int64_t limit = std::max<std::int32_t>(MaxRegion, 1);
+    const std::int64_t limit = std::max<std::int32_t>(maxRegion, 1);
 
     TRecordInPlace area(out, GpiTypeArea);
     AppendMainPart(out, minLat, minLon, maxLat, maxLon);
@@ -79,7 +78,7 @@ void AppendArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::int32_
         };
         for (const TQuadrant& quadrant : quadrants) {
             std::uint8_t childAlert = 0;
-            AppendArea(store, statistics, depth + 1, childAlert, quadrant.MinLat, quadrant.MinLon, quadrant.MaxLat,
+            AppendArea(store, maxRegion, statistics, depth + 1, childAlert, quadrant.MinLat, quadrant.MinLon, quadrant.MaxLat,
                        quadrant.MaxLon, out);
             if (childAlert) alert = 1;
         }
@@ -102,10 +101,10 @@ void AppendArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::int32_
     area.Finish();
 }
 
-Bytes BuildArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::int32_t depth, std::uint8_t& alert,
-                double minLat, double minLon, double maxLat, double maxLon) {
+Bytes BuildArea(TSQLiteDatabase& store, std::int32_t maxRegion, TAreaStatistics& statistics, std::int32_t depth,
+                std::uint8_t& alert, double minLat, double minLon, double maxLat, double maxLon) {
     Bytes out;
-    AppendArea(store, statistics, depth, alert, minLat, minLon, maxLat, maxLon, out);
+    AppendArea(store, maxRegion, statistics, depth, alert, minLat, minLon, maxLat, maxLon, out);
     return out;
 }
 

@@ -16,16 +16,16 @@ struct TAreaStatistics {
 
 // Appends to out the area record (type 8) of the box (degrees: south, west,
 // north, east) at the given depth (0 for a group's root) and takes its
-// points out of the store. An area holding more than MaxRegion points (at
+// points out of the store. An area holding more than maxRegion points (at
 // least 1) is split into quadrants down to depth 33. Sets alert to 1 when a
 // point inside carries an alert (the caller passes 0). Appends nothing when
 // the area holds nothing to write. Counts its leaves into statistics.
 // The records are built in place: a group's points are never copied whole.
-void AppendArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::int32_t depth, std::uint8_t& alert,
-                double minLat, double minLon, double maxLat, double maxLon, Bytes& out);
+void AppendArea(TSQLiteDatabase& store, std::int32_t maxRegion, TAreaStatistics& statistics, std::int32_t depth,
+                std::uint8_t& alert, double minLat, double minLon, double maxLat, double maxLon, Bytes& out);
 
 // The same area record as a byte string of its own.
-Bytes BuildArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::int32_t depth, std::uint8_t& alert,
-                double minLat, double minLon, double maxLat, double maxLon);
+Bytes BuildArea(TSQLiteDatabase& store, std::int32_t maxRegion, TAreaStatistics& statistics, std::int32_t depth,
+                std::uint8_t& alert, double minLat, double minLon, double maxLat, double maxLon);
 
 }  // namespace kestro

@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "app/AreaTree.h"
-#include "app/RunState.h"
 #include "diag/Exceptions.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
@@ -35,9 +34,9 @@ void LoadCountingFile(TGroupLoader& loader, const std::string& path, bool& anyWa
 
 // Category numbers are 16 bits and 0xFFFF means "none": more files would
 // share numbers and leave points pointing at the wrong category.
-void RequireCategoryNumbers(const std::string& groupName, const std::vector<TFolderEntry>& entries) {
+void RequireCategoryNumbers(const std::string& groupName, const std::vector<TFolderEntry>& entries, bool readCsvFiles) {
     std::size_t files = 0;
-    for (const auto& entry : entries) files += IsCategoryFile(entry, ReadCsvFiles) ? 1 : 0;
+    for (const auto& entry : entries) files += IsCategoryFile(entry, readCsvFiles) ? 1 : 0;
     if (files > static_cast<std::size_t>(NoIndex))
         throw Exception(Format("Group \"%s\" holds %zu category files; a group can have at most %d categories",
                                groupName.c_str(), files, NoIndex));
@@ -49,10 +48,10 @@ std::uint64_t FileBytes(const std::string& path) {
     return error ? 0 : size;
 }
 
-std::uint64_t GpxBytes(const std::string& folder, const std::vector<TFolderEntry>& entries) {
+std::uint64_t CategoryFileBytes(const std::string& folder, const std::vector<TFolderEntry>& entries, bool readCsvFiles) {
     std::uint64_t total = 0;
     for (const auto& entry : entries)
-        if (IsCategoryFile(entry, ReadCsvFiles)) total += FileBytes(folder + entry.Name);
+        if (IsCategoryFile(entry, readCsvFiles)) total += FileBytes(folder + entry.Name);
     return total;
 }
 
@@ -71,21 +70,23 @@ std::filesystem::path SourceFolderOf(const std::string& groupPath) {
 // output code page: the name on disk is the first language's, the settings
 // give the others under the key (a category as "group/category"). Names the
 // settings lack repeat the first language's and are counted per language.
-TGpiText LocalizedName(const std::string& onDisk, const std::string& key, TMissingTranslations& missing) {
-    if (Languages.Codes.empty()) return {{"EN", Utf8ToCodePage(onDisk, CodePage)}};
+TGpiText LocalizedName(const TRunSettings& settings, const std::string& onDisk, const std::string& key,
+                       TMissingTranslations& missing) {
+    const TLanguages& languages = settings.Languages;
+    if (languages.Codes.empty()) return {{"EN", Utf8ToCodePage(onDisk, settings.CodePage)}};
     TGpiText name;
-    for (const auto& code : Languages.Codes) {
+    for (const auto& code : languages.Codes) {
         std::optional<std::string> text;
         if (name.empty()) {
             text = onDisk;
         } else {
-            text = Languages.NameIn(code, key);
+            text = languages.NameIn(code, key);
             if (!text || text->empty()) {
                 ++missing[code];
                 text = onDisk;
             }
         }
-        name.push_back({code, Utf8ToCodePage(*text, CodePage)});
+        name.push_back({code, Utf8ToCodePage(*text, settings.CodePage)});
     }
     return name;
 }
@@ -109,8 +110,10 @@ Bytes CategoryRecords(const std::vector<TGpiText>& categories) {
 
 }  // namespace
 
-void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinisher& finish) {
+void BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOutput& output,
+                const TGroupFinisher& finish) {
     auto group = std::make_unique<TLoadedGroup>();
+    group->MaxRegion = settings.MaxRegion;
     // Anything but a folder is a loose file, so a file that cannot be opened
     // (a dangling link) is reported as the file it is.
     const bool looseFile = !FolderExists(path);
@@ -118,16 +121,20 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
     while (!looseFile && !folder.empty() && PathSeparators.find(folder.back()) != std::string_view::npos) folder.pop_back();
     group->DisplayName = looseFile ? BaseName(path) : FileNameWithoutFolder(folder);
     TMissingTranslations missingNames;
-    group->Name = LocalizedName(group->DisplayName, group->DisplayName, missingNames);
+    group->Name = LocalizedName(settings, group->DisplayName, group->DisplayName, missingNames);
     output.Lines() << "Group: " << TerminalText(group->DisplayName) << '\n';
     std::vector<TFolderEntry> entries;
     if (!looseFile) {
         entries = ListFolder(path);
-        RequireCategoryNumbers(group->DisplayName, entries);
+        RequireCategoryNumbers(group->DisplayName, entries, settings.ReadCsvFiles);
     }
 
-    TGroupLoader loader(output, CreatePoiStore(looseFile ? FileBytes(path) : GpxBytes(path, entries)),
-                        {.Languages = Languages.Codes, .SourceFolder = SourceFolderOf(path)});
+    TGroupLoaderSettings loading;
+    loading.Languages = settings.Languages.Codes;
+    loading.SourceFolder = SourceFolderOf(path);
+    TGroupLoader loader(output,
+                        CreatePoiStore(looseFile ? FileBytes(path) : CategoryFileBytes(path, entries, settings.ReadCsvFiles)),
+                        std::move(loading));
     bool anyWaypoint = false;
     try {
         if (looseFile) {
@@ -136,11 +143,11 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
         } else {
             std::uint16_t category = 0;
             for (const auto& entry : entries) {
-                if (!IsCategoryFile(entry, ReadCsvFiles)) continue;
+                if (!IsCategoryFile(entry, settings.ReadCsvFiles)) continue;
                 const std::string categoryName = BaseName(entry.Name);
                 output.Lines() << "  Category: " << TerminalText(categoryName) << '\n';
                 group->CategoryNames.push_back(
-                    LocalizedName(categoryName, group->DisplayName + "/" + categoryName, missingNames));
+                    LocalizedName(settings, categoryName, group->DisplayName + "/" + categoryName, missingNames));
                 loader.StartCategory(category++, AlertDefaultsFromFileName(entry.Name));
                 LoadCountingFile(loader, path + entry.Name, anyWaypoint, output);
             }
@@ -170,7 +177,7 @@ Bytes FinishGroup(TLoadedGroup& group, TGroupOutput& output) {
         {
             TSQLiteTransaction writing(*points.Store);
             output.Lines() << "  Optimalization...\n";
-            AppendArea(*points.Store, statistics, 0, alert, points.MinLat, points.MinLon, points.MaxLat,
+            AppendArea(*points.Store, group.MaxRegion, statistics, 0, alert, points.MinLat, points.MinLon, points.MaxLat,
                        points.MaxLon, record);
             writing.Commit();
         }
@@ -187,16 +194,16 @@ Bytes FinishGroup(TLoadedGroup& group, TGroupOutput& output) {
     }
 }
 
-TGroupTail ReadGroup(const std::string& path, TGroupOutput& output) {
+TGroupTail ReadGroup(const TRunSettings& settings, const std::string& path, TGroupOutput& output) {
     std::shared_ptr<TLoadedGroup> loaded;
-    BuildGroup(path, output, [&](std::unique_ptr<TLoadedGroup> group) { loaded = std::move(group); });
+    BuildGroup(settings, path, output, [&](std::unique_ptr<TLoadedGroup> group) { loaded = std::move(group); });
     if (!loaded) return {};
     return [loaded](TGroupOutput& treeOutput) { return FinishGroup(*loaded, treeOutput); };
 }
 
-Bytes BuildGroup(const std::string& path, TGroupOutput& output) {
+Bytes BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOutput& output) {
     Bytes record;
-    BuildGroup(path, output, [&](std::unique_ptr<TLoadedGroup> group) { record = FinishGroup(*group, output); });
+    BuildGroup(settings, path, output, [&](std::unique_ptr<TLoadedGroup> group) { record = FinishGroup(*group, output); });
     return record;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Settings.h"
 #include "gpi/LangText.h"
 #include "pipeline/GroupPipeline.h"
 #include "waypoints/GroupLoader.h"
@@ -15,6 +16,7 @@ namespace kestro {
 // A group read into its store, waiting for its area tree: made by the
 // reading thread, then the tree thread's alone.
 struct TLoadedGroup {
+    std::int32_t MaxRegion = DefaultMaxRegion;  // of the run's settings
     std::string DisplayName;              // as on disk
     TGpiText Name;                        // in every language, in the output code page
     std::vector<TGpiText> CategoryNames;  // likewise
@@ -28,15 +30,16 @@ using TGroupFinisher = std::function<void(std::unique_ptr<TLoadedGroup> group)>;
 // file) into its store and hands it to `finish`; not called when none of
 // its files held a waypoint. Its progress lines, warnings and notes go to
 // output, which must outlive the group.
-void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinisher& finish);
+void BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOutput& output,
+                const TGroupFinisher& finish);
 // The area tree and the group record of a group that has been read; may run
 // on another thread than the reading did, once that has ended.
 Bytes FinishGroup(TLoadedGroup& group, TGroupOutput& output);
 // The two halves as the group pipeline runs them: BuildGroup here, and
 // FinishGroup in the returned tail (empty when nothing is to be written).
-TGroupTail ReadGroup(const std::string& path, TGroupOutput& output);
+TGroupTail ReadGroup(const TRunSettings& settings, const std::string& path, TGroupOutput& output);
 // Both halves on this thread: the complete group record, empty when none of
 // the group's files held a waypoint.
-Bytes BuildGroup(const std::string& path, TGroupOutput& output);
+Bytes BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOutput& output);
 
 }  // namespace kestro

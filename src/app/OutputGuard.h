@@ -7,6 +7,7 @@ namespace kestro {
 // one of the run's inputs: the settings file, a GPX file or the icon beside
 // one, or a new name that the run would list as a GPX file. EFCreateError
 // when it is; the file is left as it is.
-void CheckOutputIsNoInput(const std::string& sourcePath, const std::string& destination);
+// `readCsvFiles` as the run's settings say.
+void CheckOutputIsNoInput(const std::string& sourcePath, const std::string& destination, bool readCsvFiles);
 
 }  // namespace kestro

@@ -90,31 +90,35 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
 
     // Set before the settings are read, so that a failure there is not left as success.
     ExitCode = 3;
-    LoadSettings(sourcePath);
-    if (!CodePageAvailable(CodePage))
+    const TRunSettings settings = LoadSettings(sourcePath);
+    if (!CodePageAvailable(settings.CodePage))
         throw EConvertError(Format("Code page %d set by \"codepage\" in %skestro.ini cannot be used: the system "
                                    "has no conversion into %s.",
-                                   CodePage, sourcePath.c_str(), CodePageEncodingName(CodePage).c_str()));
+                                   settings.CodePage, sourcePath.c_str(), CodePageEncodingName(settings.CodePage).c_str()));
+    UseCodePage(settings);
 
     const std::string& destination = arguments[1];
     const bool toStandardOutput = console.ToStandardOutput;
-    if (!toStandardOutput) CheckOutputIsNoInput(sourcePath, destination);
+    if (!toStandardOutput) CheckOutputIsNoInput(sourcePath, destination, settings.ReadCsvFiles);
     TOutputFile output(destination, toStandardOutput ? TOutputOptions{.StandardOutput = true}
                                                      : TOutputOptions{.ReplaceOnClose = true});
     try {
         const std::string fileName =
             IsStandardOutput(destination) ? StandardOutputName() : FileNameWithoutFolder(destination);
-        WriteHeader(output, Utf8ToCodePage(fileName, CodePage));
+        WriteHeader(output, Utf8ToCodePage(fileName, settings.CodePage));
         ExitCode = 4;
 
         // The terminal's progress line; none where standard error is a file or a pipe, nor in a quiet run.
         const auto progress = console.Quiet ? nullptr : TerminalProgressLine(messages, out);
         {
-            TGroupPipeline groups(output, out, messages, progress.get(), ReadGroup, &notWritten);
+            const TGroupReader readGroup = [&settings](const std::string& path, TGroupOutput& groupOutput) {
+                return ReadGroup(settings, path, groupOutput);
+            };
+            TGroupPipeline groups(output, out, messages, progress.get(), readGroup, &notWritten);
             for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
             std::vector<std::string> files;
             try {
-                files = ListCategoryFiles(sourcePath, ReadCsvFiles);
+                files = ListCategoryFiles(sourcePath, settings.ReadCsvFiles);
             } catch (...) {
                 groups.Finish();  // the folder groups came first, as did an error of theirs
                 throw;

@@ -1,12 +1,7 @@
 #include "app/RunState.h"
 
-#include "sources/AreaRules.h"
-
 namespace kestro {
 
 int ExitCode = 0;
-std::int32_t MaxRegion = DefaultMaxRegion;
-bool ReadCsvFiles = true;
-TLanguages Languages;
 
 }  // namespace kestro

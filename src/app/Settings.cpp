@@ -2,20 +2,13 @@
 
 #include <filesystem>
 
-#include "app/RunState.h"
 #include "app/SettingsFile.h"
-#include "sources/AreaRules.h"
-#include "xml/XmlCodePage.h"
 #include "platform/PathName.h"
+#include "xml/XmlCodePage.h"
 
 namespace kestro {
 
-namespace {
-// The code page every device reads.
-constexpr std::int32_t DefaultCodePage = 1252;
-}  // namespace
-
-void LoadSettings(const std::string& path) {
+TRunSettings LoadSettings(const std::string& path) {
     std::string folder = path;
     std::error_code error;
     if (std::filesystem::is_regular_file(PathFromUtf8(path), error)) {
@@ -24,11 +17,16 @@ void LoadSettings(const std::string& path) {
     }
     const std::string file = folder + "kestro.ini";
     const TSettingsFile settings(ReadSettingsText(file).value_or(std::string()));
-    MaxRegion = settings.ReadInteger("kestro", "maxregion", DefaultMaxRegion);
-    CodePage = settings.ReadInteger("kestro", "codepage", DefaultCodePage);
-    ReadCsvFiles = settings.ReadInteger("kestro", "csv", 1) != 0;
-    XmlCodePage = static_cast<std::uint16_t>(static_cast<std::uint32_t>(CodePage) & 0xFFFF);
-    Languages = ReadLanguages(settings, file);
+    TRunSettings run;
+    run.MaxRegion = settings.ReadInteger("kestro", "maxregion", run.MaxRegion);
+    run.CodePage = settings.ReadInteger("kestro", "codepage", run.CodePage);
+    run.ReadCsvFiles = settings.ReadInteger("kestro", "csv", 1) != 0;
+    run.Languages = ReadLanguages(settings, file);
+    return run;
+}
+
+void UseCodePage(const TRunSettings& settings) {
+    XmlCodePage = static_cast<std::uint16_t>(static_cast<std::uint32_t>(settings.CodePage) & 0xFFFF);
 }
 
 }  // namespace kestro

@@ -1,12 +1,31 @@
 #pragma once
+// The settings of one run, read once from the source folder's kestro.ini
+// and passed down to whoever needs them.
+#include <cstdint>
 #include <string>
+
+#include "app/Languages.h"
+#include "sources/AreaRules.h"
 
 namespace kestro {
 
+struct TRunSettings {
+    std::int32_t MaxRegion = DefaultMaxRegion;  // most points one area may hold ("maxregion")
+    // The code page of every 8-bit text, read and written ("codepage";
+    // 65001 is UTF-8), as written in the settings: it may be one the system
+    // cannot convert into, which the run refuses.
+    std::int32_t CodePage = 1252;
+    bool ReadCsvFiles = true;  // "*.csv" files are categories and loose-file groups ("csv")
+    TLanguages Languages;      // of the output texts ("languages" and its name sections)
+};
+
 // Reads kestro.ini of the source folder (or of the folder of `path` when it
-// names a file) into MaxRegion, CodePage, XmlCodePage and ReadCsvFiles; anything missing
-// or unreadable as a number keeps its default (256, 1252, on); "languages" and
-// its name sections into Languages (ESettingsError for an invalid list).
-void LoadSettings(const std::string& path);
+// names a file); anything missing or unreadable as a number keeps its
+// default (256, 1252, on). ESettingsError for an invalid "languages" list.
+TRunSettings LoadSettings(const std::string& path);
+
+// Makes the settings' code page the working code page of the process: the
+// one texts are read into and written in.
+void UseCodePage(const TRunSettings& settings);
 
 }  // namespace kestro

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "gpi/CodePage.h"
+#include "xml/XmlCodePage.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 
@@ -29,7 +29,7 @@ Bytes GpiEndRecord() { return GpiRecord(GpiTypeEnd, Bytes(), Bytes()); }
 
 void WriteHeader(TOutputFile& stream, const Bytes& fileName) {
     GpiWriteBytes(stream, GpiHeaderRecord(fileName, GetTickCount()));
-    GpiWriteBytes(stream, GpiCodePageRecord(CodePage));
+    GpiWriteBytes(stream, GpiCodePageRecord(XmlCodePage));
 }
 
 void GpiWriteBytes(TOutputFile& stream, const Bytes& bytes) {

@@ -19,7 +19,7 @@ Bytes GpiCodePageRecord(std::int32_t codePage);
 Bytes GpiEndRecord();
 
 // Writes both header records, each with its own write; the file name is
-// already in the output code page, the code page is taken from CodePage.
+// already in the output code page, the code page is the working one (XmlCodePage).
 void WriteHeader(TOutputFile& stream, const Bytes& fileName);
 void WriteEndRecord(TOutputFile& stream);
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "diag/Exceptions.h"
-#include "gpi/CodePage.h"
+#include "xml/XmlCodePage.h"
 
 namespace kestro {
 
@@ -18,7 +18,7 @@ constexpr std::size_t MaxLangStringLength = 0xFFFF - 4;  // the outer length cou
 std::size_t FittedLength(const Bytes& text, std::size_t maxLength) {
     if (text.size() <= maxLength) return text.size();
     std::size_t cut = maxLength;
-    if (CodePage == 65001) {
+    if (XmlCodePage == 65001) {
         auto isContinuation = [&](std::size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
         // text[cut] is the first byte dropped; when it continues a character,
         // the cut moves back to that character's first byte (at most three

@@ -12,7 +12,7 @@ namespace kestro {
 Bytes GpiWord(std::uint32_t value);   // low 16 bits
 Bytes GpiDword(std::uint32_t value);
 // Texts longer than the 16-bit length field allows (65535 bytes, 65531 for the
-// localized string) are cut to fit, in UTF-8 output (CodePage 65001) at a
+// localized string) are cut to fit, in UTF-8 output (working code page 65001) at a
 // character boundary.
 Bytes GpiString(const Bytes& text);
 Bytes GpiLangString(const Bytes& text);  // one entry, "EN"

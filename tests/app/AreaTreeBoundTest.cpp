@@ -10,7 +10,6 @@
 
 #include "AreaTestSupport.h"
 #include "app/AreaTree.h"
-#include "app/RunState.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "store/GpiDB.h"
@@ -49,8 +48,8 @@ std::unique_ptr<TSQLiteDatabase> FilledStore(const std::vector<TPoint>& points) 
     return store;
 }
 
-using TBuilder = Bytes (*)(TSQLiteDatabase&, TAreaStatistics&, std::int32_t, std::uint8_t&, double, double, double,
-                          double);
+using TBuilder = Bytes (*)(TSQLiteDatabase&, std::int32_t, TAreaStatistics&, std::int32_t, std::uint8_t&, double, double,
+                          double, double);
 
 // Builds the tree of the points' tight box with the given builder.
 TTreeResult BuildTree(const std::vector<TPoint>& points, std::int32_t maxRegion, TBuilder builder = &BuildArea) {
@@ -62,24 +61,22 @@ TTreeResult BuildTree(const std::vector<TPoint>& points, std::int32_t maxRegion,
         east = std::max(east, point.Lon);
     }
     const auto store = FilledStore(points);
-    MaxRegion = maxRegion;
     TTreeResult result;
     TAreaStatistics statistics;
     store->StartTransaction();
-    result.Area = builder(*store, statistics, 0, result.Alert, south, west, north, east);
+    result.Area = builder(*store, maxRegion, statistics, 0, result.Alert, south, west, north, east);
     store->CommitTransaction();
     result.Regions = statistics.Regions;
     result.MaxSize = statistics.MaxSize;
     result.MaxDeep = statistics.MaxDeep;
-    MaxRegion = 256;
     return result;
 }
 
 // The quadrant split decided by counts alone, with nothing written for an
 // area that holds nothing: finishes only on data where no area keeps more
 // than MaxRegion overlapping points.
-Bytes PlainBuildArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::int32_t depth, std::uint8_t& alert,
-                     double minLat, double minLon, double maxLat, double maxLon) {
+Bytes PlainBuildArea(TSQLiteDatabase& store, std::int32_t maxRegion, TAreaStatistics& statistics, std::int32_t depth,
+                     std::uint8_t& alert, double minLat, double minLon, double maxLat, double maxLon) {
     Bytes main = GpiDword(static_cast<std::uint32_t>(DegToSemicircles(maxLat))) +
                  GpiDword(static_cast<std::uint32_t>(DegToSemicircles(maxLon))) +
                  GpiDword(static_cast<std::uint32_t>(DegToSemicircles(minLat))) +
@@ -87,7 +84,7 @@ Bytes PlainBuildArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::i
     const float s = static_cast<float>(minLat), w = static_cast<float>(minLon);
     const float n = static_cast<float>(maxLat), e = static_cast<float>(maxLon);
     const std::int64_t count = CountInBox(store, s, w, n, e);
-    if (count > MaxRegion && depth <= 32) {
+    if (count > maxRegion && depth <= 32) {
         const double midLat = (minLat + maxLat) / 2, midLon = (minLon + maxLon) / 2;
         Bytes children;
         const double quadrants[4][4] = {{minLat, minLon, midLat, midLon},
@@ -96,7 +93,7 @@ Bytes PlainBuildArea(TSQLiteDatabase& store, TAreaStatistics& statistics, std::i
                                         {midLat, midLon, maxLat, maxLon}};
         for (const auto& q : quadrants) {
             std::uint8_t childAlert = 0;
-            children += PlainBuildArea(store, statistics, depth + 1, childAlert, q[0], q[1], q[2], q[3]);
+            children += PlainBuildArea(store, maxRegion, statistics, depth + 1, childAlert, q[0], q[1], q[2], q[3]);
             if (childAlert) alert = 1;
         }
         if (children.empty()) return Bytes();

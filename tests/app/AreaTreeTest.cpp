@@ -5,7 +5,6 @@
 
 #include "AreaTestSupport.h"
 #include "app/AreaTree.h"
-#include "app/RunState.h"
 #include "gpi/GpiUtil.h"
 #include "store/GpiDB.h"
 #include "support/TestSupport.h"
@@ -46,10 +45,6 @@ std::vector<Bytes> Sorted(std::vector<Bytes> records) {
 // A group's store filled point by point, with the group's tight bounding box.
 class AreaTreeTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        MaxRegion = 256;
-    }
-    void TearDown() override { MaxRegion = 256; }
 
     Bytes Add(double lat, double lon, bool alert = false, std::string name = std::string()) {
         if (name.empty()) name = "p" + std::to_string(records.size());
@@ -65,12 +60,13 @@ protected:
     Bytes BuildBox(const TBounds& bounds) {
         store->StartTransaction();
         rootAlert = 0;
-        Bytes area = BuildArea(*store, statistics, 0, rootAlert, bounds.South, bounds.West, bounds.North, bounds.East);
+        Bytes area = BuildArea(*store, maxRegion, statistics, 0, rootAlert, bounds.South, bounds.West, bounds.North, bounds.East);
         store->CommitTransaction();
         return area;
     }
 
     std::unique_ptr<TSQLiteDatabase> store = CreatePoiStore();
+    std::int32_t maxRegion = 256;
     std::vector<Bytes> records;
     TBounds box{std::numeric_limits<double>::max(), std::numeric_limits<double>::max(),
                 std::numeric_limits<double>::lowest(), std::numeric_limits<double>::lowest()};
@@ -121,7 +117,7 @@ TEST_F(AreaTreeTest, OverMaxRegionSplitsIntoQuadrantsSouthWestFirstNorthEastLast
 }
 
 TEST_F(AreaTreeTest, TwoPointsOneDegreeApartEachGetALeafOfTheirOwn) {
-    MaxRegion = 1;
+    maxRegion = 1;
     const Bytes south = Add(10.0, 20.0);
     const Bytes north = Add(11.0, 21.0);
     const TArea root = ReadRootArea(Build());
@@ -136,7 +132,7 @@ TEST_F(AreaTreeTest, TwoPointsOneDegreeApartEachGetALeafOfTheirOwn) {
 }
 
 TEST_F(AreaTreeTest, SplittingGoesOnOnlyWhereBothPointsAreTouched) {
-    MaxRegion = 1;
+    maxRegion = 1;
     const Bytes south = Add(0.5, 0.5);
     const Bytes north = Add(1.5, 0.5);
     const TArea root = ReadRootArea(BuildBox({0, 0, 4, 4}));
@@ -154,7 +150,7 @@ TEST_F(AreaTreeTest, SplittingGoesOnOnlyWhereBothPointsAreTouched) {
 }
 
 TEST_F(AreaTreeTest, AlertBytesMarkOnlyTheBranchWithAlerts) {
-    MaxRegion = 4;
+    maxRegion = 4;
     for (double lat : {1.0, 3.0})
         for (double lon : {1.0, 3.0})
             for (double offset : {0.0, 0.5}) Add(lat + offset, lon + offset, lat > 2 && lon > 2 && offset > 0);
@@ -169,7 +165,7 @@ TEST_F(AreaTreeTest, AlertBytesMarkOnlyTheBranchWithAlerts) {
 }
 
 TEST_F(AreaTreeTest, TreeWithoutAlertsHasNoAlertByte) {
-    MaxRegion = 1;
+    maxRegion = 1;
     Add(1, 1);
     Add(2, 2);
     const TArea root = ReadRootArea(Build());
@@ -193,7 +189,7 @@ TEST_F(AreaTreeTest, LeafAlertByteDoesNotDependOnTheOrderOfItsPoints) {
 // west quadrant below still counts three after the south-west took them, and
 // all four of its own quadrants come out empty.
 TEST_F(AreaTreeTest, SplitAreaWhoseQuadrantsAllCameOutEmptyIsNotWritten) {
-    MaxRegion = 2;
+    maxRegion = 2;
     const Bytes corner = Add(0, 0);
     const Bytes far = Add(2, 2);
     const Bytes line1 = Add(1, 0.2);
@@ -220,7 +216,7 @@ TEST_F(AreaTreeTest, SplitAreaWhoseQuadrantsAllCameOutEmptyIsNotWritten) {
 TEST_F(AreaTreeTest, NegativeDepthIsRefused) {
     Add(1, 1);
     std::uint8_t alert = 0;
-    EXPECT_THROW(BuildArea(*store, statistics, -1, alert, 1, 1, 1, 1), Exception);
+    EXPECT_THROW(BuildArea(*store, 256, statistics, -1, alert, 1, 1, 1, 1), Exception);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "app/RunState.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
 #include "diag/Exceptions.h"
@@ -66,16 +65,8 @@ TEST(SettingsFileSyntax, LineEndingsAndByteOrderMark) {
 
 class LoadSettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        MaxRegion = -7;
-        CodePage = -7;
-        XmlCodePage = 7;
-    }
-    void TearDown() override {
-        MaxRegion = 256;
-        CodePage = 1252;
-        XmlCodePage = 1252;
-    }
+    void TearDown() override { XmlCodePage = 1252; }
+    TRunSettings Load() { return LoadSettings(folder_.Path().string() + "/"); }
     TempDir folder_;
 };
 
@@ -83,46 +74,55 @@ TEST_F(LoadSettingsTest, MaxRegionValues) {
     struct Case { const char* value; std::int32_t maxRegion; };
     for (auto c : std::initializer_list<Case>{{"0x10", 16}, {"$10", 16}, {"abc", 256}, {"16", 16}, {"-3", -3}, {"", 256}}) {
         WriteFile(folder_ / "kestro.ini", std::string("[kestro]\nmaxregion=") + c.value + "\n");
-        LoadSettings(folder_.Path().string() + "/");
-        EXPECT_EQ(MaxRegion, c.maxRegion) << c.value;
-        EXPECT_EQ(CodePage, 1252);
-        EXPECT_EQ(XmlCodePage, 1252);
+        const TRunSettings settings = Load();
+        EXPECT_EQ(settings.MaxRegion, c.maxRegion) << c.value;
+        EXPECT_EQ(settings.CodePage, 1252);
     }
 }
 
-TEST_F(LoadSettingsTest, CodePageSetsBothCodePages) {
-    struct Case { const char* value; std::int32_t codePage; std::uint16_t xmlCodePage; };
+// The code page as written; the working code page of the process is its
+// low 16 bits once the run uses it, and nothing changes before.
+TEST_F(LoadSettingsTest, CodePageAsWrittenAndTheWorkingOne) {
+    struct Case { const char* value; std::int32_t codePage; std::uint16_t working; };
     for (auto c : std::initializer_list<Case>{{"65001", 65001, 65001}, {"1251", 1251, 1251}, {"$1004E4", 0x1004E4, 1252},
                                               {"x1250", 1252, 1252}}) {
         WriteFile(folder_ / "kestro.ini", std::string("[Kestro]\nCodePage = ") + c.value + "\n");
-        LoadSettings(folder_.Path().string() + "/");
-        EXPECT_EQ(CodePage, c.codePage) << c.value;
-        EXPECT_EQ(XmlCodePage, c.xmlCodePage) << c.value;
-        EXPECT_EQ(MaxRegion, 256);
+        XmlCodePage = 7;
+        const TRunSettings settings = Load();
+        EXPECT_EQ(XmlCodePage, 7);
+        EXPECT_EQ(settings.CodePage, c.codePage) << c.value;
+        EXPECT_EQ(settings.MaxRegion, 256);
+        UseCodePage(settings);
+        EXPECT_EQ(XmlCodePage, c.working) << c.value;
     }
 }
 
 TEST_F(LoadSettingsTest, MissingFileGivesDefaults) {
-    LoadSettings(folder_.Path().string() + "/");
-    EXPECT_EQ(MaxRegion, 256);
-    EXPECT_EQ(CodePage, 1252);
-    EXPECT_EQ(XmlCodePage, 1252);
+    const TRunSettings settings = Load();
+    EXPECT_EQ(settings.MaxRegion, 256);
+    EXPECT_EQ(settings.CodePage, 1252);
+    EXPECT_TRUE(settings.ReadCsvFiles);
+    EXPECT_TRUE(settings.Languages.Codes.empty());
+}
+
+TEST_F(LoadSettingsTest, CsvSwitch) {
+    for (const auto& [value, read] : std::initializer_list<std::pair<const char*, bool>>{{"0", false}, {"1", true}, {"2", true}, {"no", true}}) {
+        WriteFile(folder_ / "kestro.ini", std::string("[kestro]\ncsv=") + value + "\n");
+        EXPECT_EQ(Load().ReadCsvFiles, read) << value;
+    }
 }
 
 TEST_F(LoadSettingsTest, PathOfAFileUsesItsFolder) {
     WriteFile(folder_ / "kestro.ini", "[kestro]\nmaxregion=9\n");
     WriteFile(folder_ / "points.gpx", "<gpx/>");
-    LoadSettings((folder_ / "points.gpx").string());
-    EXPECT_EQ(MaxRegion, 9);
+    EXPECT_EQ(LoadSettings((folder_ / "points.gpx").string()).MaxRegion, 9);
 }
 
 TEST_F(LoadSettingsTest, LanguagesAndTheirNamesKeyedByTheNamesOnDisk) {
     WriteFile(folder_ / "kestro.ini",
               "[kestro]\nlanguages = ru , EN\n[en]\nFood = Essen\nfood = essen\nFood = later\nFood/Caf\xC3\xA9s = Cafes\n"
               "[RU]\nFood = first language\n");
-    LoadSettings(folder_.Path().string() + "/");
-    const TLanguages read = Languages;
-    Languages = TLanguages();
+    const TLanguages read = Load().Languages;
     EXPECT_EQ(read.Codes, (std::vector<std::string>{"ru", "EN"}));
     EXPECT_EQ(read.NameIn("EN", "Food"), "Essen");
     EXPECT_EQ(read.NameIn("EN", "food"), "essen");
@@ -131,8 +131,7 @@ TEST_F(LoadSettingsTest, LanguagesAndTheirNamesKeyedByTheNamesOnDisk) {
     EXPECT_EQ(read.NameIn("ru", "Food"), std::nullopt);  // the names on disk are the first language's
 
     WriteFile(folder_ / "kestro.ini", "[kestro]\nlanguages=EN,DE,en\n");
-    EXPECT_THROW(LoadSettings(folder_.Path().string() + "/"), ESettingsError);
-    Languages = TLanguages();
+    EXPECT_THROW(Load(), ESettingsError);
 }
 
 TEST_F(LoadSettingsTest, UnreadableSettingsFileIsAnError) {

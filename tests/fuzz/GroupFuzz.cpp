@@ -8,7 +8,7 @@
 
 #include "FuzzSupport.h"
 #include "app/GroupBuilder.h"
-#include "app/RunState.h"
+#include "app/Settings.h"
 #include "diag/Exceptions.h"
 #include "gpi/FileFrame.h"
 #include "store/SQLiteLibrary.h"
@@ -46,18 +46,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Settings chosen by the input, so that a finding replays the same way.
     const std::uint32_t hash = fuzz::InputHash(input);
-    CodePage = (hash & 1) ? 65001 : 1252;
-    XmlCodePage = static_cast<std::uint16_t>(CodePage);
-    MaxRegion = static_cast<std::int32_t>(1 + (hash >> 1) % 4);
+    TRunSettings settings;
+    settings.CodePage = (hash & 1) ? 65001 : 1252;
+    settings.MaxRegion = static_cast<std::int32_t>(1 + (hash >> 1) % 4);
+    UseCodePage(settings);
 
     Bytes record;
     try {
         std::ostringstream lines;
         TGroupOutput output(lines, lines);
-        record = BuildGroup(group.string() + "/", output);
+        record = BuildGroup(settings, group.string() + "/", output);
     } catch (const Exception&) {
         return 0;  // bad input ends with an error report; nothing is written for the group
     }
-    fuzz::RequireCleanGpi(GpiHeaderRecord("f.gpi", 0) + GpiCodePageRecord(CodePage) + record + GpiEndRecord());
+    fuzz::RequireCleanGpi(GpiHeaderRecord("f.gpi", 0) + GpiCodePageRecord(settings.CodePage) + record + GpiEndRecord());
     return 0;
 }

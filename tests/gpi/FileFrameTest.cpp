@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "diag/Exceptions.h"
-#include "gpi/CodePage.h"
+#include "xml/XmlCodePage.h"
 #include "gpi/FileFrame.h"
 #include "gpi/GpiUtil.h"
 #include "support/TestSupport.h"
@@ -18,11 +18,11 @@ using test::WriteFile;
 
 class CodePageScope {
 public:
-    explicit CodePageScope(std::int32_t codePage) : saved_(CodePage) { CodePage = codePage; }
-    ~CodePageScope() { CodePage = saved_; }
+    explicit CodePageScope(std::int32_t codePage) : saved_(XmlCodePage) { XmlCodePage = static_cast<std::uint16_t>(codePage); }
+    ~CodePageScope() { XmlCodePage = saved_; }
 
 private:
-    std::int32_t saved_;
+    std::uint16_t saved_;
 };
 
 TEST(FileFrame, HeaderRecordsForOutGpiInCodePage1252) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "gpi/CodePage.h"
+#include "xml/XmlCodePage.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiRecord.h"
 #include "support/TestSupport.h"
@@ -14,11 +14,11 @@ namespace {
 // Sets the output code page for one test and restores it afterwards.
 class TCodePageScope {
 public:
-    explicit TCodePageScope(std::int32_t codePage) : saved_(CodePage) { CodePage = codePage; }
-    ~TCodePageScope() { CodePage = saved_; }
+    explicit TCodePageScope(std::int32_t codePage) : saved_(XmlCodePage) { XmlCodePage = static_cast<std::uint16_t>(codePage); }
+    ~TCodePageScope() { XmlCodePage = saved_; }
 
 private:
-    std::int32_t saved_;
+    std::uint16_t saved_;
 };
 
 std::size_t LengthField(const Bytes& encoded, std::size_t at) {

@@ -1,5 +1,0 @@
-#include "gpi/CodePage.h"
-
-namespace kestro {
-std::int32_t CodePage = 1252;
-}  // namespace kestro
