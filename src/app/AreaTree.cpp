@@ -15,10 +15,6 @@ namespace kestro {
 
 namespace {
 
-// Areas nest 34 levels deep at most: no area below depth 32 is split.
-constexpr std::int32_t DeepestSplitDepth = 32;
-// Side of a point's index entry in the store.
-
 // Points closer than StoreEntrySize share index entries, so their count never
 // drops below the limit however small the quadrants get. Only areas this
 // narrow can multiply fourfold per level without end; they are not split

@@ -20,6 +20,9 @@ struct TPoiField {
     const char* Label;    // in the printers: "Postal code"
     const char* JsonKey;  // "postalCode"
     const char* GpxName;  // the GPX element or phone category; null: not read from GPX
+    // Its element among a GPX waypoint's texts in further languages, after
+    // the prefix ("city" for <kestro:city lang="DE">); null: not translated.
+    const char* TranslationName;
     Bytes TPoiWpt::*Point;                  // null: never written
     std::optional<TGpiText> TPart::*Text;   // a localized field as read, else null
     std::optional<Bytes> TPart::*Plain;     // a plain field as read, else null
@@ -32,26 +35,26 @@ using TAddressField = TPoiField<TGpiAddress>;
 using TContactField = TPoiField<TGpiContact>;
 
 inline constexpr std::array<TAddressField, 6> AddressFields = {{
-    {0x01, "city", "City", "city", "gpxx:City", &TPoiWpt::City, &TGpiAddress::City, nullptr,
+    {0x01, "city", "City", "city", "gpxx:City", "city", &TPoiWpt::City, &TGpiAddress::City, nullptr,
      &TPoiTranslation::City},
-    {0x02, "country", "Country", "country", "gpxx:Country", &TPoiWpt::Country, &TGpiAddress::Country, nullptr,
+    {0x02, "country", "Country", "country", "gpxx:Country", "country", &TPoiWpt::Country, &TGpiAddress::Country, nullptr,
      &TPoiTranslation::Country},
-    {0x04, "state", "State", "state", "gpxx:State", &TPoiWpt::State, &TGpiAddress::State, nullptr,
+    {0x04, "state", "State", "state", "gpxx:State", "state", &TPoiWpt::State, &TGpiAddress::State, nullptr,
      &TPoiTranslation::State},
-    {0x08, "postal code", "Postal code", "postalCode", "gpxx:PostalCode", &TPoiWpt::PostalCode, nullptr,
+    {0x08, "postal code", "Postal code", "postalCode", "gpxx:PostalCode", nullptr, &TPoiWpt::PostalCode, nullptr,
      &TGpiAddress::PostalCode, nullptr},
-    {0x10, "street", "Street", "street", "gpxx:StreetAddress", &TPoiWpt::Street, &TGpiAddress::Street, nullptr,
+    {0x10, "street", "Street", "street", "gpxx:StreetAddress", "street", &TPoiWpt::Street, &TGpiAddress::Street, nullptr,
      &TPoiTranslation::Street},
-    {0x20, "house number", "House number", "houseNumber", nullptr, nullptr, nullptr,
+    {0x20, "house number", "House number", "houseNumber", nullptr, nullptr, nullptr, nullptr,
      &TGpiAddress::HouseNumber, nullptr},
 }};
 
 inline constexpr std::array<TContactField, 5> ContactFields = {{
-    {0x01, "phone", "Phone", "phone", "Phone", &TPoiWpt::Phone, nullptr, &TGpiContact::Phone, nullptr},
-    {0x02, "second phone", "Phone 2", "phone2", "Phone2", &TPoiWpt::Phone2, nullptr, &TGpiContact::Phone2, nullptr},
-    {0x04, "fax", "Fax", "fax", "Fax", &TPoiWpt::Fax, nullptr, &TGpiContact::Fax, nullptr},
-    {0x08, "e-mail", "E-mail", "email", "Email", &TPoiWpt::Email, nullptr, &TGpiContact::Email, nullptr},
-    {0x10, "web address", "Web", "url", "URL", &TPoiWpt::Url, nullptr, &TGpiContact::Url, nullptr},
+    {0x01, "phone", "Phone", "phone", "Phone", nullptr, &TPoiWpt::Phone, nullptr, &TGpiContact::Phone, nullptr},
+    {0x02, "second phone", "Phone 2", "phone2", "Phone2", nullptr, &TPoiWpt::Phone2, nullptr, &TGpiContact::Phone2, nullptr},
+    {0x04, "fax", "Fax", "fax", "Fax", nullptr, &TPoiWpt::Fax, nullptr, &TGpiContact::Fax, nullptr},
+    {0x08, "e-mail", "E-mail", "email", "Email", nullptr, &TPoiWpt::Email, nullptr, &TGpiContact::Email, nullptr},
+    {0x10, "web address", "Web", "url", "URL", nullptr, &TPoiWpt::Url, nullptr, &TGpiContact::Url, nullptr},
 }};
 
 // The flags a record may set: those of its fields.

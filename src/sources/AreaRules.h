@@ -7,6 +7,9 @@ namespace kestro {
 
 // Most points one area may hold when kestro.ini does not say.
 constexpr std::int32_t DefaultMaxRegion = 256;
+// Areas nest 34 levels deep at most: no area below this depth is split,
+// deeper ones are leaves whatever they hold.
+constexpr std::int32_t DeepestSplitDepth = 32;
 // Each point's box in the store's area index reaches this far north and east
 // of the point (degrees).
 constexpr double StoreEntrySize = 0.00001;

@@ -48,7 +48,8 @@ void Translations(std::string& out, const std::vector<TGpxTranslation>& translat
         Translated(out, "cmt", t.Language, t.Comment);
         Translated(out, "desc", t.Language, t.Description);
         for (const std::size_t i : AddressGpxOrder)
-            if (AddressFields[i].Translated != nullptr) Translated(out, AddressFields[i].Name, t.Language, t.Address[i]);
+            if (AddressFields[i].TranslationName != nullptr)
+                Translated(out, AddressFields[i].TranslationName, t.Language, t.Address[i]);
     }
 }
 

@@ -5,13 +5,13 @@
 #include "diag/Exceptions.h"
 #include "unpack/UnpackLanguages.h"
 #include "gpi/GpiUtil.h"
+#include "sources/CommentRule.h"
 #include "unpack/UnpackValues.h"
 
 namespace kestro {
 
 namespace {
 
-constexpr std::size_t LongDescription = 256;  // from this length on a description stays one
 // 90 degrees in semicircles; kestro writes 90.0 one unit below it, so
 // this value and those beyond are out of its reach (as is -180 degrees exactly).
 constexpr std::int32_t NorthPole = 1 << 30;
@@ -122,8 +122,7 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
     }
     w.Comment = text.Text(comment);
     w.Description = text.Text(description);
-    if (comment.empty() && !description.empty() && description.size() < LongDescription &&
-        (description.find('<') == Bytes::npos || description.find('>') == Bytes::npos))
+    if (DescriptionServesAsComment(comment, description))
         tally.Add("short descriptions without a comment (they are read back as the comment)");
 
     if ((point.AlertFlag != 0) != wantedAlert.has_value()) tally.Add("point alert flags that disagree with the alert record");

@@ -10,8 +10,6 @@ namespace kestro {
 
 namespace {
 
-constexpr int DeepestSplit = 32;       // deeper areas are leaves whatever they hold
-
 struct TBox {
     double MinLat, MinLon, MaxLat, MaxLon;
     bool Written(const TGpiArea& area) const {
@@ -70,10 +68,10 @@ public:
         const TPointList touching = Touching(group_, box, candidates);
         const auto count = static_cast<std::int64_t>(touching.size());
         if (area.Areas.empty()) {
-            if (area.Depth <= DeepestSplit) range.Low = std::max(range.Low, count);
+            if (area.Depth <= DeepestSplitDepth) range.Low = std::max(range.Low, count);
             return range.Low <= range.High;
         }
-        if (area.Depth > DeepestSplit || !area.Points.empty()) return false;
+        if (area.Depth > DeepestSplitDepth || !area.Points.empty()) return false;
         range.High = std::min(range.High, count - 1);
         if (range.Low > range.High) return false;
         const double midLat = (box.MinLat + box.MaxLat) / 2;

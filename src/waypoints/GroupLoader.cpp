@@ -14,6 +14,7 @@
 #include "platform/PathName.h"
 #include "platform/TerminalText.h"
 #include "platform/TextConversion.h"
+#include "sources/CommentRule.h"
 #include "sources/NumberText.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
@@ -175,8 +176,7 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
     ReadIcon(waypoint.Links, point);
     point.Category = static_cast<std::uint16_t>(CategoryIndex & 0xFFFF);
 
-    if (point.Comment.empty() && !point.Description.empty() && point.Description.size() < 256 &&
-        (point.Description.find('<') == std::string::npos || point.Description.find('>') == std::string::npos)) {
+    if (DescriptionServesAsComment(point.Comment, point.Description)) {
         point.Comment = std::move(point.Description);
         point.Description.clear();
         MoveDescriptionsToComments(point);

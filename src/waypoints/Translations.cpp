@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "gpi/PoiFields.h"
 #include "platform/AsciiCase.h"
 
 namespace kestro {
@@ -15,17 +16,27 @@ struct TTranslatedElement {
     TField Field;
 };
 
+// The texts of the point itself; the address fields' come from their table.
 constexpr TTranslatedElement TranslatedElements[] = {
-    {"name", &TPoiTranslation::Name},       {"cmt", &TPoiTranslation::Comment},
-    {"desc", &TPoiTranslation::Description}, {"city", &TPoiTranslation::City},
-    {"country", &TPoiTranslation::Country}, {"state", &TPoiTranslation::State},
-    {"street", &TPoiTranslation::Street},
+    {"name", &TPoiTranslation::Name},
+    {"cmt", &TPoiTranslation::Comment},
+    {"desc", &TPoiTranslation::Description},
 };
 
+// Every translated field with its element name: the point's texts, then the address's.
+template <class TVisit>
+void ForEachTranslatedField(TVisit visit) {
+    for (const auto& element : TranslatedElements) visit(element.Name, element.Field);
+    for (const auto& field : AddressFields)
+        if (field.TranslationName != nullptr) visit(std::string_view(field.TranslationName), field.Translated);
+}
+
 TField FieldOf(std::string_view elementName) {
-    for (const auto& element : TranslatedElements)
-        if (element.Name == elementName) return element.Field;
-    return nullptr;
+    TField found = nullptr;
+    ForEachTranslatedField([&](std::string_view name, TField field) {
+        if (found == nullptr && name == elementName) found = field;
+    });
+    return found;
 }
 
 // The first language's text of a field.
@@ -75,13 +86,13 @@ void MoveDescriptionsToComments(TPoiWpt& point) {
 
 void CompleteTranslations(TPoiWpt& point, TMissingTranslations& missing) {
     for (auto& translation : point.Translations) {
-        for (const auto& element : TranslatedElements) {
-            const Bytes& first = FirstText(point, element.Field);
-            Bytes& text = translation.*element.Field;
-            if (!text.empty() || first.empty()) continue;
+        ForEachTranslatedField([&](std::string_view, TField field) {
+            const Bytes& first = FirstText(point, field);
+            Bytes& text = translation.*field;
+            if (!text.empty() || first.empty()) return;
             text = first;
             ++missing[translation.Language];
-        }
+        });
     }
 }
 
