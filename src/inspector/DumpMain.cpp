@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "dump/DumpRun.h"
+#include "inspector/DumpRun.h"
 #include "platform/ProgramStart.h"
 
 int main(int argc, char** argv) {

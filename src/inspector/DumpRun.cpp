@@ -1,4 +1,4 @@
-#include "dump/DumpRun.h"
+#include "inspector/DumpRun.h"
 
 #include <fstream>
 
