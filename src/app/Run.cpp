@@ -1,8 +1,5 @@
 #include "app/Run.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "app/CommandLine.h"
@@ -51,11 +48,7 @@ struct TConsole {
 // the file the shell opened): written through standard output, so that no
 // progress line lands in the file.
 bool WritesToStandardOutput(const std::string& destination) {
-    if (IsStandardOutput(destination)) return true;
-    struct stat file {};
-    struct stat out {};
-    return stat(destination.c_str(), &file) == 0 && fstat(STDOUT_FILENO, &out) == 0 && file.st_dev == out.st_dev &&
-           file.st_ino == out.st_ino;
+    return IsStandardOutput(destination) || IsStandardOutputFile(destination);
 }
 
 void PrintBanner(std::ostream& out) {

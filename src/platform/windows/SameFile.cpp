@@ -39,6 +39,16 @@ bool SameFile(const std::string& a, const std::string& b) {
     return first && second && *first == *second;
 }
 
+bool IsStandardOutputFile(const std::string& path) {
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output == nullptr || output == INVALID_HANDLE_VALUE || GetFileType(output) != FILE_TYPE_DISK) return false;
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileInformationByHandle(output, &information) == 0) return false;
+    const auto file = Identify(path);
+    return file && *file == TFileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                                          information.nFileIndexLow};
+}
+
 std::string StandardOutputFileName() {
     const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     if (output == nullptr || output == INVALID_HANDLE_VALUE || GetFileType(output) != FILE_TYPE_DISK) return {};
