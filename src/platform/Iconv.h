@@ -3,13 +3,10 @@
 // program (names into the output code page, links back to UTF-8, the XML
 // reader's tables, the XML writer, the inspector's decoding) goes through it.
 // On Windows the system's code page services do the work behind the same face.
-#ifndef _WIN32
-#include <iconv.h>
-#endif
-
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -24,11 +21,7 @@ public:
     TIconv(const TIconv&) = delete;
     TIconv& operator=(const TIconv&) = delete;
 
-#ifdef _WIN32
-    bool Valid() const { return Source_ != 0 && Target_ != 0; }
-#else
-    bool Valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
-#endif
+    bool Valid() const;
 
     // Called for a sequence the conversion rejects (`at`, with `left` input
     // bytes from there): appends its replacement to `out` and returns how
@@ -46,12 +39,10 @@ public:
     bool ConvertPiece(std::string_view piece, std::string& out, bool& incomplete) const;
 
 private:
-#ifdef _WIN32
-    std::uint32_t Source_ = 0;  // code page numbers, 0 when the system has none of that name
-    std::uint32_t Target_ = 0;
-#else
-    iconv_t handle_;
-#endif
+    // The system's side of the conversion (an iconv handle; on Windows two
+    // code page numbers), made by the constructor and never null.
+    struct TConversion;
+    std::unique_ptr<TConversion> conversion_;
 };
 
 }  // namespace kestro

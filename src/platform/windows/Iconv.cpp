@@ -203,27 +203,37 @@ bool EncodeOne(std::uint32_t codePage, const TByteTable* table, char32_t c, std:
 
 }  // namespace
 
-TIconv::TIconv(const std::string& target, const std::string& source) {
+// Code page numbers, 0 when the system has none of that name.
+struct TIconv::TConversion {
+    std::uint32_t Source = 0;
+    std::uint32_t Target = 0;
+};
+
+TIconv::TIconv(const std::string& target, const std::string& source) : conversion_(std::make_unique<TConversion>()) {
     const std::uint32_t targetPage = CodePageNumber(target);
     const std::uint32_t sourcePage = CodePageNumber(source);
     if (Available(targetPage) && Available(sourcePage)) {
-        Target_ = targetPage;
-        Source_ = sourcePage;
+        conversion_->Target = targetPage;
+        conversion_->Source = sourcePage;
     }
 }
 
 TIconv::~TIconv() = default;
 
+bool TIconv::Valid() const { return conversion_->Source != 0 && conversion_->Target != 0; }
+
 std::string TIconv::Convert(std::string_view text, const TRejected& rejected) const {
-    const TByteTable* sourceTable = ByteTable(Source_);
-    const TByteTable* targetTable = ByteTable(Target_);
+    const std::uint32_t source = conversion_->Source;
+    const std::uint32_t target = conversion_->Target;
+    const TByteTable* sourceTable = ByteTable(source);
+    const TByteTable* targetTable = ByteTable(target);
     std::string out;
     out.reserve(text.size());
     while (!text.empty()) {
         std::size_t length = 1;
         bool incomplete = false;
-        const std::int64_t c = DecodeOne(Source_, sourceTable, text, length, incomplete);
-        if (c == Rejected || !EncodeOne(Target_, targetTable, static_cast<char32_t>(c), out)) {
+        const std::int64_t c = DecodeOne(source, sourceTable, text, length, incomplete);
+        if (c == Rejected || !EncodeOne(target, targetTable, static_cast<char32_t>(c), out)) {
             length = std::min(std::max<std::size_t>(rejected(text.data(), text.size(), out), 1), text.size());
         }
         text.remove_prefix(length);
@@ -232,12 +242,14 @@ std::string TIconv::Convert(std::string_view text, const TRejected& rejected) co
 }
 
 bool TIconv::ConvertPiece(std::string_view piece, std::string& out, bool& incomplete) const {
+    const std::uint32_t source = conversion_->Source;
+    const std::uint32_t target = conversion_->Target;
     incomplete = false;
     out.clear();
     std::size_t length = 0;
-    const std::int64_t c = DecodeOne(Source_, ByteTable(Source_), piece, length, incomplete);
+    const std::int64_t c = DecodeOne(source, ByteTable(source), piece, length, incomplete);
     if (c == Rejected || length != piece.size()) return false;
-    return EncodeOne(Target_, ByteTable(Target_), static_cast<char32_t>(c), out);
+    return EncodeOne(target, ByteTable(target), static_cast<char32_t>(c), out);
 }
 
 }  // namespace kestro
