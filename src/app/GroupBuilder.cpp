@@ -201,10 +201,4 @@ TGroupTail ReadGroup(const TRunSettings& settings, const std::string& path, TGro
     return [loaded](TGroupOutput& treeOutput) { return FinishGroup(*loaded, treeOutput); };
 }
 
-Bytes BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOutput& output) {
-    Bytes record;
-    BuildGroup(settings, path, output, [&](std::unique_ptr<TLoadedGroup> group) { record = FinishGroup(*group, output); });
-    return record;
-}
-
 }  // namespace kestro

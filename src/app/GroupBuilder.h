@@ -38,8 +38,5 @@ Bytes FinishGroup(TLoadedGroup& group, TGroupOutput& output);
 // The two halves as the group pipeline runs them: BuildGroup here, and
 // FinishGroup in the returned tail (empty when nothing is to be written).
 TGroupTail ReadGroup(const TRunSettings& settings, const std::string& path, TGroupOutput& output);
-// Both halves on this thread: the complete group record, empty when none of
-// the group's files held a waypoint.
-Bytes BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOutput& output);
 
 }  // namespace kestro

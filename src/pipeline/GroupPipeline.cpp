@@ -27,7 +27,7 @@ void TGroupPipeline::Add(const std::string& path) {
     // one's turn has come and it can be shown as it is read.
     if (inFlight_ && inFlight_->Built.load(std::memory_order_acquire)) Complete();
     auto group = std::make_unique<TGroupInFlight>(lines_, messages_, progress_, notWritten_);
-    TGroupOutput& reading = inFlight_ ? group->Waiting : group->Shown;
+    TGroupOutput& reading = inFlight_ ? group->HeldOutput : group->Shown;
     TCaughtError readError;
     try {
         group->Tail = reader_(path, reading);
@@ -49,7 +49,7 @@ void TGroupPipeline::Add(const std::string& path) {
     inFlight_ = std::move(group);
     building.Builder = std::thread([&building] {
         try {
-            building.Record = building.Tail(building.Waiting);
+            building.Record = building.Tail(building.HeldOutput);
         } catch (...) {
             building.Error = TCaughtError::Current();
         }
@@ -60,7 +60,7 @@ void TGroupPipeline::Add(const std::string& path) {
 
 void TGroupPipeline::Finish() { Complete(); }
 
-void TGroupPipeline::Show(TGroupInFlight& group) { group.Shown.Show(group.WaitingText.Take()); }
+void TGroupPipeline::Show(TGroupInFlight& group) { group.Shown.Show(group.HeldText.Take()); }
 
 void TGroupPipeline::Complete() {
     if (!inFlight_) return;

@@ -51,14 +51,14 @@ private:
     struct TGroupInFlight {
         TGroupInFlight(std::ostream& lines, std::ostream& messages, TProgressLine* progress, TNotWritten* notWritten)
             : Shown(lines, messages, progress, TGroupOutput::TStreams::Direct, notWritten),
-              Waiting(WaitingText.Out(), WaitingText.Err(), progress, TGroupOutput::TStreams::Buffered, notWritten) {}
+              HeldOutput(HeldText.Out(), HeldText.Err(), progress, TGroupOutput::TStreams::Buffered, notWritten) {}
         ~TGroupInFlight();
 
         // While its turn has come the group is shown as it is read; else,
         // and always while its tree is built, what it shows waits.
-        TOrderedOutput WaitingText;  // both threads, one after the other: the thread join orders them
+        TOrderedOutput HeldText;     // both threads, one after the other: the thread join orders them
         TGroupOutput Shown;          // reading thread only
-        TGroupOutput Waiting;        // writes into WaitingText: reading thread, then the area-tree thread
+        TGroupOutput HeldOutput;     // writes into HeldText: reading thread, then the area-tree thread
         TGroupTail Tail;             // made by the reading thread, run and emptied by the area-tree thread
         Bytes Record;                // area-tree thread, read by the reading thread after the join
         TCaughtError Error;          // likewise
