@@ -37,6 +37,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKESTRO_TESTS=OFF > /de
 cmake --build "$build" -j2 --target kestro gpx_generator > /dev/null
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestro-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/before"
 
 calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -91,7 +92,7 @@ for n in "${counts[@]}"; do
     gpx=$work/src/Points/points.gpx
     kestro="$build/kestro $work/src $work/out.gpi"
 
-    paired "$runs" "$kestro" "xmllint --stream --noout $gpx" ${before:+"$before $work/src $work/before.gpi"}
+    paired "$runs" "$kestro" "xmllint --stream --noout $gpx" ${before:+"$before $work/src $work/before/out.gpi"}
     kestroWall[$n]=$A_WALL
     echo "N=$n: GPX $(calc "$(stat -c %s "$gpx") / 1e6" 1) MB, GPI $(calc "$(stat -c %s "$work/out.gpi") / 1e6" 1) MB"
     echo "  kestro                    wall $A_WALL s (cpu $A_CPU s)  peak $A_PEAK MB (goal: at most 450 MB at 1,000,000)"
@@ -101,8 +102,9 @@ for n in "${counts[@]}"; do
         beforeWall[$n]=$C_WALL
         echo "  before                    wall $C_WALL s  peak $C_PEAK MB"
         echo "  before / xmllint          $(calc "$C_RATIO" 2)"
-        cmp <(head -c 16 "$work/out.gpi") <(head -c 16 "$work/before.gpi") > /dev/null &&
-            cmp <(tail -c +21 "$work/out.gpi") <(tail -c +21 "$work/before.gpi") > /dev/null &&
+        # The header holds the time of the run (bytes 17 to 20).
+        cmp <(head -c 16 "$work/out.gpi") <(head -c 16 "$work/before/out.gpi") > /dev/null &&
+            cmp <(tail -c +21 "$work/out.gpi") <(tail -c +21 "$work/before/out.gpi") > /dev/null &&
             echo "  before and kestro wrote the same bytes (but the time stamp)" ||
             echo "  before and kestro wrote OTHER BYTES"
     fi
