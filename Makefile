@@ -83,13 +83,12 @@ clean:
 #                     Linux build, under Wine
 WIN_BUILD := build-win
 WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
-	-DKESTRO_BENCH=OFF -DKESTRO_SQLITE_AMALGAMATION=$(CURDIR)/$(WIN_BUILD)/sqlite -DKESTRO_LINUX_BUILD=$(CURDIR)/$(BUILD)
+	-DKESTRO_BENCH=OFF -DKESTRO_LINUX_BUILD=$(CURDIR)/$(BUILD)
 
 .PHONY: windows windows-zip windows-test windows-configure
 
 windows-configure:
 	@bash scripts/bootstrap-windows
-	@bash scripts/fetch-sqlite-windows $(WIN_BUILD)/sqlite
 	@$(WIN_CONFIGURE) > /dev/null
 
 windows: windows-configure

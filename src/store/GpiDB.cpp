@@ -1,5 +1,7 @@
 #include "store/GpiDB.h"
 
+#include <sqlite3.h>
+
 #include <string>
 
 #include "sources/AreaRules.h"
@@ -12,6 +14,10 @@ namespace {
 // Size of a point's index entry, north and east of the point.
 // Page cache of a store whose source size is not known: 64 MiB.
 constexpr std::uint64_t MinCacheKiB = 65536;
+
+// Run once per point, so kept prepared (TSQLiteDatabase::KeptStatement).
+const char* const InsertPointSql = "INSERT INTO poi (data, alert) VALUES (?1, ?2)";
+const char* const InsertEntrySql = "INSERT INTO ridx VALUES(?1, ?2, ?3, ?4, ?5)";
 
 void AddBox(TSQLiteDatabase& store, float minX, float minY, float maxX, float maxY) {
     store.AddFloatParam(":minx", minX);
@@ -42,16 +48,18 @@ std::unique_ptr<TSQLiteDatabase> CreatePoiStore(std::uint64_t sourceBytes) {
 }
 
 void InsertPoi(TSQLiteDatabase& store, Bytes data, bool alert, float x, float y) {
-    store.AddBytesParam(":d", std::move(data));
-    store.AddIntParam(":a", alert ? 1 : 0);
-    store.Execute("INSERT INTO poi (data, alert) VALUES (:d, :a)");
-    const std::int64_t key = store.LastRowId();
-    store.AddIntParam(":key", key);
-    store.AddFloatParam(":x1", x);
-    store.AddFloatParam(":x2", static_cast<double>(x) + StoreEntrySize);
-    store.AddFloatParam(":y1", y);
-    store.AddFloatParam(":y2", static_cast<double>(y) + StoreEntrySize);
-    store.Execute("INSERT INTO ridx VALUES(:key, :x1, :x2, :y1, :y2)");
+    // Bound in place, not copied: the record lives until the row is written.
+    sqlite3_stmt* const point = store.KeptStatement(InsertPointSql);
+    TSQLiteDatabase::CheckBind(sqlite3_bind_blob64(point, 1, data.data(), data.size(), SQLITE_STATIC), point, "data");
+    TSQLiteDatabase::CheckBind(sqlite3_bind_int(point, 2, alert ? 1 : 0), point, "alert");
+    store.StepKept(point);
+    sqlite3_stmt* const entry = store.KeptStatement(InsertEntrySql);
+    TSQLiteDatabase::CheckBind(sqlite3_bind_int64(entry, 1, store.LastRowId()), entry, "key");
+    TSQLiteDatabase::CheckBind(sqlite3_bind_double(entry, 2, x), entry, "minX");
+    TSQLiteDatabase::CheckBind(sqlite3_bind_double(entry, 3, static_cast<double>(x) + StoreEntrySize), entry, "maxX");
+    TSQLiteDatabase::CheckBind(sqlite3_bind_double(entry, 4, y), entry, "minY");
+    TSQLiteDatabase::CheckBind(sqlite3_bind_double(entry, 5, static_cast<double>(y) + StoreEntrySize), entry, "maxY");
+    store.StepKept(entry);
 }
 
 std::uint64_t PointRecordLimit(const TSQLiteDatabase& store) {

@@ -83,6 +83,7 @@ TSQLiteDatabase::~TSQLiteDatabase() {
 
 void TSQLiteDatabase::Close() noexcept {
     reusable_.clear();
+    kept_.clear();
     if (!handle_) return;
     int failedAttempts = 0;
     while (sqlite3_close(handle_) != SQLITE_OK) {
@@ -148,6 +149,45 @@ void TSQLiteDatabase::Execute(const std::string& sql) {
         RaiseResult(result, "Error executing SQL statement", sql);
     }
     if (reusable) KeepForReuse(sql, std::move(statement));
+}
+
+sqlite3_stmt* TSQLiteDatabase::KeptStatement(const char* sql) {
+    for (const auto& [text, statement] : kept_)
+        if (text == sql) return statement.get();
+    sqlite3_stmt* raw = nullptr;
+    const int result = sqlite3_prepare_v2(handle_, sql, -1, &raw, nullptr);
+    TStatementPtr statement(raw);
+    if (result != SQLITE_OK || !statement) {
+        CheckError(handle_, "Error executing SQL", sql);
+        RaiseResult(result == SQLITE_OK ? SQLITE_MISUSE : result, "Error executing SQL", sql);
+    }
+    kept_.emplace_back(sql, std::move(statement));
+    return raw;
+}
+
+void TSQLiteDatabase::CheckBind(int result, sqlite3_stmt* statement, const char* name) {
+    // A value refused (too big, out of memory) would otherwise run the
+    // statement with NULL in its place.
+    if (result != SQLITE_OK)
+        RaiseResult(result, std::string("Could not bind parameter ") + name, TextOrUnknown(sqlite3_sql(statement)));
+}
+
+void TSQLiteDatabase::StepKept(sqlite3_stmt* statement) {
+    if (OnStatement) {
+        // The text with the bound values in place of the parameters.
+        char* expanded = sqlite3_expanded_sql(statement);
+        OnStatement(*this, TextOrUnknown(expanded ? expanded : sqlite3_sql(statement)));
+        sqlite3_free(expanded);
+    }
+    const int result = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    // Bound values may point into the caller's memory: none stays bound.
+    sqlite3_clear_bindings(statement);
+    if (result != SQLITE_ROW && result != SQLITE_DONE) {
+        const std::string sql = TextOrUnknown(sqlite3_sql(statement));
+        CheckError(handle_, "Error executing SQL statement", sql);
+        RaiseResult(result, "Error executing SQL statement", sql);
+    }
 }
 
 std::unique_ptr<TSQLiteTable> TSQLiteDatabase::OpenQuery(const std::string& sql) {

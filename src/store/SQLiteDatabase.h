@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "store/SQLiteException.h"
@@ -68,6 +69,16 @@ public:
     // connection's last result is SQLITE_OK or SQLITE_DONE.
     static void CheckError(sqlite3* handle, const std::string& message, const std::string& sql);
 
+    // A statement prepared at its first use and kept until the connection
+    // closes, for the statements run once per point: no text to look up,
+    // no queue to build. sql is a string literal; its address is the key.
+    sqlite3_stmt* KeptStatement(const char* sql);
+    // Raises ESQLiteException unless a bind's result is SQLITE_OK.
+    static void CheckBind(int result, sqlite3_stmt* statement, const char* name);
+    // Runs a kept statement once (a row it yields is discarded), then
+    // resets it and clears its bindings; raises as Execute does.
+    void StepKept(sqlite3_stmt* statement);
+
     // Keeps the prepared statements of Execute for reuse, keyed by their
     // text. On by default for a private temporary database, whose schema
     // no other connection can change; off for database files.
@@ -90,6 +101,7 @@ private:
     std::vector<TSQliteParam> spareParams_;  // an empty queue with room
     bool reuseStatements_ = false;
     std::unordered_map<std::string, TStatementPtr> reusable_;
+    std::vector<std::pair<const char*, TStatementPtr>> kept_;
 };
 
 }  // namespace kestro

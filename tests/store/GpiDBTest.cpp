@@ -60,26 +60,14 @@ TEST_F(GpiDBTest, InsertBindsSinglePrecisionWidenedWithTheEntrySizeAddedInDouble
     trace.Attach(*store);
     InsertPoi(*store, "rec", true, 52.1f, 4.3f);
     InsertPoi(*store, "", false, 10.0f, 1.0f);
+    // Printed with 15 digits: 52.1 widened from single precision is
+    // 52.0999984741211, and the empty record is an empty blob, not NULL.
     EXPECT_EQ(trace.Lines,
               (std::vector<std::string>{
-                  "INSERT INTO poi (data, alert) VALUES (:d, :a)",
-                  "Parameter: :d (BLOB) = BLOB",
-                  "Parameter: :a (INTEGER) = 1",
-                  "INSERT INTO ridx VALUES(:key, :x1, :x2, :y1, :y2)",
-                  "Parameter: :key (INTEGER) = 1",
-                  "Parameter: :x1 (FLOAT) = 52.099998474121094",
-                  "Parameter: :x2 (FLOAT) = 52.1000084741211",
-                  "Parameter: :y1 (FLOAT) = 4.300000190734863",
-                  "Parameter: :y2 (FLOAT) = 4.300010190734863",
-                  "INSERT INTO poi (data, alert) VALUES (:d, :a)",
-                  "Parameter: :d (BLOB) = BLOB",
-                  "Parameter: :a (INTEGER) = 0",
-                  "INSERT INTO ridx VALUES(:key, :x1, :x2, :y1, :y2)",
-                  "Parameter: :key (INTEGER) = 2",
-                  "Parameter: :x1 (FLOAT) = 10",
-                  "Parameter: :x2 (FLOAT) = 10.00001",
-                  "Parameter: :y1 (FLOAT) = 1",
-                  "Parameter: :y2 (FLOAT) = 1.00001",
+                  "INSERT INTO poi (data, alert) VALUES (x'726563', 1)",
+                  "INSERT INTO ridx VALUES(1, 52.0999984741211, 52.1000084741211, 4.30000019073486, 4.30001019073486)",
+                  "INSERT INTO poi (data, alert) VALUES (x'', 0)",
+                  "INSERT INTO ridx VALUES(2, 10.0, 10.00001, 1.0, 1.00001)",
               }));
     EXPECT_EQ(store->QueryInt64("SELECT alert FROM poi WHERE key = 1"), 1);
     EXPECT_EQ(store->QueryInt64("SELECT typeof(data) = 'blob' FROM poi WHERE key = 2"), 1);
