@@ -41,7 +41,10 @@ public:
 
     std::string Text(const Bytes& text) {
         if (!Trimmed(text)) tally_.Add("texts with blanks or control bytes at either end (trimmed)");
-        return XmlText(text, decoder_);
+        std::size_t dropped = 0;
+        std::string xml = XmlText(text, decoder_, &dropped);
+        tally_.Add("control characters in texts (left out: XML 1.0 cannot hold them)", dropped);
+        return xml;
     }
     std::string Text(const std::optional<Bytes>& text) { return text ? Text(*text) : std::string(); }
 
