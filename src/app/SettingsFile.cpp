@@ -6,6 +6,7 @@
 #include "diag/Exceptions.h"
 #include "platform/FileRead.h"
 #include "platform/PathName.h"
+#include "sources/SettingsKey.h"
 
 namespace kestro {
 
@@ -57,9 +58,9 @@ TSettingsFile::TSettingsFile(const std::string& text) {
             section = Trim(line.substr(1, line.size() - 2));
             continue;
         }
-        const auto equals = line.find('=');
-        if (!section || equals == std::string::npos) continue;
-        entries_.push_back({*section, Trim(line.substr(0, equals)), Trim(line.substr(equals + 1))});
+        const auto entry = SplitSettingsLine(line);
+        if (!section || !entry) continue;
+        entries_.push_back({*section, entry->first, entry->second});
     }
 }
 

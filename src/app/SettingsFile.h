@@ -2,12 +2,15 @@
 // An ini file read whole into memory. Lines are trimmed; empty lines and
 // lines beginning with ";" are skipped; "[name]" opens a section; within a
 // section "key = value" sets a key; lines before the first section are
-// ignored. Section and key names match without regard to ASCII case.
+// ignored. Section and key names match without regard to ASCII case. A key
+// may be quoted (see SplitSettingsLine).
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "sources/SettingsKey.h"
 
 namespace kestro {
 
@@ -36,8 +39,6 @@ private:
 // other text or a value that does not fit in 32 bits.
 std::optional<std::int32_t> ParseSettingsInteger(const std::string& text);
 
-// Bytes of the largest settings file read: 64 KiB.
-constexpr std::size_t SettingsFileLimit = 65536;
 
 // The text of a settings file; nothing when the file does not exist.
 // EFOpenError / EReadError when it exists but cannot be read, or holds

@@ -217,6 +217,8 @@ private:
             e.Data = TSpan{pos + headSize, dataSize};
             e.Main = TSpan{pos + headSize, mainSize};
             e.Extra = TSpan{e.Main.End(), dataSize - mainSize};
+            if (hasExtra && (e.Extra.Size == 0 || (e.Type != GpiTypeGroup && e.Type != GpiTypeArea && e.Type != GpiTypePoint)))
+                ++file_.NeedlessMainLengths;
             pos = e.Data.End();
             if (!onRecord(e)) return pos;
         }

@@ -192,6 +192,9 @@ struct TGpiFile {
     std::vector<std::uint16_t> Order;  // types of the file-level records, in file order
     std::vector<std::size_t> OrderOffsets;
     std::vector<TGpiProblem> Problems;  // faults met while reading, in reading order
+    // Records whose head gives a main length (flag 8) where one is not needed:
+    // nothing after the main part, or a type other than group, area and point.
+    std::size_t NeedlessMainLengths = 0;
 
     std::uint16_t CodePage() const;  // of the texts: the POI header's, else 1252
 };

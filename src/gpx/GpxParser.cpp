@@ -24,7 +24,8 @@ bool InsideWaypoint(IXmlNode& node) {
 std::vector<std::string> LinksOf(IXmlNode& node) {
     std::vector<std::string> links;
     auto elements = node.SelectElements("link");
-    for (std::int32_t i = 0; i < elements->GetCount(); ++i) links.push_back(TextOf(*elements->GetItem(i), "@href"));
+    // GetAttr reads the value in place: a huge link is not copied once more on the way.
+    for (std::int32_t i = 0; i < elements->GetCount(); ++i) links.push_back(elements->GetItem(i)->GetAttr("href"));
     return links;
 }
 

@@ -13,17 +13,23 @@ namespace {
 
 unsigned char FoldCase(char c) { return static_cast<unsigned char>(LowerAscii(c)); }
 
+// Longer than any path a system opens (32,767 UTF-16 units on the one that
+// allows the most): such a name is no file, and is not copied to ask.
+constexpr std::size_t LongestPathBytes = 3 * 32767;
+bool Askable(const std::string& path) { return !path.empty() && path.size() <= LongestPathBytes; }
+
 }  // namespace
 
 bool FolderExists(const std::string& path) {
     std::error_code error;
-    return !path.empty() && std::filesystem::is_directory(PathFromUtf8(path), error);
+    return Askable(path) && std::filesystem::is_directory(PathFromUtf8(path), error);
 }
 
 bool FileExists(const std::string& path) {
     std::error_code error;
+    if (!Askable(path)) return false;
     const auto systemPath = PathFromUtf8(path);
-    return !path.empty() && std::filesystem::exists(systemPath, error) &&
+    return std::filesystem::exists(systemPath, error) &&
            !std::filesystem::is_directory(systemPath, error);
 }
 

@@ -6,6 +6,7 @@
 #include "diag/Exceptions.h"
 #include "dump/GroupSummary.h"
 #include "gpi/FileLanguages.h"
+#include "report/ReportLanguages.h"
 #include "gpi/GpiCheck.h"
 #include "gpi/TextDecoder.h"
 #include "platform/CodePages.h"
@@ -70,11 +71,15 @@ private:
 
     // The page shows each text in one language at a time, chosen here.
     std::string LanguageSwitch() {
-        const auto languages = FileLanguages(file_);
-        if (languages.size() < 2) return std::string();
+        const auto languages = ReportLanguages(file_);
+        if (languages.Shown.empty()) return std::string();
         std::string out = "\n<p class=\"languages\"><label>Language <select id=\"language\">";
-        for (const auto& code : languages) out += "<option>" + HtmlText(decoder_.Decode(code)) + "</option>";
-        return out + "</select></label></p>";
+        for (const auto& code : languages.Shown) out += "<option>" + HtmlText(decoder_.Decode(code)) + "</option>";
+        out += "</select></label>";
+        if (languages.All > languages.Shown.size())
+            out += Format(" The first %zu of the file's %zu languages; a point's details list its texts in every one.",
+                          languages.Shown.size(), languages.All);
+        return out + "</p>";
     }
 
     std::string Meta() {

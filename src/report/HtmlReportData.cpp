@@ -3,6 +3,7 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 
@@ -13,6 +14,7 @@
 #include "platform/Base64.h"
 #include "report/HtmlImages.h"
 #include "report/HtmlText.h"
+#include "report/ReportLanguages.h"
 
 namespace kestro {
 
@@ -36,7 +38,7 @@ class TReportData {
 public:
     TReportData(const TGpiFile& file, const std::vector<TGroupSummary>& summaries, std::ostream& out)
         : file_(file), summaries_(summaries), out_(out), decoder_(file.CodePage()) {
-        if (auto languages = FileLanguages(file); languages.size() > 1) languages_ = std::move(languages);
+        languages_ = ReportLanguages(file).Shown;
     }
 
     void Write() {
@@ -102,28 +104,43 @@ private:
         });
         Array("alert", points.size(), [&](std::size_t p) { out_ << ScriptJsonString(AlertShort(points[p]->Alert())); });
         std::vector<std::string> photos;
-        Array("info", points.size(), [&](std::size_t p) { PointInfo(*points[p], photos); });
+        Array("info", points.size(), [&](std::size_t p) { out_ << PointInfo(*points[p], photos); });
         Array("photos", photos.size(), [&](std::size_t p) { out_ << '"' << photos[p] << '"'; });
         if (!languages_.empty()) {
-            Array("languageTexts", languages_.size(), [&](std::size_t l) {
-                language_ = &languages_[l];
-                GroupTexts(group, summary);
-                language_ = nullptr;
-            });
+            Array("languageTexts", languages_.size(), [&](std::size_t l) { GroupTexts(group, summary, l); });
         }
         out_ << '}';
     }
 
-    // The texts of a group in the language chosen; photos are numbered as
-    // in the group's own list, since the points come in the same order.
-    void GroupTexts(const TGpiGroup& group, const TGroupSummary& summary) {
+    // The texts of a group in one language: in the first one every point's,
+    // in the others (as "index": text) only those that differ from the
+    // first's, so that the page grows with the texts, not with languages
+    // times points. Photos are numbered as in the group's own list, since
+    // the points come in the same order.
+    void GroupTexts(const TGpiGroup& group, const TGroupSummary& summary, std::size_t language) {
         const auto& points = summary.Points;
+        language_ = &languages_[language];
         out_ << "{\"groupName\":" << ScriptText(First(group.Name));
         Array("categories", group.Categories.size(), [&](std::size_t c) { out_ << ScriptText(First(group.Categories[c].Name)); });
-        Array("name", points.size(), [&](std::size_t p) { out_ << ScriptText(First(points[p]->Name)); });
         std::vector<std::string> photos;
-        Array("info", points.size(), [&](std::size_t p) { PointInfo(*points[p], photos); });
+        if (language == 0) {
+            Array("name", points.size(), [&](std::size_t p) { out_ << ScriptText(First(points[p]->Name)); });
+            Array("info", points.size(), [&](std::size_t p) { out_ << PointInfo(*points[p], photos); });
+        } else {
+            std::string names, infos;
+            for (std::size_t p = 0; p < points.size(); ++p) {
+                const std::string name = ScriptText(First(points[p]->Name));
+                const std::string info = PointInfo(*points[p], photos);
+                language_ = &languages_[0];
+                std::vector<std::string> firstPhotos;
+                if (name != ScriptText(First(points[p]->Name))) names += (names.empty() ? "" : ",") + Format("\"%zu\":", p) + name;
+                if (info != PointInfo(*points[p], firstPhotos)) infos += (infos.empty() ? "" : ",") + Format("\"%zu\":", p) + info;
+                language_ = &languages_[language];
+            }
+            out_ << ",\"name\":{" << names << "},\"info\":{" << infos << '}';
+        }
         out_ << '}';
+        language_ = nullptr;
     }
 
     static std::string Speed(const TGpiAlert& alert) { return Format("%.0f km/h", alert.Speed * 0.036); }
@@ -136,7 +153,7 @@ private:
     }
 
     // The fields the details show besides name, category, icon and position; keys only for fields present.
-    void PointInfo(const TGpiPoint& point, std::vector<std::string>& photos) {
+    std::string PointInfo(const TGpiPoint& point, std::vector<std::string>& photos) {
         std::vector<std::pair<const char*, std::string>> fields;
         std::string photoList;
         fields.emplace_back("offset", OffsetText(point.Offset));
@@ -193,11 +210,13 @@ private:
                 }
             }
         }
-        out_ << '{';
+        std::ostringstream out;
+        out << '{';
         for (std::size_t f = 0; f < fields.size(); ++f)
-            out_ << (f > 0 ? ",\"" : "\"") << fields[f].first << "\":" << ScriptJsonString(fields[f].second);
-        if (!photoList.empty()) out_ << ",\"photos\":[" << photoList << ']';
-        out_ << '}';
+            out << (f > 0 ? ",\"" : "\"") << fields[f].first << "\":" << ScriptJsonString(fields[f].second);
+        if (!photoList.empty()) out << ",\"photos\":[" << photoList << ']';
+        out << '}';
+        return out.str();
     }
 
     // The text in the language chosen, else in the first.

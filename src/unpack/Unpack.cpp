@@ -10,6 +10,7 @@
 #include "platform/TextConversion.h"
 #include "platform/PathName.h"
 #include "sources/AreaRules.h"
+#include "sources/SettingsKey.h"
 #include "unpack/UnpackFolder.h"
 #include "unpack/UnpackGroup.h"
 #include "unpack/UnpackNames.h"
@@ -51,6 +52,7 @@ void CountFileLevel(const TGpiFile& file, TUnpackTally& tally) {
         if (file.PoiHeader->Copyright) tally.Add("copyright records");
     }
     tally.Add("faults in the file (see kestro-dump --check)", file.Problems.size());
+    tally.Add("records in a head form kestro writes otherwise (a main length it needs not)", file.NeedlessMainLengths);
     if (!CodePageAvailable(file.CodePage())) tally.Add("code pages kestro cannot convert into");
     if (file.Header.Signature != "GRMREC00" || file.Header.Reserved != 0 ||
         (file.PoiHeader && (file.PoiHeader->Version != "00" || file.PoiHeader->Flags != 0)))
@@ -105,15 +107,21 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
     rootNames.Reserve("kestro.ini");
     rootNames.Reserve(UnpackMediaFolder);
     TUnpackRun run{folder, decoder, tally, rootNames, {}, {}, {}};
-    run.Languages = FileLanguages(file);
+    run.Languages = SettingsLanguages(FileLanguages(file));
     CountFileLevel(file, tally);
     for (std::size_t g = 0; g < file.Groups.size(); ++g) out << TerminalText(UnpackGroup(file.Groups[g], g, run)) << '\n';
 
     if (!InKestroOrder(run.GroupEntries)) tally.Add("files whose groups kestro writes in another order (folders, then loose files, by name)");
     const auto maxRegion = MaxRegionFor(run.Trees);
-    folder.WriteFile({"kestro.ini"}, Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(DefaultMaxRegion),
-                                            static_cast<unsigned>(file.CodePage())) +
-                                         LanguageSettings(run.Languages, run.Names));
+    const std::string kestroSection = Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(DefaultMaxRegion),
+                                             static_cast<unsigned>(file.CodePage()));
+    std::string settings = kestroSection + LanguageSettings(run.Languages, run.Names);
+    if (settings.size() > SettingsFileLimit) {
+        // The converter would refuse the file: the names stay in their first language.
+        settings = kestroSection + LanguageSettings(run.Languages, {});
+        tally.Add("names in a further language (kestro.ini would grow past its limit)", run.Names.size());
+    }
+    folder.WriteFile({"kestro.ini"}, settings);
     PrintSummary(run, rootNames, maxRegion.has_value(), tally, out);
     // A new name, so that converting back never replaces the original.
     out << "Convert it back from inside the folder: cd " << ShellWord(dir) << " && kestro . "

@@ -106,12 +106,19 @@ std::string GpxDocument(const std::vector<TGpxWaypoint>& waypoints) {
     return out;
 }
 
-std::string XmlText(const Bytes& text, TTextDecoder& decoder) {
+std::string XmlText(const Bytes& text, TTextDecoder& decoder, std::size_t* dropped) {
     std::string utf8;
     for (char32_t c : decoder.Decode(text)) {
-        if (IsUndecodedByte(c)) utf8 += "&#" + std::to_string(static_cast<unsigned>(c - UndecodedByteBase)) + ";";
-        else if (c == '&' || c == '<' || c == '>' || c == '"' || c < 0x20) utf8 += Escaped(std::string(1, static_cast<char>(c)));
-        else AppendUtf8(utf8, c);
+        if (IsUndecodedByte(c)) {
+            utf8 += "&#" + std::to_string(static_cast<unsigned>(c - UndecodedByteBase)) + ";";
+        } else if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0xFFFE || c == 0xFFFF) {
+            // XML 1.0 has no way to write these, not even as references: other readers refuse the file.
+            if (dropped != nullptr) ++*dropped;
+        } else if (c == '&' || c == '<' || c == '>' || c == '"' || c < 0x20) {
+            utf8 += Escaped(std::string(1, static_cast<char>(c)));
+        } else {
+            AppendUtf8(utf8, c);
+        }
     }
     return utf8;
 }

@@ -32,10 +32,12 @@ struct TGpxWaypoint {
 };
 
 // Text of the file's code page as XML text: UTF-8 with markup characters
-// escaped; control bytes and bytes the code page does not define become the
-// character reference &#N;, which the converter's reader turns back into
-// that very byte.
-std::string XmlText(const Bytes& text, TTextDecoder& decoder);
+// escaped; bytes the code page does not define become the character
+// reference &#N;, which the converter's reader turns back into that very
+// byte. Control characters XML 1.0 cannot hold (all below 0x20 but tab, line
+// feed and carriage return; U+FFFE, U+FFFF) are left out and counted in
+// `dropped`, so that every XML reader takes the file.
+std::string XmlText(const Bytes& text, TTextDecoder& decoder, std::size_t* dropped = nullptr);
 
 std::string GpxDocument(const std::vector<TGpxWaypoint>& waypoints);
 

@@ -128,8 +128,8 @@ private:
         TUnpackNames entry{key, {}};
         for (std::size_t i = 1; i < names.size(); ++i) {
             entry.Names.push_back(NameText(names[i], run_.Decoder, run_.Tally));
-            if (!SettingsCanHold(key, entry.Names.back()))
-                run_.Tally.Add("names kestro.ini cannot hold in a further language (empty, blanks at either end, \"=\" in the name on disk, ...)");
+            if (entry.Names.back() != NameOnDisk(key) && !SettingsCanHold(key, entry.Names.back()))
+                run_.Tally.Add("names kestro.ini cannot hold in a further language (empty, blanks at either end, line breaks)");
         }
         run_.Names.push_back(std::move(entry));
     }

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/AsciiCase.h"
+#include "sources/SettingsKey.h"
+
 namespace kestro {
 
 namespace {
@@ -27,7 +30,11 @@ std::vector<Bytes> TextsByLanguage(const TGpiText& text, const std::vector<Bytes
     for (const auto& entry : text) {
         const auto at = std::find(languages.begin(), languages.end(), entry.Language);
         if (at == languages.end()) {
-            tally.Add("texts in a language that is no code of two letters");
+            const bool otherCase = std::any_of(languages.begin(), languages.end(), [&](const Bytes& code) {
+                return SameIgnoringAsciiCase(code, entry.Language);
+            });
+            tally.Add(otherCase ? "texts in a language code given before in another letter case"
+                                : "texts in a language that is no code of two letters");
             continue;
         }
         const auto index = static_cast<std::size_t>(at - languages.begin());
@@ -50,14 +57,22 @@ std::vector<Bytes> TextsByLanguage(const TGpiText& text, const std::vector<Bytes
     return texts;
 }
 
-bool SettingsCanHold(const std::string& key, const std::string& name) {
-    for (const std::string* text : {&key, &name}) {
-        if (text->empty() || Blank(text->front()) || Blank(text->back())) return false;
-        for (char c : *text)
-            if (c == '\r' || c == '\n') return false;
-    }
-    return key.find('=') == std::string::npos && key.front() != ';' && key.front() != '[';
+std::vector<Bytes> SettingsLanguages(const std::vector<Bytes>& codes) {
+    std::vector<Bytes> kept;
+    for (const auto& code : codes)
+        if (std::none_of(kept.begin(), kept.end(), [&](const Bytes& before) { return SameIgnoringAsciiCase(before, code); }))
+            kept.push_back(code);
+    return kept;
 }
+
+bool SettingsCanHold(const std::string& key, const std::string& name) {
+    if (key.empty() || name.empty() || Blank(name.front()) || Blank(name.back())) return false;
+    for (const std::string* text : {&key, &name})
+        if (text->find_first_of("\r\n") != std::string::npos) return false;
+    return true;
+}
+
+std::string NameOnDisk(const std::string& key) { return key.substr(key.rfind('/') + 1); }
 
 std::string LanguageSettings(const std::vector<Bytes>& languages, const std::vector<TUnpackNames>& names) {
     if (languages.empty()) return std::string();
@@ -67,8 +82,10 @@ std::string LanguageSettings(const std::vector<Bytes>& languages, const std::vec
     for (std::size_t i = 1; i < languages.size(); ++i) {
         out += "\n[" + languages[i] + "]\n";
         for (const auto& entry : names)
-            if (i - 1 < entry.Names.size() && SettingsCanHold(entry.Key, entry.Names[i - 1]))
-                out += entry.Key + " = " + entry.Names[i - 1] + '\n';
+            // A name equal to the one on disk is what the converter takes anyway.
+            if (i - 1 < entry.Names.size() && entry.Names[i - 1] != NameOnDisk(entry.Key) &&
+                SettingsCanHold(entry.Key, entry.Names[i - 1]))
+                out += SettingsKeyText(entry.Key) + " = " + entry.Names[i - 1] + '\n';
     }
     return out;
 }

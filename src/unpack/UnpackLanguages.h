@@ -23,8 +23,15 @@ struct TUnpackNames {
 };
 std::string LanguageSettings(const std::vector<Bytes>& languages, const std::vector<TUnpackNames>& names);
 
-// Whether key = name survives the settings file's syntax (trimmed lines,
-// ";" comments, "[" sections, the first "=" splitting) as it stands.
+// Whether key = name survives the settings file's syntax (trimmed values,
+// lines); any key but an empty one or one with a line break can be quoted.
 bool SettingsCanHold(const std::string& key, const std::string& name);
+
+// The name on disk of a key: a category's after "group/".
+std::string NameOnDisk(const std::string& key);
+
+// The codes "languages=" can list: a code equal to an earlier one but for
+// letter case is dropped, as the converter refuses such a list.
+std::vector<Bytes> SettingsLanguages(const std::vector<Bytes>& codes);
 
 }  // namespace kestro

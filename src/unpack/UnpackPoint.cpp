@@ -1,5 +1,7 @@
 #include "unpack/UnpackPoint.h"
 
+#include <algorithm>
+
 #include <set>
 
 #include "diag/Exceptions.h"
@@ -39,7 +41,10 @@ public:
 
     std::string Text(const Bytes& text) {
         if (!Trimmed(text)) tally_.Add("texts with blanks or control bytes at either end (trimmed)");
-        return XmlText(text, decoder_);
+        std::size_t dropped = 0;
+        std::string xml = XmlText(text, decoder_, &dropped);
+        tally_.Add("control characters in texts (left out: XML 1.0 cannot hold them)", dropped);
+        return xml;
     }
     std::string Text(const std::optional<Bytes>& text) { return text ? Text(*text) : std::string(); }
 
@@ -79,7 +84,13 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
     std::optional<Bytes> wantedAlert;
     Bytes comment, description;
     std::size_t imagePosition = 0;
+    // The converter writes sub-records in the order of the variant's kinds.
+    std::size_t lastKind = 0;
     for (const auto& part : point.Parts) {
+        if (!std::holds_alternative<TGpiOther>(part)) {
+            if (part.index() < lastKind) tally.Add("points whose sub-records come in another order than kestro writes");
+            lastKind = std::max(lastKind, part.index());
+        }
         const std::uint16_t type = PartType(part);
         if (type != GpiTypeImage && !seen.insert(type).second) {
             tally.Add("repeated point sub-records");

@@ -103,6 +103,7 @@ private:
             if (Source_.EndOfInput()) Source_.Fail("The value of the attribute is expected");
             if (Source_.Current() != '"' && Source_.Current() != '\'') Source_.Fail("Line constant expected");
             SetAttr(node, name, TXmlVariant(Source_.ReadQuoted()));
+            Source_.ReleaseEndedTokens();
             Source_.SkipBlanks();
         }
     }

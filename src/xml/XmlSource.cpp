@@ -181,6 +181,12 @@ void TXmlSource::BeginToken() {
 
 std::string_view TXmlSource::EndToken() { return Tokens_[static_cast<std::size_t>(Top_--)]; }
 
+void TXmlSource::ReleaseEndedTokens() {
+    constexpr std::size_t keptRoom = 1 << 20;
+    for (auto i = static_cast<std::size_t>(Top_ + 1); i < Tokens_.size(); ++i)
+        if (Tokens_[i].capacity() > keptRoom) std::string().swap(Tokens_[i]);
+}
+
 void TXmlSource::ExpectChar(char expected) {
     if (AtEnd_ || Current_ != expected) Fail(Format("Character \"%c\" expected", expected));
     NextChar();

@@ -57,6 +57,9 @@ public:
     void AppendChar(char c) { Tokens_[static_cast<std::size_t>(Top_)] += c; }
     void AppendText(std::string_view text) { Tokens_[static_cast<std::size_t>(Top_)] += text; }
     std::string_view EndToken();
+    // Gives back the room of ended tokens of more than 1 MiB, once their
+    // text has been copied out: a huge value is then not held twice.
+    void ReleaseEndedTokens();
 
     std::uint16_t SourceCodePage() const { return SourceCodePage_; }
     // Takes effect from the next refill.

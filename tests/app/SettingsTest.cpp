@@ -63,6 +63,32 @@ TEST(SettingsFileSyntax, LineEndingsAndByteOrderMark) {
     EXPECT_EQ(TSettingsFile("").ReadInteger("kestro", "maxregion", 256), 256);
 }
 
+// A quoted key holds what a plain one cannot: "=", a leading ";" or "[",
+// blanks at either end, quotes (doubled). A line whose quote is not closed
+// before "=" reads as a plain key, as it always did.
+TEST(SettingsFileSyntax, QuotedKeys) {
+    const TSettingsFile settings(
+        "[EN]\n"
+        "\"a=b\" = Nice name\n"
+        "\";x\"=semi\n"
+        "  \"[x]\"  =  bracket  \n"
+        "\" both \" = blanks\n"
+        "\"say \"\"hi\"\"\" = quotes\n"
+        "\"\" = empty key\n"
+        "\"open = not closed\n"
+        "\"q\" x = after the quote\n");
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"a=b", "Nice name"}, {";x", "semi"},    {"[x]", "bracket"},          {" both ", "blanks"},
+        {"say \"hi\"", "quotes"}, {"", "empty key"}, {"\"open", "not closed"}, {"\"q\" x", "after the quote"}};
+    EXPECT_EQ(settings.Entries("EN"), expected);
+    for (const std::string key : {"a=b", ";x", "[x]", " both ", "say \"hi\"", "\"", "plain", "x y", "Метро/Станции"}) {
+        const TSettingsFile back("[EN]\n" + SettingsKeyText(key) + " = v\n");
+        EXPECT_EQ(back.Entries("EN"), (std::vector<std::pair<std::string, std::string>>{{key, "v"}})) << key;
+    }
+    EXPECT_EQ(SettingsKeyText("plain key"), "plain key");  // files written so far stay as they were
+    EXPECT_EQ(SettingsKeyText("x "), "\"x \"");
+}
+
 class LoadSettingsTest : public ::testing::Test {
 protected:
     void TearDown() override { XmlCodePage = 1252; }

@@ -374,12 +374,14 @@ TEST(WaypointReader, IconChoiceLinkedFileThenLinkedFolderThenBesideTheGpxFile) {
 TEST(WaypointReader, ShortPlainDescriptionBecomesTheComment) {
     const std::string plain300(300, 'd');
     const std::string plain255(255, 'e');
+    const std::string plain256(256, 'f');
     struct Case { const char* name; std::string cmt, desc; Bytes comment, description; };
     const std::vector<Case> cases{
         {"Plain", "", "Open 8-17", "Open 8-17", ""},
         {"Markup", "", "&lt;b&gt;Open&lt;/b&gt; daily", "", "<b>Open</b> daily"},
         {"Long", "", plain300, "", plain300},
         {"Just short", "", plain255, plain255, ""},
+        {"Just long", "", plain256, "", plain256},
         {"One bracket", "", "a &lt; b", "a < b", ""},
         {"Other bracket", "", "a &gt; b", "a > b", ""},
         {"Both texts", "Comment", "Open 8-17", "Comment", "Open 8-17"},

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "ConversionSupport.h"
+#include "sources/SettingsKey.h"
 
 namespace kestro::conversion_test {
 namespace {
@@ -119,13 +120,20 @@ TEST(HostileXml, PointRecordLargerThanTheStoreHoldsEndsTheRun) {
 }
 
 TEST(HostileXml, SettingsFileLargerThanAnyNeedsIsRefused) {
-    TempDir t;
-    WriteFile(t / "src/G/a.gpx", Gpx(Named("1", "2", "A")));
-    WriteFile(t / "src/kestro.ini", "[kestro]\nmaxregion=8" + std::string(65536, '\n'));
-    const auto run = Convert(t / "src");
-    EXPECT_EQ(run.ExitCode, 3) << run.Output;
-    EXPECT_EQ(ReportLine(run.Output), "EReadError: Cannot read file \"" + (t / "src/kestro.ini").string() +
-                                          "\". A settings file holds at most 65536 bytes.");
+    const std::string head = "[kestro]\nmaxregion=8";
+    for (const std::size_t size : {SettingsFileLimit, SettingsFileLimit + 1}) {
+        TempDir t;
+        WriteFile(t / "src/G/a.gpx", Gpx(Named("1", "2", "A")));
+        WriteFile(t / "src/kestro.ini", head + std::string(size - head.size(), '\n'));
+        const auto run = Convert(t / "src");
+        if (size == SettingsFileLimit) {
+            EXPECT_EQ(run.ExitCode, 0) << run.Output;
+            continue;
+        }
+        EXPECT_EQ(run.ExitCode, 3) << run.Output;
+        EXPECT_EQ(ReportLine(run.Output), "EReadError: Cannot read file \"" + (t / "src/kestro.ini").string() +
+                                              "\". A settings file holds at most 4194304 bytes.");
+    }
 }
 
 // /proc/self/pagemap says it is empty and reads on for hundreds of

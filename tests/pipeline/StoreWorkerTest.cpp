@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -62,8 +63,13 @@ TEST(StoreWorker, DestroyedWithoutFinishStopsAndJoins) {
     {
         TStoreWorker worker(store.Sink());
         for (int i = 0; i < 500; ++i) worker.Add(TStoreItem{std::to_string(i), false, 0, 0});
+        // Batches of 64 went out: wait (bounded) until the thread has stored the first.
+        for (int waited = 0; worker.Stored() < 64 && waited < 10'000; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    // What was taken was stored in order; the rest was dropped.
+    // What was taken was stored in order; the last, unsent part batch was dropped.
+    ASSERT_GE(store.stored.size(), 64u);
+    ASSERT_LE(store.stored.size(), 448u);
     for (std::size_t i = 0; i < store.stored.size(); ++i) ASSERT_EQ(store.stored[i], static_cast<int>(i));
 }
 

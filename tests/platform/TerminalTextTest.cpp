@@ -19,5 +19,12 @@ TEST(TerminalText, ControlBytesEscapedOtherBytesKept) {
     EXPECT_EQ(TerminalText(std::string_view("a\0b", 3)), "a\\x00b");
 }
 
+// The last code point, U+10FFFF, is F4 8F BF BF; one past it is no UTF-8
+// and reaches the terminal as single bytes, the lone 0x80 to 0x9F escaped.
+TEST(TerminalText, PastTheLastCodePointIsNoUtf8) {
+    EXPECT_EQ(TerminalText("\xF4\x8F\xBF\xBF"), "\xF4\x8F\xBF\xBF");
+    EXPECT_EQ(TerminalText("\xF4\x90\x80\x80"), "\xF4\\x90\\x80\\x80");
+}
+
 }  // namespace
 }  // namespace kestro

@@ -50,14 +50,23 @@ TEST(UnpackLanguages, TextsByLanguageCountWhatWouldNotComeBack) {
     }
 }
 
-TEST(UnpackLanguages, SettingsHoldNamesTheirSyntaxKeepsAsTheyStand) {
-    EXPECT_EQ(LanguageSettings({"RU", "EN"}, {{"Метро", {"Metro"}}, {"a=b", {"x"}}, {"Метро/Станции", {" y"}}}),
-              "languages=RU,EN\n\n[EN]\nМетро = Metro\n");
+TEST(UnpackLanguages, SettingsHoldNamesQuotedWhereTheirSyntaxNeedsIt) {
+    EXPECT_EQ(LanguageSettings({"RU", "EN"}, {{"Метро", {"Metro"}}, {"a=b", {"x"}}, {"Метро/Станции", {" y"}},
+                                              {"G/Same", {"Same"}}, {"Same", {"Same "}}}),
+              "languages=RU,EN\n\n[EN]\nМетро = Metro\n\"a=b\" = x\n");
     EXPECT_EQ(LanguageSettings({}, {}), "");
     for (const auto& [key, name] : std::initializer_list<std::pair<std::string, std::string>>{
-             {";x", "y"}, {"[x", "y"}, {"x", ""}, {"x", "y "}, {" x", "y"}, {"x", "a\nb"}})
+             {"", "y"}, {"x", ""}, {"x", "y "}, {"x", " y"}, {"x", "a\nb"}, {"x", "a\rb"}, {"a\nb", "y"}})
         EXPECT_FALSE(SettingsCanHold(key, name)) << key << "=" << name;
-    EXPECT_TRUE(SettingsCanHold("a b;c[d]", "e = f"));
+    for (const auto& key : {"a b;c[d]", ";x", "[x]", " x", "x ", "a=b", "\"q\""}) EXPECT_TRUE(SettingsCanHold(key, "e = f"));
+}
+
+TEST(UnpackLanguages, CodesEqualButForLetterCaseAreListedOnce) {
+    EXPECT_EQ(SettingsLanguages({"EN", "en", "RU", "eN", "ru", "DE"}), (std::vector<Bytes>{"EN", "RU", "DE"}));
+    TUnpackTally tally;
+    EXPECT_EQ(TextsByLanguage({{"EN", "a"}, {"en", "b"}}, {"EN"}, tally), std::vector<Bytes>{"a"});
+    ASSERT_EQ(tally.Counts().size(), 1u);
+    EXPECT_EQ(tally.Counts().begin()->first, "texts in a language code given before in another letter case");
 }
 
 }  // namespace
