@@ -171,7 +171,7 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
 Bytes FinishGroup(TLoadedGroup& group, TGroupOutput& output) {
     TGpxParser& reader = group.Reader;
     try {
-        const Bytes extra = CategoryRecords(group.CategoryNames) + reader.Bitmaps;
+        const Bytes extra = CategoryRecords(group.CategoryNames) + reader.Bitmaps + reader.Sounds.Records();
         // The root area holds every point of the group: it is built right
         // into the group record, never copied whole. The room reserved is
         // what the points and their areas take, so the record is never moved

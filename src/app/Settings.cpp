@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/Credits.h"
 #include "app/RunState.h"
 #include "app/SettingsFile.h"
 #include "sources/AreaRules.h"
@@ -29,6 +30,7 @@ void LoadSettings(const std::string& path) {
     ReadCsvFiles = settings.ReadInteger("kestro", "csv", 1) != 0;
     XmlCodePage = static_cast<std::uint16_t>(static_cast<std::uint32_t>(CodePage) & 0xFFFF);
     Languages = ReadLanguages(settings, file);
+    Credits = ReadCredits(settings, Languages, CodePage);
 }
 
 }  // namespace kestro

@@ -141,6 +141,7 @@ void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
     }
     ReadImages(waypoint.Links, point);
     ReadAlertTexts(waypoint, point);
+    Sounds.Apply(waypoint.Links, FileName, Languages, point, Output());
     TMissingTranslations missing;
     CompleteTranslations(point, missing);
 

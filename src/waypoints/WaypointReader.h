@@ -16,6 +16,7 @@
 #include "pipeline/GroupOutput.h"
 #include "pipeline/WaitingText.h"
 #include "platform/Bytes.h"
+#include "waypoints/SoundLookup.h"
 #include "waypoints/WaypointFields.h"
 
 namespace kestro {
@@ -69,6 +70,7 @@ public:
     // error (EFormatLimit), not a number shared with another icon.
     std::size_t BitmapLimit = NoIndex;
     Bytes Bitmaps;
+    TGroupSounds Sounds;  // the group's media records and the alerts' sounds
     std::string FileName;
     std::uint64_t StoredBytes = 0;  // point records stored so far, over all files
     // The largest point record stored (the store's limit, set by ReadFile).

@@ -1,0 +1,23 @@
+#pragma once
+// The data source and copyright a run writes into the file's header, from
+// the "source" and "copyright" keys of kestro.ini.
+#include <string>
+
+#include "app/Languages.h"
+#include "gpi/CopyrightRecord.h"
+
+namespace kestro {
+
+class TSettingsFile;
+
+// Set by LoadSettings; empty without either key.
+extern TCredits Credits;
+
+// The keys of the section "kestro" in the first language, those of the
+// sections named after the further codes of `languages` in those; a
+// language whose section lacks a key repeats the first language's text.
+// Texts are converted into codePage. Without "languages" the one language
+// is "EN".
+TCredits ReadCredits(const TSettingsFile& settings, const TLanguages& languages, std::int32_t codePage);
+
+}  // namespace kestro
