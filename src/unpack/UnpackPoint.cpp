@@ -127,7 +127,18 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
         tally.Add("short descriptions without a comment (they are read back as the comment)");
 
     if ((point.AlertFlag != 0) != wantedAlert.has_value()) tally.Add("point alert flags that disagree with the alert record");
-    const TAlertWriting alert = AlertWriting(wantedAlert, defaults);
+    TAlertWriting alert = AlertWriting(wantedAlert, defaults);
+    if (const TGpiAlert* played = point.Alert(); played != nullptr && played->CustomSound()) {
+        // kestro writes the sound's number where the predefined sound of a
+        // speed (5) or proximity (4) alert would stand: the rest must match.
+        if (!links.SoundServed) tally.Add("alerts that play a sound kestro cannot write back (the predefined one plays)");
+        for (const char kind : {'\x05', '\x04'}) {
+            Bytes predefined = *wantedAlert;
+            predefined.replace(10, 2, Bytes{kind, '\x10'});
+            alert = AlertWriting(predefined, defaults);
+            if (alert.Exact) break;
+        }
+    }
     if (!alert.Exact) {
         tally.Add("alerts the converter cannot rebuild (listed below)");
         tally.AddAlertPoint(Display(name, decoder));
@@ -148,6 +159,7 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
 
     if (!links.Icon.empty()) w.Links.push_back(links.Icon);
     for (const auto& photo : links.Photos) w.Links.push_back(photo);
+    if (!links.Sound.empty()) w.Links.push_back(links.Sound);
     return w;
 }
 
