@@ -7,6 +7,7 @@
 #include "ConversionSupport.h"
 #include "diag/Exceptions.h"
 #include "gpi/MediaRecord.h"
+#include "gpi/SoundFile.h"
 #include "support/SoundData.h"
 
 namespace kestro::conversion_test {
@@ -189,6 +190,57 @@ TEST(Sounds, AGroupHoldsSoundsUpTo4095) {
     EXPECT_EQ(c.Point("s4096").Alert(), nullptr);  // no sound, so no alert to play it
     EXPECT_EQ(Warnings(c.Output),
               (std::vector<std::string>{"kestro: warning: src/Many/list.gpx: sound voice/s4096.wav not used: a group can have at most 4095 sounds"}));
+}
+
+class PartnerSounds : public test::TSharedDataTest {};
+
+// The partner file holds one WAV under RU and EN, which no alert plays, and
+// its credits in both languages.
+TEST_F(PartnerSounds, MetroMediaAndCreditsAreReadAndCarried) {
+    const fs::path gpi = PeerGpiFolder() / "spb_metro_norm.gpi";
+    const TGpiFile file = ParseGpi(ReadFile(gpi));
+    ASSERT_EQ(file.Groups.size(), 1u);
+    ASSERT_EQ(file.Groups[0].Media.size(), 1u);
+    const TGpiMedia& media = file.Groups[0].Media[0];
+    EXPECT_EQ(media.Number, 1);
+    EXPECT_EQ(media.Format, 0);
+    ASSERT_EQ(media.Entries.size(), 2u);
+    EXPECT_EQ(media.Entries[0].Data.size(), 96166u);
+    EXPECT_TRUE(media.Entries[0].Data == media.Entries[1].Data);
+    std::string why;
+    EXPECT_EQ(SoundFormatOf(media.Entries[0].Data, why), TSoundFormat::Wav) << why;
+    ASSERT_TRUE(file.PoiHeader && file.PoiHeader->Copyright);
+    const auto& texts = file.PoiHeader->Copyright->Texts;
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0][1].Text, "Saint-Petersburg Metro 2016.05");
+
+    TempDir t;
+    const auto unpack = RunCommand(Q(DumpBinary()) + " --unpack " + Q(t / "u") + " " + Q(gpi));
+    EXPECT_EQ(unpack.Output.find("copyright records"), std::string::npos) << unpack.Output;
+    EXPECT_EQ(unpack.Output.find("media (sound) records"), std::string::npos) << unpack.Output;
+    // Said, since kestro only writes sounds that alerts play.
+    EXPECT_NE(unpack.Output.find("  1 sounds no alert plays (written to the media folder, not linked)\n"), std::string::npos)
+        << unpack.Output;
+    // The copyright begins with a blank, which kestro.ini cannot keep.
+    EXPECT_NE(unpack.Output.find("  2 credit texts kestro.ini cannot hold (blanks at either end, line breaks)\n"),
+              std::string::npos)
+        << unpack.Output;
+    EXPECT_TRUE(ReadFile(t / "u/.media/group-1/sound-1.wav") == media.Entries[0].Data);
+    const std::string ini = ReadFile(t / "u/kestro.ini");
+    EXPECT_NE(ini.find("\nsource=\xD0\x9C\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE - "), std::string::npos) << ini;
+    EXPECT_NE(ini.find("\n[EN]\nsource=Saint-Petersburg Metro 2016.05\ncopyright= POI Garmin, Navicom \xC2\xA9 2016\n"),
+              std::string::npos)
+        << ini;
+
+    const auto again = RunCommand("cd " + Q(t / "u") + " && " + Q(KestroBinary()) + " . ../rebuilt.gpi");
+    ASSERT_EQ(again.ExitCode, 0) << again.Output;
+    const TGpiFile rebuilt = ParseGpi(ReadFile(t / "rebuilt.gpi"));
+    ASSERT_TRUE(rebuilt.PoiHeader && rebuilt.PoiHeader->Copyright);
+    EXPECT_EQ(rebuilt.PoiHeader->Flags, 0x0011);
+    const auto& back = rebuilt.PoiHeader->Copyright->Texts;
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_TRUE(back[0] .size() == 2 && back[0][0].Text == texts[0][0].Text && back[0][1].Text == texts[0][1].Text);
+    EXPECT_EQ(back[1][1].Text, "POI Garmin, Navicom \xC2\xA9 2016");
 }
 
 }  // namespace kestro::conversion_test
