@@ -130,9 +130,10 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
     TAlertWriting alert = AlertWriting(wantedAlert, defaults);
     if (const TGpiAlert* played = point.Alert(); played != nullptr && played->CustomSound()) {
         // kestro writes the sound's number where the predefined sound of a
-        // speed (5) or proximity (4) alert would stand: the rest must match.
+        // proximity (4) or speed (5) alert would stand: the rest must match.
+        // Either gives the same bytes back; a proximity alert needs no "@0".
         if (!links.SoundServed) tally.Add("alerts that play a sound kestro cannot write back (the predefined one plays)");
-        for (const char kind : {'\x05', '\x04'}) {
+        for (const char kind : {'\x04', '\x05'}) {
             Bytes predefined = *wantedAlert;
             predefined.replace(10, 2, Bytes{kind, '\x10'});
             alert = AlertWriting(predefined, defaults);
