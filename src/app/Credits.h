@@ -10,14 +10,16 @@ namespace kestro {
 
 class TSettingsFile;
 
-// Set by LoadSettings; empty without either key.
+// Set by LoadSettings, texts in UTF-8; empty without either key.
 extern TCredits Credits;
 
 // The keys of the section "kestro" in the first language, those of the
 // sections named after the further codes of `languages` in those; a
 // language whose section lacks a key repeats the first language's text.
-// Texts are converted into codePage. Without "languages" the one language
-// is "EN".
-TCredits ReadCredits(const TSettingsFile& settings, const TLanguages& languages, std::int32_t codePage);
+// Texts stay UTF-8. Without "languages" the one language is "EN".
+TCredits ReadCredits(const TSettingsFile& settings, const TLanguages& languages);
+
+// The texts converted into the output code page, once it is known to be usable.
+TCredits CreditsInCodePage(const TCredits& credits, std::int32_t codePage);
 
 }  // namespace kestro

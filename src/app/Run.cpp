@@ -105,7 +105,7 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
     try {
         const std::string fileName =
             IsStandardOutput(destination) ? StandardOutputName() : FileNameWithoutFolder(destination);
-        WriteHeader(output, Utf8ToCodePage(fileName, CodePage), Credits);
+        WriteHeader(output, Utf8ToCodePage(fileName, CodePage), CreditsInCodePage(Credits, CodePage));
         ExitCode = 4;
 
         // The terminal's progress line; none where standard error is a file or a pipe, nor in a quiet run.

@@ -30,7 +30,7 @@ void LoadSettings(const std::string& path) {
     ReadCsvFiles = settings.ReadInteger("kestro", "csv", 1) != 0;
     XmlCodePage = static_cast<std::uint16_t>(static_cast<std::uint32_t>(CodePage) & 0xFFFF);
     Languages = ReadLanguages(settings, file);
-    Credits = ReadCredits(settings, Languages, CodePage);
+    Credits = ReadCredits(settings, Languages);
 }
 
 }  // namespace kestro
