@@ -126,6 +126,33 @@ TEST(Sounds, OwnFilesPerLanguageElseOneFileForAll) {
     EXPECT_EQ(shown(texts[1]), "RU=Kestro;EN=Kestro;");
 }
 
+TEST(Sounds, WithoutKeysOrSoundsTheHeaderIsAsAlwaysAndOneKeyGivesBothTexts) {
+    TempDir t;
+    WriteFile(t / "plain/Cameras/speed_50.gpx", Gpx(Named("50.1", "14.1", "A")));
+    WriteFile(t / "plain/Cameras/speed_50.txt", "not a sound");
+    const auto plain = Convert(t / "plain");
+    ASSERT_EQ(plain.ExitCode, 0) << plain.Output;
+    EXPECT_EQ(ToHex(plain.Written.substr(0, 4)), "00 00 00 00");  // no extra part in the header record
+    EXPECT_EQ(plain.File.PoiHeader->Flags, 0);
+    EXPECT_FALSE(plain.File.PoiHeader->Copyright.has_value());
+    EXPECT_TRUE(plain.File.Groups[0].Media.empty());
+    EXPECT_EQ(SoundBytes(plain, "A"), "05 10");
+
+    WriteFile(t / "credited/kestro.ini", "[kestro]\nlanguages=DE,EN\n[EN]\ncopyright=(c) Someone\n");
+    WriteFile(t / "credited/Cameras/speed_50.gpx", Gpx(Named("50.1", "14.1", "A")));
+    const auto credited = Convert(t / "credited");
+    ASSERT_EQ(credited.ExitCode, 0) << credited.Output;
+    ASSERT_TRUE(credited.File.PoiHeader->Copyright.has_value());
+    const auto& texts = credited.File.PoiHeader->Copyright->Texts;
+    ASSERT_EQ(texts.size(), 2u);
+    ASSERT_EQ(texts[0].size(), 2u);
+    EXPECT_TRUE(texts[0][0].Text.empty() && texts[0][1].Text.empty());
+    ASSERT_EQ(texts[1].size(), 2u);
+    EXPECT_EQ(texts[1][0].Language, "DE");
+    EXPECT_EQ(texts[1][0].Text, "");
+    EXPECT_EQ(texts[1][1].Text, "(c) Someone");
+}
+
 TEST(Sounds, LinkedFromWaypointsAndCsvColumnsNumberedByFirstUse) {
     TempDir t;
     WriteFile(t / "voice/cam.mp3", test::Id3Mp3());
