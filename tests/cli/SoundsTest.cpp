@@ -2,8 +2,6 @@
 // waypoints become media records that the alerts play, kestro.ini's
 // "source" and "copyright" the copyright record; kestro-dump shows them,
 // unpack gives them back byte for byte, and GPSBabel still reads every point.
-#include <unistd.h>
-
 #include "ConversionSupport.h"
 #include "diag/Exceptions.h"
 #include "gpi/MediaRecord.h"
@@ -185,7 +183,7 @@ TEST(Sounds, BadSoundFilesAreWarnedAndLeaveThePredefinedSound) {
     WriteFile(t / "src/Cameras/speed_60.wav", test::PngStart());
     WriteFile(t / "src/Cameras/speed_70.gpx", Gpx(Named("50.3", "14.3", "Huge")));
     WriteFile(t / "src/Cameras/speed_70.wav", test::PcmWav(16));
-    ASSERT_EQ(truncate((t / "src/Cameras/speed_70.wav").c_str(), 100 << 20), 0);  // 100 MB, sparse
+    fs::resize_file(t / "src/Cameras/speed_70.wav", 100 << 20);  // 100 MB, sparse where the file system allows
     WriteFile(t / "src/Cameras/speed_80.gpx", Gpx(Named("50.4", "14.4", "Gone", Link("voice/none.wav"))));
     const auto c = Convert(t / "src");
     ASSERT_EQ(c.ExitCode, 0) << c.Output;
