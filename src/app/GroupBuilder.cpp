@@ -163,7 +163,7 @@ void BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOut
 Bytes FinishGroup(TLoadedGroup& group, TGroupOutput& output) {
     TLoadedPoints& points = group.Points;
     try {
-        const Bytes extra = CategoryRecords(group.CategoryNames) + points.Bitmaps;
+        const Bytes extra = CategoryRecords(group.CategoryNames) + points.Bitmaps + points.MediaRecords;
         // The root area holds every point of the group: it is built right
         // into the group record, never copied whole. The room reserved is
         // what the points and their areas take, so the record is never moved

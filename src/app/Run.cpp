@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/CommandLine.h"
+#include "app/Credits.h"
 #include "app/GroupBuilder.h"
 #include "app/OutputGuard.h"
 #include "app/RunState.h"
@@ -98,7 +99,7 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
     try {
         const std::string fileName =
             IsStandardOutput(destination) ? StandardOutputName() : FileNameWithoutFolder(destination);
-        WriteHeader(output, Utf8ToCodePage(fileName, settings.CodePage));
+        WriteHeader(output, Utf8ToCodePage(fileName, settings.CodePage), CreditsInCodePage(settings.Credits, settings.CodePage));
         ExitCode = 4;
 
         // The terminal's progress line; none where standard error is a file or a pipe, nor in a quiet run.

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/Credits.h"
 #include "app/SettingsFile.h"
 #include "platform/PathName.h"
 #include "xml/XmlCodePage.h"
@@ -22,6 +23,7 @@ TRunSettings LoadSettings(const std::string& path) {
     run.CodePage = settings.ReadInteger("kestro", "codepage", run.CodePage);
     run.ReadCsvFiles = settings.ReadInteger("kestro", "csv", 1) != 0;
     run.Languages = ReadLanguages(settings, file);
+    run.Credits = ReadCredits(settings, run.Languages);
     return run;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Languages.h"
+#include "gpi/CopyrightRecord.h"
 #include "sources/AreaRules.h"
 
 namespace kestro {
@@ -17,6 +18,7 @@ struct TRunSettings {
     std::int32_t CodePage = 1252;
     bool ReadCsvFiles = true;  // "*.csv" files are categories and loose-file groups ("csv")
     TLanguages Languages;      // of the output texts ("languages" and its name sections)
+    TCredits Credits;          // "source" and "copyright", in UTF-8; empty without either key
 };
 
 // Reads kestro.ini of the source folder (or of the folder of `path` when it

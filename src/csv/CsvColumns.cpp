@@ -31,7 +31,7 @@ constexpr TColumnName ColumnNames[] = {
     {"email", TCsvField::Email},        {"url", TCsvField::Url},
     {"proximity", TCsvField::Proximity}, {"prox", TCsvField::Proximity},
     {"speed", TCsvField::Speed},        {"image", TCsvField::Link},
-    {"link", TCsvField::Link},
+    {"link", TCsvField::Link},          {"sound", TCsvField::Link},
 };
 
 bool IsNumber(const std::string& text) { return ReadDotNumber(text).has_value(); }

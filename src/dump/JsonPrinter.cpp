@@ -280,6 +280,7 @@ private:
             Int("distance", alert->Distance);
             Int("speed", alert->Speed);
             Int("kind", alert->Kind);
+            if (alert->CustomSound()) Int("media", alert->Sound());
             json_.EndObject();
         } else if (const auto* comment = std::get_if<TGpiComment>(&part)) {
             Text("comment", comment->Text);

@@ -2,6 +2,7 @@
 
 #include "diag/Exceptions.h"
 #include "gpi/PoiFields.h"
+#include "gpi/SoundFile.h"
 #include "gpi/TextDecoder.h"
 
 namespace kestro {
@@ -104,7 +105,8 @@ private:
             Line(1, Format("Bitmap %u @%s: %u x %u pixels, %u bits per pixel, row size %u, palette %u entries", b.Number,
                            OffsetText(b.Offset).c_str(), b.Width, b.Height, b.BitsPerPixel, b.Stride, b.PaletteCount));
         for (const auto& m : g.Media) {
-            std::string text = Format("Media %u @%s: format %u", m.Number, OffsetText(m.Offset).c_str(), m.Format);
+            std::string text = Format("Media %u @%s: format %u (%s)", m.Number, OffsetText(m.Offset).c_str(), m.Format,
+                                      SoundFormatName(m.Format));
             for (const auto& entry : m.Entries) text += Format(", %s %u bytes", Language(entry.Language).c_str(), entry.Size);
             Line(1, text);
         }
@@ -138,6 +140,14 @@ private:
         } else if (const auto* ref = std::get_if<TGpiBitmapRef>(&part)) {
             Line(depth, Format("Bitmap: %u", ref->Number));
         } else if (const auto* alert = std::get_if<TGpiAlert>(&part)) {
+            if (alert->CustomSound()) {
+                std::string text = Format("Alert: distance %u m, speed %u.%02u m/s (%.2f km/h), sound: media %u",
+                                          alert->Distance, alert->Speed / 100, alert->Speed % 100, alert->Speed * 0.036,
+                                          alert->Sound());
+                if (alert->Fixed != Bytes("\x00\x01\x10\x00\x01\x01", 6)) text += ", other bytes " + HexText(alert->Fixed);
+                Line(depth, text);
+                return;
+            }
             const char* kind = alert->Kind == 5 ? "speed" : alert->Kind == 4 ? "proximity" : "unknown";
             std::string text = Format("Alert: distance %u m, speed %u.%02u m/s (%.2f km/h), kind %u (%s)", alert->Distance,
                                       alert->Speed / 100, alert->Speed % 100, alert->Speed * 0.036, alert->Kind, kind);

@@ -14,22 +14,19 @@ std::uint32_t GetTickCount() {
     return static_cast<std::uint32_t>(static_cast<std::uint64_t>(milliseconds));
 }
 
-Bytes GpiHeaderRecord(const Bytes& fileName, std::uint32_t timeStamp) {
+Bytes GpiHeaderRecord(const Bytes& fileName, std::uint32_t timeStamp, const Bytes& extra) {
     const Bytes main =
         Bytes("GRMREC00") + GpiDword(timeStamp) + GpiWord(0) + GpiWord(static_cast<std::uint32_t>(fileName.size())) + fileName;
-    return GpiRecord(GpiTypeHeader, main);
+    return GpiRecord(GpiTypeHeader, main, extra);
 }
 
-Bytes GpiCodePageRecord(std::int32_t codePage) {
-    const Bytes main = Bytes("POI") + Bytes(3, '\0') + "00" + GpiWord(static_cast<std::uint32_t>(codePage)) + GpiWord(0);
-    return GpiRecord(GpiTypePoiHeader, main);
-}
+Bytes GpiCodePageRecord(std::int32_t codePage) { return GpiPoiHeaderRecord(codePage, TCredits{}); }
 
 Bytes GpiEndRecord() { return GpiRecord(GpiTypeEnd, Bytes(), Bytes()); }
 
-void WriteHeader(TOutputFile& stream, const Bytes& fileName) {
-    GpiWriteBytes(stream, GpiHeaderRecord(fileName, GetTickCount()));
-    GpiWriteBytes(stream, GpiCodePageRecord(XmlCodePage));
+void WriteHeader(TOutputFile& stream, const Bytes& fileName, const TCredits& credits) {
+    GpiWriteBytes(stream, GpiHeaderRecord(fileName, GetTickCount(), credits.Empty() ? Bytes() : GpiHeaderExtensionRecord()));
+    GpiWriteBytes(stream, GpiPoiHeaderRecord(XmlCodePage, credits));
 }
 
 void GpiWriteBytes(TOutputFile& stream, const Bytes& bytes) {

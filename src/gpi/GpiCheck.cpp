@@ -5,6 +5,8 @@
 #include <set>
 
 #include "diag/Exceptions.h"
+#include "gpi/CopyrightRecord.h"
+#include "gpi/SoundFile.h"
 
 namespace kestro {
 
@@ -77,6 +79,7 @@ private:
             if (file_.PoiHeader->Magic != Bytes("POI\0\0\0", 6))
                 Problem(file_.PoiHeader->Offset, "POI header record: signature is not \"POI\" and three zero bytes");
             for (const auto& other : file_.PoiHeader->Records) WrongPlace(other, "in the POI header record");
+            CheckCopyright(*file_.PoiHeader);
         }
         for (const auto& other : file_.Records) WrongPlace(other, "at file level");
         if (!file_.End) Problem(file_.Size, "missing end record");
@@ -110,7 +113,38 @@ private:
                 Problem(category.Bitmap->Offset, Format("reference to missing bitmap %u", category.Bitmap->Number));
             for (const auto& other : category.Records) WrongPlace(other, "in a category record");
         }
+        media_.clear();
+        for (const auto& media : group.Media) CheckMedia(media);
         if (group.Root) CheckArea(*group.Root, nullptr);
+    }
+
+    // Numbers from 1, below the predefined sounds, each once; a clip per
+    // language of the file.
+    void CheckMedia(const TGpiMedia& media) {
+        if (media.Number == 0 || media.Number >= 0x1000)
+            Problem(media.Offset, Format("media number %u, not 1 to 4095", media.Number));
+        if (!media_.insert(media.Number).second)
+            Problem(media.Offset, Format("second media record with number %u", media.Number));
+        if (media.Entries.empty()) Problem(media.Offset, Format("media %u holds no sound", media.Number));
+        for (const auto& entry : media.Entries) {
+            std::string refusal;
+            if (media.Format <= 1 && !SoundFormatOf(entry.Data, refusal))
+                Problem(media.Offset, Format("media %u, language \"%s\": %s", media.Number,
+                                             entry.Language.c_str(), refusal.c_str()));
+        }
+    }
+
+    void CheckCopyright(const TGpiPoiHeader& header) {
+        if (!header.Copyright) return;
+        const TGpiCopyright& c = *header.Copyright;
+        if (header.Flags != PoiHeaderCreditFlags)
+            Problem(header.Offset, Format("POI header flags 0x%04X with a copyright record, not 0x0011", header.Flags));
+        if (c.Value0 != 0x14 || c.Value4 != 0)
+            Problem(c.Offset, Format("copyright record: values %u, %u, not 20, 0", c.Value0, c.Value4));
+        if (c.Texts.size() != 2)
+            Problem(c.Offset, Format("copyright record: %zu localized texts, not 2 (source, copyright)", c.Texts.size()));
+        if (c.Trailing.size() != 4)
+            Problem(c.Offset, Format("copyright record: %zu bytes after its texts, not 4", c.Trailing.size()));
     }
 
     void CheckBitmap(const TGpiBitmap& b) {
@@ -203,8 +237,12 @@ private:
         } else if (const auto* ref = std::get_if<TGpiBitmapRef>(&part)) {
             if (!bitmaps_.count(ref->Number)) Problem(ref->Offset, Format("reference to missing bitmap %u", ref->Number));
         } else if (const auto* alert = std::get_if<TGpiAlert>(&part)) {
-            if (alert->Kind != 4 && alert->Kind != 5)
+            if (alert->CustomSound()) {
+                if (!media_.count(alert->Sound()))
+                    Problem(alert->Offset, Format("alert plays missing media %u", alert->Sound()));
+            } else if (alert->Kind != 4 && alert->Kind != 5) {
                 Problem(alert->Offset, Format("alert kind %u, not 4 (proximity) or 5 (speed)", alert->Kind));
+            }
         } else if (const auto* image = std::get_if<TGpiImage>(&part)) {
             if (image->Index != (imagePosition & 0xFF))
                 Problem(image->Offset, Format("image position %u, expected %u", image->Index, imagePosition & 0xFF));
@@ -222,6 +260,7 @@ private:
     std::vector<TGpiProblem> problems_;
     std::set<std::uint16_t> categories_;
     std::set<std::uint16_t> bitmaps_;
+    std::set<std::uint16_t> media_;
 };
 
 }  // namespace

@@ -371,7 +371,7 @@ private:
             TGpiMedia::TEntry entry;
             entry.Language = c.Take(2, "media language");
             entry.Size = c.Dword("media size");
-            c.Skip(entry.Size, "media data");
+            entry.Data = c.Take(entry.Size, "media data");
             if (c.Ok()) m.Entries.push_back(std::move(entry));
         }
         Finish(c, e.Type);

@@ -80,6 +80,10 @@ struct TGpiAlert {
     Bytes Fixed;                 // bytes 4..9, normally 00 01 10 00 01 01
     std::uint8_t Kind = 0;       // 4 proximity, 5 speed
     std::uint8_t Last = 0;       // normally 0x10
+    // Kind and Last as one value: 0x1000 + a predefined sound's number, or
+    // the number of the group's media record the alert plays.
+    std::uint16_t Sound() const { return static_cast<std::uint16_t>(Kind | Last << 8); }
+    bool CustomSound() const { return Sound() < 0x1000; }
 };
 struct TGpiComment {
     std::size_t Offset = 0;
@@ -165,6 +169,7 @@ struct TGpiMedia {
     struct TEntry {
         Bytes Language;
         std::uint32_t Size = 0;
+        Bytes Data;  // the sound file
     };
     std::vector<TEntry> Entries;
 };

@@ -50,8 +50,9 @@ Bytes AlertMain(const TPoiWpt& point) {
     const TAlertFields fields = AlertFields(point);
     Bytes main = GpiWord(fields.Distance) + GpiWord(fields.Speed);
     main += Bytes("\x00\x01\x10\x00\x01\x01", 6);
-    main += static_cast<char>(point.AlertSpeed >= 0 ? 5 : 4);
-    main += '\x10';
+    // A predefined sound is 0x1000 + its number; a media record's number
+    // stands for itself.
+    main += GpiWord(point.Sound != 0 ? point.Sound : (point.AlertSpeed >= 0 ? 0x1005 : 0x1004));
     return main;
 }
 

@@ -44,6 +44,9 @@ struct TPoiWpt {
     Bytes Images;  // paths of JPEG files, lines separated by CR LF
     std::int32_t AlertSpeed = -1;     // km/h; -1: no speed
     std::int32_t AlertDistance = -1;  // metres; -1: no distance
+    // The number of the group's media record the alert plays; 0: the
+    // predefined sound.
+    std::uint16_t Sound = 0;
     // The texts above are in this language; each translation adds an entry
     // to every localized text, in order.
     Bytes Language = "EN";

@@ -11,6 +11,7 @@
 #include "gpi/TextDecoder.h"
 #include "platform/CodePages.h"
 #include "report/HtmlReportData.h"
+#include "report/HtmlSounds.h"
 #include "report/HtmlText.h"
 
 namespace kestro {
@@ -46,7 +47,7 @@ public:
              << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
              // The page loads nothing: pictures are data URIs, style and script are inline.
              << "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src data:; "
-                "style-src 'unsafe-inline'; script-src 'unsafe-inline'\">\n"
+                "media-src data:; style-src 'unsafe-inline'; script-src 'unsafe-inline'\">\n"
              << "<title>" << name << " \xE2\x80\x93 kestro-dump</title>\n" << PageStyle() << "</head>\n"
              << "<body>\n<header><h1>" << name << "</h1>\n<p class=\"meta\">" << Meta() << "</p>" << LanguageSwitch()
              << "</header>\n"
@@ -96,7 +97,7 @@ private:
     }
 
     void Overview() {
-        out_ << "<section id=\"overview\"><h2>Overview</h2>\n<table class=\"groups\"><thead><tr><th>#</th><th>Group</th>"
+        out_ << "<section id=\"overview\"><h2>Overview</h2>\n" << CreditsHtml(file_, decoder_) << "<table class=\"groups\"><thead><tr><th>#</th><th>Group</th>"
                 "<th>Points</th><th>Icons</th><th>Photos</th><th>Alerts</th><th>Categories</th></tr></thead><tbody>\n";
         for (std::size_t i = 0; i < file_.Groups.size(); ++i) {
             const TGpiGroup& group = file_.Groups[i];

@@ -13,6 +13,7 @@
 #include "gpi/PoiFields.h"
 #include "platform/Base64.h"
 #include "report/HtmlImages.h"
+#include "report/HtmlSounds.h"
 #include "report/HtmlText.h"
 #include "report/ReportLanguages.h"
 
@@ -96,6 +97,8 @@ private:
         Array("lon", points.size(), [&](std::size_t p) { out_ << Format("%.6f", SemicirclesToDeg(points[p]->Lon)); });
         Array("name", points.size(), [&](std::size_t p) { out_ << ScriptText(First(points[p]->Name)); });
         Array("category", points.size(), [&](std::size_t p) { out_ << summary.PointCategory[p]; });
+        media_.clear();
+        for (std::size_t m = 0; m < group.Media.size(); ++m) media_.emplace(group.Media[m].Number, m);
         Array("icon", points.size(), [&](std::size_t p) {
             std::optional<TGpiBitmapRef> ref;
             for (const auto& part : points[p]->Parts)
@@ -106,6 +109,7 @@ private:
         std::vector<std::string> photos;
         Array("info", points.size(), [&](std::size_t p) { out_ << PointInfo(*points[p], photos); });
         Array("photos", photos.size(), [&](std::size_t p) { out_ << '"' << photos[p] << '"'; });
+        if (!group.Media.empty()) Array("sounds", group.Media.size(), [&](std::size_t m) { out_ << '"' << SoundDataUri(group.Media[m]) << '"'; });
         if (!languages_.empty()) {
             Array("languageTexts", languages_.size(), [&](std::size_t l) { GroupTexts(group, summary, l); });
         }
@@ -156,6 +160,7 @@ private:
     std::string PointInfo(const TGpiPoint& point, std::vector<std::string>& photos) {
         std::vector<std::pair<const char*, std::string>> fields;
         std::string photoList;
+        std::string sound;
         fields.emplace_back("offset", OffsetText(point.Offset));
         auto add = [&](const char* key, std::string text) {
             for (auto& field : fields)
@@ -177,7 +182,12 @@ private:
             return f.Localized() ? text(label.c_str(), part.*f.Text) : bytes(label.c_str(), part.*f.Plain);
         };
         for (const auto& part : point.Parts) {
-            if (const auto* alert = std::get_if<TGpiAlert>(&part)) {
+            if (const auto* alert = std::get_if<TGpiAlert>(&part); alert != nullptr && alert->CustomSound()) {
+                add("alert", Format("speed %s, distance %s, sound: media %u",
+                                    alert->Speed > 0 ? Speed(*alert).c_str() : "none",
+                                    alert->Distance > 0 ? Format("%u m", alert->Distance).c_str() : "none", alert->Sound()));
+                if (const auto found = media_.find(alert->Sound()); found != media_.end()) sound = Format("%zu", found->second);
+            } else if (const auto* alert = std::get_if<TGpiAlert>(&part)) {
                 const char* kind = alert->Kind == 5 ? "speed" : alert->Kind == 4 ? "proximity" : "other";
                 add("alert", Format("speed %s, distance %s, kind %u (%s)",
                                     alert->Speed > 0 ? Speed(*alert).c_str() : "none",
@@ -215,6 +225,7 @@ private:
         for (std::size_t f = 0; f < fields.size(); ++f)
             out << (f > 0 ? ",\"" : "\"") << fields[f].first << "\":" << ScriptJsonString(fields[f].second);
         if (!photoList.empty()) out << ",\"photos\":[" << photoList << ']';
+        if (!sound.empty()) out << ",\"sound\":" << sound;
         out << '}';
         return out.str();
     }
@@ -243,6 +254,7 @@ private:
     TTextDecoder decoder_;
     std::vector<Bytes> languages_;      // empty unless the texts come in several languages
     const Bytes* language_ = nullptr;  // of the texts being written; null: the file's own choice
+    std::map<std::uint16_t, std::size_t> media_;  // of the group being written: media number → position
 };
 
 }  // namespace

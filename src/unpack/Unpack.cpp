@@ -10,7 +10,9 @@
 #include "platform/TextConversion.h"
 #include "platform/PathName.h"
 #include "sources/AreaRules.h"
+#include "gpi/CopyrightRecord.h"
 #include "sources/SettingsKey.h"
+#include "unpack/UnpackCredits.h"
 #include "unpack/UnpackFolder.h"
 #include "unpack/UnpackGroup.h"
 #include "unpack/UnpackNames.h"
@@ -44,18 +46,17 @@ std::string ShellWord(const std::string& text) {
 }
 
 // Records outside the groups, and header values, that kestro writes otherwise.
-void CountFileLevel(const TGpiFile& file, TUnpackTally& tally) {
+// credits: what the copyright record gives back; its header records are kestro's own.
+void CountFileLevel(const TGpiFile& file, const TUnpackCredits& credits, TUnpackTally& tally) {
     CountRecords(file.Records, "in the file", tally);
-    CountRecords(file.Header.Records, "in the header", tally);
-    if (file.PoiHeader) {
-        CountRecords(file.PoiHeader->Records, "in the POI header", tally);
-        if (file.PoiHeader->Copyright) tally.Add("copyright records");
-    }
+    if (!credits.HeaderAsWritten) CountRecords(file.Header.Records, "in the header", tally);
+    if (file.PoiHeader) CountRecords(file.PoiHeader->Records, "in the POI header", tally);
     tally.Add("faults in the file (see kestro-dump --check)", file.Problems.size());
     tally.Add("records in a head form kestro writes otherwise (a main length it needs not)", file.NeedlessMainLengths);
     if (!CodePageAvailable(file.CodePage())) tally.Add("code pages kestro cannot convert into");
+    const bool credited = file.PoiHeader && file.PoiHeader->Copyright;
     if (file.Header.Signature != "GRMREC00" || file.Header.Reserved != 0 ||
-        (file.PoiHeader && (file.PoiHeader->Version != "00" || file.PoiHeader->Flags != 0)))
+        (file.PoiHeader && (file.PoiHeader->Version != "00" || file.PoiHeader->Flags != (credited ? PoiHeaderCreditFlags : 0))))
         tally.Add("header values other than kestro writes (version, flags)");
 }
 
@@ -108,17 +109,18 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
     rootNames.Reserve(UnpackMediaFolder);
     TUnpackRun run{folder, decoder, tally, rootNames, {}, {}, {}};
     run.Languages = SettingsLanguages(FileLanguages(file));
-    CountFileLevel(file, tally);
+    const TUnpackCredits credits = UnpackCredits(file, run.Languages, decoder, tally);
+    CountFileLevel(file, credits, tally);
     for (std::size_t g = 0; g < file.Groups.size(); ++g) out << TerminalText(UnpackGroup(file.Groups[g], g, run)) << '\n';
 
     if (!InKestroOrder(run.GroupEntries)) tally.Add("files whose groups kestro writes in another order (folders, then loose files, by name)");
     const auto maxRegion = MaxRegionFor(run.Trees);
     const std::string kestroSection = Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(DefaultMaxRegion),
-                                             static_cast<unsigned>(file.CodePage()));
-    std::string settings = kestroSection + LanguageSettings(run.Languages, run.Names);
+                                             static_cast<unsigned>(file.CodePage())) + credits.KestroKeys;
+    std::string settings = kestroSection + LanguageSettings(run.Languages, run.Names) + credits.Sections;
     if (settings.size() > SettingsFileLimit) {
         // The converter would refuse the file: the names stay in their first language.
-        settings = kestroSection + LanguageSettings(run.Languages, {});
+        settings = kestroSection + LanguageSettings(run.Languages, {}) + credits.Sections;
         tally.Add("names in a further language (kestro.ini would grow past its limit)", run.Names.size());
     }
     folder.WriteFile({"kestro.ini"}, settings);

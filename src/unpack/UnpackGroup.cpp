@@ -13,6 +13,7 @@
 #include "unpack/UnpackGpx.h"
 #include "unpack/UnpackOrder.h"
 #include "unpack/UnpackPoint.h"
+#include "unpack/UnpackSounds.h"
 
 namespace kestro {
 
@@ -58,14 +59,13 @@ void CollectPoints(const TGpiArea& area, std::size_t& leaves, std::vector<TReadP
 class TGroupUnpacker {
 public:
     TGroupUnpacker(const TGpiGroup& group, std::size_t number, TUnpackRun& run)
-        : group_(group), run_(run), media_(Format("group-%zu", number + 1)) {}
+        : group_(group), run_(run), media_(Format("group-%zu", number + 1)), sounds_(group, run.Languages, run.Tally) {}
 
     std::string Unpack() {
         const auto names = TextsByLanguage(group_.Name, run_.Languages, run_.Tally);
         const std::string name = NameText(names.front(), run_.Decoder, run_.Tally);
         CountRecords(group_.MainRecords, "in groups", run_.Tally);
         CountRecords(group_.Records, "in groups", run_.Tally);
-        run_.Tally.Add("media (sound) records", group_.Media.size());
         folderGroup_ = !group_.Categories.empty();
         PlanFiles(name, names);
         TakeIcons();
@@ -75,6 +75,7 @@ public:
         const bool zeroWaypoint = NeedsZeroWaypoint();
         if (folderGroup_) run_.Folder.MakeFolder({base_});
         const std::size_t points = WriteFiles(zeroWaypoint);
+        for (const std::uint16_t unplayed : sounds_.Finish()) SoundHref(unplayed);
 
         run_.GroupEntries.emplace_back(folderGroup_, folderGroup_ ? base_ : base_ + ".gpx");
         for (const auto& r : inGroup_.Renamed()) run_.RenamedInGroups.push_back(TRenamedEntry{r.Original, base_ + "/" + r.Written});
@@ -183,6 +184,7 @@ private:
                 else run_.Tally.Add("icon references to missing or unusable icons");
             }
             order_.push_back(entry);
+            soundOfPoint_.push_back(sounds_.SoundOf(*point));
         }
     }
 
@@ -232,6 +234,19 @@ private:
             const int only = iconsOfFile[f].size() == 1 ? *iconsOfFile[f].begin() : -1;
             if (only >= 0 && filesOfIcon[static_cast<std::size_t>(only)].size() == 1) companion_[f] = only;
         }
+        // So does a sound that every point of one file plays, and no other
+        // point: kestro gives it to every point of the file.
+        soundCompanion_.assign(files_.size(), 0);
+        std::vector<std::set<std::uint16_t>> soundsOfFile(files_.size());
+        std::map<std::uint16_t, std::set<std::size_t>> filesOfSound;
+        for (std::size_t p = 0; p < order_.size(); ++p) {
+            soundsOfFile[order_[p].File].insert(soundOfPoint_[p]);
+            filesOfSound[soundOfPoint_[p]].insert(order_[p].File);
+        }
+        for (std::size_t f = 0; f < files_.size(); ++f) {
+            const std::uint16_t only = soundsOfFile[f].size() == 1 ? *soundsOfFile[f].begin() : 0;
+            if (only != 0 && filesOfSound[only].size() == 1) soundCompanion_[f] = only;
+        }
     }
 
     // The group's box also counts waypoints at exactly 0, 0, which are not
@@ -267,6 +282,16 @@ private:
         return href;
     }
 
+    std::string SoundHref(std::uint16_t number) {
+        auto [it, added] = soundHref_.emplace(number, std::string());
+        if (added) {
+            const std::string base = Format("sound-%u", number);
+            it->second = MediaHref(sounds_.PlainName(number, base));
+            for (const auto& [entry, bytes] : sounds_.Files(number, base)) run_.Folder.WriteFile({UnpackMediaFolder, media_, entry}, bytes);
+        }
+        return it->second;
+    }
+
     std::string PhotoHref(const Bytes& photo) {
         auto [it, added] = photoHref_.emplace(photo, std::string());
         if (added) {
@@ -278,7 +303,8 @@ private:
         return it->second;
     }
 
-    TGpxWaypoint Waypoint(const TOrderItem& item, const TFile& file, int companion, TTreeGroup& tree) {
+    TGpxWaypoint Waypoint(const TOrderItem& item, std::size_t fileIndex, int companion, TTreeGroup& tree) {
+        const TFile& file = files_[fileIndex];
         if (item.Point < 0) {
             // Loads an icon only: a latitude beyond 90 is counted, not stored.
             TGpxWaypoint placeholder;
@@ -286,12 +312,17 @@ private:
             placeholder.Lon = "0";
             placeholder.Name = "unused icon";
             placeholder.Links.push_back(IconHref(item.Icon));
+            sounds_.Played(soundCompanion_[fileIndex]);
             return placeholder;
         }
         const TGpiPoint& point = *read_[static_cast<std::size_t>(item.Point)].Point;
         const int icon = order_[static_cast<std::size_t>(item.Point)].Icon;
         TPointLinks links;
         if (icon >= 0 && icon != companion) links.Icon = IconHref(icon);
+        const std::uint16_t sound = soundOfPoint_[static_cast<std::size_t>(item.Point)];
+        links.SoundServed = sound != 0;
+        if (sound != 0 && sound != soundCompanion_[fileIndex]) links.Sound = SoundHref(sound);
+        sounds_.Played(sound != 0 ? sound : soundCompanion_[fileIndex]);
         for (const auto& part : point.Parts)
             if (const auto* image = std::get_if<TGpiImage>(&part)) links.Photos.push_back(PhotoHref(image->Data));
         TGpxWaypoint waypoint = WaypointOf(point, links, file.Defaults, run_.Languages, run_.Decoder, run_.Tally);
@@ -309,8 +340,11 @@ private:
                 run_.Folder.WriteFile(PathOf(file.Base + ".bmp"), icons_[static_cast<std::size_t>(companion_[f])]);
                 ++run_.Icons;
             }
-            for (const auto& item : sequence[f]) file.Waypoints.push_back(Waypoint(item, file, companion_[f], tree));
+            if (soundCompanion_[f] != 0)
+                for (const auto& [entry, bytes] : sounds_.Files(soundCompanion_[f], file.Base)) run_.Folder.WriteFile(PathOf(entry), bytes);
+            for (const auto& item : sequence[f]) file.Waypoints.push_back(Waypoint(item, f, companion_[f], tree));
             if (zeroWaypoint && f == 0) {
+                sounds_.Played(soundCompanion_[f]);
                 TGpxWaypoint origin;
                 origin.Lat = "0";
                 origin.Lon = "0";
@@ -340,6 +374,10 @@ private:
     std::vector<int> companion_;
     TSemicircleBox box_;
     bool mediaMade_ = false;
+    TUnpackSounds sounds_;
+    std::vector<std::uint16_t> soundOfPoint_;    // per point in reading order: the media number it plays, 0 none
+    std::vector<std::uint16_t> soundCompanion_;  // per file: the sound beside it, 0 none
+    std::map<std::uint16_t, std::string> soundHref_;
 };
 
 }  // namespace

@@ -137,7 +137,19 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
         tally.Add("short descriptions without a comment (they are read back as the comment)");
 
     if ((point.AlertFlag != 0) != wantedAlert.has_value()) tally.Add("point alert flags that disagree with the alert record");
-    const TAlertWriting alert = AlertWriting(wantedAlert, defaults);
+    TAlertWriting alert = AlertWriting(wantedAlert, defaults);
+    if (const TGpiAlert* played = point.Alert(); played != nullptr && played->CustomSound()) {
+        // kestro writes the sound's number where the predefined sound of a
+        // proximity (4) or speed (5) alert would stand: the rest must match.
+        // Either gives the same bytes back; a proximity alert needs no "@0".
+        if (!links.SoundServed) tally.Add("alerts that play a sound kestro cannot write back (the predefined one plays)");
+        for (const char kind : {'\x04', '\x05'}) {
+            Bytes predefined = *wantedAlert;
+            predefined.replace(10, 2, Bytes{kind, '\x10'});
+            alert = AlertWriting(predefined, defaults);
+            if (alert.Exact) break;
+        }
+    }
     if (!alert.Exact) {
         tally.Add("alerts the converter cannot rebuild (listed below)");
         tally.AddAlertPoint(Display(name, decoder));
@@ -158,6 +170,7 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
 
     if (!links.Icon.empty()) w.Links.push_back(links.Icon);
     for (const auto& photo : links.Photos) w.Links.push_back(photo);
+    if (!links.Sound.empty()) w.Links.push_back(links.Sound);
     return w;
 }
 

@@ -14,6 +14,8 @@ namespace kestro {
 struct TPointLinks {
     std::string Icon;                 // href, empty when the point's icon comes from the file's name or it has none
     std::vector<std::string> Photos;  // hrefs, in the order of the image records
+    std::string Sound;                // href, empty when the sound lies beside the file or there is none
+    bool SoundServed = false;         // the alert's own sound comes back, linked or beside the file
 };
 
 // defaults: what the name of the point's file gives; languages: the file's

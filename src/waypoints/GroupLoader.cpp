@@ -96,6 +96,7 @@ void TGroupLoader::StartCategory(std::uint16_t number, const TAlertDefaults& ale
 TLoadedPoints TGroupLoader::Finish() {
     transaction_->Commit();
     transaction_.reset();
+    points_.MediaRecords = sounds_.Records();
     return std::move(points_);
 }
 
@@ -183,6 +184,7 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
     }
     ReadImages(waypoint.Links, point);
     ReadAlertTexts(waypoint, point);
+    sounds_.Apply(waypoint.Links, FileName, settings_.Languages, point, Output());
     TMissingTranslations missing;
     CompleteTranslations(point, missing);
 

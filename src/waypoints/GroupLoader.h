@@ -26,6 +26,7 @@
 #include "sources/AlertDefaults.h"
 #include "store/SQLiteDatabase.h"
 #include "store/SQLiteTransaction.h"
+#include "waypoints/SoundLookup.h"
 #include "waypoints/Translations.h"
 #include "waypoints/WaypointFormat.h"
 
@@ -56,6 +57,7 @@ struct TLoadedPoints {
     double MaxLon = -180;
     Bytes Bitmaps;                         // the icon records, in number order
     std::vector<std::string> BitmapFiles;  // their files; the position is the number
+    Bytes MediaRecords;                    // the sounds the alerts play, in number order
     std::uint64_t StoredBytes = 0;         // the point records stored, together
 };
 
@@ -119,6 +121,7 @@ private:
     std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
     std::unordered_map<std::string, bool> outside_;  // by path as linked
     TMissingTranslations missing_;                   // of the file being read, in points written
+    TGroupSounds sounds_;                            // the group's media records and the alerts' sounds
 };
 
 }  // namespace kestro

@@ -212,7 +212,7 @@ TEST_F(PeerFiles, TextsAndRecordsOfOtherWriters) {
              {"gpispeed.gpi", "      Alert: distance 804 m, speed 13.41 m/s (48.28 km/h), kind 5 (speed)\n"},
              {"spb_metro_norm.gpi", "POI header @0x38: version \"01\", code page 65001, flags 0x0011\n"},
              {"spb_metro_norm.gpi", "  Category 0 @0x2E7C: RU \"\xD0\x9C\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE\", EN \"Metro\"\n    Bitmap: 1\n"},
-             {"spb_metro_norm.gpi", "  Media 1 @0x3503: format 0, RU 96166 bytes, EN 96166 bytes\n"},
+             {"spb_metro_norm.gpi", "  Media 1 @0x3503: format 0 (WAV), RU 96166 bytes, EN 96166 bytes\n"},
              {"spb_metro_norm.gpi", "  Record type 15 (header extension) @0x2B: main 5 bytes, extra 0 bytes: 11 27 01 00 00\n"},
              {"umsonstdraussen.gpi", "    Source: DE \"Umsonst + Drau\xC3\x9F" "en Festivals\"\n"},
              {"umsonstdraussen.gpi", "        House number: \"1\"\n"},
