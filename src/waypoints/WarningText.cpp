@@ -19,6 +19,11 @@ std::size_t SequenceLength(std::string_view text) {
     if (length == 0 || length > text.size()) return 0;
     for (std::size_t i = 1; i < length; ++i)
         if (!IsContinuation(text[i])) return 0;
+    // No overlong forms, surrogates, or code points past U+10FFFF.
+    const auto second = static_cast<unsigned char>(text.size() > 1 ? text[1] : 0);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
+        (lead == 0xF4 && second > 0x8F))
+        return 0;
     return length;
 }
 

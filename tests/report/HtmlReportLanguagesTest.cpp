@@ -55,6 +55,8 @@ TEST(HtmlReportLanguages, ManyLanguagesKeepThePageNearTheFileSize) {
     WriteHtmlReport(parsed, "many.gpi", out);
     const std::string page = out.str();
     EXPECT_LE(page.size(), 20 * file.size()) << page.size() << " bytes for a file of " << file.size();
+    RecordProperty("PageBytes", static_cast<int>(page.size()));
+    RecordProperty("FileBytes", static_cast<int>(file.size()));
     EXPECT_NE(page.find("The first 12 of the file's 676 languages"), std::string::npos);
 
     const test::TJson data = PageData(page);

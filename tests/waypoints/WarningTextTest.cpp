@@ -20,5 +20,14 @@ TEST(WarningText, CutNeverSplitsACharacter) {
     }
 }
 
+// A file's start shows bytes of no UTF-8 character as \xNN: past U+10FFFF,
+// surrogates and overlong forms too; U+10FFFF itself stands.
+TEST(WarningText, FileStartEscapesWhatIsNoCharacter) {
+    EXPECT_EQ(FileStartForWarning("a\xF4\x8F\xBF\xBF"), "a\xF4\x8F\xBF\xBF");
+    EXPECT_EQ(FileStartForWarning("a\xF4\x90\x80\x80"), "a\\xF4\\x90\\x80\\x80");
+    EXPECT_EQ(FileStartForWarning("\xED\xA0\x80"), "\\xED\\xA0\\x80");
+    EXPECT_EQ(FileStartForWarning("\xE0\x80\xAF"), "\\xE0\\x80\\xAF");
+}
+
 }  // namespace
 }  // namespace kestro
