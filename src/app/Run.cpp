@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/CommandLine.h"
+#include "app/FolderBeside.h"
 #include "app/GroupBuilder.h"
 #include "app/OutputGuard.h"
 #include "app/RunState.h"
@@ -75,13 +76,24 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
     const TSQLiteLibrary sqlite;
     std::ostream& out = console.Progress;
     std::ostream& messages = console.Messages;
-    if (arguments.size() != 2) {
+    std::vector<std::string> operands = arguments;
+    if (operands.size() == 1 && FolderExists(operands[0])) {
+        const auto beside = DestinationBesideFolder(operands[0]);
+        if (!beside) {
+            console.Report << "ERROR! \"" << operands[0] << "\" has no name to give the GPI file beside it; give the "
+                              "destination as the second argument.\n";
+            ExitCode = 1;
+            return;
+        }
+        operands.push_back(*beside);
+        out << "Destination: " << *beside << "\n\n";
+    }
+    if (operands.size() != 2) {
         console.Report << "ERROR! Invalid parameter count.\n";
         ExitCode = 1;
         return;
     }
-    std::string sourcePath = arguments[0];
-    if (!sourcePath.empty() && PathSeparators.find(sourcePath.back()) == std::string_view::npos) sourcePath += '/';
+    const std::string sourcePath = FolderPathForJoining(operands[0]);
     if (!FolderExists(sourcePath)) {
         console.Report << "ERROR! Source path does not exist!\n";
         ExitCode = 2;
@@ -96,7 +108,7 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
                                    "has no conversion into %s.",
                                    CodePage, sourcePath.c_str(), CodePageEncodingName(CodePage).c_str()));
 
-    const std::string& destination = arguments[1];
+    const std::string& destination = operands[1];
     const bool toStandardOutput = console.ToStandardOutput;
     if (!toStandardOutput) CheckOutputIsNoInput(sourcePath, destination);
     TOutputFile output(destination, toStandardOutput ? TOutputOptions{.StandardOutput = true}
