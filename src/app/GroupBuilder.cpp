@@ -74,12 +74,13 @@ std::filesystem::path SourceFolderOf(const std::string& groupPath) {
 // give the others under the key (a category as "group/category"). Names the
 // settings lack repeat the first language's and are counted per language.
 TGpiText LocalizedName(const std::string& onDisk, const std::string& key, TMissingTranslations& missing) {
-    if (Languages.Codes.empty()) return {{"EN", Utf8ToCodePage(onDisk, CodePage)}};
+    const std::string first = FirstLanguageName(Languages, onDisk, key);
+    if (Languages.Codes.empty()) return {{"EN", Utf8ToCodePage(first, CodePage)}};
     TGpiText name;
     for (const auto& code : Languages.Codes) {
         std::optional<std::string> text;
         if (name.empty()) {
-            text = onDisk;
+            text = first;
         } else {
             text = Languages.NameIn(code, key);
             if (!text || text->empty()) {

@@ -13,6 +13,7 @@
 #include "unpack/UnpackFolder.h"
 #include "unpack/UnpackGroup.h"
 #include "unpack/UnpackNames.h"
+#include "unpack/UnpackOriginalNames.h"
 #include "unpack/UnpackTally.h"
 #include "unpack/UnpackTree.h"
 
@@ -75,7 +76,6 @@ void PrintSummary(const TUnpackRun& run, const TNameAllotter& rootNames, bool ma
     if (!maxRegionFound) tally.Add("area trees kestro does not build (kestro.ini keeps the default maxregion)");
     std::vector<TRenamedEntry> renamed = rootNames.Renamed();
     renamed.insert(renamed.end(), run.RenamedInGroups.begin(), run.RenamedInGroups.end());
-    tally.Add("names written differently (listed above)", renamed.size());
     if (!renamed.empty()) {
         out << "Names written differently:\n";
         for (const auto& r : renamed) out << "  " << Quoted(r.Original) << " as " << Quoted(r.Written) << '\n';
@@ -111,9 +111,11 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
 
     if (!InKestroOrder(run.GroupEntries)) tally.Add("files whose groups kestro writes in another order (folders, then loose files, by name)");
     const auto maxRegion = MaxRegionFor(run.Trees);
+    std::vector<TRenamedEntry> renamed = rootNames.Renamed();
+    renamed.insert(renamed.end(), run.RenamedInGroups.begin(), run.RenamedInGroups.end());
     folder.WriteFile({"kestro.ini"}, Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(DefaultMaxRegion),
                                             static_cast<unsigned>(file.CodePage())) +
-                                         LanguageSettings(run.Languages, run.Names));
+                                         LanguageSettings(run.Languages, run.Names) + OriginalNameSettings(run.Languages, renamed, tally));
     PrintSummary(run, rootNames, maxRegion.has_value(), tally, out);
     // A new name, so that converting back never replaces the original.
     out << "Convert it back from inside the folder: cd " << ShellWord(dir) << " && kestro . "

@@ -5,11 +5,6 @@
 namespace kestro::conversion_test {
 namespace {
 
-Bytes WithoutStamp(Bytes bytes) {
-    if (bytes.size() >= 20) bytes.replace(16, 4, "0000");
-    return bytes;
-}
-
 // From inside `folder`, with the argument as given; the written file must be
 // the one a two-argument run writes into `expected`.
 struct Case {
