@@ -18,6 +18,10 @@ bool NeedsFullPath(const std::string& name) {
 
 }  // namespace
 
+const char* const DropUsage =
+    "\nWithout a console: in Explorer, drop a folder on kestro.exe. The GPI file is written beside\n"
+    "the folder, named after it (\"My points\" gives \"My points.gpi\").\n";
+
 std::optional<std::string> DestinationBesideFolder(const std::string& folder) {
     const std::string given = WithoutTrailingSeparators(folder);
     if (!NeedsFullPath(FileNameWithoutFolder(given))) return given + ".gpi";

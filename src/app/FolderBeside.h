@@ -11,4 +11,8 @@ namespace kestro {
 // Nothing for a folder without a name of its own (a root, a drive's root).
 std::optional<std::string> DestinationBesideFolder(const std::string& folder);
 
+// How to use the program without a console, shown after the help where it
+// was started with no arguments in a window of its own.
+extern const char* const DropUsage;
+
 }  // namespace kestro
