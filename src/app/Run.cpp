@@ -77,7 +77,7 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
     std::ostream& out = console.Progress;
     std::ostream& messages = console.Messages;
     std::vector<std::string> operands = arguments;
-    if (operands.size() == 1 && FolderExists(operands[0])) {
+    if (operands.size() == 1 && FolderExists(FolderPathForJoining(operands[0]))) {
         const auto beside = DestinationBesideFolder(operands[0]);
         if (!beside) {
             console.Report << "ERROR! \"" << operands[0] << "\" has no name to give the GPI file beside it; give the "

@@ -583,7 +583,7 @@ TGpiFile ReadGpiFile(const std::string& path) {
     // A GPI file is read no further than the size it reports and one byte
     // more: a file of the /proc kind that says it is empty and never ends
     // is refused, not read until memory runs out.
-    const std::uint64_t size = std::filesystem::file_size(path, error);
+    const std::uint64_t size = std::filesystem::file_size(PathFromUtf8(path), error);
     const Bytes content = ReadFileUpTo(
         path, error ? 0 : size + 1,
         TInputOptions{.CannotOpen = "cannot open \"%s\": %s", .CannotRead = "cannot read \"%s\": %s", .FullPath = false});
