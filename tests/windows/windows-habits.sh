@@ -97,5 +97,34 @@ mkdir -p "$work/windows/rebuilt"
   fail "kestro.exe of the unpacked folder: exit code $?: $(cat "$work/windows/rebuild.out")"
 same_gpi "$work/windows/names.gpi" "$work/windows/rebuilt/names.gpi" || fail "the unpacked folder converts into other bytes"
 
+# ---- a console of its own: the window waits for Enter -----------------------
+# In a pseudo-terminal Wine gives the program a console of its own, as
+# Explorer does; Enter comes after the run.
+cd "$work/windows"
+# Wine draws the console with terminal control sequences; a moved cursor is a blank.
+plain_text() { sed -e 's/\x1b\[[0-9]*C/ /g' -e 's/\x1b\[[0-9;?]*[A-Za-z]//g' | tr -d '\r'; }
+in_window() {  # in_window SECONDS_BEFORE_ENTER COMMAND...
+  local delay="$1"; shift
+  (sleep "$delay"; printf '\r') | timeout 60 script -qec "$*" /dev/null | plain_text
+}
+rm -f "My points.gpi"
+in_window 20 "wine $(printf %q "$windows/kestro.exe") 'My points'" > window.out; status=${PIPESTATUS[0]}
+[ "$status" = 0 ] || fail "kestro.exe FOLDER in a window of its own: exit code $status"
+[ -f "My points.gpi" ] || fail "kestro.exe FOLDER in a window of its own: no \"My points.gpi\""
+grep -q 'Done\.' window.out && grep -q 'Press Enter to close this window\.' window.out ||
+  fail "kestro.exe FOLDER in a window of its own: $(cat window.out)"
+# Without Enter it is still waiting when the time is up.
+(timeout 25 script -qec "wine $(printf %q "$windows/kestro.exe") 'My points'" /dev/null < <(sleep 40) > /dev/null); status=$?
+[ "$status" = 124 ] || fail "kestro.exe FOLDER in a window of its own did not wait for Enter (exit code $status)"
+wineserver -k 2>/dev/null; wineserver -p 120
+in_window 20 "wine $(printf %q "$windows/kestro.exe")" > double-click.out
+grep -q 'drop a folder on kestro.exe' double-click.out && grep -q 'Press Enter' double-click.out &&
+  ! grep -q 'Invalid parameter count' double-click.out || fail "kestro.exe double-clicked: $(cat double-click.out)"
+in_window 20 "wine $(printf %q "$windows/kestro-dump.exe") 'My points.gpi'" > dump-window.out
+grep -q 'GPI file' dump-window.out && grep -q 'Press Enter' dump-window.out || fail "kestro-dump.exe FILE in a window of its own: $(cat dump-window.out)"
+# From cmd, in the same terminal: the console is cmd's too, nothing waits.
+(timeout 60 script -qec "wine cmd /c $(printf %q "$(win_path "$windows/kestro.exe")") examples-none" /dev/null < <(sleep 40) | plain_text) > cmd.out; status=${PIPESTATUS[0]}
+[ "$status" != 124 ] && ! grep -q 'Press Enter' cmd.out || fail "kestro.exe from cmd waited: exit code $status, $(cat cmd.out)"
+
 echo "windows-habits: $failures failures"
 [ "$failures" -eq 0 ]
