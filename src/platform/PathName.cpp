@@ -53,7 +53,9 @@ std::string FolderPathForJoining(const std::string& folder) {
     // Only where paths have drives: elsewhere "C:" is a plain name.
     const auto path = PathFromUtf8(folder);
     const bool driveAlone = path.has_root_name() && !path.has_root_directory() && !path.has_relative_path();
-    return (driveAlone ? FullFileName(folder + ".") : folder) + PathSeparators.back();
+    std::string joined = driveAlone ? FullFileName(folder + ".") : folder;
+    if (PathSeparators.find(joined.back()) == std::string_view::npos) joined += PathSeparators.back();  // a root ("C:\") has one
+    return joined;
 }
 
 std::filesystem::path PathFromUtf8(std::string_view text) {

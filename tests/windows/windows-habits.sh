@@ -108,19 +108,19 @@ in_window() {  # in_window SECONDS_BEFORE_ENTER COMMAND...
   (sleep "$delay"; printf '\r') | timeout 60 script -qec "$*" /dev/null | plain_text
 }
 rm -f "My points.gpi"
-in_window 20 "wine $(printf %q "$windows/kestro.exe") 'My points'" > window.out; status=${PIPESTATUS[0]}
+in_window 15 "wine $(printf %q "$windows/kestro.exe") 'My points'" > window.out; status=$?
 [ "$status" = 0 ] || fail "kestro.exe FOLDER in a window of its own: exit code $status"
 [ -f "My points.gpi" ] || fail "kestro.exe FOLDER in a window of its own: no \"My points.gpi\""
 grep -q 'Done\.' window.out && grep -q 'Press Enter to close this window\.' window.out ||
   fail "kestro.exe FOLDER in a window of its own: $(cat window.out)"
 # Without Enter it is still waiting when the time is up.
-(timeout 25 script -qec "wine $(printf %q "$windows/kestro.exe") 'My points'" /dev/null < <(sleep 40) > /dev/null); status=$?
+(timeout 20 script -qec "wine $(printf %q "$windows/kestro.exe") 'My points'" /dev/null < <(sleep 40) > /dev/null); status=$?
 [ "$status" = 124 ] || fail "kestro.exe FOLDER in a window of its own did not wait for Enter (exit code $status)"
 wineserver -k 2>/dev/null; wineserver -p 120
-in_window 20 "wine $(printf %q "$windows/kestro.exe")" > double-click.out
+in_window 15 "wine $(printf %q "$windows/kestro.exe")" > double-click.out
 grep -q 'drop a folder on kestro.exe' double-click.out && grep -q 'Press Enter' double-click.out &&
   ! grep -q 'Invalid parameter count' double-click.out || fail "kestro.exe double-clicked: $(cat double-click.out)"
-in_window 20 "wine $(printf %q "$windows/kestro-dump.exe") 'My points.gpi'" > dump-window.out
+in_window 15 "wine $(printf %q "$windows/kestro-dump.exe") 'My points.gpi'" > dump-window.out
 grep -q 'GPI file' dump-window.out && grep -q 'Press Enter' dump-window.out || fail "kestro-dump.exe FILE in a window of its own: $(cat dump-window.out)"
 # From cmd, in the same terminal: the console is cmd's too, nothing waits.
 (timeout 60 script -qec "wine cmd /c $(printf %q "$(win_path "$windows/kestro.exe")") examples-none" /dev/null < <(sleep 40) | plain_text) > cmd.out; status=${PIPESTATUS[0]}
