@@ -23,6 +23,7 @@
 #include "platform/OutputFile.h"
 #include "platform/PathName.h"
 #include "platform/SameFile.h"
+#include "platform/TerminalText.h"
 #include "platform/TextConversion.h"
 #include "sources/GroupSources.h"
 #include "store/SQLiteLibrary.h"
@@ -80,13 +81,13 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
     if (operands.size() == 1 && FolderExists(FolderPathForJoining(operands[0]))) {
         const auto beside = DestinationBesideFolder(operands[0]);
         if (!beside) {
-            console.Report << "ERROR! \"" << operands[0] << "\" has no name to give the GPI file beside it; give the "
+            console.Report << "ERROR! \"" << TerminalText(operands[0]) << "\" has no name to give the GPI file beside it; give the "
                               "destination as the second argument.\n";
             ExitCode = 1;
             return;
         }
         operands.push_back(*beside);
-        out << "Destination: " << *beside << "\n\n";
+        out << "Destination: " << TerminalText(*beside) << "\n\n";
     }
     if (operands.size() != 2) {
         console.Report << "ERROR! Invalid parameter count.\n";
