@@ -70,8 +70,8 @@ std::filesystem::path SourceFolderOf(const std::string& groupPath) {
 }
 
 // A group or category name in every language of the run, converted into the
-// output code page: the name on disk is the first language's, the settings
-// give the others under the key (a category as "group/category"). Names the
+// output code page: the name on disk is the first language's (unless its own
+// section gives one the disk could not hold), the settings give the others under the key (a category as "group/category"). Names the
 // settings lack repeat the first language's and are counted per language.
 TGpiText LocalizedName(const std::string& onDisk, const std::string& key, TMissingTranslations& missing) {
     const std::string first = FirstLanguageName(Languages, onDisk, key);
