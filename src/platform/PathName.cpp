@@ -54,7 +54,7 @@ std::string FolderPathForJoining(const std::string& folder) {
     const auto path = PathFromUtf8(folder);
     const bool driveAlone = path.has_root_name() && !path.has_root_directory() && !path.has_relative_path();
     std::string joined = driveAlone ? FullFileName(folder + ".") : folder;
-    if (PathSeparators.find(joined.back()) == std::string_view::npos) joined += PathSeparators.back();  // a root ("C:\") has one
+    if (PathSeparators.find(joined.back()) == std::string_view::npos) joined += '/';  // a root ("C:\") has one
     return joined;
 }
 
