@@ -67,18 +67,19 @@ std::filesystem::path SourceFolderOf(const std::string& groupPath) {
 }
 
 // A group or category name in every language of the run, converted into the
-// output code page: the name on disk is the first language's, the settings
-// give the others under the key (a category as "group/category"). Names the
+// output code page: the name on disk is the first language's (unless its own
+// section gives one the disk could not hold), the settings give the others under the key (a category as "group/category"). Names the
 // settings lack repeat the first language's and are counted per language.
 TGpiText LocalizedName(const TRunSettings& settings, const std::string& onDisk, const std::string& key,
                        TMissingTranslations& missing) {
     const TLanguages& languages = settings.Languages;
-    if (languages.Codes.empty()) return {{"EN", Utf8ToCodePage(onDisk, settings.CodePage)}};
+    const std::string first = FirstLanguageName(languages, onDisk, key);
+    if (languages.Codes.empty()) return {{"EN", Utf8ToCodePage(first, settings.CodePage)}};
     TGpiText name;
     for (const auto& code : languages.Codes) {
         std::optional<std::string> text;
         if (name.empty()) {
-            text = onDisk;
+            text = first;
         } else {
             text = languages.NameIn(code, key);
             if (!text || text->empty()) {

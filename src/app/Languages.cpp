@@ -25,6 +25,11 @@ std::optional<std::string> TLanguages::NameIn(const std::string& code, const std
     return name->second;
 }
 
+std::string FirstLanguageName(const TLanguages& languages, const std::string& onDisk, const std::string& key) {
+    const auto given = languages.NameIn(languages.Codes.empty() ? "EN" : languages.Codes.front(), key);
+    return given && !given->empty() ? *given : onDisk;
+}
+
 std::vector<std::string> ParseLanguageCodes(const std::string& value, const std::string& where) {
     auto refuse = [&](const std::string& why) {
         throw ESettingsError(Format("Setting \"languages=%s\" in %s cannot be used: %s", value.c_str(), where.c_str(),
@@ -49,12 +54,13 @@ std::vector<std::string> ParseLanguageCodes(const std::string& value, const std:
 TLanguages ReadLanguages(const TSettingsFile& settings, const std::string& where) {
     TLanguages languages;
     const auto value = settings.ReadString("kestro", "languages");
-    if (!value) return languages;
-    languages.Codes = ParseLanguageCodes(*value, where);
-    for (std::size_t i = 1; i < languages.Codes.size(); ++i) {
-        auto& names = languages.Names[languages.Codes[i]];
+    if (value) languages.Codes = ParseLanguageCodes(*value, where);
+    // The first language's section names what a name on disk cannot hold.
+    const std::vector<std::string> sections = value ? languages.Codes : std::vector<std::string>{"EN"};
+    for (const auto& code : sections) {
+        auto& names = languages.Names[code];
         // Keys are names on disk: they compare exactly, and the first one wins.
-        for (const auto& [key, name] : settings.Entries(languages.Codes[i])) names.emplace(key, name);
+        for (const auto& [key, name] : settings.Entries(code)) names.emplace(key, name);
     }
     return languages;
 }

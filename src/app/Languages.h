@@ -19,13 +19,17 @@ struct TLanguages {
     // Two-letter codes in the order of their entries; empty without the
     // setting (one "EN" entry, as always).
     std::vector<std::string> Codes;
-    // Per code after the first: folder or file name as on disk (a category
+    // Per code (the first's names stand for names on disk): folder or file name as on disk (a category
     // as "folder/category") → the name in that language, both UTF-8.
     std::map<std::string, std::map<std::string, std::string>> Names;
 
     // The name of `key` in `code`; nothing when the settings give none.
     std::optional<std::string> NameIn(const std::string& code, const std::string& key) const;
 };
+
+// The first language's name: the name on disk, unless the first language's
+// section (EN without "languages") gives one that the disk could not hold.
+std::string FirstLanguageName(const TLanguages& languages, const std::string& onDisk, const std::string& key);
 
 // The codes of a "languages" value ("RU,EN"; blanks around a code are
 // allowed). ESettingsError, naming `where`, for an empty list, a code that

@@ -4,6 +4,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Credits.h"
+#include "app/FolderBeside.h"
 #include "app/GroupBuilder.h"
 #include "app/OutputGuard.h"
 #include "app/RunState.h"
@@ -20,6 +21,7 @@
 #include "platform/OutputFile.h"
 #include "platform/PathName.h"
 #include "platform/SameFile.h"
+#include "platform/TerminalText.h"
 #include "platform/TextConversion.h"
 #include "sources/GroupSources.h"
 #include "store/SQLiteLibrary.h"
@@ -69,13 +71,24 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
     const TSQLiteLibrary sqlite;
     std::ostream& out = console.Progress;
     std::ostream& messages = console.Messages;
-    if (arguments.size() != 2) {
+    std::vector<std::string> operands = arguments;
+    if (operands.size() == 1 && FolderExists(FolderPathForJoining(operands[0]))) {
+        const auto beside = DestinationBesideFolder(operands[0]);
+        if (!beside) {
+            console.Report << "ERROR! \"" << TerminalText(operands[0]) << "\" has no name to give the GPI file beside it; give the "
+                              "destination as the second argument.\n";
+            ExitCode = 1;
+            return;
+        }
+        operands.push_back(*beside);
+        out << "Destination: " << TerminalText(*beside) << "\n\n";
+    }
+    if (operands.size() != 2) {
         console.Report << "ERROR! Invalid parameter count.\n";
         ExitCode = 1;
         return;
     }
-    std::string sourcePath = arguments[0];
-    if (!sourcePath.empty() && PathSeparators.find(sourcePath.back()) == std::string_view::npos) sourcePath += '/';
+    const std::string sourcePath = FolderPathForJoining(operands[0]);
     if (!FolderExists(sourcePath)) {
         console.Report << "ERROR! Source path does not exist!\n";
         ExitCode = 2;
@@ -91,7 +104,7 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
                                    settings.CodePage, sourcePath.c_str(), CodePageEncodingName(settings.CodePage).c_str()));
     UseCodePage(settings);
 
-    const std::string& destination = arguments[1];
+    const std::string& destination = operands[1];
     const bool toStandardOutput = console.ToStandardOutput;
     if (!toStandardOutput) CheckOutputIsNoInput(sourcePath, destination, settings.ReadCsvFiles);
     TOutputFile output(destination, toStandardOutput ? TOutputOptions{.StandardOutput = true}

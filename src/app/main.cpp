@@ -3,8 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
+#include "app/FolderBeside.h"
 #include "app/Run.h"
 #include "diag/ThrowTracking.h"
+#include "platform/ConsoleWindow.h"
 #include "platform/ProgramStart.h"
 
 int main(int argc, char* argv[]) {
@@ -15,5 +18,6 @@ int main(int argc, char* argv[]) {
     const std::vector<std::string> arguments = kestro::StartProgram(argc, argv);
     kestro::StartExceptionTracking();
     // The error report has always gone to standard output, after the progress lines.
-    return kestro::Run(arguments, std::cout, std::cout, std::cerr);
+    return kestro::RunInConsoleWindow(arguments.empty(), kestro::HelpText() + std::string(kestro::DropUsage),
+                                      [&] { return kestro::Run(arguments, std::cout, std::cout, std::cerr); }, std::cout);
 }

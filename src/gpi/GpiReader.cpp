@@ -12,6 +12,12 @@ namespace kestro {
 
 namespace {
 
+// The records kestro writes with a main length: those that may hold others.
+bool KestroWritesExtra(std::uint16_t type) {
+    return type == GpiTypeGroup || type == GpiTypeArea || type == GpiTypePoint || type == GpiTypeHeader ||
+           type == GpiTypePoiHeader || type == GpiTypeMedia;
+}
+
 // Area records of ordinary files nest 34 levels at most; this bound only keeps
 // the recursion of a hostile file finite.
 constexpr int MaxReadDepth = 64;
@@ -217,8 +223,7 @@ private:
             e.Data = TSpan{pos + headSize, dataSize};
             e.Main = TSpan{pos + headSize, mainSize};
             e.Extra = TSpan{e.Main.End(), dataSize - mainSize};
-            if (hasExtra && (e.Extra.Size == 0 || (e.Type != GpiTypeGroup && e.Type != GpiTypeArea && e.Type != GpiTypePoint)))
-                ++file_.NeedlessMainLengths;
+            if (hasExtra && (e.Extra.Size == 0 || !KestroWritesExtra(e.Type))) ++file_.NeedlessMainLengths;
             pos = e.Data.End();
             if (!onRecord(e)) return pos;
         }
@@ -585,7 +590,7 @@ TGpiFile ReadGpiFile(const std::string& path) {
     // A GPI file is read no further than the size it reports and one byte
     // more: a file of the /proc kind that says it is empty and never ends
     // is refused, not read until memory runs out.
-    const std::uint64_t size = std::filesystem::file_size(path, error);
+    const std::uint64_t size = std::filesystem::file_size(PathFromUtf8(path), error);
     const Bytes content = ReadFileUpTo(
         path, error ? 0 : size + 1,
         TInputOptions{.CannotOpen = "cannot open \"%s\": %s", .CannotRead = "cannot read \"%s\": %s", .FullPath = false});

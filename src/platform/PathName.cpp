@@ -48,6 +48,16 @@ std::string FullFileName(const std::string& path) {
     return error ? path : Utf8FromPath(full.lexically_normal());
 }
 
+std::string FolderPathForJoining(const std::string& folder) {
+    if (folder.empty() || PathSeparators.find(folder.back()) != std::string_view::npos) return folder;
+    // Only where paths have drives: elsewhere "C:" is a plain name.
+    const auto path = PathFromUtf8(folder);
+    const bool driveAlone = path.has_root_name() && !path.has_root_directory() && !path.has_relative_path();
+    std::string joined = driveAlone ? FullFileName(folder + ".") : folder;
+    if (PathSeparators.find(joined.back()) == std::string_view::npos) joined += '/';  // a root ("C:\") has one
+    return joined;
+}
+
 std::filesystem::path PathFromUtf8(std::string_view text) {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }

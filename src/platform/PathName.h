@@ -32,6 +32,10 @@ std::string BaseName(const std::string& path);
 // The last component of a path, extension included.
 std::string FileNameWithoutFolder(const std::string& path);
 
+// The folder's path ending in a separator, so that names join to it. A
+// drive alone ("C:") is that drive's current folder, not its root.
+std::string FolderPathForJoining(const std::string& folder);
+
 // The full path of a file name, for messages; the name as given when the
 // working folder cannot be found.
 std::string FullFileName(const std::string& path);

@@ -16,6 +16,7 @@
 #include "unpack/UnpackFolder.h"
 #include "unpack/UnpackGroup.h"
 #include "unpack/UnpackNames.h"
+#include "unpack/UnpackOriginalNames.h"
 #include "unpack/UnpackTally.h"
 #include "unpack/UnpackTree.h"
 
@@ -78,7 +79,6 @@ void PrintSummary(const TUnpackRun& run, const TNameAllotter& rootNames, bool ma
     if (!maxRegionFound) tally.Add("area trees kestro does not build (kestro.ini keeps the default maxregion)");
     std::vector<TRenamedEntry> renamed = rootNames.Renamed();
     renamed.insert(renamed.end(), run.RenamedInGroups.begin(), run.RenamedInGroups.end());
-    tally.Add("names written differently (listed above)", renamed.size());
     if (!renamed.empty()) {
         out << "Names written differently:\n";
         for (const auto& r : renamed) out << "  " << Quoted(r.Original) << " as " << Quoted(r.Written) << '\n';
@@ -115,12 +115,15 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
 
     if (!InKestroOrder(run.GroupEntries)) tally.Add("files whose groups kestro writes in another order (folders, then loose files, by name)");
     const auto maxRegion = MaxRegionFor(run.Trees);
+    std::vector<TRenamedEntry> renamed = rootNames.Renamed();
+    renamed.insert(renamed.end(), run.RenamedInGroups.begin(), run.RenamedInGroups.end());
+    const std::string originalNames = OriginalNameSettings(run.Languages, renamed, tally);
     const std::string kestroSection = Format("[kestro]\nmaxregion=%d\ncodepage=%u\n", maxRegion.value_or(DefaultMaxRegion),
                                              static_cast<unsigned>(file.CodePage())) + credits.KestroKeys;
-    std::string settings = kestroSection + LanguageSettings(run.Languages, run.Names) + credits.Sections;
+    std::string settings = kestroSection + LanguageSettings(run.Languages, run.Names) + originalNames + credits.Sections;
     if (settings.size() > SettingsFileLimit) {
         // The converter would refuse the file: the names stay in their first language.
-        settings = kestroSection + LanguageSettings(run.Languages, {}) + credits.Sections;
+        settings = kestroSection + LanguageSettings(run.Languages, {}) + originalNames + credits.Sections;
         tally.Add("names in a further language (kestro.ini would grow past its limit)", run.Names.size());
     }
     folder.WriteFile({"kestro.ini"}, settings);

@@ -1,6 +1,7 @@
 #include "unpack/UnpackNames.h"
 
 #include "platform/AsciiCase.h"
+#include "unpack/PortableName.h"
 
 namespace kestro {
 
@@ -15,13 +16,6 @@ std::string Lower(const std::string& text) {
     std::string out = text;
     for (char& c : out) c = LowerAscii(c);
     return out;
-}
-
-// Names other systems reserve for devices, also with an extension ("CON", "nul.txt").
-bool IsDeviceName(const std::string& name) {
-    const std::string stem = Lower(name.substr(0, name.find('.')));
-    if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul") return true;
-    return stem.size() == 4 && (stem.rfind("com", 0) == 0 || stem.rfind("lpt", 0) == 0) && stem[3] >= '1' && stem[3] <= '9';
 }
 
 // Cuts UTF-8 text to at most `size` bytes without splitting a character.
@@ -41,7 +35,7 @@ std::string SafeEntryName(const std::string& name, bool folder) {
         const auto byte = static_cast<unsigned char>(c);
         // C1 controls (U+0080 to U+009F) are control bytes too, two in UTF-8.
         const bool c1 = byte == 0xC2 && i + 1 < name.size() && (static_cast<unsigned char>(name[i + 1]) & 0xE0) == 0x80;
-        safe += (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F || c1) ? '_' : c;
+        safe += (ForbiddenInFileName(c) || c1) ? '_' : c;
         if (c1) ++i;
     }
     for (char& c : safe) {
@@ -50,8 +44,7 @@ std::string SafeEntryName(const std::string& name, bool folder) {
     }
     safe = CutUtf8(safe, MaxBaseBytes);
     if (safe.empty()) safe = "unnamed";
-    if (IsDeviceName(safe)) safe += '_';
-    return safe;
+    return WithPortableEnds(safe, folder);
 }
 
 void TNameAllotter::Reserve(const std::string& entry) { taken_.insert(Lower(entry)); }

@@ -14,8 +14,8 @@ struct TRenamedEntry {
 };
 
 // Gives the names of one folder. A name that cannot stand as it is (empty,
-// holding "/", "\" or control characters, a device name of other systems,
-// too long, taken, or for a folder starting with ".", which the converter
+// holding a character Linux or Windows refuses, a folder name ending in "."
+// or a blank, a device name, too long, taken, or for a folder starting with ".", which the converter
 // skips) gets a readable replacement, the same on every run.
 class TNameAllotter {
 public:

@@ -154,7 +154,17 @@ TEST_F(LoadSettingsTest, LanguagesAndTheirNamesKeyedByTheNamesOnDisk) {
     EXPECT_EQ(read.NameIn("EN", "food"), "essen");
     EXPECT_EQ(read.NameIn("EN", "Food/Caf\xC3\xA9s"), "Cafes");
     EXPECT_EQ(read.NameIn("EN", "FOOD"), std::nullopt);
-    EXPECT_EQ(read.NameIn("ru", "Food"), std::nullopt);  // the names on disk are the first language's
+    // The first language's section gives names a disk could not hold; the name on disk stands in elsewhere.
+    EXPECT_EQ(FirstLanguageName(read, "Food", "Food"), "first language");
+    EXPECT_EQ(FirstLanguageName(read, "food", "food"), "food");
+
+    // Without "languages" the one language is EN.
+    WriteFile(folder_ / "kestro.ini", "[kestro]\n[EN]\nCON_ = CON\nempty =\n");
+    const TLanguages one = LoadSettings(folder_.Path().string() + "/").Languages;
+    EXPECT_TRUE(one.Codes.empty());
+    EXPECT_EQ(FirstLanguageName(one, "CON_", "CON_"), "CON");
+    EXPECT_EQ(FirstLanguageName(one, "empty", "empty"), "empty");
+    EXPECT_EQ(FirstLanguageName(one, "con_", "con_"), "con_");
 
     WriteFile(folder_ / "kestro.ini", "[kestro]\nlanguages=EN,DE,en\n");
     EXPECT_THROW(Load(), ESettingsError);

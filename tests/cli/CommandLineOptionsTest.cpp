@@ -53,7 +53,7 @@ TEST(CommandLineOptions, EachOptionAsUsersExpect) {
          "kestro: unknown option \"-x\" \\(kestro --help lists the options; -- ends them\\)\n"},
         {"src --frobnicate out.gpi", 1, "Kestro [^]*",  "kestro: unknown option \"--frobnicate\".*\n"},
         {"-q", 1, "ERROR! Invalid parameter count\\.\n", ""},
-        {"-q src", 1, "ERROR! Invalid parameter count\\.\n", ""},
+        {"-q src/A/a.gpx", 1, "ERROR! Invalid parameter count\\.\n", ""},
         {"--quiet src/ out.gpi", 0, "", ""},
         {"src -q out.gpi", 0, "", ""},
         {"-q missing out.gpi", 2, "ERROR! Source path does not exist!\n", ""},

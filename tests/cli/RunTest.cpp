@@ -64,7 +64,7 @@ void ExpectErrorReport(const ProcessResult& result, const std::string& firstLine
 
 TEST(CommandLine, WrongArgumentCount) {
     TempDir folder;
-    for (const std::string& arguments : {std::string(), Q(folder.Path()), Q(folder.Path()) + " a.gpi b.gpi"}) {
+    for (const std::string& arguments : {std::string(), Q(folder / "missing"), Q(folder.Path()) + " a.gpi b.gpi"}) {
         const ProcessResult result = RunKestro(arguments);
         EXPECT_EQ(result.ExitCode, 1) << arguments;
         EXPECT_EQ(result.Output, Banner + "ERROR! Invalid parameter count.\n\nDone.\n") << arguments;
