@@ -131,6 +131,7 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
     TGpxParser& reader = group->Reader;
     reader.Languages = Languages.Codes;
     reader.SourceFolder = SourceFolderOf(path);
+    reader.Photos.MaxSide = PhotoSize;
     reader.Store = CreatePoiStore(looseFile ? FileBytes(path) : GpxBytes(path, entries));
     reader.MinLat = 90;
     reader.MinLon = 180;

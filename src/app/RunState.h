@@ -15,6 +15,7 @@ extern int ExitCode;
 
 extern std::int32_t MaxRegion;   // most points one area may hold ("maxregion", default 256)
 extern bool ReadCsvFiles;        // "*.csv" files are categories and loose-file groups ("csv", default on)
+extern std::uint32_t PhotoSize;  // longest photo side in pixels ("photosize", default 0: as they are)
 // The languages of the output texts ("languages" and its name sections).
 extern TLanguages Languages;
 

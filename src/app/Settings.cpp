@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/RunState.h"
@@ -27,6 +28,7 @@ void LoadSettings(const std::string& path) {
     MaxRegion = settings.ReadInteger("kestro", "maxregion", DefaultMaxRegion);
     CodePage = settings.ReadInteger("kestro", "codepage", DefaultCodePage);
     ReadCsvFiles = settings.ReadInteger("kestro", "csv", 1) != 0;
+    PhotoSize = static_cast<std::uint32_t>(std::max(0, settings.ReadInteger("kestro", "photosize", 0)));
     XmlCodePage = static_cast<std::uint16_t>(static_cast<std::uint32_t>(CodePage) & 0xFFFF);
     Languages = ReadLanguages(settings, file);
 }

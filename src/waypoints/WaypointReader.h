@@ -16,6 +16,7 @@
 #include "pipeline/GroupOutput.h"
 #include "pipeline/WaitingText.h"
 #include "platform/Bytes.h"
+#include "waypoints/LinkedImages.h"
 #include "waypoints/WaypointFields.h"
 
 namespace kestro {
@@ -76,12 +77,15 @@ public:
     // Linked files outside this folder (canonical; empty: no such check) are
     // named in a note.
     std::filesystem::path SourceFolder;
+    // Photos other than JPEGs of the right size become JPEGs here ("photosize").
+    TPhotoPreparer Photos;
 
 private:
     // GpiPoi within MaxPointRecord; EFormatLimit names the waypoint and file.
     Bytes EncodePoint(const TPoiWpt& point) const;
     void ReadIcon(const std::vector<std::string>& links, TPoiWpt& point);
     void ReadImages(const std::vector<std::string>& links, TPoiWpt& point);
+    void AddPhoto(const std::string& path, TPoiWpt& point);
     void ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& point);
     void NoteIfOutside(const std::string& path);
     void ApplyTranslations(const TWaypointFields& waypoint, TPoiWpt& point);
@@ -95,6 +99,8 @@ private:
     std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
     std::unordered_map<std::string, bool> Outside_;  // by path as linked
     TMissingTranslations missing_;                   // of the file being read, in points written
+    TIconLookup iconLookup_;
+    std::string iconPath_;  // the icon file of the point being made, whether or not it was used
 };
 
 }  // namespace kestro

@@ -1,0 +1,60 @@
+#include "images/ImageDecode.h"
+
+#include "diag/Exceptions.h"
+#include "images/StbLibraries.h"
+#include "images/webp/WebpDecode.h"
+
+namespace kestro {
+
+bool ImageSize(const Bytes& content, std::uint32_t& width, std::uint32_t& height) {
+    const TImageFormat format = ImageFormatOf(content);
+    if (format == TImageFormat::Webp) return webp::Info(content, width, height);
+    if (format == TImageFormat::Unknown) return false;
+    int w = 0, h = 0;
+    if (!stb::Info(content, w, h) || w <= 0 || h <= 0) return false;
+    width = static_cast<std::uint32_t>(w);
+    height = static_cast<std::uint32_t>(h);
+    return true;
+}
+
+std::optional<TRgbaImage> DecodeImage(const Bytes& content, std::uint64_t maxPixels, std::string& refusal) {
+    refusal.clear();
+    const TImageFormat format = ImageFormatOf(content);
+    if (format == TImageFormat::Unknown) {
+        refusal = "not a BMP, PNG, GIF, JPEG or WebP picture";
+        return std::nullopt;
+    }
+    const std::string name = ImageFormatName(format);
+    if (format == TImageFormat::Webp && !webp::Available()) {
+        refusal = "this build of the program does not read WebP pictures";
+        return std::nullopt;
+    }
+    std::uint32_t width = 0, height = 0;
+    if (!ImageSize(content, width, height)) {
+        refusal = "damaged " + name + " file (its size cannot be read)";
+        return std::nullopt;
+    }
+    // The declared size decides before any pixel is made: a few bytes may declare a huge picture.
+    if (static_cast<std::uint64_t>(width) * height > maxPixels) {
+        refusal = Format("%u x %u pixels, more than the %llu this program reads", width, height,
+                         static_cast<unsigned long long>(maxPixels));
+        return std::nullopt;
+    }
+    // Decoders also size buffers from what the data claims (compressed rows, frames); none may pass this.
+    const stb::TAllocationLimit limit(static_cast<std::size_t>(maxPixels * 8 + (1u << 20)));
+    TRgbaImage image;
+    std::string reason;
+    const bool decoded = format == TImageFormat::Webp ? webp::Decode(content, image, reason) : stb::Decode(content, image, reason);
+    if (!decoded) {
+        refusal = "damaged " + name + " file (" + reason + ")";
+        return std::nullopt;
+    }
+    if (image.Width == 0 || image.Height == 0 || static_cast<std::uint64_t>(image.Width) * image.Height > maxPixels) {
+        refusal = Format("%u x %u pixels, more than the %llu this program reads", image.Width, image.Height,
+                         static_cast<unsigned long long>(maxPixels));
+        return std::nullopt;
+    }
+    return image;
+}
+
+}  // namespace kestro
