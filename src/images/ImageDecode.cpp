@@ -6,8 +6,23 @@
 
 namespace kestro {
 
+namespace {
+std::uint32_t Byte(const Bytes& content, std::size_t at) { return static_cast<unsigned char>(content[at]); }
+}  // namespace
+
 bool ImageSize(const Bytes& content, std::uint32_t& width, std::uint32_t& height) {
     const TImageFormat format = ImageFormatOf(content);
+    // Sizes the decoder would not even read, so that a refusal can tell them.
+    if (format == TImageFormat::Png && content.size() >= 24 && content.compare(12, 4, "IHDR") == 0) {
+        width = Byte(content, 16) << 24 | Byte(content, 17) << 16 | Byte(content, 18) << 8 | Byte(content, 19);
+        height = Byte(content, 20) << 24 | Byte(content, 21) << 16 | Byte(content, 22) << 8 | Byte(content, 23);
+        return width != 0 && height != 0;
+    }
+    if (format == TImageFormat::Gif && content.size() >= 10) {
+        width = Byte(content, 6) | Byte(content, 7) << 8;
+        height = Byte(content, 8) | Byte(content, 9) << 8;
+        return width != 0 && height != 0;
+    }
     if (format == TImageFormat::Webp) return webp::Info(content, width, height);
     if (format == TImageFormat::Unknown) return false;
     int w = 0, h = 0;
