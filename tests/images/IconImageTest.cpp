@@ -291,3 +291,37 @@ TEST(IconFromImage, PixelBoundAtItself) {
 
 }  // namespace
 }  // namespace kestro
+
+namespace kestro {
+namespace {
+
+// Alpha below half is transparent: 127 is, 128 is not.
+TEST(IconFromImage, AlphaThresholdAtHalf) {
+    TPicture picture = test::SolidPicture(4, 1, 0xFF00FF00);
+    picture.Argb[1] = 0x7F00FF00;
+    picture.Argb[2] = 0x8000FF00;
+    std::string refusal, note;
+    const auto icon = IconFromImage(test::PngFile(picture, true), TImageFormat::Png, refusal, note);
+    ASSERT_TRUE(icon.has_value()) << refusal;
+    ASSERT_EQ(icon->Palette.size(), 2u);
+    EXPECT_EQ(icon->Palette[icon->Indices[0]], 0x00FF00u);
+    EXPECT_EQ(icon->Palette[icon->Indices[1]], TransparentColour);
+    EXPECT_EQ(icon->Palette[icon->Indices[2]], 0x00FF00u);
+}
+
+// Compressed data that unpacks to far more than its declared pixels is
+// stopped by the memory bound, not decoded to the end.
+TEST(IconFromImage, DataBeyondTheDeclaredPixelsIsBounded) {
+    Bytes png = test::PngFile(test::SolidPicture(8, 8, 0xFF0000FF), false);
+    const Bytes rows = Bytes(8 * (1 + 8 * 3), '\0');
+    std::string refusal, note;
+    ASSERT_TRUE(IconFromImage(png, TImageFormat::Png, refusal, note, 64).has_value()) << refusal;
+    // The same picture followed by 3 MiB of extra row data in its compressed stream.
+    const Bytes bloated = test::PngFromRows(8, 8, 2, rows + Bytes(3u << 20, '\0'));
+    EXPECT_TRUE(IconFromImage(bloated, TImageFormat::Png, refusal, note, 1u << 20).has_value()) << refusal;
+    EXPECT_FALSE(IconFromImage(bloated, TImageFormat::Png, refusal, note, 64).has_value());
+    EXPECT_EQ(refusal.rfind("damaged PNG file (", 0), 0u) << refusal;
+}
+
+}  // namespace
+}  // namespace kestro

@@ -119,6 +119,10 @@ Bytes PalettePngFile(const TIndexedPicture& picture, int bitDepth) {
     return file + Chunk("IDAT", StoredZlib(raw)) + Chunk("IEND", "");
 }
 
+Bytes PngFromRows(std::uint32_t width, std::uint32_t height, int colourType, const Bytes& raw) {
+    return PngStart(width, height, 8, colourType) + Chunk("IDAT", StoredZlib(raw)) + Chunk("IEND", "");
+}
+
 Bytes PngHeaderOnly(std::uint32_t width, std::uint32_t height) {
     return PngStart(width, height, 8, 6) + Chunk("IDAT", StoredZlib(Bytes(16, '\0'))) + Chunk("IEND", "");
 }

@@ -28,6 +28,9 @@ struct TIndexedPicture {
 Bytes PngFile(const TPicture& picture, bool alpha);
 // Colour type 3 at 1, 2, 4 or 8 bits per index; a tRNS chunk when any entry is not opaque.
 Bytes PalettePngFile(const TIndexedPicture& picture, int bitDepth);
+// A PNG of the colour type (8 bits a channel) whose compressed stream holds
+// exactly `raw`: filter bytes and rows, as many as the caller likes.
+Bytes PngFromRows(std::uint32_t width, std::uint32_t height, int colourType, const Bytes& raw);
 // PNG header chunk alone (a picture that declares its size and has no pixels).
 Bytes PngHeaderOnly(std::uint32_t width, std::uint32_t height);
 // GIF89a with a global palette (filled up to a power of two); transparentIndex < 0: none.
