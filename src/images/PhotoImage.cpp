@@ -14,7 +14,7 @@ std::optional<Bytes> PhotoAsJpeg(const Bytes& content, TImageFormat named, std::
         std::uint32_t width = 0, height = 0;
         if (maxSide == 0) return content;
         if (!ImageSize(content, width, height)) {
-            refusal = "damaged JPEG file (its size cannot be read)";
+            refusal = "unreadable JPEG file (its size cannot be read)";
             return std::nullopt;
         }
         if (width <= maxSide && height <= maxSide) return content;

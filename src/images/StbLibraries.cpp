@@ -51,17 +51,23 @@ int Length(const Bytes& content) {
 }
 }  // namespace
 
-bool Info(const Bytes& content, int& width, int& height) {
+const char* FailureReason() {
+    const char* why = stbi_failure_reason();
+    return why != nullptr ? why : "damaged";
+}
+
+bool Info(const Bytes& content, int& width, int& height, std::string& reason) {
     int channels = 0;
-    return stbi_info_from_memory(Data(content), Length(content), &width, &height, &channels) != 0;
+    if (stbi_info_from_memory(Data(content), Length(content), &width, &height, &channels) != 0) return true;
+    reason = FailureReason();
+    return false;
 }
 
 bool Decode(const Bytes& content, TRgbaImage& image, std::string& reason) {
     int width = 0, height = 0, channels = 0;
     stbi_uc* pixels = stbi_load_from_memory(Data(content), Length(content), &width, &height, &channels, 4);
     if (pixels == nullptr) {
-        const char* why = stbi_failure_reason();
-        reason = why != nullptr ? why : "damaged";
+        reason = FailureReason();
         return false;
     }
     image.Width = static_cast<std::uint32_t>(width);

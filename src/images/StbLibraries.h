@@ -24,8 +24,9 @@ private:
     std::size_t previous_;
 };
 
-// Width and height from the header of a BMP, PNG, GIF or JPEG picture.
-bool Info(const Bytes& content, int& width, int& height);
+// Width and height from the header of a BMP, PNG, GIF or JPEG picture;
+// false with the library's reason.
+bool Info(const Bytes& content, int& width, int& height, std::string& reason);
 // RGBA pixels; false with the library's reason.
 bool Decode(const Bytes& content, TRgbaImage& image, std::string& reason);
 // Resized to width x height (filtered in linear light, alpha weighted).

@@ -112,7 +112,7 @@ TEST(Images, PhotosOfEveryFormatAndSize) {
     EXPECT_EQ(ImageFormatOf(gif->Data), TImageFormat::Jpeg);
     EXPECT_EQ(width, 40u);  // at the bound: not scaled
     EXPECT_EQ(FirstImage(run.Point("Bad")), nullptr);
-    for (const char* warning : {"kestro: warning: src/a.gpx: photo pics/broken.png not used: damaged PNG file",
+    for (const char* warning : {"kestro: warning: src/a.gpx: photo pics/broken.png not used: unreadable PNG file",
                                 "kestro: warning: src/a.gpx: photo pics/bomb.gif not used: 30000 x 30000 pixels, more than the",
                                 "kestro: warning: src/a.gpx: photo pics/named.webp not used: not a WebP file but a PNG picture"})
         EXPECT_NE(run.Output.find(warning), std::string::npos) << warning << "\n" << run.Output;

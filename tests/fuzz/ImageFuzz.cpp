@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Bytes content(fuzz::Input(data, size));
     std::string refusal, note;
     // Small bounds keep each run quick; the code paths are those of the program.
-    constexpr std::uint64_t MaxPixels = 1u << 18;
+    constexpr std::uint64_t MaxPixels = 1u << 14;
     if (const auto icon = IconFromImage(content, TImageFormat::Unknown, refusal, note, MaxPixels)) {
         if (icon->Width == 0 || icon->Width > MaxIconSide || icon->Height == 0 || icon->Height > MaxIconSide ||
             icon->Palette.empty() || icon->Palette.size() > 256 || icon->Indices.size() != std::size_t(icon->Width) * icon->Height)

@@ -265,10 +265,10 @@ TEST_F(IconFiles, BadPicturesRefused) {
     gifBomb[6] = gifBomb[8] = '\x30';  // 30000 = 0x7530 as the screen's width and height
     gifBomb[7] = gifBomb[9] = '\x75';
     for (const Case& c : std::initializer_list<Case>{
-             {"cut.png", good.substr(0, good.size() - 30), "damaged PNG file"},
+             {"cut.png", good.substr(0, good.size() - 30), "unreadable PNG file"},
              {"bomb.png", test::PngHeaderOnly(30000, 30000), "30000 x 30000 pixels, more than the 16777216 this program reads"},
              {"bomb.gif", gifBomb, "30000 x 30000 pixels, more than the 16777216 this program reads"},
-             {"header.png", test::PngHeaderOnly(100, 100), "damaged PNG file"},
+             {"header.png", test::PngHeaderOnly(100, 100), "unreadable PNG file"},
              {"gif.png", test::GifFile(bigGif), "not a PNG file but a GIF picture"},
              {"text.gif", "just some text", "not a GIF file"},
              {"empty.png", "", "not a PNG file"},
@@ -320,7 +320,7 @@ TEST(IconFromImage, DataBeyondTheDeclaredPixelsIsBounded) {
     const Bytes bloated = test::PngFromRows(8, 8, 2, rows + Bytes(3u << 20, '\0'));
     EXPECT_TRUE(IconFromImage(bloated, TImageFormat::Png, refusal, note, 1u << 20).has_value()) << refusal;
     EXPECT_FALSE(IconFromImage(bloated, TImageFormat::Png, refusal, note, 64).has_value());
-    EXPECT_EQ(refusal.rfind("damaged PNG file (", 0), 0u) << refusal;
+    EXPECT_EQ(refusal.rfind("unreadable PNG file (", 0), 0u) << refusal;
 }
 
 }  // namespace
