@@ -13,7 +13,7 @@ TImageFormat ImageFormatOf(const Bytes& content) {
     if (StartsWith(content, "\x89PNG\r\n\x1A\n")) return TImageFormat::Png;
     if (StartsWith(content, "GIF87a") || StartsWith(content, "GIF89a")) return TImageFormat::Gif;
     if (StartsWith(content, "\xFF\xD8\xFF")) return TImageFormat::Jpeg;
-    if (StartsWith(content, "RIFF") && content.compare(8, 4, "WEBP") == 0) return TImageFormat::Webp;
+    if (content.size() >= 12 && StartsWith(content, "RIFF") && content.compare(8, 4, "WEBP") == 0) return TImageFormat::Webp;
     return TImageFormat::Unknown;
 }
 

@@ -52,6 +52,25 @@ TEST(PhotoAsJpeg, MaxSideAtItsBound) {
     }
 }
 
+// A JPEG stays byte for byte up to the size asked for, and only beyond it is encoded anew.
+TEST(PhotoAsJpeg, JpegKeptUpToMaxSide) {
+    std::string refusal;
+    const auto jpeg = PhotoAsJpeg(test::PngFile(test::DistinctColours(30, 20), false), TImageFormat::Png, 0, refusal);
+    ASSERT_TRUE(jpeg.has_value()) << refusal;
+    for (const auto& [maxSide, kept] : std::initializer_list<std::pair<std::uint32_t, bool>>{{0, true}, {31, true}, {30, true}, {29, false}}) {
+        const auto again = PhotoAsJpeg(*jpeg, TImageFormat::Jpeg, maxSide, refusal);
+        ASSERT_TRUE(again.has_value()) << refusal;
+        EXPECT_EQ(*again == *jpeg, kept) << maxSide;
+    }
+}
+
+// Signatures cut short are no picture, and never read past the end.
+TEST(ImageFormatOf, ShortContent) {
+    for (const char* content : {"", "B", "RIFF", "RIFF\0\0\0\0WEB", "GIF89", "\x89PNG"})
+        EXPECT_EQ(ImageFormatOf(content), TImageFormat::Unknown) << content;
+    EXPECT_EQ(ImageFormatOf(Bytes("RIFF\0\0\0\0WEBP", 12)), TImageFormat::Webp);
+}
+
 TEST(PhotoAsJpeg, WebpDecodedWhereTheBuildReadsIt) {
     std::string refusal;
     const auto jpeg = PhotoAsJpeg(HalvesWebp, TImageFormat::Webp, 0, refusal);
