@@ -94,14 +94,15 @@ TEST_F(BitmapFiles, SizeLimits) {
     struct Case { std::uint32_t width, height; bool accepted; bool copied; std::uint32_t fitWidth, fitHeight; };
     for (auto c : std::initializer_list<Case>{{48, 48, true, true, 48, 48}, {49, 48, true, false, 48, 47},
                                               {48, 49, true, false, 47, 48}, {1, 1, true, true, 1, 1},
-                                              {48, 0xFFFFFFFE, false, false, 0, 0},  // top-down, height -2, no rows
+                                              {48, 0xFFFFFFFE, true, false, 48, 2},  // top-down, height -2: converted
                                               {0xFFFFFFFF, 2, false, false, 0, 0}}) {
         TBmp bmp;
         bmp.Width = c.width;
         bmp.Height = c.height;
         bmp.ColoursUsed = 2;
         bmp.Palette = Pattern(8, 1);
-        if (c.accepted) bmp.Pixels = c.copied ? Pattern(((c.width + 3) & ~3u) * c.height, 2) : Bytes(52 * c.height, '\1');
+        const std::uint32_t rows = std::min(c.height, 0u - c.height);  // a top-down height is negative
+        if (c.accepted) bmp.Pixels = c.copied ? Pattern(((c.width + 3) & ~3u) * c.height, 2) : Bytes(52 * rows, '\1');
         const Bytes main = Convert(bmp);
         EXPECT_EQ(!main.empty(), c.accepted) << c.width << " x " << c.height;
         if (c.copied) {
