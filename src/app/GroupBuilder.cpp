@@ -133,6 +133,7 @@ void BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOut
     TGroupLoaderSettings loading;
     loading.Languages = settings.Languages.Codes;
     loading.SourceFolder = SourceFolderOf(path);
+    loading.PhotoMaxSide = settings.PhotoSize;
     TGroupLoader loader(output,
                         CreatePoiStore(looseFile ? FileBytes(path) : CategoryFileBytes(path, entries, settings.ReadCsvFiles)),
                         std::move(loading));

@@ -133,11 +133,23 @@ Bytes ReadImage(const Bytes& path, std::uint64_t maxRecord) {
     return content;
 }
 
-Bytes ImageRecords(const Bytes& images, std::uint64_t maxRecord) {
+// Bytes made for a photo keep to the same limit as a file's.
+const Bytes& GivenImage(const Bytes& path, const Bytes& content, std::uint64_t maxRecord) {
+    constexpr std::uint64_t headBytes = 5;
+    const bool formatLimit = maxRecord >= MaxRecordData;
+    const std::uint64_t limit = formatLimit ? MaxRecordData - headBytes : maxRecord;
+    if (content.size() > limit)
+        throw EFormatLimit(Format("Image \"%s\" has %zu bytes; %s holds at most %llu", path.c_str(), content.size(),
+                                  formatLimit ? "an image record" : "a point record", static_cast<unsigned long long>(limit)));
+    return content;
+}
+
+Bytes ImageRecords(const TPoiWpt& point, std::uint64_t maxRecord) {
     Bytes records;
     std::uint32_t position = 0;
-    for (const Bytes& path : SplitLines(images)) {
-        const Bytes content = ReadImage(path, maxRecord);
+    for (const Bytes& path : SplitLines(point.Images)) {
+        const bool given = position < point.ImageContents.size() && !point.ImageContents[position].empty();
+        const Bytes content = given ? GivenImage(path, point.ImageContents[position], maxRecord) : ReadImage(path, maxRecord);
         Bytes main(1, static_cast<char>(position & 0xFF));
         main += GpiDword(static_cast<std::uint32_t>(content.size()));
         main += content;
@@ -167,7 +179,7 @@ Bytes GpiPoi(const TPoiWpt& point, std::uint64_t maxRecord) {
         extra += GpiRecord(GpiTypeComment, comment);
     if (const Bytes address = AddressMain(point); !address.empty()) extra += GpiRecord(GpiTypeAddress, address);
     if (const Bytes contact = ContactMain(point); !contact.empty()) extra += GpiRecord(GpiTypeContact, contact);
-    extra += ImageRecords(point.Images, maxRecord);
+    extra += ImageRecords(point, maxRecord);
     if (const Bytes description = LocalizedField(point, point.Description, &TPoiTranslation::Description);
         !description.empty())
         extra += GpiRecord(GpiTypeDescription, '\x01' + description);

@@ -42,6 +42,10 @@ struct TPoiWpt {
     Bytes Email;
     Bytes Url;
     Bytes Images;  // paths of JPEG files, lines separated by CR LF
+    // What to embed for the line of Images at the same position, when it is
+    // not the file's own bytes (a picture made into a JPEG); empty or
+    // missing: the file's bytes.
+    std::vector<Bytes> ImageContents;
     std::int32_t AlertSpeed = -1;     // km/h; -1: no speed
     std::int32_t AlertDistance = -1;  // metres; -1: no distance
     // The number of the group's media record the alert plays; 0: the

@@ -42,7 +42,9 @@ std::optional<Bytes> BmpFromGpiBitmap(const TGpiBitmap& bitmap) {
 bool HasConverterHeader(const TGpiBitmap& bitmap) {
     const std::uint32_t pixelSize = static_cast<std::uint32_t>(bitmap.Stride) * bitmap.Height;
     return bitmap.Reserved == 0 && bitmap.PixelSize == pixelSize && bitmap.PixelOffset == 44 &&
-           bitmap.PaletteCount == 256 && bitmap.ColourKey == 0xFF00FF && bitmap.Value28 == 1 &&
+           // the entries written: 256, or fewer for an icon of fewer colours
+           bitmap.PaletteCount >= 1 && bitmap.PaletteCount <= 256 && bitmap.Body.size() >= pixelSize &&
+           bitmap.PaletteCount == (bitmap.Body.size() - pixelSize) / 4 && bitmap.ColourKey == 0xFF00FF && bitmap.Value28 == 1 &&
            bitmap.PaletteOffset == pixelSize + 44 && bitmap.ExtraSize == 0;
 }
 

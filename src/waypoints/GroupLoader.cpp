@@ -31,9 +31,10 @@ void AppendLine(std::string& lines, const std::string& line) {
     lines += line;
 }
 
-bool IsJpeg(const std::string& path) {
-    const std::string extension = LowerExtension(path);
-    return extension == ".jpg" || extension == ".jpeg";
+std::size_t LineCount(const std::string& lines) {
+    std::size_t count = lines.empty() ? 0 : 1;
+    for (std::size_t at = lines.find("\r\n"); at != std::string::npos; at = lines.find("\r\n", at + 2)) ++count;
+    return count;
 }
 
 // Positions outside these ranges wrap around in the 32-bit semicircle fields.
@@ -83,6 +84,7 @@ TGroupLoader::TGroupLoader(TGroupOutput& output, std::unique_ptr<TSQLiteDatabase
     : settings_(std::move(settings)), text_(output) {
     points_.Store = std::move(store);
     transaction_.emplace(*points_.Store);
+    photos_.MaxSide = settings_.PhotoMaxSide;
 }
 
 TGroupLoader::~TGroupLoader() = default;
@@ -247,7 +249,8 @@ Bytes TGroupLoader::EncodePoint(const TPoiWpt& point) const {
 
 void TGroupLoader::ReadIcon(const std::vector<std::string>& links, TPoiWpt& point) {
     point.Bitmap = NoIndex;
-    const std::string icon = FindLinkedFile(links, ".bmp");
+    const std::string icon = iconLookup_.Find(links, FileName);
+    iconPath_ = icon;
     if (const auto known = bitmapNumbers_.find(icon); known != bitmapNumbers_.end()) {
         point.Bitmap = known->second;
         NoteIfOutside(icon);
@@ -255,12 +258,13 @@ void TGroupLoader::ReadIcon(const std::vector<std::string>& links, TPoiWpt& poin
     }
     const std::size_t number = points_.BitmapFiles.size();
     // The record's own number field is 16 bits, like the point's reference.
-    std::string refusal;
-    const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number), refusal);
+    std::string refusal, note;
+    const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number), refusal, note);
     if (!refusal.empty()) {
         const std::string shown = CutForWarning(icon);
         Output().Warning(FileName, "icon " + shown, "icon " + shown + " not used: " + refusal);
     }
+    if (!note.empty()) Output().Note(FileName, "icon " + icon, "icon " + CutForWarning(icon) + ": " + note);
     if (body.empty()) return;
     if (number >= settings_.BitmapLimit)
         throw EFormatLimit(Format("Icon \"%s\" would be icon number %zu; a group can have at most %zu icons",
@@ -293,40 +297,39 @@ void TGroupLoader::NoteIfOutside(const std::string& path) {
     if (known->second) Output().OutsideLink(FileName, path);
 }
 
+void TGroupLoader::AddPhoto(const std::string& path, TPoiWpt& point) {
+    const TPhotoPreparer::TPrepared& photo = photos_.Prepare(path);
+    if (!photo.Refusal.empty()) {
+        const std::string shown = CutForWarning(path);
+        Output().Warning(FileName, "photo " + shown, "photo " + shown + " not used: " + photo.Refusal);
+        return;
+    }
+    if (!photo.AsItIs) {
+        point.ImageContents.resize(LineCount(point.Images));
+        point.ImageContents.push_back(photo.Jpeg);
+    }
+    AppendLine(point.Images, path);
+    NoteIfOutside(path);
+}
+
 void TGroupLoader::ReadImages(const std::vector<std::string>& links, TPoiWpt& point) {
     point.Images.clear();
+    point.ImageContents.clear();
     for (const auto& link : links) {
         const std::string href = LinkToPath(link);
         if (FileExists(href)) {
-            if (IsJpeg(href)) {
-                AppendLine(point.Images, href);
-                NoteIfOutside(href);
-            }
+            if (IsPhotoName(href)) AddPhoto(href, point);
         } else if (FolderExists(href)) {
             for (const auto& entry : ListFolder(href)) {
-                if (entry.IsFolder || !IsJpeg(entry.Name)) continue;
-                AppendLine(point.Images, href + "/" + entry.Name);
-                NoteIfOutside(href + "/" + entry.Name);
+                // The folder's picture named after the list is the icon, not a photo.
+                if (entry.IsFolder || !IsPhotoName(entry.Name) || href + "/" + entry.Name == iconPath_) continue;
+                AddPhoto(href + "/" + entry.Name, point);
             }
         } else if (!href.empty() && !IsWebAddress(href)) {
             const std::string shown = CutForWarning(href);
             Output().Warning(FileName, "link " + shown, "link " + shown + " not used: no such file or folder");
         }
     }
-}
-
-std::string TGroupLoader::FindLinkedFile(const std::vector<std::string>& links, const std::string& extension) {
-    const std::string base = BaseName(FileName);
-    for (const auto& link : links) {
-        const std::string href = LinkToPath(link);
-        if (FileExists(href)) {
-            if (LowerExtension(href) == extension) return href;
-        } else if (FolderExists(href)) {
-            const std::string candidate = href + "/" + base + extension;
-            if (FileExists(candidate)) return candidate;
-        }
-    }
-    return ChangeExtension(FileName, extension);
 }
 
 }  // namespace kestro

@@ -26,6 +26,7 @@
 #include "sources/AlertDefaults.h"
 #include "store/SQLiteDatabase.h"
 #include "store/SQLiteTransaction.h"
+#include "waypoints/LinkedImages.h"
 #include "waypoints/SoundLookup.h"
 #include "waypoints/Translations.h"
 #include "waypoints/WaypointFormat.h"
@@ -44,6 +45,9 @@ struct TGroupLoaderSettings {
     // Bitmap numbers are 16 bits and 0xFFFF means none: one icon more is an
     // error (EFormatLimit), not a number shared with another icon.
     std::size_t BitmapLimit = NoIndex;
+    // Photos other than JPEGs of the right size become JPEGs ("photosize";
+    // the longer side in pixels, 0: as they are).
+    std::uint32_t PhotoMaxSide = 0;
 };
 
 // A group's points once read, as the area tree takes them.
@@ -89,16 +93,13 @@ private:
     // defaults, icon and images from its links, and the store, or a
     // "Skipped:" line when it lies off the globe.
     void StoreWaypoint(TWaypointFields& waypoint);
-    // The icon of a waypoint: the first linked ".bmp" file, the file named
-    // after the read file in the first linked folder that has one, or the
-    // BMP beside the read file (whether or not it exists).
-    std::string FindLinkedFile(const std::vector<std::string>& links, const std::string& extension);
     // Where warnings about the file being read go, in reading order.
     TGroupOutput& Output() { return text_.Output(); }
     // GpiPoi within MaxPointRecord; EFormatLimit names the waypoint and file.
     Bytes EncodePoint(const TPoiWpt& point) const;
     void ReadIcon(const std::vector<std::string>& links, TPoiWpt& point);
     void ReadImages(const std::vector<std::string>& links, TPoiWpt& point);
+    void AddPhoto(const std::string& path, TPoiWpt& point);
     void ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& point);
     void NoteIfOutside(const std::string& path);
     void ApplyTranslations(const TWaypointFields& waypoint, TPoiWpt& point);
@@ -121,6 +122,9 @@ private:
     std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
     std::unordered_map<std::string, bool> outside_;  // by path as linked
     TMissingTranslations missing_;                   // of the file being read, in points written
+    TIconLookup iconLookup_;
+    std::string iconPath_;  // the icon file of the point being made, whether or not it was used
+    TPhotoPreparer photos_;
     TGroupSounds sounds_;                            // the group's media records and the alerts' sounds
 };
 

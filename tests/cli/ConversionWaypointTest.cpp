@@ -322,7 +322,7 @@ TEST(WaypointReader, NonAsciiLinkFromAWindows1250File) {
 TEST(WaypointReader, OnlyAcceptedIconsTakeNumbers) {
     TempDir t;
     WriteFile(t / "icons/deep.bmp", Bmp(8, 8, 1, 24));
-    WriteFile(t / "icons/big.bmp", Bmp(49, 48));
+    WriteFile(t / "icons/big.bmp", Bytes("\x89PNG\r\n\x1A\n", 8));  // a picture not of its name
     WriteFile(t / "icons/one.bmp", Bmp(8, 8, 1));
     WriteFile(t / "icons/two.bmp", Bmp(48, 48, 2));
     WriteFile(t / "src/G/a.gpx", Gpx(Named("50.1", "14", "Deep", Link("icons/deep.bmp")) +

@@ -32,7 +32,7 @@ TEST(Messages, WarningsAndNotesGoToStandardErrorOnly) {
     fs::create_directories(t / "src/Cafes");
     fs::create_directories(t / "Pictures");
     WriteFile(t / "Pictures/a.jpg", "\xFF\xD8 photo");
-    WriteFile(t / "src/Cafes/x.bmp", Bmp(24));
+    WriteFile(t / "src/Cafes/x.bmp", Bytes("\x89PNG\r\n\x1A\n", 8));
     const std::string waypoint =
         "<wpt lat='50' lon='14'><name>A</name><link href='src/Cafes/x.bmp'/><link href='Pictures'/>"
         "<link href='src/none.jpg'/><link href='http://example.org/'/><extensions><gpxx:WaypointExtension>"
@@ -55,7 +55,7 @@ TEST(Messages, WarningsAndNotesGoToStandardErrorOnly) {
                            "    Regions: 1 MaxSize: 1 MaxDeep: 0\n"
                            "\nDone.\n");
     const std::string messages =
-        "kestro: warning: F: icon src/Cafes/x.bmp not used: 24 bits per pixel, 8 needed\n"
+        "kestro: warning: F: icon src/Cafes/x.bmp not used: not a BMP file but a PNG picture\n"
         "kestro: note: F links Pictures/a.jpg, outside the source folder\n"
         "kestro: warning: F: link src/none.jpg not used: no such file or folder\n"
         "kestro: warning: F: proximity \"150.0\" not used: not a whole number of metres, 0 or more\n";

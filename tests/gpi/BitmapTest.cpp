@@ -89,21 +89,28 @@ TEST_F(BitmapFiles, TwentyByTwentyWithFullPalette) {
                                                         bmp.Palette[6], bmp.Palette[5], bmp.Palette[4], '\0'}));
 }
 
+// Up to 48 × 48 the rows are copied as stored; larger ones are scaled down to fit.
 TEST_F(BitmapFiles, SizeLimits) {
-    struct Case { std::uint32_t width, height; bool accepted; };
-    for (auto c : std::initializer_list<Case>{{48, 48, true}, {49, 48, false}, {48, 49, false}, {1, 1, true},
-                                              {48, 0xFFFFFFFE, false},  // top-down, height -2
-                                              {0xFFFFFFFF, 2, false}}) {
+    struct Case { std::uint32_t width, height; bool accepted; bool copied; std::uint32_t fitWidth, fitHeight; };
+    for (auto c : std::initializer_list<Case>{{48, 48, true, true, 48, 48}, {49, 48, true, false, 48, 47},
+                                              {48, 49, true, false, 47, 48}, {1, 1, true, true, 1, 1},
+                                              {48, 0xFFFFFFFE, true, false, 48, 2},  // top-down, height -2: converted
+                                              {0xFFFFFFFF, 2, false, false, 0, 0}}) {
         TBmp bmp;
         bmp.Width = c.width;
         bmp.Height = c.height;
         bmp.ColoursUsed = 2;
         bmp.Palette = Pattern(8, 1);
-        if (c.accepted) bmp.Pixels = Pattern(((c.width + 3) & ~3u) * c.height, 2);
+        const std::uint32_t rows = std::min(c.height, 0u - c.height);  // a top-down height is negative
+        if (c.accepted) bmp.Pixels = c.copied ? Pattern(((c.width + 3) & ~3u) * c.height, 2) : Bytes(52 * rows, '\1');
         const Bytes main = Convert(bmp);
         EXPECT_EQ(!main.empty(), c.accepted) << c.width << " x " << c.height;
-        if (c.accepted) {
+        if (c.copied) {
             EXPECT_EQ(main.size(), 36 + bmp.Pixels.size() + 8);
+        }
+        if (c.accepted) {
+            EXPECT_EQ(ToHex(main.substr(2, 4)), ToHex(GpiWord(static_cast<std::uint16_t>(c.fitHeight)) +
+                                                      GpiWord(static_cast<std::uint16_t>(c.fitWidth))));
         }
     }
 }
@@ -111,9 +118,9 @@ TEST_F(BitmapFiles, SizeLimits) {
 TEST_F(BitmapFiles, OtherKindsAreRefused) {
     auto with = [](auto change) { TBmp bmp; bmp.Pixels = Pattern(8, 0); change(bmp); return bmp.Build(); };
     struct Case { const char* what; Bytes file; };
+    // Other depths are converted (tests/images); these cannot be read at all.
     for (const auto& c : std::initializer_list<Case>{
-             {"24 bits", with([](TBmp& b) { b.BitsPerPixel = 24; b.Pixels = Pattern(24, 0); })},
-             {"4 bits", with([](TBmp& b) { b.BitsPerPixel = 4; })},
+             {"4 bits without a palette", with([](TBmp& b) { b.BitsPerPixel = 4; })},
              {"RLE8", with([](TBmp& b) { b.Compression = 1; })},
              {"bit fields", with([](TBmp& b) { b.Compression = 3; })},
              {"no BM", with([](TBmp& b) { b.Signature = "MB"; })},

@@ -241,14 +241,14 @@ TEST_F(GroupLoaderGpxTest, WarningsAndNotesOncePerFileAndCause) {
         std::string messages;
     };
     for (const auto& c : std::vector<Case>{
-             {wpt(link("src/24.bmp")) + wpt(link("src/24.bmp")), warning + "icon src/24.bmp not used: 24 bits per pixel, 8 needed\n" +
+             {wpt(link("src/24.bmp")) + wpt(link("src/24.bmp")), warning + "icon src/24.bmp not used: unreadable BMP file (bad offset)\n" +
                   warning + "\"icon src/24.bmp\" warning repeated for 1 more waypoint\n"},
-             {wpt(link("src/wide.bmp")), warning + "icon src/wide.bmp not used: 49 x 4 pixels, at most 48 x 48\n"},
-             {wpt(link("src/high.bmp")), warning + "icon src/high.bmp not used: 48 x 49 pixels, at most 48 x 48\n"},
-             {wpt(link("src/down.bmp")), warning + "icon src/down.bmp not used: rows stored top-down, bottom-up needed\n"},
-             {wpt(link("src/rle.bmp")), warning + "icon src/rle.bmp not used: compressed (method 1), uncompressed needed\n"},
+             {wpt(link("src/wide.bmp")), "kestro: note: src/g/a.gpx: icon src/wide.bmp: 49 x 4 pixels, scaled down to 48 x 4\n"},
+             {wpt(link("src/high.bmp")), "kestro: note: src/g/a.gpx: icon src/high.bmp: 48 x 49 pixels, scaled down to 47 x 48\n"},
+             {wpt(link("src/down.bmp")), ""},
+             {wpt(link("src/rle.bmp")), warning + "icon src/rle.bmp not used: unreadable BMP file (compressed with method 1)\n"},
              {wpt(link("src/text.bmp")) + wpt(link("src/24.bmp")),
-              warning + "icon src/text.bmp not used: not a BMP file\n" + warning + "icon src/24.bmp not used: 24 bits per pixel, 8 needed\n"},
+              warning + "icon src/text.bmp not used: not a BMP file\n" + warning + "icon src/24.bmp not used: unreadable BMP file (bad offset)\n"},
              {wpt(link("src/ok.bmp") + link("src/in.jpg")) + wpt(link("https://example.org/a.jpg") + link("")), ""},
              {wpt(link("src/none.jpg")) + wpt(link("src/none.jpg") + link("src/none")),
               warning + "link src/none.jpg not used: no such file or folder\n" + warning + "link src/none not used: no such file or folder\n" +
