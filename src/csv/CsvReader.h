@@ -5,19 +5,40 @@
 #include <functional>
 #include <istream>
 #include <string>
+#include <vector>
 
 #include "csv/CsvText.h"
 #include "waypoints/WaypointFields.h"
 
 namespace kestro {
 
+class TGroupOutput;
 class TWaypointReader;
 
+// A line of a list and what befell it, as warnings say it (UTF-8).
+struct TCsvLineNote {
+    std::int64_t Line = 0;
+    std::string Text;
+};
+
 struct TCsvSummary {
+    // Lines listed by number, per kind; beyond them only counted.
+    static constexpr std::size_t ListedLines = 20;
+
     std::int32_t DataLines = 0;     // lines after the header, read or left out
     std::int32_t LeftOut = 0;       // lines without number coordinates or with too few fields
     std::int64_t FirstLeftOut = 0;  // line number of the first of them
+    std::vector<TCsvLineNote> LeftOutLines;  // the first ListedLines of them, with the reason
     bool NoCoordinateColumns = false;  // a header without latitude and longitude: nothing read
+    // Lines read otherwise than written: a quote taken back, a field cut at
+    // its bound (the first ListedLines).
+    std::vector<TCsvLineNote> ReadOtherwise;
+    std::int64_t ReadOtherwiseCount = 0;
+    // Header columns past the last one read: how many, the first few named.
+    std::int64_t ColumnsNotRead = 0;
+    std::vector<std::string> ColumnsNotReadNames;
+    // Characters of the texts that the code page cannot hold, written as "?".
+    std::int64_t Replaced = 0;
 };
 
 using TCsvWaypointTaker = std::function<void(TWaypointFields&)>;
@@ -25,12 +46,17 @@ using TCsvWaypointTaker = std::function<void(TWaypointFields&)>;
 using TCsvProgress = std::function<void(std::uint64_t bytesRead, std::int32_t dataLines)>;
 
 // Reads the CSV text of `in` (of the kind ScanCsvText found), handing every
-// usable line's waypoint, with texts in `codePage`, to `take`.
+// usable line's waypoint, with texts in `codePage` and its line number, to
+// `take`. A stream that can seek lets a quote that never closes be taken back.
 TCsvSummary ReadCsvWaypoints(std::istream& in, const TCsvTextKind& kind, std::int32_t codePage,
                              const TCsvWaypointTaker& take, const TCsvProgress& progress = {});
 
 // Reads one CSV file of a group through the reader: its points, the
 // warnings about what was left out, Count the file's data lines.
 void LoadCsvFile(TWaypointReader& reader, const std::string& path);
+
+// The warnings about a list's lines and columns, each line left out named
+// with its reason (the first ListedLines, then how many more).
+void ReportCsvSummary(TGroupOutput& output, const std::string& path, const TCsvSummary& summary);
 
 }  // namespace kestro

@@ -152,7 +152,8 @@ void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
         return;
     }
     if (!encodable) {
-        Output().Lines() << "  Skipped: " << TerminalText(FileName + ": " + AsUtf8(point.Name)) << '\n';
+        const std::string where = waypoint.Line != 0 ? " (line " + std::to_string(waypoint.Line) + ")" : "";
+        Output().Lines() << "  Skipped: " << TerminalText(FileName + where + ": " + AsUtf8(point.Name)) << '\n';
         Output().NotWritten(FileName, TNotWritten::OutsideTheMap);
         return;
     }
