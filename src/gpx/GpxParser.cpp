@@ -13,6 +13,9 @@
 namespace kestro {
 namespace {
 
+// A phone app's export may hold a track alone: said, not passed over.
+constexpr const char* NoWaypointsText = "no waypoints (\"wpt\") in it; tracks and routes are not converted";
+
 std::string TextOf(IXmlNode& node, std::string_view name) { return node.GetValue(name).AsText(); }
 
 // Whether an element lies inside a "wpt", whose handler still has to read it.
@@ -92,6 +95,7 @@ void TGpxParser::LoadFile(const std::string& path, const TXmlElementHandler& wat
         // Some other file named ".gpx" (a list of points, a text) loads
         // without error and gives nothing: it is told, not passed over.
         if (!notified && !document->GetDocumentElement()) TellNotGpx(path);
+        else if (Count == 0) Output().Note(path, "no waypoints", NoWaypointsText);
     });
 }
 

@@ -18,6 +18,7 @@
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
 #include "waypoints/LinkPath.h"
+#include "sources/SpeedSuffix.h"
 #include "waypoints/WarningText.h"
 #include "xml/XmlCodePage.h"
 
@@ -119,12 +120,12 @@ void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
     }
 
     ApplyTranslations(waypoint, point);
-    if (const auto at = point.Name.find('@'); at != std::string::npos) {
+    if (const auto at = SpeedSuffixAt(point.Name); at != std::string::npos) {
         const std::string suffix = point.Name.substr(at + 1);
         const auto speed = StrToInt32(suffix);
         if (speed && *speed >= 0) {
             point.AlertSpeed = *speed;
-        } else if (!suffix.empty()) {
+        } else {
             Output().Warning(FileName, "speed", "speed \"" + CutForWarning(AsUtf8(suffix)) + "\" after \"@\" in name \"" +
                                                     CutForWarning(AsUtf8(point.Name)) + "\" not used: not a whole number of km/h, 0 or more");
         }
@@ -253,7 +254,7 @@ void TWaypointReader::NoteIfOutside(const std::string& path) {
 void TWaypointReader::ReadImages(const std::vector<std::string>& links, TPoiWpt& point) {
     point.Images.clear();
     for (const auto& link : links) {
-        const std::string href = LinkToPath(link);
+        const std::string href = LinkToPath(link, FileName);
         if (FileExists(href)) {
             if (IsJpeg(href)) {
                 AppendLine(point.Images, href);
@@ -275,7 +276,7 @@ void TWaypointReader::ReadImages(const std::vector<std::string>& links, TPoiWpt&
 std::string TWaypointReader::FindLinkedFile(const std::vector<std::string>& links, const std::string& extension) {
     const std::string base = BaseName(FileName);
     for (const auto& link : links) {
-        const std::string href = LinkToPath(link);
+        const std::string href = LinkToPath(link, FileName);
         if (FileExists(href)) {
             if (LowerExtension(href) == extension) return href;
         } else if (FolderExists(href)) {

@@ -301,8 +301,7 @@ TEST_F(GpxParserTest, WarningsAndNotesOncePerFileAndCause) {
                   "\"proximity\" warning repeated for 1 more waypoint\n"},
              {wpt(proximity(" $10")) + wpt(proximity("0")), ""},
              {wpt("<name>Bob@home</name>") + wpt("<name>Cam@50.5</name>") + wpt("<name>Shop@</name><cmt>a@b</cmt>"),
-              warning + "speed \"home\" after \"@\" in name \"Bob@home\" not used: not a whole number of km/h, 0 or more\n" +
-                  warning + "\"speed\" warning repeated for 1 more waypoint\n"},
+              warning + "speed \"50.5\" after \"@\" in name \"Cam@50.5\" not used: not a whole number of km/h, 0 or more\n"},
              {"<wpt lat='nan' lon='1'><name>A</name></wpt><wpt lat='12,5' lon='1'/><wpt lat='1' lon=' 2 '/>"
               "<wpt lat='1'><name>B</name></wpt>",
               warning + "waypoint \"A\" not written: latitude \"nan\" is no number\n" + warning +
