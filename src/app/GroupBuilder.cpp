@@ -13,6 +13,7 @@
 #include "gpi/GpiUtil.h"
 #include "gpi/RecordInPlace.h"
 #include "gpx/GpxParser.h"
+#include "waypoints/ReplacedText.h"
 #include "waypoints/Translations.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
@@ -92,6 +93,17 @@ TGpiText LocalizedName(const std::string& onDisk, const std::string& key, TMissi
     return name;
 }
 
+// ... and a warning for characters of the name on disk the code page lacks.
+TGpiText LocalizedName(const std::string& onDisk, const std::string& key, TMissingTranslations& missing,
+                       TGroupOutput& output, const std::string& path) {
+    TGpiText name = LocalizedName(onDisk, key, missing);
+    char32_t first = 0;
+    // The name on disk, the first language's: a translation is the settings' own text.
+    const std::int64_t replaced = ReplacedIn(onDisk, name.front().Text, CodePage, first);
+    TellReplacedCharacters(output, path, replaced, first, CodePage, true);
+    return name;
+}
+
 void NoteMissingNames(const std::string& path, const TMissingTranslations& missing, TGroupOutput& output) {
     if (missing.empty()) return;
     output.Note(path, "names", MissingTranslationText(missing, "name", "names") + " in kestro.ini; the name on disk stands in");
@@ -120,7 +132,7 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
     while (!looseFile && !folder.empty() && PathSeparators.find(folder.back()) != std::string_view::npos) folder.pop_back();
     group->DisplayName = looseFile ? BaseName(path) : FileNameWithoutFolder(folder);
     TMissingTranslations missingNames;
-    group->Name = LocalizedName(group->DisplayName, group->DisplayName, missingNames);
+    group->Name = LocalizedName(group->DisplayName, group->DisplayName, missingNames, output, path);
     output.Lines() << "Group: " << TerminalText(group->DisplayName) << '\n';
     std::vector<TFolderEntry> entries;
     if (!looseFile) {
@@ -153,7 +165,7 @@ void BuildGroup(const std::string& path, TGroupOutput& output, const TGroupFinis
                 output.Lines() << "  Category: " << TerminalText(categoryName) << '\n';
                 reader.Categories.push_back(categoryName);
                 group->CategoryNames.push_back(
-                    LocalizedName(categoryName, group->DisplayName + "/" + categoryName, missingNames));
+                    LocalizedName(categoryName, group->DisplayName + "/" + categoryName, missingNames, output, path + entry.Name));
                 reader.CategoryIndex = static_cast<std::int32_t>(reader.Categories.size() - 1);
                 reader.BitmapIndex = NoIndex;
                 AlertFromFileName(entry.Name, reader);

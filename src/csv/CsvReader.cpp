@@ -7,6 +7,7 @@
 #include "csv/CsvTokenizer.h"
 #include "csv/InputFileBuffer.h"
 #include "waypoints/WaypointReader.h"
+#include "waypoints/ReplacedText.h"
 #include "waypoints/WarningText.h"
 #include "sources/NumberText.h"
 #include "pipeline/ProgressLine.h"
@@ -144,6 +145,7 @@ TCsvSummary ReadCsvText(std::istream& in, const TCsvTextKind& kind, std::int32_t
         take(waypoint);
     }
     summary.Replaced = text.Replaced();
+    summary.FirstReplaced = text.FirstReplaced();
     return summary;
 }
 
@@ -193,6 +195,7 @@ void LoadCsvFile(TWaypointReader& reader, const std::string& path) {
             progress);
         reader.Count = summary.DataLines;
         ReportCsvSummary(output, path, summary);
+        TellReplacedCharacters(output, path, summary.Replaced, summary.FirstReplaced, XmlCodePage);
     });
 }
 

@@ -39,6 +39,7 @@ struct TCsvSummary {
     std::vector<std::string> ColumnsNotReadNames;
     // Characters of the texts that the code page cannot hold, written as "?".
     std::int64_t Replaced = 0;
+    char32_t FirstReplaced = 0;
 };
 
 using TCsvWaypointTaker = std::function<void(TWaypointFields&)>;

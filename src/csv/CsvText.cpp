@@ -81,6 +81,14 @@ std::size_t Utf8Length(unsigned char lead) {
     return 1;
 }
 
+char32_t CodePointOf(const char* at, std::size_t length) {
+    const auto byte = [at](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(at[i])); };
+    if (length == 2) return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+    if (length == 3) return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+    if (length == 4) return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
+    return byte(0);
+}
+
 bool IsAscii(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
@@ -186,8 +194,9 @@ std::string TCsvTextConverter::Convert(const std::string& text) const {
     const bool utf8 = encoding_ == TCsvEncoding::Utf8;
     return toCodePage_->Convert(text, [this, utf8](const char* at, std::size_t left, std::string& out) {
         out += '?';
-        ++replaced_;
-        return utf8 ? std::min(left, Utf8Length(static_cast<unsigned char>(*at))) : std::size_t{1};
+        const std::size_t length = utf8 ? std::min(left, Utf8Length(static_cast<unsigned char>(*at))) : std::size_t{1};
+        if (replaced_++ == 0) firstReplaced_ = utf8 ? CodePointOf(at, length) : 0;
+        return length;
     });
 }
 

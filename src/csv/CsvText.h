@@ -43,6 +43,7 @@ public:
     std::string Convert(const std::string& text) const;
     // Characters that became "?" so far.
     std::int64_t Replaced() const { return replaced_; }
+    char32_t FirstReplaced() const { return firstReplaced_; }
     // The field as UTF-8, for messages.
     std::string ToUtf8(const std::string& text) const;
 
@@ -50,6 +51,7 @@ private:
     TCsvEncoding encoding_;
     std::unique_ptr<TIconv> toCodePage_;  // null when the text stays as it is
     mutable std::int64_t replaced_ = 0;
+    mutable char32_t firstReplaced_ = 0;
 };
 
 }  // namespace kestro

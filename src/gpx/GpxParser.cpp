@@ -8,7 +8,10 @@
 #include "pipeline/ProgressLine.h"
 #include "platform/FileRead.h"
 #include "sources/NumberText.h"
+#include "waypoints/ReplacedText.h"
 #include "waypoints/WarningText.h"
+#include "xml/XmlCodePage.h"
+#include "xml/XmlTranscoder.h"
 
 namespace kestro {
 namespace {
@@ -88,7 +91,10 @@ void TGpxParser::LoadFile(const std::string& path, const TXmlElementHandler& wat
         });
         if (line != nullptr)
             document->SetOnFileRead([this, line](std::uint64_t bytesRead) { line->Update(bytesRead, Count); });
+        XmlReplacedCharacters() = {};
         document->LoadFromFile(path);
+        const TXmlReplaced replaced = XmlReplacedCharacters();
+        TellReplacedCharacters(Output(), path, replaced.Count, replaced.First, XmlCodePage);
         // A file in the library's binary form is loaded whole without element
         // notifications; its waypoints would be lost unless read afterwards.
         if (!notified) ReadLoadedTree(*document);

@@ -112,12 +112,6 @@ void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
     point.AlertSpeed = AlertSpeed;
     point.AlertDistance = AlertDistance;
     const bool encodable = Encodable(point.Lat, point.Lon);
-    if (encodable) {
-        if (point.Lat < MinLat) MinLat = point.Lat;
-        if (point.Lat > MaxLat) MaxLat = point.Lat;
-        if (point.Lon < MinLon) MinLon = point.Lon;
-        if (point.Lon > MaxLon) MaxLon = point.Lon;
-    }
 
     ApplyTranslations(waypoint, point);
     if (const auto at = SpeedSuffixAt(point.Name); at != std::string::npos) {
@@ -162,6 +156,11 @@ void TWaypointReader::StoreWaypoint(TWaypointFields& waypoint) {
         Output().NotWritten(FileName, TNotWritten::NoUsableCoordinates);
         return;
     }
+    // Only points written stretch the group's box: an area bounds what it holds.
+    if (point.Lat < MinLat) MinLat = point.Lat;
+    if (point.Lat > MaxLat) MaxLat = point.Lat;
+    if (point.Lon < MinLon) MinLon = point.Lon;
+    if (point.Lon > MaxLon) MaxLon = point.Lon;
     // Only texts that are written need a translation.
     for (const auto& [code, count] : missing) missing_[code] += count;
     Output().CountWritten();

@@ -50,7 +50,7 @@ TEST(WaypointReader, RoutesAndTracksAreNotRead) {
     ExpectPoint(run, Expected(50, 14, "Only"));
 }
 
-TEST(WaypointReader, WaypointAtZeroZeroIsCountedWidensTheBoxAndIsNotStored) {
+TEST(WaypointReader, WaypointAtZeroZeroIsCountedButNeitherStoredNorInTheBox) {
     TempDir t;
     WriteFile(t / "src/G/a.gpx", Gpx(" <wpt><name>No position</name></wpt>\n" + Named("abc", "1,5", "Malformed") +
                                      Named("10", "20", "Here") + Named("5", "25", "There") +
@@ -70,12 +70,12 @@ TEST(WaypointReader, WaypointAtZeroZeroIsCountedWidensTheBoxAndIsNotStored) {
     ExpectPoint(run, Expected(5, 25, "There"));
     ExpectPoint(run, Expected(0, 10, "Equator"));
     ExpectPoint(run, Expected(-5, 0, "Meridian"));
-    // The box of G reaches down to 0, 0 although no point there is written.
+    // The box of G bounds the points written, not the ones at 0, 0 or without a position.
     const TGpiArea& root = *run.File.Groups.at(0).Root;
     EXPECT_EQ(root.North, DegToSemicircles(10));
     EXPECT_EQ(root.East, DegToSemicircles(25));
-    EXPECT_EQ(root.South, 0);
-    EXPECT_EQ(root.West, 0);
+    EXPECT_EQ(root.South, DegToSemicircles(5));
+    EXPECT_EQ(root.West, DegToSemicircles(20));
 }
 
 TEST(WaypointReader, OnlyPointsAtZeroZeroGiveAGroupWithoutArea) {

@@ -52,3 +52,41 @@ TEST(UserFolders, SpreadsheetListsConvertWithEveryPoint) {
 
 }  // namespace
 }  // namespace kestro::conversion_test
+
+namespace kestro::conversion_test {
+namespace {
+
+// Cyrillic names without "codepage": every lost character is counted per
+// file, the group's and category's names too, and the run's summary adds them.
+TEST(UserFolders, TextTheCodePageCannotHoldIsCountedAndNamed) {
+    TempDir t;
+    WriteFile(t / "src/\xD0\x9C\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE/stations.gpx",
+              Gpx(Named("55.75", "37.62", "\xD0\x9B\xD1\x83\xD0\xB1\xD1\x8F\xD0\xBD\xD0\xBA\xD0\xB0") +
+                  Named("55.76", "37.62", "Caf\xC3\xA9")));
+    // "1 Cz" sorts before "?????" as well, so the unpacked file comes back in this order.
+    WriteFile(t / "src/1 Cz/P\xC5\x99\xC3\xAD" "bram.csv", "lat,lon,name\n49.69,14.01,Ho\xC5\x99ovice\n");
+    const auto run = Convert(t / "src");
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    const std::string hint1250 = "set codepage=65001 in kestro.ini (or codepage=1250, the code page of that script)";
+    const std::string hint1251 = "set codepage=65001 in kestro.ini (or codepage=1251, the code page of that script)";
+    EXPECT_EQ(LinesStarting(run.Output, "kestro: "),
+              (std::vector<std::string>{
+                  "kestro: warning: src/1 Cz/P\xC5\x99\xC3\xAD" "bram.csv: its name as shown: 1 character not in code page 1252 "
+                  "became \"?\": " + hint1250,
+                  "kestro: warning: src/1 Cz/P\xC5\x99\xC3\xAD" "bram.csv: 1 character not in code page 1252 became \"?\": " + hint1250,
+                  "kestro: warning: src/\xD0\x9C\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE/: its name as shown: 5 characters not in "
+                  "code page 1252 became \"?\": " + hint1251,
+                  "kestro: warning: src/\xD0\x9C\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE/stations.gpx: 7 characters not in code page "
+                  "1252 became \"?\": " + hint1251,
+                  "kestro: 14 characters became \"?\" (not in the code page): src/1 Cz/P\xC5\x99\xC3\xAD" "bram.csv (2), "
+                  "src/\xD0\x9C\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE/ (5), src/\xD0\x9C\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE/stations.gpx (7)"}));
+    EXPECT_EQ(TextOf(run.Point("Caf\xE9").Name), "Caf\xE9");
+    // With the code page that holds them, nothing is lost or said.
+    WriteFile(t / "src/kestro.ini", "[kestro]\ncodepage=65001\n");
+    const auto utf8 = Convert(t / "src");
+    ASSERT_EQ(utf8.ExitCode, 0) << utf8.Output;
+    EXPECT_EQ(LinesStarting(utf8.Output, "kestro: "), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace kestro::conversion_test

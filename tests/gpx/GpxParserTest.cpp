@@ -79,7 +79,7 @@ TEST_F(GpxParserTest, CountIsPerFileWhileBoxAndIconsAccumulate) {
     EXPECT_EQ(Stored(), 3);
     EXPECT_EQ(reader.MinLat, -5);
     EXPECT_EQ(reader.MaxLat, 11);
-    EXPECT_EQ(reader.MinLon, 0);  // the waypoint without position counts for the box
+    EXPECT_EQ(reader.MinLon, 20);  // the waypoint without position is not written: no part of the box
     EXPECT_EQ(reader.MaxLon, 30);
     EXPECT_EQ(reader.BitmapFiles, std::vector<std::string>{"icon.bmp"});
     EXPECT_EQ(reader.Bitmaps.substr(0, 2), Bytes("\x05\x00", 2));
