@@ -30,8 +30,14 @@ namespace {
 
 void LoadCountingFile(TGpxParser& reader, const std::string& path, bool& anyWaypoint, TGroupOutput& output) {
     output.Lines() << "  File: " << TerminalText(path) << '\n';
-    if (IsCsvFileName(path)) LoadCsvFile(reader, path);
-    else reader.LoadFile(path);
+    // The report names the file in its first line: under -q no "File:" line precedes it.
+    try {
+        if (IsCsvFileName(path)) LoadCsvFile(reader, path);
+        else reader.LoadFile(path);
+    } catch (Exception& error) {
+        error.NameFile(path);
+        throw;
+    }
     output.Lines() << "    " << reader.Count << " POIs\n";
     if (reader.Count > 0) anyWaypoint = true;
 }

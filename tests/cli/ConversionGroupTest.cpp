@@ -207,7 +207,7 @@ TEST(GroupSources, MalformedFileInTheSecondGroupEndsTheRunAfterTheFirstGroup) {
     std::istringstream report(run.Output.substr(at + progress.size()));
     std::string line;
     std::getline(report, line);
-    EXPECT_EQ(line, "Exception: Text \"e\" expected at [4:35]");
+    EXPECT_EQ(line, "Exception: src/B/bad.gpx: Text \"e\" expected at [4:35]");
     std::getline(report, line);
     EXPECT_EQ(line, "");
     std::vector<std::string> stack;

@@ -90,3 +90,19 @@ TEST(UserFolders, TextTheCodePageCannotHoldIsCountedAndNamed) {
 
 }  // namespace
 }  // namespace kestro::conversion_test
+
+namespace kestro::conversion_test {
+namespace {
+
+// Under -q no "File:" line says which file broke: the report's first line does.
+TEST(UserFolders, BrokenFileNamedInTheReportUnderQuiet) {
+    TempDir t;
+    WriteFile(t / "src/G/a.gpx", Gpx(Named("50", "14", "A")));
+    WriteFile(t / "src/G/b.gpx", "<gpx><wpt lat=\"1\" lon=\"2\"><name>A</name></wpt");
+    const auto run = RunCommand("cd " + Q(t.Path()) + " && " + Q(KestroBinary()) + " -q src out.gpi");
+    EXPECT_EQ(run.ExitCode, 4) << run.Output;
+    EXPECT_EQ(run.Output.substr(0, run.Output.find('\n')), "Exception: src/G/b.gpx: Character \">\" expected at [1:45]");
+}
+
+}  // namespace
+}  // namespace kestro::conversion_test
