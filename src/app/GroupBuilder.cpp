@@ -81,7 +81,11 @@ std::filesystem::path SourceFolderOf(const std::string& groupPath) {
 // give the others under the key (a category as "group/category"). Names the
 // settings lack repeat the first language's and are counted per language.
 TGpiText LocalizedName(const std::string& onDisk, const std::string& key, TMissingTranslations& missing) {
-    if (Languages.Codes.empty()) return {{"EN", Utf8ToCodePage(onDisk, CodePage)}};
+    if (Languages.Codes.size() <= 1) {
+        const std::string only = Languages.Codes.empty() ? "EN" : Languages.Codes.front();
+        const auto renamed = Languages.NameIn(only, key);
+        return {{only, Utf8ToCodePage(renamed && !renamed->empty() ? *renamed : onDisk, CodePage)}};
+    }
     TGpiText name;
     for (const auto& code : Languages.Codes) {
         std::optional<std::string> text;

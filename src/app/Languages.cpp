@@ -49,8 +49,15 @@ std::vector<std::string> ParseLanguageCodes(const std::string& value, const std:
 TLanguages ReadLanguages(const TSettingsFile& settings, const std::string& where) {
     TLanguages languages;
     const auto value = settings.ReadString("kestro", "languages");
-    if (!value) return languages;
-    languages.Codes = ParseLanguageCodes(*value, where);
+    if (value) languages.Codes = ParseLanguageCodes(*value, where);
+    // The section of the only language renames the names on disk, as a
+    // further language's section names them in that language.
+    if (languages.Codes.size() <= 1) {
+        const std::string only = languages.Codes.empty() ? "EN" : languages.Codes.front();
+        auto& names = languages.Names[only];
+        for (const auto& [key, name] : settings.Entries(only)) names.emplace(key, name);
+        return languages;
+    }
     for (std::size_t i = 1; i < languages.Codes.size(); ++i) {
         auto& names = languages.Names[languages.Codes[i]];
         // Keys are names on disk: they compare exactly, and the first one wins.
