@@ -11,6 +11,7 @@
 #include "gpi/RecordInPlace.h"
 #include "sources/AlertDefaults.h"
 #include "waypoints/GroupLoader.h"
+#include "waypoints/ReplacedText.h"
 #include "waypoints/Translations.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
@@ -27,7 +28,14 @@ namespace {
 
 void LoadCountingFile(TGroupLoader& loader, const std::string& path, bool& anyWaypoint, TGroupOutput& output) {
     output.Lines() << "  File: " << TerminalText(path) << '\n';
-    const std::int32_t entries = loader.LoadFile(path);
+    std::int32_t entries = 0;
+    // The report names the file in its first line: under -q no "File:" line precedes it.
+    try {
+        entries = loader.LoadFile(path);
+    } catch (Exception& error) {
+        error.NameFile(path);
+        throw;
+    }
     output.Lines() << "    " << entries << " POIs\n";
     if (entries > 0) anyWaypoint = true;
 }
@@ -92,6 +100,18 @@ TGpiText LocalizedName(const TRunSettings& settings, const std::string& onDisk, 
     return name;
 }
 
+// ... and a warning for characters of the first language's name the code page lacks.
+TGpiText LocalizedName(const TRunSettings& settings, const std::string& onDisk, const std::string& key,
+                       TMissingTranslations& missing, TGroupOutput& output, const std::string& path) {
+    TGpiText name = LocalizedName(settings, onDisk, key, missing);
+    char32_t first = 0;
+    // The first language's name as the settings or the disk give it: a further language's is the settings' own text.
+    const std::int64_t replaced =
+        ReplacedIn(FirstLanguageName(settings.Languages, onDisk, key), name.front().Text, settings.CodePage, first);
+    TellReplacedCharacters(output, path, replaced, first, settings.CodePage, true);
+    return name;
+}
+
 void NoteMissingNames(const std::string& path, const TMissingTranslations& missing, TGroupOutput& output) {
     if (missing.empty()) return;
     output.Note(path, "names", MissingTranslationText(missing, "name", "names") + " in kestro.ini; the name on disk stands in");
@@ -122,7 +142,7 @@ void BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOut
     while (!looseFile && !folder.empty() && PathSeparators.find(folder.back()) != std::string_view::npos) folder.pop_back();
     group->DisplayName = looseFile ? BaseName(path) : FileNameWithoutFolder(folder);
     TMissingTranslations missingNames;
-    group->Name = LocalizedName(settings, group->DisplayName, group->DisplayName, missingNames);
+    group->Name = LocalizedName(settings, group->DisplayName, group->DisplayName, missingNames, output, path);
     output.Lines() << "Group: " << TerminalText(group->DisplayName) << '\n';
     std::vector<TFolderEntry> entries;
     if (!looseFile) {
@@ -149,7 +169,8 @@ void BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOut
                 const std::string categoryName = BaseName(entry.Name);
                 output.Lines() << "  Category: " << TerminalText(categoryName) << '\n';
                 group->CategoryNames.push_back(
-                    LocalizedName(settings, categoryName, group->DisplayName + "/" + categoryName, missingNames));
+                    LocalizedName(settings, categoryName, group->DisplayName + "/" + categoryName, missingNames, output,
+                                  path + entry.Name));
                 loader.StartCategory(category++, AlertDefaultsFromFileName(entry.Name));
                 LoadCountingFile(loader, path + entry.Name, anyWaypoint, output);
             }

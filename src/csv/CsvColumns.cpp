@@ -34,7 +34,18 @@ constexpr TColumnName ColumnNames[] = {
     {"link", TCsvField::Link},          {"sound", TCsvField::Link},
 };
 
-bool IsNumber(const std::string& text) { return ReadDotNumber(text).has_value(); }
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool IsCoordinate(const std::optional<TCsvField>& field) {
+    return field == TCsvField::Latitude || field == TCsvField::Longitude;
+}
+
+bool SameTranslation(const TCsvTranslatedColumn& a, const TCsvTranslatedColumn& b) {
+    if (a.Field != b.Field || a.Language.size() != b.Language.size()) return false;
+    for (std::size_t i = 0; i < a.Language.size(); ++i)
+        if ((a.Language[i] | 0x20) != (b.Language[i] | 0x20)) return false;
+    return true;
+}
 
 }  // namespace
 
@@ -56,7 +67,8 @@ std::optional<TCsvTranslatedColumn> CsvTranslatedColumn(const std::string& heade
     code.erase(0, code.find_first_not_of(" \t"));
     code.erase(code.find_last_not_of(" \t") + 1);
     const auto field = CsvColumnField(header.substr(0, colon));
-    if (!field || code.empty()) return std::nullopt;
+    // A language code is two letters: "Name: first" is a column of its own.
+    if (!field || code.size() != 2 || !IsAsciiLetter(code[0]) || !IsAsciiLetter(code[1])) return std::nullopt;
     switch (*field) {
         case TCsvField::Name: return TCsvTranslatedColumn{code, "name"};
         case TCsvField::Comment: return TCsvTranslatedColumn{code, "cmt"};
@@ -76,16 +88,32 @@ bool TCsvLayout::HasCoordinates() const {
     return has(TCsvField::Latitude) && has(TCsvField::Longitude);
 }
 
+std::optional<double> ReadCsvNumber(const std::string& text, char separator) {
+    if (separator == ',' || text.find(',') == std::string::npos) return ReadDotNumber(text);
+    // Where "," separates nothing it is the decimal comma of the locale the
+    // list was written in.
+    if (text.find('.') != std::string::npos || text.find(',') != text.rfind(',')) return std::nullopt;
+    std::string dotted = text;
+    dotted[dotted.find(',')] = '.';
+    return ReadDotNumber(dotted);
+}
+
 TCsvLayout CsvLayoutOf(const std::vector<std::string>& firstRecord) {
     TCsvLayout layout;
-    if (firstRecord.size() >= 2 && IsNumber(firstRecord[0]) && IsNumber(firstRecord[1])) {
+    // A header names a coordinate's column: any other first line is data,
+    // and a typo in it costs that line, not the file.
+    if (std::none_of(firstRecord.begin(), firstRecord.end(),
+                     [](const std::string& text) { return IsCoordinate(CsvColumnField(text)); })) {
         layout.Columns = {TCsvField::Longitude, TCsvField::Latitude, TCsvField::Name, TCsvField::Comment};
         layout.RequiredFields = 3;
         return layout;
     }
     layout.Header = true;
     for (const auto& header : firstRecord) {
-        layout.Translated.push_back(CsvTranslatedColumn(header));
+        auto translated = CsvTranslatedColumn(header);
+        for (const auto& earlier : layout.Translated)
+            if (translated && earlier && SameTranslation(*translated, *earlier)) translated.reset();
+        layout.Translated.push_back(translated);
         auto field = CsvColumnField(header);
         // The first column of a field counts; a later one of the same is not
         // read, but every link column is, as a waypoint has many links.

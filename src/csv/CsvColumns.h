@@ -32,7 +32,8 @@ enum class TCsvField {
 std::optional<TCsvField> CsvColumnField(const std::string& header);
 
 // A column of a text in a further language: "name:EN", "comment:EN",
-// "desc:EN" (and the address texts, "city:EN" ...).
+// "desc:EN" (and the address texts, "city:EN" ...); the code is two ASCII
+// letters.
 struct TCsvTranslatedColumn {
     std::string Language;  // as written after ":"
     std::string Field;     // as TTranslatedText names it: "name", "cmt", "desc", "city", ...
@@ -52,8 +53,13 @@ struct TCsvLayout {
     bool HasCoordinates() const;
 };
 
-// The layout the first record gives: no header when its first two fields
-// are numbers, else a header whose first column of each field counts.
+// The layout the first record gives: a header when it names a latitude or
+// a longitude column, whose first column of each field (and of each field's
+// language) counts; else the first data line of a list in the fixed order.
 TCsvLayout CsvLayoutOf(const std::vector<std::string>& firstRecord);
+
+// A coordinate's number; in a list separated by ";" or tabs "50,0875" is
+// 50.0875 as well.
+std::optional<double> ReadCsvNumber(const std::string& text, char separator);
 
 }  // namespace kestro

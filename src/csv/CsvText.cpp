@@ -12,6 +12,9 @@ namespace kestro {
 namespace {
 
 constexpr std::size_t TextProbeBytes = 4096;
+// Enough of the first line to tell its separator; a line without a break
+// may be as long as the file.
+constexpr std::size_t FirstLineBytes = 1 << 16;
 constexpr std::int32_t Utf8Page = 65001;
 constexpr std::int32_t Windows1252Page = 1252;
 
@@ -78,6 +81,14 @@ std::size_t Utf8Length(unsigned char lead) {
     return 1;
 }
 
+char32_t CodePointOf(const char* at, std::size_t length) {
+    const auto byte = [at](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(at[i])); };
+    if (length == 2) return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+    if (length == 3) return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+    if (length == 4) return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
+    return byte(0);
+}
+
 bool IsAscii(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
@@ -91,6 +102,17 @@ TCsvTextKind ScanCsvText(std::istream& in) {
     bool firstLineDone = false;
     std::uint64_t offset = 0;
     std::array<char, 65536> block{};
+    auto& buffer = *in.rdbuf();
+    if (buffer.sgetc() == 0xFF || buffer.sgetc() == 0xFE) {
+        const int first = buffer.sbumpc();
+        const int second = buffer.sgetc();
+        if ((first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF)) {
+            buffer.sbumpc();
+            kind.Encoding = first == 0xFF ? TCsvEncoding::Utf16LittleEndian : TCsvEncoding::Utf16BigEndian;
+            return kind;
+        }
+        buffer.sungetc();
+    }
     while (in.read(block.data(), block.size()) || in.gcount() > 0) {
         const auto count = static_cast<std::size_t>(in.gcount());
         for (std::size_t i = 0; i < count; ++i, ++offset) {
@@ -101,7 +123,7 @@ TCsvTextKind ScanCsvText(std::istream& in) {
             }
             utf8.Feed(c);
             if (!firstLineDone) {
-                if (c == '\n' || c == '\r') firstLineDone = true;
+                if (c == '\n' || c == '\r' || firstLine.size() >= FirstLineBytes) firstLineDone = true;
                 else firstLine += static_cast<char>(c);
             }
         }
@@ -109,6 +131,43 @@ TCsvTextKind ScanCsvText(std::istream& in) {
     kind.Encoding = utf8.Valid() ? TCsvEncoding::Utf8 : TCsvEncoding::Windows1252;
     kind.Separator = SeparatorOfFirstLine(firstLine);
     return kind;
+}
+
+std::string Utf16ToUtf8(std::istream& in, bool bigEndian) {
+    auto& buffer = *in.rdbuf();
+    std::string out;
+    const auto unit = [&buffer, bigEndian]() -> std::int32_t {
+        const int first = buffer.sbumpc();
+        if (first == std::char_traits<char>::eof()) return -1;
+        const int second = buffer.sbumpc();
+        if (second == std::char_traits<char>::eof()) return -2;
+        return bigEndian ? (first << 8 | second) : (second << 8 | first);
+    };
+    constexpr char32_t Replacement = 0xFFFD;
+    std::int32_t pending = -1;  // a unit read ahead
+    while (true) {
+        const std::int32_t u = pending >= 0 ? pending : unit();
+        pending = -1;
+        if (u == -1) break;
+        if (u == -2) {
+            AppendUtf8(out, Replacement);
+            break;
+        }
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            const std::int32_t low = unit();
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (static_cast<char32_t>(low) - 0xDC00));
+                continue;
+            }
+            AppendUtf8(out, Replacement);
+            if (low == -2) AppendUtf8(out, Replacement);
+            if (low < 0) break;
+            pending = low;
+            continue;
+        }
+        AppendUtf8(out, u >= 0xDC00 && u <= 0xDFFF ? Replacement : static_cast<char32_t>(u));
+    }
+    return out;
 }
 
 void SkipByteOrderMark(std::istream& in) {
@@ -133,9 +192,11 @@ TCsvTextConverter::~TCsvTextConverter() = default;
 std::string TCsvTextConverter::Convert(const std::string& text) const {
     if (!toCodePage_ || IsAscii(text)) return text;
     const bool utf8 = encoding_ == TCsvEncoding::Utf8;
-    return toCodePage_->Convert(text, [utf8](const char* at, std::size_t left, std::string& out) {
+    return toCodePage_->Convert(text, [this, utf8](const char* at, std::size_t left, std::string& out) {
         out += '?';
-        return utf8 ? std::min(left, Utf8Length(static_cast<unsigned char>(*at))) : std::size_t{1};
+        const std::size_t length = utf8 ? std::min(left, Utf8Length(static_cast<unsigned char>(*at))) : std::size_t{1};
+        if (replaced_++ == 0) firstReplaced_ = utf8 ? CodePointOf(at, length) : 0;
+        return length;
     });
 }
 

@@ -39,6 +39,7 @@ TErrorReport DescribeCurrentException() {
     } catch (const Exception& error) {
         report.ClassName = error.ClassName();
         report.Message = error.what();
+        report.File = error.File();
         // The stack of the throw is preferred; the one taken when the error
         // was made serves when tracking is off.
         if (!FindThrowStack(dynamic_cast<const void*>(&error), nullptr, stack)) stack = error.Stack();
@@ -56,7 +57,9 @@ TErrorReport DescribeCurrentException() {
 }
 
 std::string FormatErrorReport(const TErrorReport& report) {
-    std::string text = report.ClassName + ": " + report.Message + "\n\n";
+    // The file first, as warnings name it, unless the message names it already.
+    const bool namesFile = report.File.empty() || report.Message.find(report.File) != std::string::npos;
+    std::string text = report.ClassName + ": " + (namesFile ? "" : report.File + ": ") + report.Message + "\n\n";
     for (const auto& frame : report.Frames) text += frame + "\n";
     return text;
 }

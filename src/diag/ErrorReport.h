@@ -1,7 +1,8 @@
 #pragma once
 // The report printed when an error reaches the program main: the class
-// name, ": ", the message, an empty line, then one line per stack frame of
-// the point where the error was raised.
+// name, ": ", the input file it came from and ": " (when known), the
+// message, an empty line, then one line per stack frame of the point where
+// the error was raised.
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -11,6 +12,7 @@ namespace kestro {
 struct TErrorReport {
     std::string ClassName;  // ours as they name themselves, others by C++ type, e.g. std::bad_alloc
     std::string Message;
+    std::string File;  // the input file it came from, when known
     std::vector<std::string> Frames;
 };
 

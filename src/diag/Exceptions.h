@@ -15,9 +15,16 @@ public:
     explicit Exception(const std::string& message);
     virtual const char* ClassName() const noexcept { return "Exception"; }
     const TStackTrace& Stack() const noexcept { return stack_; }
+    // The input file the error came from, for the report's first line; empty
+    // when none is known. The first file named stays.
+    const std::string& File() const noexcept { return file_; }
+    void NameFile(const std::string& path) {
+        if (file_.empty()) file_ = path;
+    }
 
 private:
     TStackTrace stack_;
+    std::string file_;
 };
 
 #define KESTRO_EXCEPTION(NAME)                                                \

@@ -8,9 +8,14 @@
 #include "platform/FileRead.h"
 #include "sources/NumberText.h"
 #include "waypoints/WarningText.h"
+#include "xml/XmlCodePage.h"
+#include "xml/XmlTranscoder.h"
 
 namespace kestro {
 namespace {
+
+// A phone app's export may hold a track alone: said, not passed over.
+constexpr const char* NoWaypointsText = "no waypoints (\"wpt\") in it; tracks and routes are not converted";
 
 std::string TextOf(IXmlNode& node, std::string_view name) { return node.GetValue(name).AsText(); }
 
@@ -90,13 +95,17 @@ std::int32_t TGpxParser::LoadFile(const std::string& path, const TXmlElementHand
         if (watch) watch(list, node);
     });
     if (progress_) document->SetOnFileRead([this](std::uint64_t bytesRead) { progress_(bytesRead, count_); });
+    XmlReplacedCharacters() = {};
     document->LoadFromFile(path);
+    const TXmlReplaced replaced = XmlReplacedCharacters();
+    findings_.ReplacedCharacters(replaced.Count, replaced.First);
     // A file in the library's binary form is loaded whole without element
     // notifications; its waypoints would be lost unless read afterwards.
     if (!notified) ReadLoadedTree(*document);
     // Some other file named ".gpx" (a list of points, a text) loads
     // without error and gives nothing: it is told, not passed over.
     if (!notified && !document->GetDocumentElement()) TellNotGpx(path);
+    else if (count_ == 0) findings_.Note("no waypoints", NoWaypointsText);
     return count_;
 }
 

@@ -21,12 +21,14 @@ public:
 
     // `count` waypoints of `file` were not written for `cause`. Safe from any thread.
     void Record(const std::string& cause, const std::string& file, std::int64_t count = 1);
+    // `count` characters of `file` (or of a group or category name) became "?". Safe from any thread.
+    void RecordReplaced(const std::string& file, std::int64_t count);
     void CountWritten() noexcept { written_.fetch_add(1, std::memory_order_relaxed); }
     std::int64_t Written() const noexcept { return written_.load(std::memory_order_relaxed); }
 
     // When anything was left out: "kestro: N waypoints not written: " the
     // count of each cause, then per cause the files with their counts, in the
-    // order they were met.
+    // order they were met; then "kestro: N characters became "?"" with the files.
     void PrintSummary(std::ostream& err) const;
 
 private:
@@ -35,8 +37,13 @@ private:
         std::int64_t Count = 0;
         std::vector<std::pair<std::string, std::int64_t>> Files;
     };
+    // Under mutex_.
+    static void AddTo(TCause& entry, const std::string& file, std::int64_t count);
+    void PrintReplaced(std::ostream& err) const;
+
     mutable std::mutex mutex_;
     std::vector<TCause> causes_;
+    TCause replaced_;  // characters, not waypoints
     std::atomic<std::int64_t> written_{0};
 };
 

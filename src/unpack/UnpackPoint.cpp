@@ -8,6 +8,7 @@
 #include "unpack/UnpackLanguages.h"
 #include "gpi/GpiUtil.h"
 #include "sources/CommentRule.h"
+#include "sources/SpeedSuffix.h"
 #include "unpack/UnpackValues.h"
 
 namespace kestro {
@@ -71,8 +72,8 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
 
     std::vector<Bytes> names = byLanguage(point.Name);
     for (Bytes& name : names) {
-        if (const auto at = name.find('@'); at != Bytes::npos) {
-            tally.Add("names holding \"@\" (cut there: the reader takes what follows as a speed)");
+        if (const auto at = SpeedSuffixAt(name); at != Bytes::npos) {
+            tally.Add("names holding \"@\" and a number (cut there: the reader takes the number as a speed)");
             name.resize(at);
         }
     }

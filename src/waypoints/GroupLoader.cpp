@@ -19,6 +19,8 @@
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
 #include "waypoints/LinkPath.h"
+#include "waypoints/ReplacedText.h"
+#include "sources/SpeedSuffix.h"
 #include "waypoints/WarningText.h"
 #include "waypoints/WaypointFormats.h"
 #include "xml/XmlCodePage.h"
@@ -70,6 +72,10 @@ public:
         output_.NotWritten(file_, TNotWritten::UnreadableCsvLines, count);
     }
     void NotOfTheFormat(const std::string& start) override { output_.NotGpx(file_, start); }
+    void ReplacedCharacters(std::int64_t count, char32_t first) override {
+        TellReplacedCharacters(output_, file_, count, first, XmlCodePage);
+    }
+    void Note(const std::string& cause, const std::string& text) override { output_.Note(file_, cause, text); }
 
 private:
     TGroupOutput& output_;
@@ -157,20 +163,14 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
     point.AlertSpeed = AlertSpeed;
     point.AlertDistance = AlertDistance;
     const bool encodable = Encodable(point.Lat, point.Lon);
-    if (encodable) {
-        if (point.Lat < points_.MinLat) points_.MinLat = point.Lat;
-        if (point.Lat > points_.MaxLat) points_.MaxLat = point.Lat;
-        if (point.Lon < points_.MinLon) points_.MinLon = point.Lon;
-        if (point.Lon > points_.MaxLon) points_.MaxLon = point.Lon;
-    }
 
     ApplyTranslations(waypoint, point);
-    if (const auto at = point.Name.find('@'); at != std::string::npos) {
+    if (const auto at = SpeedSuffixAt(point.Name); at != std::string::npos) {
         const std::string suffix = point.Name.substr(at + 1);
         const auto speed = StrToInt32(suffix);
         if (speed && *speed >= 0) {
             point.AlertSpeed = *speed;
-        } else if (!suffix.empty()) {
+        } else {
             Output().Warning(FileName, "speed", "speed \"" + CutForWarning(AsUtf8(suffix)) + "\" after \"@\" in name \"" +
                                                     CutForWarning(AsUtf8(point.Name)) + "\" not used: not a whole number of km/h, 0 or more");
         }
@@ -198,7 +198,8 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
         return;
     }
     if (!encodable) {
-        Output().Lines() << "  Skipped: " << TerminalText(FileName + ": " + AsUtf8(point.Name)) << '\n';
+        const std::string where = waypoint.Line != 0 ? " (line " + std::to_string(waypoint.Line) + ")" : "";
+        Output().Lines() << "  Skipped: " << TerminalText(FileName + where + ": " + AsUtf8(point.Name)) << '\n';
         Output().NotWritten(FileName, TNotWritten::OutsideTheMap);
         return;
     }
@@ -206,6 +207,11 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
         Output().NotWritten(FileName, TNotWritten::NoUsableCoordinates);
         return;
     }
+    // Only points written stretch the group's box: an area bounds what it holds.
+    if (point.Lat < points_.MinLat) points_.MinLat = point.Lat;
+    if (point.Lat > points_.MaxLat) points_.MaxLat = point.Lat;
+    if (point.Lon < points_.MinLon) points_.MinLon = point.Lon;
+    if (point.Lon > points_.MaxLon) points_.MaxLon = point.Lon;
     // Only texts that are written need a translation.
     for (const auto& [code, count] : missing) missing_[code] += count;
     Output().CountWritten();
@@ -316,7 +322,7 @@ void TGroupLoader::ReadImages(const std::vector<std::string>& links, TPoiWpt& po
     point.Images.clear();
     point.ImageContents.clear();
     for (const auto& link : links) {
-        const std::string href = LinkToPath(link);
+        const std::string href = LinkToPath(link, FileName);
         if (FileExists(href)) {
             if (IsPhotoName(href)) AddPhoto(href, point);
         } else if (FolderExists(href)) {

@@ -14,9 +14,9 @@ namespace {
 // Converted photos kept for points that link them again.
 constexpr std::size_t RememberedPhotoBytes = 64u << 20;
 
-std::string InLinkedFolder(const std::vector<std::string>& links, const std::string& name) {
+std::string InLinkedFolder(const std::vector<std::string>& links, const std::string& listFile, const std::string& name) {
     for (const auto& link : links) {
-        const std::string href = LinkToPath(link);
+        const std::string href = LinkToPath(link, listFile);
         if (!FileExists(href) && FolderExists(href) && FileExists(href + "/" + name)) return href + "/" + name;
     }
     return std::string();
@@ -32,7 +32,7 @@ bool IsPhotoName(const std::string& path) {
 std::string TIconLookup::Find(const std::vector<std::string>& links, const std::string& listFile) {
     const std::string base = BaseName(listFile);
     for (const auto& link : links) {
-        const std::string href = LinkToPath(link);
+        const std::string href = LinkToPath(link, listFile);
         if (FileExists(href)) {
             if (LowerExtension(href) == ".bmp") return href;
         } else if (FolderExists(href)) {
@@ -51,7 +51,7 @@ std::string TIconLookup::Find(const std::vector<std::string>& links, const std::
     if (companionBmp_) return ChangeExtension(listFile, ".bmp");
     if (!links.empty()) {
         for (const char* extension : {".png", ".gif"})
-            if (std::string found = InLinkedFolder(links, base + extension); !found.empty()) return found;
+            if (std::string found = InLinkedFolder(links, listFile, base + extension); !found.empty()) return found;
     }
     if (!otherCompanion_.empty()) return otherCompanion_;
     return ChangeExtension(listFile, ".bmp");

@@ -37,7 +37,7 @@ void TGroupSounds::Apply(const std::vector<std::string>& links, const std::strin
     std::uint16_t number = 0;
     bool linked = false;
     for (const auto& link : links) {
-        const std::string path = LinkToPath(link);
+        const std::string path = LinkToPath(link, listPath);
         if (!IsSoundLink(path)) continue;
         linked = true;
         number = NumberOf(path, true, listPath, languages, output);

@@ -4,6 +4,7 @@
 
 #include "gpi/PoiFields.h"
 #include "platform/AsciiCase.h"
+#include "sources/SpeedSuffix.h"
 
 namespace kestro {
 
@@ -72,7 +73,7 @@ void ApplyTranslations(const std::vector<TTranslatedText>& texts, const std::vec
             continue;
         }
         // The speed after "@" is read from the first language's name only.
-        translation->*field = field == &TPoiTranslation::Name ? text.Text.substr(0, text.Text.find('@')) : text.Text;
+        translation->*field = field == &TPoiTranslation::Name ? text.Text.substr(0, SpeedSuffixAt(text.Text)) : text.Text;
     }
 }
 

@@ -2,6 +2,7 @@
 // One waypoint as a reader found it, before the rules that make a point of
 // it (the "@" speed suffix, alert defaults, icons and images from links,
 // the short description as comment). Texts are in the working code page.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ struct TWaypointFields {
     // coordinate reads as 0; the waypoint is not written, and said so.
     std::string CoordinateProblem;
     std::vector<TTranslatedText> Translations;  // texts in further languages, as found
+    std::int64_t Line = 0;  // the line of a list it was read from; 0: none
 };
 
 }  // namespace kestro

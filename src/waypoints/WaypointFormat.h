@@ -29,6 +29,11 @@ public:
     // The file is none of the reader's format; `start` is its first line
     // as a warning shows it (empty: the file is empty).
     virtual void NotOfTheFormat(const std::string& start) = 0;
+    // Characters of the file's texts that the working code page cannot
+    // hold and that became "?"; `first` is the first of them.
+    virtual void ReplacedCharacters(std::int64_t count, char32_t first) = 0;
+    // A note about the file, told once per cause.
+    virtual void Note(const std::string& cause, const std::string& text) = 0;
 };
 
 // A format reader: returns the entries the file holds (its waypoints, or

@@ -1,6 +1,7 @@
 #include "xml/XmlDocument.h"
 
 #include "diag/Exceptions.h"
+#include "platform/CodePages.h"
 #include "xml/UKestroXML.h"
 #include "xml/XmlBinaryReader.h"
 #include "xml/XmlBinaryWriter.h"
@@ -89,6 +90,7 @@ void TXmlDocument::Clear() {
 }
 
 void TXmlDocument::LoadText(TXmlByteInput& input, bool inspectMark) {
+    bool utf8Mark = false;
     if (inspectMark) {
         std::string_view head = input.Peek(5);
         if (head.size() > 4) {
@@ -96,12 +98,16 @@ void TXmlDocument::LoadText(TXmlByteInput& input, bool inspectMark) {
                 head.substr(0, 4) == std::string_view("\xFF\xFE\x00\x00", 4) || head.substr(0, 2) == "\xFF\xFE" ||
                 head.substr(0, 2) == "\xFE\xFF")
                 RaiseXmlError("Unicode Encoding is not supported by KestroXML");
-            // A UTF-8 mark is skipped; it does not set the encoding.
-            if (head.substr(0, 3) == "\xEF\xBB\xBF") input.Skip(3);
+            // A UTF-8 mark says UTF-8, with or without a declaration.
+            if (head.substr(0, 3) == "\xEF\xBB\xBF") {
+                input.Skip(3);
+                utf8Mark = true;
+            }
         }
     }
     TXmlParseOptions options{OnElementBegin, OnElementEnd, PreserveWhiteSpace};
     TXmlSource source(input);
+    if (utf8Mark) source.FixSourceCodePage(Utf8CodePage);
     ParseXmlContent(*this, source, *NameTable, options);
 }
 

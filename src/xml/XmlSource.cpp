@@ -59,6 +59,7 @@ bool TXmlSource::NextCharSlow() {
 }
 
 void TXmlSource::SetSourceCodePage(std::uint16_t codePage) {
+    if (EncodingFixed_) return;
     if (codePage != 0) {
         Encoder_ = &TXmlEncoder::For(XmlCodePage);
         Decoder_ = codePage == Utf8CodePage ? nullptr : &TXmlDecoder::For(codePage);

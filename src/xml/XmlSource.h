@@ -62,8 +62,13 @@ public:
     void ReleaseEndedTokens();
 
     std::uint16_t SourceCodePage() const { return SourceCodePage_; }
-    // Takes effect from the next refill.
+    // Takes effect from the next refill; none after FixSourceCodePage.
     void SetSourceCodePage(std::uint16_t codePage);
+    // The encoding a byte-order mark gave: a declaration does not change it.
+    void FixSourceCodePage(std::uint16_t codePage) {
+        SetSourceCodePage(codePage);
+        EncodingFixed_ = true;
+    }
 
     std::int64_t Line() const { return Line_; }
     std::int64_t Column() const { return Column_; }
@@ -107,6 +112,7 @@ private:
     char Current_ = 0;
     bool AtEnd_ = false;
     std::uint16_t SourceCodePage_ = 0;
+    bool EncodingFixed_ = false;  // by a byte-order mark
     // Bytes of an incomplete UTF-8 sequence at the end of the last read.
     unsigned char Carry_[4] = {};
     std::size_t CarryLength_ = 0;

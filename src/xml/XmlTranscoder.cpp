@@ -199,6 +199,20 @@ const TXmlEncoder& TXmlEncoder::For(std::uint16_t codePage) {
     return *slot;
 }
 
+TXmlReplaced& XmlReplacedCharacters() {
+    thread_local TXmlReplaced replaced;
+    return replaced;
+}
+
+namespace {
+
+void NoteReplaced(std::uint32_t codePoint) {
+    TXmlReplaced& replaced = XmlReplacedCharacters();
+    if (replaced.Count++ == 0) replaced.First = codePoint;
+}
+
+}  // namespace
+
 TXmlEncoder::TXmlEncoder() = default;
 TXmlEncoder::~TXmlEncoder() = default;
 
@@ -249,6 +263,7 @@ std::size_t TXmlEncoder::EncodeCodePoint(std::uint32_t codePoint, char* out) con
             out[0] = static_cast<char>(Single_[codePoint]);
             return 1;
         }
+        NoteReplaced(codePoint);
         return Replacement(out);
     }
     TCell cell{};
@@ -261,6 +276,8 @@ std::size_t TXmlEncoder::EncodeCodePoint(std::uint32_t codePoint, char* out) con
     } else {
         Convert(codePoint, cell);
     }
+    if (codePoint != '?' && source->Length == Question_.size() && std::memcmp(source->Bytes, Question_.data(), Question_.size()) == 0)
+        NoteReplaced(codePoint);
     std::memcpy(out, source->Bytes, source->Length);
     return source->Length;
 }

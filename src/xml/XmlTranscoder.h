@@ -42,6 +42,14 @@ private:
 };
 
 // 16-bit units to bytes of one code page.
+// The characters this thread's conversions into a code page could not hold
+// and wrote as "?": a reader clears it before a file and tells the count after.
+struct TXmlReplaced {
+    std::int64_t Count = 0;
+    char32_t First = 0;  // the first of them, to name its script
+};
+TXmlReplaced& XmlReplacedCharacters();
+
 class TXmlEncoder {
 public:
     // No unit takes more bytes than this in any code page; buffers are sized by it.

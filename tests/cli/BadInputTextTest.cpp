@@ -185,10 +185,10 @@ TEST(BadInput, CoordinatesThatCannotBeEncoded) {
                      const auto points = PointsOf(group);
                      ASSERT_EQ(points.size(), 1u);
                      EXPECT_EQ(TextOf(points.front()->Name), "Good");
-                     // "nan" reads as 0 and widens the box to 0, 0; the skipped ones leave it alone.
+                     // Only the point written spans the box: neither "nan", read as 0, nor the skipped ones.
                      ASSERT_TRUE(group.Root.has_value());
-                     EXPECT_EQ(group.Root->South, 0);
-                     EXPECT_EQ(group.Root->West, 0);
+                     EXPECT_EQ(group.Root->South, DegToSemicircles(48));
+                     EXPECT_EQ(group.Root->West, DegToSemicircles(11));
                      EXPECT_EQ(group.Root->North, DegToSemicircles(48));
                      EXPECT_EQ(group.Root->East, DegToSemicircles(11));
                      EXPECT_EQ(group.Bitmaps.size(), 1u);

@@ -36,7 +36,7 @@ TEST(CsvLists, LoaderFolderConvertsInOneRun) {
     std::string lines;
     for (const auto& line : LinesStarting(run.Output, "")) lines += line.rfind("kestro: ", 0) == 0 ? "" : line + "\n";
     EXPECT_NE(lines.find("Group: Cameras\n"
-                              "  Category: mixed\n  File: src/Cameras/mixed.csv\n  Skipped: src/Cameras/mixed.csv: Off\n    4 POIs\n"
+                              "  Category: mixed\n  File: src/Cameras/mixed.csv\n  Skipped: src/Cameras/mixed.csv (line 4): Off\n    4 POIs\n"
                               "  Category: redlight\n  File: src/Cameras/redlight.csv\n    2 POIs\n"
                               "  Category: speed_50\n  File: src/Cameras/speed_50.csv\n  Icon: src/Cameras/speed_50.bmp\n    2 POIs\n"),
               std::string::npos)
@@ -45,15 +45,14 @@ TEST(CsvLists, LoaderFolderConvertsInOneRun) {
     EXPECT_EQ(LinesStarting(run.Output, "kestro: "),
               (std::vector<std::string>{
               "kestro: warning: src/Cameras/mixed.csv: speed \"fast\" not used: not a whole number of km/h, 0 or more",
-              "kestro: warning: src/Cameras/mixed.csv: 1 line left out (coordinates no numbers, or too few fields); "
-              "the first is line 5",
-              "kestro: warning: src/Cameras/redlight.csv: 1 line left out (coordinates no numbers, or too few fields); "
-              "the first is line 3",
+              "kestro: warning: src/Cameras/redlight.csv: line 3 left out: 2 fields; a list without a header needs "
+              "longitude, latitude and name",
               "kestro: warning: src/Huts.csv: text is not UTF-8: read as Windows-1252",
-              // The point outside the map and the two lines left out, in the summary at the end.
-              "kestro: 3 waypoints not written: 1 outside the map, 2 in CSV lines that could not be read",
+              // The point outside the map and the line left out, in the summary at the end;
+              // "15,7" of a ";" list is a decimal comma.
+              "kestro: 2 waypoints not written: 1 outside the map, 1 in CSV lines that could not be read",
               "kestro:   outside the map: src/Cameras/mixed.csv (1)",
-              "kestro:   in CSV lines that could not be read: src/Cameras/mixed.csv (1), src/Cameras/redlight.csv (1)"}));
+              "kestro:   in CSV lines that could not be read: src/Cameras/redlight.csv (1)"}));
     ExpectDumpCheckClean(t / "out.gpi");
     // GPSBabel shows a speed alert as "@km/h" after the name; a speed alert
     // without a distance warns 36 seconds ahead (500 m at 50 km/h, 699 m at 70).
@@ -61,10 +60,11 @@ TEST(CsvLists, LoaderFolderConvertsInOneRun) {
               "No,Latitude,Longitude,Name,Description,Symbol,Proximity\r\n"
               "1,49.500000,15.500000,\"Zone@30\",\"Zone@30\",\"Waypoint\",150\r\n"
               "2,49.600000,15.600000,\"Wrong\",\"Wrong\",\"Waypoint\",\r\n"
-              "3,49.195810,16.608420,\"Husova\",\"Husova\",\"Waypoint\",400\r\n"
-              "4,50.064530,14.428910,\"Nuselsky most@50\",\"Both ways\",\"Waypoint\",500\r\n"
-              "5,50.003180,14.538170,\"D1 exit@70\",\"Section, 70\",\"Waypoint\",699\r\n"
-              "6,50.700000,15.600000,\"Chata \xC3\xA9\",\"Open\",\"Waypoint\",\r\n");
+              "3,49.700000,15.700000,\"Far\",\"Far\",\"Waypoint\",\r\n"
+              "4,49.195810,16.608420,\"Husova\",\"Husova\",\"Waypoint\",400\r\n"
+              "5,50.064530,14.428910,\"Nuselsky most@50\",\"Both ways\",\"Waypoint\",500\r\n"
+              "6,50.003180,14.538170,\"D1 exit@70\",\"Section, 70\",\"Waypoint\",699\r\n"
+              "7,50.700000,15.600000,\"Chata \xC3\xA9\",\"Open\",\"Waypoint\",\r\n");
 }
 
 TEST(CsvLists, SettingTurnsCsvReadingOff) {

@@ -41,7 +41,9 @@ TEST(GroupBuilder, FileWithoutWaypointsStillTakesACategoryNumber) {
     ASSERT_EQ(run.ExitCode, 0) << run.Output;
     EXPECT_EQ(run.Output,
               "Group: G\n  Category: a\n  File: src/G/a.gpx\n    3 POIs\n"
-              "  Category: b\n  File: src/G/b.gpx\n    0 POIs\n  Optimalization...\n"
+              "  Category: b\n  File: src/G/b.gpx\n"
+                  "kestro: note: src/G/b.gpx: no waypoints (\"wpt\") in it; tracks and routes are not converted\n"
+                  "    0 POIs\n  Optimalization...\n"
               "    Regions: 1 MaxSize: 3 MaxDeep: 0\n\nDone.\n");
     ASSERT_EQ(run.File.Groups.size(), 1u);
     const auto& group = run.File.Groups[0];
@@ -56,6 +58,10 @@ TEST(GroupBuilder, FileWithoutWaypointsStillTakesACategoryNumber) {
     EXPECT_EQ(ToHex(RecordAt(run.Written, group.Offset).substr(0, 4)), "09 00 08 00");
 }
 
+std::string NoWaypoints(const std::string& file) {
+    return "kestro: note: " + file + ": no waypoints (\"wpt\") in it; tracks and routes are not converted\n";
+}
+
 TEST(GroupBuilder, GroupsWithoutAnyWaypointWriteNothing) {
     TempDir t;
     WriteFile(t / "src/Empty files/a.gpx", Gpx(""));
@@ -67,10 +73,10 @@ TEST(GroupBuilder, GroupsWithoutAnyWaypointWriteNothing) {
     const auto run = Convert(t / "src");
     ASSERT_EQ(run.ExitCode, 0) << run.Output;
     EXPECT_EQ(run.Output,
-              "Group: Empty files\n  Category: a\n  File: src/Empty files/a.gpx\n    0 POIs\n"
-              "  Category: b\n  File: src/Empty files/b.gpx\n    0 POIs\n"
-              "Group: No gpx\nGroup: Nothing\n"
-              "Group: loose\n  File: src/loose.gpx\n    0 POIs\n\nDone.\n"
+              "Group: Empty files\n  Category: a\n  File: src/Empty files/a.gpx\n" + NoWaypoints("src/Empty files/a.gpx") +
+              "    0 POIs\n  Category: b\n  File: src/Empty files/b.gpx\n" + NoWaypoints("src/Empty files/b.gpx") +
+              "    0 POIs\nGroup: No gpx\nGroup: Nothing\n"
+              "Group: loose\n  File: src/loose.gpx\n" + NoWaypoints("src/loose.gpx") + "    0 POIs\n\nDone.\n"
               "kestro: warning: no waypoint of src was written; the GPI file holds none\n");
     EXPECT_EQ(ToHex(run.Written.substr(24)),
               ToHex((GpiHeaderRecord("src.gpi", 0) + GpiCodePageRecord(1252) + GpiEndRecord()).substr(24)));
@@ -201,7 +207,7 @@ TEST(GroupSources, MalformedFileInTheSecondGroupEndsTheRunAfterTheFirstGroup) {
     std::istringstream report(run.Output.substr(at + progress.size()));
     std::string line;
     std::getline(report, line);
-    EXPECT_EQ(line, "Exception: Text \"e\" expected at [4:35]");
+    EXPECT_EQ(line, "Exception: src/B/bad.gpx: Text \"e\" expected at [4:35]");
     std::getline(report, line);
     EXPECT_EQ(line, "");
     std::vector<std::string> stack;

@@ -41,7 +41,8 @@ TEST(WaypointReader, RoutesAndTracksAreNotRead) {
     const auto run = Convert(t / "src");
     ASSERT_EQ(run.ExitCode, 0) << run.Output;
     EXPECT_EQ(run.Output,
-              "Group: G\n  Category: tracks\n  File: src/G/tracks.gpx\n    0 POIs\n"
+              "Group: G\n  Category: tracks\n  File: src/G/tracks.gpx\n"
+                  "kestro: note: src/G/tracks.gpx: no waypoints (\"wpt\") in it; tracks and routes are not converted\n    0 POIs\n"
               "Group: H\n  Category: mixed\n  File: src/H/mixed.gpx\n    1 POIs\n  Optimalization...\n"
               "    Regions: 1 MaxSize: 1 MaxDeep: 0\n\nDone.\n");
     ASSERT_EQ(run.GroupNames(), std::vector<Bytes>{"H"});
@@ -49,7 +50,7 @@ TEST(WaypointReader, RoutesAndTracksAreNotRead) {
     ExpectPoint(run, Expected(50, 14, "Only"));
 }
 
-TEST(WaypointReader, WaypointAtZeroZeroIsCountedWidensTheBoxAndIsNotStored) {
+TEST(WaypointReader, WaypointAtZeroZeroIsCountedButNeitherStoredNorInTheBox) {
     TempDir t;
     WriteFile(t / "src/G/a.gpx", Gpx(" <wpt><name>No position</name></wpt>\n" + Named("abc", "1,5", "Malformed") +
                                      Named("10", "20", "Here") + Named("5", "25", "There") +
@@ -69,12 +70,12 @@ TEST(WaypointReader, WaypointAtZeroZeroIsCountedWidensTheBoxAndIsNotStored) {
     ExpectPoint(run, Expected(5, 25, "There"));
     ExpectPoint(run, Expected(0, 10, "Equator"));
     ExpectPoint(run, Expected(-5, 0, "Meridian"));
-    // The box of G reaches down to 0, 0 although no point there is written.
+    // The box of G bounds the points written, not the ones at 0, 0 or without a position.
     const TGpiArea& root = *run.File.Groups.at(0).Root;
     EXPECT_EQ(root.North, DegToSemicircles(10));
     EXPECT_EQ(root.East, DegToSemicircles(25));
-    EXPECT_EQ(root.South, 0);
-    EXPECT_EQ(root.West, 0);
+    EXPECT_EQ(root.South, DegToSemicircles(5));
+    EXPECT_EQ(root.West, DegToSemicircles(20));
 }
 
 TEST(WaypointReader, OnlyPointsAtZeroZeroGiveAGroupWithoutArea) {
@@ -158,9 +159,12 @@ TEST(WaypointReader, AlertValuesBeyondTheirFieldAreClamped) {
 TEST(WaypointReader, NameSuffixAfterAtSetsTheAlertSpeed) {
     struct Case { const char* name; const char* stored; std::int32_t plainSpeed; std::int32_t zoneSpeed; };
     const std::initializer_list<Case> cases{
-        {"Camera@60", "Camera", 60, 60}, {"Shop@", "Shop", -1, 30},     {"Cam@50@60", "Cam", -1, 30},
+        {"Camera@60", "Camera", 60, 60}, {"Shop@", "Shop@", -1, 30},    {"Cam@fast@60", "Cam@fast", 60, 60},
         {"Gate@-5", "Gate", -1, 30},     {"Hex@$1E", "Hex", 30, 30},    {"Zero@0", "Zero", 0, 0},
-        {"Frac@50.5", "Frac", -1, 30},   {"@40", "", 40, 40}};
+        {"Frac@50.5", "Frac", -1, 30},   {"@40", "", 40, 40},           {"Cam@40 ", "Cam", 40, 40},
+        // "@" cuts a name only where a number follows it.
+        {"Museum @ Black Hills", "Museum @ Black Hills", -1, 30}, {"Bob@home", "Bob@home", -1, 30},
+        {"Museum @ 5th Avenue", "Museum @ 5th Avenue", -1, 30}};
     TempDir t;
     std::string body;
     int i = 0;
@@ -431,17 +435,22 @@ TEST(WaypointReader, LinkedFolderAddsItsJpegFilesInListingOrder) {
               Bytes::npos);
 }
 
-TEST(WaypointReader, LinksAreRelativeToTheWorkingFolder) {
+// A relative link is tried from the working folder first, so nothing found
+// there changes, then from the linking file's own folder.
+TEST(WaypointReader, LinksAreRelativeToTheWorkingFolderThenTheFile) {
     TempDir t;
     WriteFile(t / "work/pics/p.jpg", "P");
-    WriteFile(t / "src/G/pics/p.jpg", "NOT THIS ONE");
-    WriteFile(t / "src/G/a.gpx", Gpx(Named("50", "14", "Photo", Link("pics/p.jpg"))));
+    WriteFile(t / "src/G/pics/p.jpg", "BESIDE");
+    WriteFile(t / "src/G/a.gpx", Gpx(Named("50", "14", "Photo", Link("pics/p.jpg")) + Named("51", "14", "None", Link("pics/q.jpg"))));
     const auto inWork = Convert(t / "src", t / "work");
     ASSERT_EQ(inWork.ExitCode, 0) << inWork.Output;
     EXPECT_NE(inWork.PointRecord("Photo").find(Hex("00 01 00 00 00") + "P"), Bytes::npos);
     const auto elsewhere = Convert(t / "src", t.Path());
     ASSERT_EQ(elsewhere.ExitCode, 0) << elsewhere.Output;
-    EXPECT_EQ(PartTypes(elsewhere.Point("Photo")), std::vector<std::uint16_t>{6});
+    EXPECT_NE(elsewhere.PointRecord("Photo").find(Hex("00 06 00 00 00") + "BESIDE"), Bytes::npos);
+    EXPECT_EQ(PartTypes(elsewhere.Point("None")), std::vector<std::uint16_t>{6});
+    EXPECT_EQ(LinesStarting(elsewhere.Output, "kestro: warning: "),
+              std::vector<std::string>{"kestro: warning: src/G/a.gpx: link pics/q.jpg not used: no such file or folder"});
 }
 
 TEST(WaypointReader, AddressAndPhoneNumbers) {

@@ -51,10 +51,10 @@ TEST(HostileXml, SyntaxErrorsWithTheirPosition) {
     };
     for (const auto& c : std::initializer_list<Case>{
              {"<gpx><wpt lat='1' lon='2'><name>A&#0;</name></wpt></gpx>",
-              "Exception: Character reference to U+0000 is not allowed in XML at [1:37]"},
+              "Exception: src/G/a.gpx: Character reference to U+0000 is not allowed in XML at [1:37]"},
              {"<gpx><wpt lat='1' lon='2' x='&#xD83D;'/></gpx>",
-              "Exception: Character reference to U+D83D is not allowed in XML at [1:37]"},
-             {"<gpx><wpt lat='1' lon='2'/></gpx>\n<gpx/>", "Exception: A document has only one root element at [2:2]"},
+              "Exception: src/G/a.gpx: Character reference to U+D83D is not allowed in XML at [1:37]"},
+             {"<gpx><wpt lat='1' lon='2'/></gpx>\n<gpx/>", "Exception: src/G/a.gpx: A document has only one root element at [2:2]"},
          }) {
         TempDir t;
         WriteFile(t / "src/G/a.gpx", c.Text);

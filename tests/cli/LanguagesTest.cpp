@@ -142,6 +142,26 @@ TEST(Languages, OneEnglishEntryWithOrWithoutTheSetting) {
     EXPECT_NE(written[2], written[0]);  // "en" is written as given
 }
 
+// The only language's section renames groups and categories, with or
+// without "languages=": "[EN]" is not ignored for want of a second language.
+TEST(Languages, TheOnlyLanguagesSectionRenamesGroupsAndCategories) {
+    TempDir t;
+    for (const std::string setting : {"", "languages=EN\n"}) {
+        SCOPED_TRACE(setting);
+        const fs::path source = t / std::to_string(setting.size()) / "src";
+        WriteFile(source / "kestro.ini", "[kestro]\n" + setting + "[EN]\nMetro = Underground\nMetro/stations = Stations\n");
+        WriteFile(source / "Metro/stations.gpx", Gpx(Named("50", "14", "A")));
+        WriteFile(source / "Metro/exits.gpx", Gpx(Named("50", "15", "B")));
+        const auto run = Convert(source);
+        ASSERT_EQ(run.ExitCode, 0) << run.Output;
+        EXPECT_EQ(run.GroupNames(), std::vector<Bytes>{"Underground"});
+        const auto& group = run.File.Groups.at(0);
+        ASSERT_EQ(group.Categories.size(), 2u);
+        EXPECT_EQ(TextOf(group.Categories.at(0).Name), "exits");
+        EXPECT_EQ(TextOf(group.Categories.at(1).Name), "Stations");
+    }
+}
+
 TEST(Languages, AnInvalidListIsASettingsError) {
     struct Case { const char* value; const char* why; };
     for (const auto& c : std::initializer_list<Case>{{"", "\"\" is no language code of two ASCII letters"},

@@ -43,7 +43,7 @@ TEST(SmallestCases, QuietKeepsWarningsAndTheSummary) {
 TEST(SmallestCases, NotWrittenCountsWaypointsNotReports) {
     TempDir t;
     WriteFile(t / "src/G/a.gpx", Gpx(Named("50", "14", "A") + Named("91", "1", "Off") + Named("92", "1", "Off2")));
-    WriteFile(t / "src/G/b.csv", "name,desc\nX,x\nY,y\n");
+    WriteFile(t / "src/G/b.csv", "lat,lon,name\nx,1,X\ny,2,Y\n");
     const auto run = Convert(t / "src");
     ASSERT_EQ(run.ExitCode, 0) << run.Output;
     const auto summary = LinesStarting(run.Output, "kestro: 4 waypoints not written: ");

@@ -99,9 +99,17 @@ TEST(ErrorReport, OurErrorShowsClassMessageAndRaisingFunctionFirst) {
 }
 
 TEST(ErrorReport, FormattedAsClassColonMessageEmptyLineThenOneFramePerLine) {
-    EXPECT_EQ(FormatErrorReport({"EWriteError", "Cannot write file \"/o.gpi\". File too large", {"f at a.cpp:3", "main"}}),
+    EXPECT_EQ(FormatErrorReport({"EWriteError", "Cannot write file \"/o.gpi\". File too large", {}, {"f at a.cpp:3", "main"}}),
               "EWriteError: Cannot write file \"/o.gpi\". File too large\n\nf at a.cpp:3\nmain\n");
-    EXPECT_EQ(FormatErrorReport({"Exception", "two\nlines", {}}), "Exception: two\nlines\n\n");
+    EXPECT_EQ(FormatErrorReport({"Exception", "two\nlines", {}, {}}), "Exception: two\nlines\n\n");
+}
+
+// The input file an error came from leads its first line, unless the message names it.
+TEST(ErrorReport, FileOfTheErrorLeadsTheFirstLine) {
+    EXPECT_EQ(FormatErrorReport({"Exception", "Character \">\" expected at [1:45]", "src/G/a.gpx", {"main"}}),
+              "Exception: src/G/a.gpx: Character \">\" expected at [1:45]\n\nmain\n");
+    EXPECT_EQ(FormatErrorReport({"EFOpenError", "Cannot open file \"src/a.gpx\".", "src/a.gpx", {}}),
+              "EFOpenError: Cannot open file \"src/a.gpx\".\n\n");
 }
 
 #ifdef KESTRO_HAS_DEBUG_INFO

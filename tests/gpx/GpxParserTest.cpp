@@ -20,6 +20,10 @@ public:
     void Warning(const std::string& cause, const std::string& text) override { Text += cause + ": " + text + "\n"; }
     void UnreadableLines(std::int64_t count) override { Text += "unreadable " + std::to_string(count) + "\n"; }
     void NotOfTheFormat(const std::string& start) override { Text += "not GPX: " + start + "\n"; }
+    void ReplacedCharacters(std::int64_t count, char32_t) override {
+        if (count > 0) Text += "replaced " + std::to_string(count) + "\n";
+    }
+    void Note(const std::string& cause, const std::string&) override { Text += "note: " + cause + "\n"; }
     std::string Text;
 };
 
@@ -74,7 +78,7 @@ TEST(GpxParser, FinishedElementsOutsideWaypointsLeaveTheTreeWhileItIsRead) {
 TEST(GpxParser, FileWithoutElementsIsToldNotPassedOver) {
     TempDir t;
     for (const auto& [text, expected] : std::initializer_list<std::pair<std::string, std::string>>{
-             {"", "not GPX: \n"}, {"lat,lon\n1,2\n", "not GPX: lat,lon\n"}, {"<gpx/>", ""}}) {
+             {"", "not GPX: \n"}, {"lat,lon\n1,2\n", "not GPX: lat,lon\n"}, {"<gpx/>", "note: no waypoints\n"}}) {
         WriteFile(t / "a.gpx", text);
         TFindingsText findings;
         std::int32_t taken = 0;

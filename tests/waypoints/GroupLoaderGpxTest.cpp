@@ -80,7 +80,7 @@ TEST_F(GroupLoaderGpxTest, CountIsPerFileWhileBoxAndIconsAccumulate) {
     EXPECT_EQ(Stored(), 3);
     EXPECT_EQ(points.MinLat, -5);
     EXPECT_EQ(points.MaxLat, 11);
-    EXPECT_EQ(points.MinLon, 0);  // the waypoint without position counts for the box
+    EXPECT_EQ(points.MinLon, 20);  // the waypoint without position is not written: no part of the box
     EXPECT_EQ(points.MaxLon, 30);
     EXPECT_EQ(points.BitmapFiles, std::vector<std::string>{"icon.bmp"});
     EXPECT_EQ(points.Bitmaps.substr(0, 2), Bytes("\x05\x00", 2));
@@ -258,8 +258,7 @@ TEST_F(GroupLoaderGpxTest, WarningsAndNotesOncePerFileAndCause) {
                   "\"proximity\" warning repeated for 1 more waypoint\n"},
              {wpt(proximity(" $10")) + wpt(proximity("0")), ""},
              {wpt("<name>Bob@home</name>") + wpt("<name>Cam@50.5</name>") + wpt("<name>Shop@</name><cmt>a@b</cmt>"),
-              warning + "speed \"home\" after \"@\" in name \"Bob@home\" not used: not a whole number of km/h, 0 or more\n" +
-                  warning + "\"speed\" warning repeated for 1 more waypoint\n"},
+              warning + "speed \"50.5\" after \"@\" in name \"Cam@50.5\" not used: not a whole number of km/h, 0 or more\n"},
              {"<wpt lat='nan' lon='1'><name>A</name></wpt><wpt lat='12,5' lon='1'/><wpt lat='1' lon=' 2 '/>"
               "<wpt lat='1'><name>B</name></wpt>",
               warning + "waypoint \"A\" not written: latitude \"nan\" is no number\n" + warning +

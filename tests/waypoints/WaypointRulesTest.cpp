@@ -95,8 +95,8 @@ protected:
     TLoadedPoints points;
 };
 
-// The text after the first "@" of a name is the speed of its alert when it is
-// a whole number of km/h; the name ends before the "@" either way.
+// A name ends before an "@" that a number follows: the number is the speed
+// of its alert when it is a whole number of km/h. Any other "@" is text.
 TEST_F(WaypointRulesTest, SpeedSuffixOfTheName) {
     struct Case {
         const char* name;
@@ -106,10 +106,12 @@ TEST_F(WaypointRulesTest, SpeedSuffixOfTheName) {
     };
     for (const Case& c : std::initializer_list<Case>{{"Cam@50", "Cam", 1388, false},  // 13.89 m/s
                                                       {"Cam@0", "Cam", 0, false},
-                                                      {"Bob@home", "Bob", std::nullopt, true},
+                                                      {"Bob@home", "Bob@home", std::nullopt, false},
                                                       {"Cam@-5", "Cam", std::nullopt, true},
-                                                      {"Shop@", "Shop", std::nullopt, false},
-                                                      {"a@b@c", "a", std::nullopt, true},
+                                                      {"Shop@", "Shop@", std::nullopt, false},
+                                                      {"Museum @ Black Hills", "Museum @ Black Hills", std::nullopt, false},
+                                                      {"Cam@50.5", "Cam", std::nullopt, true},
+                                                      {"a@b@c", "a@b@c", std::nullopt, false},
                                                       {"Plain", "Plain", std::nullopt, false}}) {
         messages.str("");
         Loader().LoadFile("f.gpx", Handing({Wpt(1, 1, c.name)}));
@@ -184,7 +186,7 @@ TEST_F(WaypointRulesTest, CompanionIconBesideTheFile) {
 }
 
 // A point at exactly 0, 0 is no position: it is left out, counted, and
-// still widens the box; a point next to it is written.
+// no part of the box; a point next to it is written.
 TEST_F(WaypointRulesTest, ZeroZeroIsLeftOutAndCounted) {
     Loader().LoadFile("f.gpx", Handing({Wpt(0, 0, "Nowhere"), Wpt(0, 0.001, "Near"), Wpt(5, 6, "Far")}));
     const auto stored = Finish();
@@ -195,7 +197,7 @@ TEST_F(WaypointRulesTest, ZeroZeroIsLeftOutAndCounted) {
     notWritten.PrintSummary(summary);
     EXPECT_NE(summary.str().find("1 without usable coordinates or at 0, 0"), std::string::npos) << summary.str();
     EXPECT_EQ(points.MinLat, 0);
-    EXPECT_EQ(points.MinLon, 0);
+    EXPECT_EQ(points.MinLon, 0.001);
     EXPECT_EQ(points.MaxLat, 5);
     EXPECT_EQ(points.MaxLon, 6);
     EXPECT_EQ(lines.str(), "");
@@ -351,7 +353,7 @@ TEST_F(WaypointRulesTest, FindingsOfTheReaderInReadingOrder) {
     const TWaypointFormat format = [](const std::string&, const TWaypointTaker& take, const TReadProgress&,
                                       IFileFindings& findings) {
         findings.Warning("csv encoding", "text is not UTF-8: read as Windows-1252");
-        TWaypointFields waypoint = Wpt(1, 1, "Bob@home");
+        TWaypointFields waypoint = Wpt(1, 1, "Cam@50.5");
         take(waypoint);
         findings.UnreadableLines(3);
         findings.Warning("csv lines", "3 lines left out");
@@ -361,7 +363,7 @@ TEST_F(WaypointRulesTest, FindingsOfTheReaderInReadingOrder) {
     Finish();
     EXPECT_EQ(messages.str(),
               "kestro: warning: f.csv: text is not UTF-8: read as Windows-1252\n"
-              "kestro: warning: f.csv: speed \"home\" after \"@\" in name \"Bob@home\" not used: not a whole number of "
+              "kestro: warning: f.csv: speed \"50.5\" after \"@\" in name \"Cam@50.5\" not used: not a whole number of "
               "km/h, 0 or more\n"
               "kestro: warning: f.csv: 3 lines left out\n");
     std::ostringstream summary;

@@ -31,8 +31,22 @@ std::string LoadFileRootText(const Bytes& content) {
 TEST(XmlEncodingDeclaration, WithoutDeclarationBytesAreTakenUnchanged) {
     TCodePageScope codePage(1252);
     EXPECT_EQ(RootText("<a>\xC3\x84</a>"), "\xC3\x84");
-    // a UTF-8 mark is skipped but sets no encoding
-    EXPECT_EQ(LoadFileRootText("\xEF\xBB\xBF<a>\xC3\x84</a>"), "\xC3\x84");
+    // A UTF-8 mark means UTF-8, with or without a declaration, and a
+    // declaration after it does not change that; text across a block's end too.
+    struct TMarked {
+        std::string text;
+        std::string root;
+    };
+    const std::string far(TXmlSource::BlockSize - 3, 'x');
+    for (const auto& c : std::initializer_list<TMarked>{
+             {"\xEF\xBB\xBF<a>\xC3\x84</a>", "\xC4"},
+             {"\xEF\xBB\xBF<?xml version='1.0'?><a>Caf\xC3\xA9</a>", "Caf\xE9"},
+             {"\xEF\xBB\xBF<?xml version='1.0' encoding='windows-1252'?><a>\xC3\x84</a>", "\xC4"},
+             {"\xEF\xBB\xBF<a>" + far + "\xC3\x84\xC3\x84</a>", far + "\xC4\xC4"},
+             {"\xEF\xBB<a>\xC3\x84</a>", "\xC3\x84"}}) {
+        SCOPED_TRACE(c.text.substr(0, 60));
+        EXPECT_EQ(LoadFileRootText(c.text), c.root);
+    }
     // text held in a string is not inspected for a mark
     auto document = LoadXmlText("\xEF\xBB\xBF<a/>");
     EXPECT_EQ(document->GetChildNodes()->GetItem(0)->GetText(), "\xEF\xBB\xBF");
