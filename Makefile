@@ -102,3 +102,20 @@ windows-test: windows-configure programs
 	@cmake --build $(WIN_BUILD) -j$(JOBS)
 	cd $(WIN_BUILD) && WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wineprefix WINEDEBUG=-all \
 		ctest --output-on-failure --timeout 900
+
+# make web - the groundwork of the browser build: kestro.js and kestro-dump.js
+#            in build-web/ with Debian's Emscripten (each a script for Node.js
+#            with its WebAssembly embedded). The page itself is not built yet,
+#            and a run needs threads, which this build does not have.
+WEB_BUILD := build-web
+# Debian's Emscripten finds its Node.js modules there when the machine's node is another one.
+WEB_ENV := NODE_PATH=/usr/share/nodejs
+
+.PHONY: web
+
+web:
+	@bash scripts/bootstrap web
+	@bash scripts/fetch-sqlite-windows $(WEB_BUILD)/sqlite
+	@$(WEB_ENV) cmake -S . -B $(WEB_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DCMAKE_BUILD_TYPE=Release \
+		-DKESTRO_TESTS=OFF -DKESTRO_BENCH=OFF -DKESTRO_BUILD_HEADERS=OFF > /dev/null
+	@$(WEB_ENV) cmake --build $(WEB_BUILD) -j$(JOBS) --target kestro kestro-dump

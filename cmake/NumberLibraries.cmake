@@ -3,8 +3,8 @@
 # libfmt-dev). A cross build takes the same headers: copied into the build
 # folder, so that the target's include path gets these two folders and not the
 # build machine's whole /usr/include.
-find_path(KESTRO_FAST_FLOAT_INCLUDE fast_float/fast_float.h NO_CMAKE_FIND_ROOT_PATH)
-find_path(KESTRO_FMT_INCLUDE fmt/format.h NO_CMAKE_FIND_ROOT_PATH)
+find_path(KESTRO_FAST_FLOAT_INCLUDE fast_float/fast_float.h PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH)
+find_path(KESTRO_FMT_INCLUDE fmt/format.h PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH)
 if(NOT KESTRO_FAST_FLOAT_INCLUDE OR NOT KESTRO_FMT_INCLUDE)
   message(FATAL_ERROR "fast_float and fmt headers are needed (Debian: libfast-float-dev libfmt-dev; scripts/bootstrap installs them)")
 endif()

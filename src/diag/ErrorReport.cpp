@@ -33,7 +33,7 @@ std::string ReadableTypeName(const std::type_info& type) {
 TErrorReport DescribeCurrentException() {
     TErrorReport report;
     TStackTrace stack;
-    const std::type_info* type = abi::__cxa_current_exception_type();
+    const std::type_info* type = CurrentExceptionType();
     try {
         throw;
     } catch (const Exception& error) {
