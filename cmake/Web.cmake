@@ -9,7 +9,10 @@ if(NOT EXISTS "${KESTRO_SQLITE_AMALGAMATION}/sqlite3.c")
   message(FATAL_ERROR "No sqlite3.c in ${KESTRO_SQLITE_AMALGAMATION}: run scripts/fetch-sqlite-windows first")
 endif()
 add_library(kestro_sqlite3 STATIC "${KESTRO_SQLITE_AMALGAMATION}/sqlite3.c")
-target_include_directories(kestro_sqlite3 SYSTEM PUBLIC "${KESTRO_SQLITE_AMALGAMATION}")
+# The header alone in the include path: the fetched folder's file "version"
+# would stand in for the C++ header <version>.
+file(COPY "${KESTRO_SQLITE_AMALGAMATION}/sqlite3.h" DESTINATION "${PROJECT_BINARY_DIR}/sqlite-include")
+target_include_directories(kestro_sqlite3 SYSTEM PUBLIC "${PROJECT_BINARY_DIR}/sqlite-include")
 target_compile_definitions(kestro_sqlite3 PRIVATE SQLITE_ENABLE_RTREE=1 SQLITE_THREADSAFE=0 SQLITE_OMIT_LOAD_EXTENSION=1)
 target_compile_options(kestro_sqlite3 PRIVATE -w -O2 -g0)
 add_library(SQLite::SQLite3 ALIAS kestro_sqlite3)
