@@ -27,6 +27,7 @@ std::string ReadableTypeName(const std::type_info& type) {
     std::string name = status == 0 && plain ? plain.get() : type.name();
     EraseAll(name, "__cxx11::");
     EraseAll(name, "[abi:cxx11]");
+    EraseAll(name, "__2::");  // libc++'s inline namespace (the browser build)
     return name;
 }
 
