@@ -4,6 +4,7 @@
 # make deb     - build the Debian package kestro_VERSION_ARCH.deb in this folder
 # make clean   - remove the build and output folders
 # make windows, windows-zip, windows-test - the Windows programs (see below)
+# make web, web-check - the groundwork of the browser build (see below)
 
 BUILD  := build
 JOBS   := 2
@@ -75,7 +76,7 @@ deb: programs
 	@cp $(BUILD)/package/kestro_*.deb . && ls kestro_*.deb
 
 clean:
-	rm -rf $(BUILD) $(WIN_BUILD) out
+	rm -rf $(BUILD) $(WIN_BUILD) $(WEB_BUILD) out
 
 # make windows     - cross-build kestro.exe and kestro-dump.exe into build-win/ (MinGW-w64, static)
 # make windows-zip - pack kestro-VERSION-win64.zip: both programs, the examples, README-Windows.txt
@@ -101,3 +102,24 @@ windows-test: windows-configure programs
 	@cmake --build $(WIN_BUILD) -j$(JOBS)
 	cd $(WIN_BUILD) && WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wineprefix WINEDEBUG=-all \
 		ctest --output-on-failure --timeout 900
+
+# make web       - the groundwork of the browser build: kestro.js and kestro-dump.js
+#                  in build-web/ with Debian's Emscripten (each a script for Node.js
+#                  with its WebAssembly embedded). The page itself is not built yet,
+#                  and a conversion needs threads, which this build does not have.
+# make web-check - the browser build's kestro-dump against the native one on
+#                  examples/ converted: every output the same bytes
+WEB_BUILD := build-web
+# Debian's Emscripten finds its Node.js modules there when the machine's node is another one.
+WEB_ENV := NODE_PATH=/usr/share/nodejs
+
+.PHONY: web web-check
+
+web:
+	@bash scripts/bootstrap web
+	@$(WEB_ENV) cmake -S . -B $(WEB_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DCMAKE_BUILD_TYPE=Release \
+		-DKESTRO_TESTS=OFF -DKESTRO_BENCH=OFF -DKESTRO_BUILD_HEADERS=OFF > /dev/null
+	@$(WEB_ENV) cmake --build $(WEB_BUILD) -j$(JOBS) --target kestro kestro-dump
+
+web-check: web programs
+	@bash scripts/web-compare

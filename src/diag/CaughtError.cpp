@@ -1,7 +1,5 @@
 #include "diag/CaughtError.h"
 
-#include <cxxabi.h>
-
 #include "diag/ThrowTracking.h"
 
 namespace kestro {
@@ -9,7 +7,7 @@ namespace kestro {
 TCaughtError TCaughtError::Current() {
     TCaughtError caught;
     caught.error_ = std::current_exception();
-    caught.type_ = abi::__cxa_current_exception_type();
+    caught.type_ = CurrentExceptionType();
     try {
         throw;
     } catch (const std::exception& error) {

@@ -27,13 +27,14 @@ std::string ReadableTypeName(const std::type_info& type) {
     std::string name = status == 0 && plain ? plain.get() : type.name();
     EraseAll(name, "__cxx11::");
     EraseAll(name, "[abi:cxx11]");
+    EraseAll(name, "__2::");  // libc++'s inline namespace (the browser build)
     return name;
 }
 
 TErrorReport DescribeCurrentException() {
     TErrorReport report;
     TStackTrace stack;
-    const std::type_info* type = abi::__cxa_current_exception_type();
+    const std::type_info* type = CurrentExceptionType();
     try {
         throw;
     } catch (const Exception& error) {

@@ -50,10 +50,18 @@ std::string SystemErrorText(int errorNumber) {
     return strerror_s(buffer, sizeof buffer, errorNumber) == 0 ? buffer : "Unknown error";
 }
 #else
+// GNU's strerror_r returns the text, which may or may not be in buffer; the
+// POSIX one (musl's, in the browser) returns 0 and leaves the text in buffer.
+namespace {
+[[maybe_unused]] const char* StrerrorText(const char* returned, const char* /*buffer*/) { return returned; }
+[[maybe_unused]] const char* StrerrorText(int returned, const char* buffer) {
+    return returned == 0 ? buffer : "Unknown error";
+}
+}  // namespace
+
 std::string SystemErrorText(int errorNumber) {
     char buffer[256];
-    // The GNU strerror_r returns the text, which may or may not be in buffer.
-    return strerror_r(errorNumber, buffer, sizeof buffer);
+    return StrerrorText(strerror_r(errorNumber, buffer, sizeof buffer), buffer);
 }
 #endif
 

@@ -17,6 +17,10 @@ bool ExceptionTrackingStarted();
 // `type` is given. False when nothing matches.
 bool FindThrowStack(const void* object, const std::type_info* type, TStackTrace& trace);
 
+// The type of the exception being handled, or nullptr where the run-time
+// does not tell; call inside a catch block.
+const std::type_info* CurrentExceptionType();
+
 // Records a throw made on another thread as if made on this one, so that an
 // error handed over between threads keeps the stack of its throw.
 void AdoptThrowStack(const void* object, const std::type_info* type, const TStackTrace& trace);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "diag/Exceptions.h"
+#include "gpi/ExtendedReal.h"
 #include "xml/XmlCodePage.h"
 
 namespace kestro {
@@ -31,9 +32,6 @@ std::size_t FittedLength(const Bytes& text, std::size_t maxLength) {
 }
 
 }  // namespace
-
-static_assert(sizeof(long double) >= 10 && __LDBL_MANT_DIG__ == 64,
-              "semicircles and alert values need the 64-bit significand of x87 extended precision");
 
 Bytes GpiWord(std::uint32_t value) {
     Bytes out(2, '\0');
@@ -101,13 +99,17 @@ std::uint32_t RecordLength(std::uint64_t size) {
     return static_cast<std::uint32_t>(size);
 }
 
+const TExtendedReal& SemicirclesPerDegree() {
+    static const TExtendedReal factor = ExtendedQuotient(2147483648, 180);
+    return factor;
+}
+
 std::int32_t DegToSemicircles(double degrees) {
-    const long double factor = 2147483648.0L / 180.0L;
-    const long double product = factor * static_cast<long double>(degrees);
-    // x87 truncation of anything out of 64-bit range (or NaN) gives the
-    // "integer indefinite" 0x8000000000000000, whose low 32 bits are 0.
-    if (!(product > -9223372036854775808.0L && product < 9223372036854775808.0L)) return 0;
-    const auto whole = static_cast<std::int64_t>(product);
+    // In extended precision, as the format's first writers did; anything out
+    // of 64-bit range (or NaN) truncates to the "integer indefinite"
+    // 0x8000000000000000, whose low 32 bits are 0.
+    const TExtendedReal product = ExtendedProduct(SemicirclesPerDegree(), ExtendedOf(degrees));
+    const auto whole = TruncatedInt64(product);
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(whole)));
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "gpi/ExtendedReal.h"
 #include "gpi/LangText.h"
 #include "platform/Bytes.h"
 
@@ -27,6 +28,8 @@ constexpr std::uint64_t MaxRecordData = 0xFFFFFFFF;
 // The 32-bit length field for size bytes; EFormatLimit beyond MaxRecordData,
 // where the field would wrap and every record after it be misread.
 std::uint32_t RecordLength(std::uint64_t size);
+// 2^31 / 180 in extended precision; a degree is that many semicircles.
+const TExtendedReal& SemicirclesPerDegree();
 std::int32_t DegToSemicircles(double degrees);
 
 }  // namespace kestro

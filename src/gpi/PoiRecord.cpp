@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "diag/Exceptions.h"
+#include "gpi/ExtendedReal.h"
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiFields.h"
@@ -18,11 +19,14 @@ namespace {
 // A value cut toward zero, or the field's largest value where it does not
 // fit: wrapping would turn 2400 km/h into 40 km/h and 70000 m into 4464 m.
 // The values here stay far inside 64 bits (at most 100 × 2^31 × 5/18).
-std::uint32_t TruncClamped16(long double value, bool& clamped) {
-    const auto whole = static_cast<std::int64_t>(value);
+std::uint32_t Clamped16(std::int64_t whole, bool& clamped) {
     if (whole <= 0xFFFF) return static_cast<std::uint32_t>(whole);
     clamped = true;
     return 0xFFFF;
+}
+
+std::uint32_t TruncClamped16(std::int64_t factor, double value, bool& clamped) {
+    return Clamped16(TruncatedInt64(ExtendedProduct(ExtendedOf(factor), ExtendedOf(value))), clamped);
 }
 
 struct TAlertFields {
@@ -37,14 +41,23 @@ struct TAlertFields {
 // 80 km/h one metre short of ten times the speed; the output keeps that.
 TAlertFields AlertFields(const TPoiWpt& point) {
     TAlertFields fields;
-    if (point.AlertDistance >= 0) fields.Distance = TruncClamped16(point.AlertDistance, fields.Clamped);
+    if (point.AlertDistance >= 0) fields.Distance = Clamped16(point.AlertDistance, fields.Clamped);
     if (point.AlertSpeed >= 0) {
-        const double metresPerSecond = static_cast<double>(point.AlertSpeed * (5.0L / 18.0L));
-        fields.Speed = TruncClamped16(100.0L * metresPerSecond, fields.Clamped);
-        if (point.AlertDistance < 0) fields.Distance = TruncClamped16(36.0L * metresPerSecond, fields.Clamped);
+        const double metresPerSecond = AlertMetresPerSecond(point.AlertSpeed);
+        fields.Speed = TruncClamped16(100, metresPerSecond, fields.Clamped);
+        if (point.AlertDistance < 0) fields.Distance = TruncClamped16(36, metresPerSecond, fields.Clamped);
     }
     return fields;
 }
+
+}  // namespace
+
+double AlertMetresPerSecond(std::int32_t kilometresPerHour) {
+    static const TExtendedReal factor = ExtendedQuotient(5, 18);
+    return DoubleOf(ExtendedProduct(ExtendedOf(std::int64_t{kilometresPerHour}), factor));
+}
+
+namespace {
 
 Bytes AlertMain(const TPoiWpt& point) {
     const TAlertFields fields = AlertFields(point);

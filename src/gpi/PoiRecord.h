@@ -17,6 +17,10 @@ Bytes GpiPoi(const TPoiWpt& point, std::uint64_t maxRecord = UINT64_MAX);
 // AlertSpeed and AlertDistance; meaningful when the point has an alert.
 Bytes GpiAlertMain(const TPoiWpt& point);
 
+// An alert speed in metres per second as the alert record's fields start
+// from: km/h × 5/18 in extended precision, rounded to a double.
+double AlertMetresPerSecond(std::int32_t kilometresPerHour);
+
 // Whether the point's alert speed or distance is beyond its 16-bit field
 // (655.35 m/s, 65535 m); GpiPoi stores the field's largest value instead.
 bool AlertClamped(const TPoiWpt& point);

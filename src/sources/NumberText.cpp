@@ -1,8 +1,9 @@
 #include "sources/NumberText.h"
 
-#include <charconv>
 #include <cmath>
 #include <string>
+
+#include "platform/NumberFormat.h"
 
 namespace kestro {
 namespace {
@@ -48,12 +49,9 @@ std::optional<double> ReadDotNumber(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     const std::size_t length = FloatPrefix(text);
     if (length == 0 || length != text.size()) return std::nullopt;
-    // from_chars takes no "+" sign but is independent of any locale.
+    // The reader takes no "+" sign but is independent of any locale.
     if (text.front() == '+') text.remove_prefix(1);
-    double value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
-    return value;
+    return DecimalValue(text);
 }
 
 std::optional<std::int32_t> StrToInt32(std::string_view text) {

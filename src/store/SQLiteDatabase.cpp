@@ -2,10 +2,10 @@
 
 #include <sqlite3.h>
 
-#include <charconv>
 #include <chrono>
 #include <thread>
 
+#include "platform/NumberFormat.h"
 #include "store/SQLiteTable.h"
 
 namespace kestro {
@@ -15,12 +15,6 @@ namespace {
 const char* const UnknownErrorDescription = "Unknown error description";
 
 std::string TextOrUnknown(const char* text) { return text ? std::string(text) : std::string(UnknownErrorDescription); }
-
-std::string FloatText(double value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
 
 std::string TraceLine(const TSQliteParam& param) {
     std::string type = "NULL";
@@ -32,7 +26,7 @@ std::string TraceLine(const TSQliteParam& param) {
         break;
     case TSQliteParam::KindFloat:
         type = "FLOAT";
-        value = FloatText(param.FloatValue);
+        value = ShortestNumberText(param.FloatValue);
         break;
     case TSQliteParam::KindText:
         type = "TEXT";

@@ -27,11 +27,17 @@ std::uint32_t Word(const Bytes& bytes, std::size_t offset) {
 
 }  // namespace
 
+double SemicircleMiddle(std::int32_t semicircles) {
+    // semicircles ± 0.5 exactly, then divided in extended precision as the
+    // writer multiplied.
+    const std::int64_t halves = 2 * std::int64_t{semicircles} + (semicircles < 0 ? -1 : 1);
+    TExtendedReal middle = ExtendedOf(halves);
+    --middle.Exponent;
+    return DoubleOf(ExtendedQuotient(middle, SemicirclesPerDegree()));
+}
+
 std::string CoordinateText(std::int32_t semicircles, bool nonZero) {
-    // The middle of the degrees that truncate to these semicircles.
-    const long double factor = 2147483648.0L / 180.0L;
-    const long double half = semicircles < 0 ? -0.5L : 0.5L;
-    const double middle = static_cast<double>((static_cast<long double>(semicircles) + half) / factor);
+    const double middle = SemicircleMiddle(semicircles);
     char text[64];
     for (int decimals = 0; decimals <= 17; ++decimals) {
         std::snprintf(text, sizeof text, "%.*f", decimals, middle);

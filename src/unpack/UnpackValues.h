@@ -9,6 +9,9 @@
 
 namespace kestro {
 
+// The middle of the degrees that truncate to these semicircles (away from 0).
+double SemicircleMiddle(std::int32_t semicircles);
+
 // The shortest decimal text that the GPX reader turns back into these
 // semicircles. A file written from ordinary GPX coordinates (up to seven
 // decimals) gets its own texts back, so the rebuilt area tree splits at the

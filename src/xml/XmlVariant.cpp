@@ -1,12 +1,12 @@
 #include "xml/XmlVariant.h"
 
 #include <cfloat>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
+#include "platform/NumberFormat.h"
 #include "platform/TextConversion.h"
 
 namespace kestro {
@@ -18,10 +18,7 @@ std::string FloatText(double value, bool single) {
     if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
     // The shortest text that reads back as the same number, so values keep
     // every bit through written XML.
-    char text[40];
-    auto result = single ? std::to_chars(text, text + sizeof text, static_cast<float>(value))
-                         : std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
+    return single ? ShortestNumberText(static_cast<float>(value)) : ShortestNumberText(value);
 }
 
 std::string CurrencyText(std::int64_t tenThousandths) {

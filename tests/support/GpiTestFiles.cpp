@@ -4,7 +4,9 @@
 #include <cmath>
 #include <random>
 
+#include "gpi/ExtendedReal.h"
 #include "gpi/GpiUtil.h"
+#include "gpi/PoiRecord.h"
 
 namespace kestro::test {
 
@@ -70,10 +72,11 @@ private:
 }  // namespace
 
 Bytes TestAlertRecord(int speed, int distance) {
-    long double metresPerSecond = 0;
-    if (speed >= 0) metresPerSecond = static_cast<double>(static_cast<long double>(speed) * (5.0L / 18.0L));
-    if (distance < 0) distance = static_cast<int>(std::trunc(36.0L * metresPerSecond));
-    const auto speedField = static_cast<std::uint32_t>(std::trunc(100.0L * metresPerSecond));
+    // 36 and 100 times a double are exact in a double's 64-bit extension.
+    const double metresPerSecond = speed >= 0 ? AlertMetresPerSecond(speed) : 0;
+    auto times = [&](int factor) { return TruncatedInt64(ExtendedProduct(ExtendedOf(std::int64_t{factor}), ExtendedOf(metresPerSecond))); };
+    if (distance < 0) distance = static_cast<int>(times(36));
+    const auto speedField = static_cast<std::uint32_t>(times(100));
     Bytes main = GpiWord(static_cast<std::uint32_t>(distance)) + GpiWord(speedField);
     main += Bytes("\x00\x01\x10\x00\x01\x01", 6);
     main += speed >= 0 ? '\x05' : '\x04';

@@ -1,0 +1,9 @@
+# The browser build: SQLite compiled in from the same pinned amalgamation as
+# every build (cmake/SQLite.cmake), C++ exceptions on, and the WebAssembly module embedded in its loader, since a page opened
+# from disk may not fetch a second file. No threads: the page has no shared
+# memory.
+
+add_compile_options(-fexceptions)
+# The programs run under Node.js with the machine's files (NODERAWFS), which
+# is how this build is checked until the page has its own file side.
+add_link_options(-fexceptions -sALLOW_MEMORY_GROWTH=1 -sSINGLE_FILE=1 -sNODERAWFS=1 -sEXIT_RUNTIME=1)
