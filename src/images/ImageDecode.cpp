@@ -58,6 +58,19 @@ bool SizeWithReason(const Bytes& content, std::uint32_t& width, std::uint32_t& h
     height = static_cast<std::uint32_t>(h);
     return true;
 }
+// The most pixels one byte of a file of this format can hold, with room to
+// spare over what its coding allows (a BMP's 1 bit a pixel, deflate's 1032
+// to 1, an LZW code's 4096 pixels, a JPEG block's two bits); 0: not bounded.
+std::uint64_t MostPixelsPerByte(TImageFormat format) {
+    switch (format) {
+        case TImageFormat::Bmp: return 8;
+        case TImageFormat::Png: return 8 * 1032;
+        case TImageFormat::Gif: return 4096;
+        case TImageFormat::Jpeg: return 1024;
+        default: return 0;
+    }
+}
+
 }  // namespace
 
 std::optional<TRgbaImage> DecodeImage(const Bytes& content, std::uint64_t maxPixels, std::string& refusal) {
@@ -82,6 +95,15 @@ std::optional<TRgbaImage> DecodeImage(const Bytes& content, std::uint64_t maxPix
     if (static_cast<std::uint64_t>(width) * height > maxPixels) {
         refusal = Format("%u x %u pixels, more than the %llu this program reads", width, height,
                          static_cast<unsigned long long>(maxPixels));
+        return std::nullopt;
+    }
+    // Nor may a few bytes declare more pixels than their format can pack into
+    // them: such a file is damaged, and decoding it would cost time by the
+    // declared size (a BMP reads its pixels as they are, at least one bit each).
+    if (const std::uint64_t most = MostPixelsPerByte(format); most != 0 &&
+        static_cast<std::uint64_t>(width) * height > content.size() * most) {
+        refusal = Format("unreadable %s file (%zu bytes cannot hold %u x %u pixels)", name.c_str(), content.size(), width,
+                         height);
         return std::nullopt;
     }
     // Decoders also size buffers from what the data claims (compressed rows, frames); none may pass this.

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "diag/Exceptions.h"
 #include "gpi/Bitmap.h"
 #include "gpi/FileFrame.h"
 #include "gpi/GpiReader.h"
@@ -278,6 +279,22 @@ TEST_F(IconFiles, BadPicturesRefused) {
         EXPECT_EQ(Convert(c.name, c.content), "");
         EXPECT_EQ(refusal_.substr(0, std::string(c.refusal).size()), c.refusal) << refusal_;
     }
+}
+
+// A few bytes cannot declare more pixels than their format packs into them
+// (a BMP at least one bit a pixel): refused before any pixel is made, at the bound itself.
+TEST_F(IconFiles, DeclaredSizeBeyondTheBytesRefused) {
+    const Bytes bmp = test::BmpFile(test::SolidPicture(8, 8, Red), 24);
+    auto withHeight = [&bmp](std::uint32_t height) {
+        Bytes tall = bmp;
+        for (int i = 0; i < 4; ++i) tall[22 + i] = static_cast<char>(height >> (8 * i) & 0xFF);
+        return tall;
+    };
+    const std::uint32_t most = static_cast<std::uint32_t>(bmp.size());  // 8 pixels a row, 8 a byte
+    // At the bound the picture is read as far as its bytes go.
+    EXPECT_NE(Convert("held.bmp", withHeight(most)), "") << refusal_;
+    EXPECT_EQ(Convert("tall.bmp", withHeight(most + 1)), "");
+    EXPECT_EQ(refusal_, Format("unreadable BMP file (%zu bytes cannot hold 8 x %u pixels)", bmp.size(), most + 1));
 }
 
 // The bound on pixels holds at itself: as many as allowed decode, one more does not.
