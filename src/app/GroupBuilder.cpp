@@ -151,6 +151,7 @@ void BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOut
     }
 
     TGroupLoaderSettings loading;
+    loading.Icons = settings.Icons;
     loading.Languages = settings.Languages.Codes;
     loading.SourceFolder = SourceFolderOf(path);
     loading.PhotoMaxSide = settings.PhotoSize;

@@ -2,11 +2,13 @@
 // The settings of one run, read once from the source folder's kestro.ini
 // and passed down to whoever needs them.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/Languages.h"
 #include "gpi/CopyrightRecord.h"
 #include "sources/AreaRules.h"
+#include "waypoints/IconFiles.h"
 
 namespace kestro {
 
@@ -19,6 +21,8 @@ struct TRunSettings {
     bool ReadCsvFiles = true;  // "*.csv" files are categories and loose-file groups ("csv")
     std::uint32_t PhotoSize = 0;  // longest photo side in pixels ("photosize"; 0: as they are)
     TLanguages Languages;      // of the output texts ("languages" and its name sections)
+    // Not from kestro.ini: the icon files this run has read, for every group.
+    std::shared_ptr<TIconFiles> Icons = std::make_shared<TIconFiles>();
     TCredits Credits;          // "source" and "copyright", in UTF-8; empty without either key
 };
 

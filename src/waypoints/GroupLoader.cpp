@@ -265,7 +265,7 @@ void TGroupLoader::ReadIcon(const std::vector<std::string>& links, TPoiWpt& poin
     const std::size_t number = points_.BitmapFiles.size();
     // The record's own number field is 16 bits, like the point's reference.
     std::string refusal, note;
-    const Bytes body = GpiBitmap(icon, static_cast<std::uint16_t>(number), refusal, note);
+    const Bytes body = settings_.Icons->Bitmap(icon, static_cast<std::uint16_t>(number), refusal, note);
     if (!refusal.empty()) {
         const std::string shown = CutForWarning(icon);
         Output().Warning(FileName, "icon " + shown, "icon " + shown + " not used: " + refusal);

@@ -26,6 +26,7 @@
 #include "sources/AlertDefaults.h"
 #include "store/SQLiteDatabase.h"
 #include "store/SQLiteTransaction.h"
+#include "waypoints/IconFiles.h"
 #include "waypoints/LinkedImages.h"
 #include "waypoints/SoundLookup.h"
 #include "waypoints/Translations.h"
@@ -45,6 +46,8 @@ struct TGroupLoaderSettings {
     // Bitmap numbers are 16 bits and 0xFFFF means none: one icon more is an
     // error (EFormatLimit), not a number shared with another icon.
     std::size_t BitmapLimit = NoIndex;
+    // The icon files read so far, shared by the groups of a run.
+    std::shared_ptr<TIconFiles> Icons = std::make_shared<TIconFiles>();
     // Photos other than JPEGs of the right size become JPEGs ("photosize";
     // the longer side in pixels, 0: as they are).
     std::uint32_t PhotoMaxSide = 0;
