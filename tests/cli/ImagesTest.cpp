@@ -1,8 +1,11 @@
 // Icons and photos of every common format through the real programs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "cli/ConversionSupport.h"
 #include "images/ImageDecode.h"
+#include "images/webp/WebpDecode.h"
 #include "support/TestImages.h"
 
 namespace kestro::conversion_test {
@@ -176,6 +179,45 @@ TEST(Images, IconLookupOrder) {
         EXPECT_EQ(LinesStarting(run.Output, "  Icon: "), std::vector<std::string>{std::string("  Icon: ") + c.icon});
         // The folder's picture named after the list is its icon, not a photo too.
         EXPECT_EQ(FirstImage(run.Point("C")) != nullptr, c.photo);
+    }
+}
+
+// The WebP pictures of tests/images/pictures (lossy, lossy with alpha,
+// lossless; made with libwebp's encoder from a picture whose top left corner
+// is dark blue and fully transparent) become JPEGs of their size; the
+// transparent corner is white.
+TEST(Images, WebpPhotosOfEveryKind) {
+    if (!webp::Available()) GTEST_SKIP() << "this build does not read WebP pictures";
+    TempDir t;
+    for (const char* name : {"lossy.webp", "lossy-alpha.webp", "lossless.webp"})
+        WriteFile(t / "pics" / name, ReadFile(std::filesystem::path("../images/pictures") / name));
+    WriteFile(t / "src/a.gpx", Gpx(Named("50", "14", "Lossy", Link("pics/lossy.webp")) + Named("50", "14", "Alpha", Link("pics/lossy-alpha.webp")) +
+                                   Named("50", "14", "Lossless", Link("pics/lossless.webp"))));
+    const auto run = Convert(t / "src", t.Path());
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_EQ(run.Output.find("not used"), std::string::npos) << run.Output;
+    struct Case {
+        const char* name;
+        std::uint32_t width, height;
+        bool white;
+    };
+    for (const Case& c : {Case{"Lossy", 77, 51, false}, Case{"Alpha", 77, 51, true}, Case{"Lossless", 40, 30, true}}) {
+        SCOPED_TRACE(c.name);
+        const TGpiImage* photo = FirstImage(run.Point(c.name));
+        ASSERT_NE(photo, nullptr);
+        EXPECT_EQ(ImageFormatOf(photo->Data), TImageFormat::Jpeg);
+        std::string refusal;
+        const auto jpeg = DecodeImage(photo->Data, 1u << 20, refusal);
+        ASSERT_TRUE(jpeg) << refusal;
+        EXPECT_EQ(jpeg->Width, c.width);
+        EXPECT_EQ(jpeg->Height, c.height);
+        const std::uint8_t* corner = jpeg->At(0, 0);
+        if (c.white) {
+            EXPECT_GE(std::min({corner[0], corner[1], corner[2]}), 235);
+        } else {
+            EXPECT_LE(std::max(corner[0], corner[1]), 24);
+            EXPECT_NEAR(corner[2], 128, 24);
+        }
     }
 }
 
