@@ -128,7 +128,7 @@ TEST_F(IconFilesTest, FileKeepsWhatItWasForTheRun) {
     TIconFiles icons;
     std::string refusal, note;
     EXPECT_TRUE(icons.Bitmap("cut.png", 0, refusal, note).empty());
-    std::filesystem::copy_file("ok.png", "cut.png", std::filesystem::copy_options::overwrite_existing);
+    WriteFile(t / "cut.png", test::PngFile(test::SolidPicture(8, 6, 0xFF336699), false));
     EXPECT_TRUE(icons.Bitmap("cut.png", 0, refusal, note).empty());
     EXPECT_FALSE(refusal.empty());
     const Bytes good = icons.Bitmap("ok.png", 3, refusal, note);
