@@ -84,15 +84,14 @@ std::int32_t ReadGpxWaypoints(const std::string& path, const TWaypointTaker& tak
 TGpxParser::TGpxParser(TWaypointTaker take, TReadProgress progress, IFileFindings& findings)
     : take_(std::move(take)), progress_(std::move(progress)), findings_(findings) {}
 
-std::int32_t TGpxParser::LoadFile(const std::string& path, const TXmlElementHandler& watch) {
+std::int32_t TGpxParser::LoadFile(const std::string& path) {
     count_ = 0;
     auto document = CreateXmlDocument();
     bool notified = false;
     const TXmlElementHandler handler = ElementHandler();
-    document->SetOnElementEnd([&notified, &handler, &watch](IXmlNodeList* list, const TXmlPtr<IXmlNode>& node) {
+    document->SetOnElementEnd([&notified, &handler](IXmlNodeList* list, const TXmlPtr<IXmlNode>& node) {
         notified = true;
         handler(list, node);
-        if (watch) watch(list, node);
     });
     if (progress_) document->SetOnFileRead([this](std::uint64_t bytesRead) { progress_(bytesRead, count_); });
     XmlReplacedCharacters() = {};

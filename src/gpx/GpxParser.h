@@ -20,12 +20,14 @@ TWaypointFields WaypointFieldsOf(IXmlNode& node);
 class TGpxParser {
 public:
     TGpxParser(TWaypointTaker take, TReadProgress progress, IFileFindings& findings);
-    // Reads path; returns the waypoints met. `watch` (may be empty) sees
-    // every element once the reader is done with it.
-    std::int32_t LoadFile(const std::string& path, const TXmlElementHandler& watch = {});
+    // Reads path; returns the waypoints met.
+    std::int32_t LoadFile(const std::string& path);
+    // What LoadFile has a text document call as each element ends: reads the
+    // waypoints and empties what it is done with, so that the tree holds
+    // only the open elements and the waypoint being read.
+    TXmlElementHandler ElementHandler();
 
 private:
-    TXmlElementHandler ElementHandler();
     // Reads a waypoint that has ended, or empties what is not one; false
     // when the element lies inside a waypoint still to be read.
     bool ElementEnded(IXmlNode& node);

@@ -1,12 +1,13 @@
+// Opening and reading files on every system: what is refused and how
+// failures are worded. The system calls are in FileReadSystem.h's one
+// source file per system.
 #include "platform/FileRead.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <utility>
 
 #include "diag/Exceptions.h"
+#include "platform/FileReadSystem.h"
 #include "platform/PathName.h"
 
 namespace kestro {
@@ -27,28 +28,24 @@ TInputFile::TInputFile(const std::string& path, const TInputOptions& options, bo
     auto raiseOpenError = [&](const std::string& reason) {
         throw EFOpenError(Format(options_.CannotOpen, MessageName(path_, options_).c_str(), reason.c_str()));
     };
-    // Not blocking: opening a FIFO must not wait for a writer.
-    do descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    while (descriptor_ < 0 && errno == EINTR);
-    if (descriptor_ < 0) {
-        const int errorNumber = errno;
-        if (missingAllowed && (errorNumber == ENOENT || errorNumber == ENOTDIR)) return;
-        raiseOpenError(SystemErrorText(errorNumber));
+    if (const int error = OpenInput(path, descriptor_)) {
+        if (missingAllowed && (error == ENOENT || error == ENOTDIR)) return;
+        raiseOpenError(SystemErrorText(error));
     }
-
-    struct stat status {};
+    TInputKind kind = TInputKind::Other;
     std::string refusal;
-    if (::fstat(descriptor_, &status) != 0) refusal = SystemErrorText(errno);
-    else if (S_ISDIR(status.st_mode) && !options_.FolderOpens) refusal = SystemErrorText(EISDIR);
-    else if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) refusal = "Not a regular file";
+    if (const int error = InputKindOf(descriptor_, kind)) refusal = SystemErrorText(error);
+    else if (kind == TInputKind::Folder && !options_.FolderOpens) refusal = SystemErrorText(EISDIR);
+    // Reading anything else could block or never end.
+    else if (kind == TInputKind::Other) refusal = "Not a regular file";
     if (!refusal.empty()) {
-        ::close(descriptor_);  // the destructor does not run for a failed constructor
+        CloseInput(std::exchange(descriptor_, -1));  // the destructor does not run for a failed constructor
         raiseOpenError(refusal);
     }
 }
 
 TInputFile::~TInputFile() {
-    if (descriptor_ >= 0) ::close(descriptor_);
+    if (descriptor_ >= 0) CloseInput(descriptor_);
 }
 
 void TInputFile::RaiseReadError(int errorNumber) const {
@@ -61,29 +58,20 @@ std::size_t TInputFile::ReadInto(char* buffer, std::size_t count, std::uint64_t 
     while (done < count) {
         const std::uint64_t position = offset + done;
         if (position > static_cast<std::uint64_t>(INT64_MAX)) break;
-        const ssize_t got = ::pread(descriptor_, buffer + done, count - done, static_cast<off_t>(position));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            RaiseReadError(errno);
-        }
+        std::size_t got = 0;
+        if (const int error = ReadInputAt(descriptor_, buffer + done, count - done, position, got)) RaiseReadError(error);
         if (got == 0) break;
-        done += static_cast<std::size_t>(got);
+        done += got;
     }
     return done;
 }
 
-std::uint64_t TInputFile::SizeHint() const {
-    struct stat status {};
-    if (::fstat(descriptor_, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0) return 0;
-    return static_cast<std::uint64_t>(status.st_size);
-}
+std::uint64_t TInputFile::SizeHint() const { return InputSizeHint(descriptor_); }
 
 std::size_t TInputFile::ReadNext(char* target, std::size_t count) {
-    for (;;) {
-        const ssize_t got = ::read(descriptor_, target, count);
-        if (got >= 0) return static_cast<std::size_t>(got);
-        if (errno != EINTR) RaiseReadError(errno);
-    }
+    std::size_t got = 0;
+    if (const int error = ReadInputNext(descriptor_, target, count, got)) RaiseReadError(error);
+    return got;
 }
 
 }  // namespace kestro

@@ -1,3 +1,5 @@
+// The POSIX side of folder handles (see FolderHandleSystem.h): every entry
+// is made and opened relative to the folder's descriptor.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,8 +9,7 @@
 #include <cstring>
 #include <utility>
 
-#include "diag/Exceptions.h"
-#include "platform/FolderHandle.h"
+#include "platform/FolderHandleSystem.h"
 
 namespace kestro {
 
@@ -21,25 +22,11 @@ struct TFolderHandle::TImpl {
     int Handle;
 };
 
+void TFolderHandle::TImplRelease::operator()(TImpl* impl) const noexcept { std::unique_ptr<TImpl> owner(impl); }
+
 namespace {
 
 constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-// Closes a descriptor on every path out of a block.
-class TDescriptor {
-public:
-    explicit TDescriptor(int handle) : handle_(handle) {}
-    ~TDescriptor() {
-        if (handle_ >= 0) close(handle_);
-    }
-    TDescriptor(const TDescriptor&) = delete;
-    TDescriptor& operator=(const TDescriptor&) = delete;
-    int Get() const { return handle_; }
-    int Release() { return std::exchange(handle_, -1); }
-
-private:
-    int handle_;
-};
 
 struct TCloseListing {
     void operator()(DIR* listing) const { closedir(listing); }
@@ -47,69 +34,59 @@ struct TCloseListing {
 
 }  // namespace
 
-TFolderHandle::TFolderHandle(std::unique_ptr<TImpl> impl) : impl_(std::move(impl)) {}
-TFolderHandle::TFolderHandle(TFolderHandle&&) noexcept = default;
-TFolderHandle& TFolderHandle::operator=(TFolderHandle&&) noexcept = default;
-TFolderHandle::~TFolderHandle() = default;
+bool TFolderSystem::RefusedInName(unsigned char byte) { return byte == '/' || byte == '\0'; }
 
-TFolderHandle TFolderHandle::Open(const std::string& path) {
+TFolderSystem::TImplPtr TFolderSystem::Open(const std::string& path, int& error, bool& link) {
     // "link/" would lead through the link: the slashes go.
     std::string folder = path;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     const int handle = open(folder.c_str(), FolderFlags);
-    if (handle < 0) {
-        const int error = errno;
-        // O_NOFOLLOW reports a link as ELOOP, O_DIRECTORY a link to a file as ENOTDIR.
-        struct stat entry {};
-        const bool link = lstat(folder.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
-        throw EFOpenError(Format("Cannot open folder \"%s\". %s", path.c_str(),
-                                 link ? "It is a symbolic link; give the folder it leads to" : SystemErrorText(error).c_str()));
-    }
-    return TFolderHandle(std::make_unique<TImpl>(handle));
+    if (handle >= 0) return TImplPtr(std::make_unique<TImpl>(handle).release());
+    error = errno;
+    // O_NOFOLLOW reports a link as ELOOP, O_DIRECTORY a link to a file as ENOTDIR.
+    struct stat entry {};
+    link = lstat(folder.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode);
+    return nullptr;
 }
 
-TFolderHandle TFolderHandle::MakeFolder(const std::string& name, const std::string& shown) const {
-    if (mkdirat(impl_->Handle, name.c_str(), 0777) != 0)
-        throw EFCreateError(Format("Cannot create folder \"%s\". %s", shown.c_str(), SystemErrorText(errno).c_str()));
+TFolderSystem::TImplPtr TFolderSystem::MakeFolder(const TImpl& folder, const std::string& name,
+                                                               int& error) {
+    if (mkdirat(folder.Handle, name.c_str(), 0777) != 0) {
+        error = errno;
+        return nullptr;
+    }
     // Between the two calls another process could have put a link in its place.
-    const int handle = openat(impl_->Handle, name.c_str(), FolderFlags);
-    if (handle < 0)
-        throw EFCreateError(Format("Cannot create folder \"%s\". %s", shown.c_str(), SystemErrorText(errno).c_str()));
-    return TFolderHandle(std::make_unique<TImpl>(handle));
+    const int handle = openat(folder.Handle, name.c_str(), FolderFlags);
+    if (handle >= 0) return TImplPtr(std::make_unique<TImpl>(handle).release());
+    error = errno;
+    return nullptr;
 }
 
-void TFolderHandle::WriteNewFile(const std::string& name, std::string_view bytes, const std::string& shown) const {
-    TDescriptor file(openat(impl_->Handle, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (file.Get() < 0)
-        throw EFCreateError(Format("Cannot create file \"%s\". %s", shown.c_str(), SystemErrorText(errno).c_str()));
-    auto fail = [&](int error) {
-        throw EWriteError(Format("Cannot write file \"%s\". %s", shown.c_str(), SystemErrorText(error).c_str()));
-    };
-    while (!bytes.empty()) {
-        const ssize_t written = write(file.Get(), bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written < 0) fail(errno);
-        if (written == 0) fail(ENOSPC);
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    if (close(file.Release()) != 0) fail(errno);
+int TFolderSystem::CreateNewFile(const TImpl& folder, const std::string& name, int& error) {
+    const int handle = openat(folder.Handle, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (handle < 0) error = errno;
+    return handle;
 }
 
-bool TFolderHandle::IsEmpty() const {
+int TFolderSystem::FinishNewFile(int descriptor) { return close(descriptor) == 0 ? 0 : errno; }
+
+bool TFolderSystem::IsEmpty(const TImpl& folder) {
     // The listing gets a handle of its own, so this one keeps its place.
-    TDescriptor own(openat(impl_->Handle, ".", FolderFlags));
-    if (own.Get() < 0) return false;
-    const std::unique_ptr<DIR, TCloseListing> listing(fdopendir(own.Get()));
-    if (!listing) return false;
-    own.Release();  // the listing owns it now
+    const int own = openat(folder.Handle, ".", FolderFlags);
+    if (own < 0) return false;
+    const std::unique_ptr<DIR, TCloseListing> listing(fdopendir(own));
+    if (!listing) {
+        close(own);
+        return false;
+    }
     while (const dirent* entry = readdir(listing.get()))
         if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) return false;
     return true;
 }
 
-bool TFolderHandle::OwnedByUser() const {
-    struct stat folder {};
-    return fstat(impl_->Handle, &folder) == 0 && folder.st_uid == geteuid();
+bool TFolderSystem::OwnedByUser(const TImpl& folder) {
+    struct stat status {};
+    return fstat(folder.Handle, &status) == 0 && status.st_uid == geteuid();
 }
 
 }  // namespace kestro

@@ -50,23 +50,34 @@ TEST(GpxParser, FinishedElementsOutsideWaypointsLeaveTheTreeWhileItIsRead) {
                                "<wpt lat='2' lon='2'><name>Inside the track</name><link href='icon.bmp'/></wpt>" +
                                trackPoints + "</trkseg></trk><wpt lat='3' lon='3'/></gpx>");
     std::vector<TWaypointFields> taken;
-    std::vector<std::int32_t> progress;
     TFindingsText findings;
-    TGpxParser parser([&](TWaypointFields& waypoint) { taken.push_back(waypoint); },
-                      [&](std::uint64_t, std::int32_t waypoints) { progress.push_back(waypoints); }, findings);
+    TGpxParser parser([&](TWaypointFields& waypoint) { taken.push_back(waypoint); }, {}, findings);
+    // The document as the reader loads one, with a look at the whole tree after each element.
+    const TXmlElementHandler handler = parser.ElementHandler();
     std::int32_t largest = 0;
-    const std::int32_t met = parser.LoadFile((t / "a.gpx").string(), [&](IXmlNodeList*, const TXmlPtr<IXmlNode>& node) {
+    auto document = CreateXmlDocument();
+    document->SetOnElementEnd([&](IXmlNodeList* list, const TXmlPtr<IXmlNode>& node) {
+        handler(list, node);
         TXmlPtr<IXmlNode> root = node;
         while (auto parent = root->GetParentNode()) root = parent;
         largest = std::max(largest, NodesIn(root));
     });
+    document->LoadFromFile((t / "a.gpx").string());
     // document, gpx, trk, trkseg, wpt with name, its text and link: the open elements and what the reader still needs
     EXPECT_LE(largest, 8);
-    EXPECT_EQ(met, 2);
     ASSERT_EQ(taken.size(), 2u);
     EXPECT_EQ(taken[0].Point.Name, "Inside the track");
     EXPECT_EQ(taken[0].Links, std::vector<std::string>{"icon.bmp"});
     EXPECT_EQ(taken[1].Point.Lat, 3);
+    EXPECT_EQ(findings.Text, "");
+
+    // The reader as the loader runs it.
+    std::vector<std::int32_t> progress;
+    taken.clear();
+    EXPECT_EQ(ReadGpxWaypoints((t / "a.gpx").string(), [&](TWaypointFields& waypoint) { taken.push_back(waypoint); },
+                               [&](std::uint64_t, std::int32_t waypoints) { progress.push_back(waypoints); }, findings),
+              2);
+    EXPECT_EQ(taken.size(), 2u);
     // Told as blocks are read, ahead of the parse: never more than were met.
     ASSERT_FALSE(progress.empty());
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));

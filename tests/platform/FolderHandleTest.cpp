@@ -2,7 +2,9 @@
 // when another process swaps a folder for a symbolic link meanwhile.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <string>
 
 #include "diag/Exceptions.h"
 #include "platform/FolderHandle.h"
@@ -36,6 +38,31 @@ TEST(FolderHandle, NoLinkIsFollowedAfterTheFolderWasMade) {
     EXPECT_THROW(TFolderHandle::Open((t / "root/g").string()), EFOpenError);
     EXPECT_TRUE(fs::is_empty(t / "elsewhere"));
     EXPECT_EQ(test::ReadFile(t / "root/moved/a.gpx"), "points");
+}
+
+// A name is one entry of the folder: one that would reach another folder,
+// or that a NUL would cut short, is refused before the system sees it.
+TEST(FolderHandle, NamesOfMoreThanOneEntryAreRefused) {
+    test::TempDir t;
+    fs::create_directories(t / "root/sub");
+    const TFolderHandle root = TFolderHandle::Open((t / "root").string());
+    const std::string withNul("a.gpx\0b", 7);
+    for (const std::string& name : std::initializer_list<std::string>{"../out.gpx", "sub/a.gpx", "..", ".", "", withNul}) {
+        try {
+            root.WriteNewFile(name, "x", "shown");
+            ADD_FAILURE() << "written: " << name;
+        } catch (const EFCreateError& error) {
+            EXPECT_STREQ(error.what(), ("Cannot create file \"shown\". " + SystemErrorText(EINVAL)).c_str()) << name;
+        }
+    }
+    EXPECT_THROW(root.MakeFolder("sub/x", "root/sub/x"), EFCreateError);
+    EXPECT_THROW(root.MakeFolder("..", "root/.."), EFCreateError);
+    EXPECT_FALSE(fs::exists(t / "out.gpx"));
+    EXPECT_FALSE(fs::exists(t / "root/a.gpx"));
+    EXPECT_TRUE(fs::is_empty(t / "root/sub"));
+    // A name the system takes is still taken.
+    root.WriteNewFile("a\\b:c.gpx", "x", "shown");
+    EXPECT_EQ(test::ReadFile(t / "root/a\\b:c.gpx"), "x");
 }
 
 }  // namespace

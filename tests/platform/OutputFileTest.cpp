@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <set>
+#include <string>
 
 #include "diag/Exceptions.h"
 #include "platform/OutputFile.h"
@@ -126,6 +127,30 @@ TEST(OutputFile, ReplaceOnCloseLeavesTheDestinationUntilClose) {
     }
     EXPECT_TRUE(std::filesystem::is_directory(partial));
     EXPECT_EQ(entries(), (std::set<std::string>{"out.gpi", "out.gpi.partial"}));
+}
+
+// The partial file's name stays within the folder's limit on name length,
+// cut short before a character rather than inside one.
+TEST(OutputFile, PartialNameFitsTheNameLimit) {
+    TempDir folder;
+    if (pathconf(folder.Path().c_str(), _PC_NAME_MAX) != 255) GTEST_SKIP() << "the folder's names are not limited to 255 bytes";
+    std::string accented;
+    for (int i = 0; i < 124; ++i) accented += "\xC4\x8C";  // 248 bytes of "Č"
+    struct TCase {
+        std::string Name;
+        std::string Partial;
+    };
+    for (const TCase& c : std::initializer_list<TCase>{
+             {std::string(246, 'd'), std::string(246, 'd') + ".partial"},  // 254 bytes in all
+             {std::string(247, 'd'), std::string(247, 'd') + ".partial"},  // 255
+             {std::string(248, 'd'), std::string(247, 'd') + ".partial"},  // 256: cut
+             {accented, accented.substr(0, 246) + ".partial"}}) {         // 247 would cut a "Č" in two
+        TOutputFile output((folder / c.Name).string(), TOutputOptions{.ReplaceOnClose = true});
+        output.Write("cut");
+        EXPECT_EQ(output.KeepPartial(), (folder / c.Partial).string()) << c.Name.size();
+        EXPECT_EQ(ReadFile(folder / c.Partial), "cut");
+        std::filesystem::remove(folder / c.Partial);
+    }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-#include "diag/StackTrace.h"
+// The browser's side of call stacks (see StackFrames.h).
+#include "diag/StackFrames.h"
 
 namespace kestro {
 
@@ -6,8 +7,6 @@ namespace kestro {
 // error report in the browser has its class and message but no frames.
 std::size_t CaptureStackFrames(const void** /*frames*/, std::size_t /*capacity*/, std::size_t /*skip*/) { return 0; }
 
-TStackTrace CaptureStackTrace(std::size_t /*skip*/) { return {}; }
-
-std::vector<std::string> DescribeStackTrace(const TStackTrace& /*trace*/) { return {}; }
+void DescribeFrames(const TStackTrace& /*trace*/, const TFrameTaker& /*take*/) {}
 
 }  // namespace kestro

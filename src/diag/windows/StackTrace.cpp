@@ -1,8 +1,8 @@
-#include "diag/StackTrace.h"
+// The Windows side of call stacks (see StackFrames.h): the system's stack
+// capture, and the symbol table MinGW leaves in the program file.
+#include "diag/StackFrames.h"
 
 #include <windows.h>
-
-#include <cxxabi.h>
 
 #include <algorithm>
 #include <array>
@@ -17,12 +17,6 @@
 namespace kestro {
 
 namespace {
-
-std::string Demangle(const char* name) {
-    int status = 0;
-    std::unique_ptr<char, decltype(&std::free)> plain(abi::__cxa_demangle(name, nullptr, nullptr, &status), &std::free);
-    return status == 0 && plain ? std::string(plain.get()) : std::string(name);
-}
 
 std::string Narrow(const wchar_t* text) {
     const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
@@ -50,19 +44,6 @@ std::string ModuleOffset(std::uintptr_t address) {
     std::snprintf(offset, sizeof offset, " +0x%llx",
                   static_cast<unsigned long long>(address - reinterpret_cast<std::uintptr_t>(module)));
     return name + offset;
-}
-
-// Library type names as they are written in code.
-std::string Simplify(std::string name) {
-    static const std::pair<std::string, std::string> replacements[] = {
-        {"std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >", "std::string"},
-        {"std::basic_string<char, std::char_traits<char>, std::allocator<char> >", "std::string"},
-        {"__cxx11::", ""},
-        {"std::allocator<std::string >", "std::allocator<std::string>"}};
-    for (const auto& [from, to] : replacements)
-        for (auto at = name.find(from); at != std::string::npos; at = name.find(from, at + to.size()))
-            name.replace(at, from.size(), to);
-    return name;
 }
 
 // The functions of a module from the symbol table MinGW leaves in the
@@ -149,15 +130,7 @@ std::string FunctionName(HMODULE module, std::uintptr_t offset) {
     auto after = std::upper_bound(functions.begin(), functions.end(), offset,
                                   [](std::uintptr_t value, const auto& entry) { return value < entry.first; });
     if (after == functions.begin()) return std::string();
-    return Simplify(Demangle(std::prev(after)->second.c_str()));
-}
-
-bool IsMachineryFrame(const std::string& line) {
-    static const char* const prefixes[] = {"kestro::CaptureStack", "kestro::Exception::Exception", "__cxa_throw",
-                                           "__wrap___cxa_throw", "CaptureStackBackTrace", "RtlCaptureStackBackTrace"};
-    for (const char* prefix : prefixes)
-        if (line.rfind(prefix, 0) == 0) return true;
-    return line.rfind("kestro::", 0) == 0 && line.find("::Exception(") != std::string::npos;
+    return SimplifyTypeNames(Demangle(std::prev(after)->second.c_str()));
 }
 
 }  // namespace
@@ -168,14 +141,7 @@ __attribute__((noinline)) std::size_t CaptureStackFrames(const void** frames, st
     return count;
 }
 
-TStackTrace CaptureStackTrace(std::size_t skip) {
-    std::array<const void*, MaxStackFrames> frames;
-    const std::size_t count = CaptureStackFrames(frames.data(), frames.size(), skip + 1);
-    return TStackTrace(frames.begin(), frames.begin() + static_cast<std::ptrdiff_t>(count));
-}
-
-std::vector<std::string> DescribeStackTrace(const TStackTrace& trace) {
-    std::vector<std::string> lines;
+void DescribeFrames(const TStackTrace& trace, const TFrameTaker& take) {
     for (const void* frame : trace) {
         // A return address points behind its call; step back into the call itself.
         const auto address = reinterpret_cast<std::uintptr_t>(frame) - 1;
@@ -186,12 +152,8 @@ std::vector<std::string> DescribeStackTrace(const TStackTrace& trace) {
             break;
         const std::string function = FunctionName(module, address - reinterpret_cast<std::uintptr_t>(module));
         const std::string where = ModuleOffset(address);
-        const std::string line = function.empty() ? where : function + " in " + where;
-        if (lines.empty() && IsMachineryFrame(line)) continue;
-        lines.push_back(line);
-        if (function == "main") break;
+        if (!take({function.empty() ? where : function + " in " + where})) return;
     }
-    return lines;
 }
 
 }  // namespace kestro

@@ -1,12 +1,14 @@
-#include "platform/FolderHandle.h"
-
+// The Windows side of folder handles (see FolderHandleSystem.h).
+#include <fcntl.h>
+#include <io.h>
 #include <aclapi.h>
 #include <windows.h>
 
 #include <cerrno>
+#include <string_view>
 #include <utility>
 
-#include "diag/Exceptions.h"
+#include "platform/FolderHandleSystem.h"
 #include "platform/PathName.h"
 #include "platform/windows/SystemText.h"
 
@@ -24,6 +26,8 @@ struct TFolderHandle::TImpl {
     HANDLE Handle;
     std::wstring Path;
 };
+
+void TFolderHandle::TImplRelease::operator()(TImpl* impl) const noexcept { std::unique_ptr<TImpl> owner(impl); }
 
 namespace {
 
@@ -58,23 +62,10 @@ HANDLE OpenFolder(const std::wstring& path, bool& reparsePoint) {
     return handle;
 }
 
-// A name of one entry: no separator, no stream (":"), none of the
-// characters the system refuses, not "." or "..".
-bool IsPlainName(const std::wstring& name) {
-    if (name.empty() || name == L"." || name == L"..") return false;
-    for (const wchar_t character : name)
-        if (character < 0x20 || std::wstring_view(L"\\/:*?\"<>|").find(character) != std::wstring_view::npos)
-            return false;
-    return true;
-}
-
-std::wstring EntryPath(const std::wstring& folder, const std::string& name, const std::string& shown,
-                       const char* what) {
-    const std::wstring wide = WideFromUtf8(name);
-    if (!IsPlainName(wide))
-        throw EFCreateError(Format("Cannot create %s \"%s\". %s", what, shown.c_str(), SystemErrorText(EINVAL).c_str()));
+// The entry of that name inside the folder; the name is one entry's.
+std::wstring EntryPath(const std::wstring& folder, const std::string& name) {
     const bool separated = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
-    return folder + (separated ? L"" : L"\\") + wide;
+    return folder + (separated ? L"" : L"\\") + WideFromUtf8(name);
 }
 
 // The user the program runs as, from its access token; empty when unknown.
@@ -92,61 +83,64 @@ std::string CurrentUserSid() {
 
 }  // namespace
 
-TFolderHandle::TFolderHandle(std::unique_ptr<TImpl> impl) : impl_(std::move(impl)) {}
-TFolderHandle::TFolderHandle(TFolderHandle&&) noexcept = default;
-TFolderHandle& TFolderHandle::operator=(TFolderHandle&&) noexcept = default;
-TFolderHandle::~TFolderHandle() = default;
+// Separators, streams (":"), wildcards and control characters.
+bool TFolderSystem::RefusedInName(unsigned char byte) {
+    return byte < 0x20 || std::string_view("\\/:*?\"<>|").find(static_cast<char>(byte)) != std::string_view::npos;
+}
 
-TFolderHandle TFolderHandle::Open(const std::string& path) {
+TFolderSystem::TImplPtr TFolderSystem::Open(const std::string& path, int& error, bool& link) {
     std::wstring folder = PathFromUtf8(path).wstring();
     // "link\" would lead through the link; a drive's root keeps its separator.
     while (folder.size() > 1 && (folder.back() == L'\\' || folder.back() == L'/') && folder[folder.size() - 2] != L':')
         folder.pop_back();
-    bool reparsePoint = false;
-    const HANDLE handle = OpenFolder(folder, reparsePoint);
-    if (handle == INVALID_HANDLE_VALUE)
-        throw EFOpenError(Format("Cannot open folder \"%s\". %s", path.c_str(),
-                                 reparsePoint ? "It is a symbolic link; give the folder it leads to"
-                                              : SystemErrorText(LastErrno()).c_str()));
-    return TFolderHandle(std::make_unique<TImpl>(handle, folder));
+    const HANDLE handle = OpenFolder(folder, link);
+    if (handle != INVALID_HANDLE_VALUE) return TImplPtr(std::make_unique<TImpl>(handle, folder).release());
+    error = LastErrno();
+    return nullptr;
 }
 
-TFolderHandle TFolderHandle::MakeFolder(const std::string& name, const std::string& shown) const {
-    const std::wstring path = EntryPath(impl_->Path, name, shown, "folder");
-    if (!CreateDirectoryW(path.c_str(), nullptr))
-        throw EFCreateError(Format("Cannot create folder \"%s\". %s", shown.c_str(), SystemErrorText(LastErrno()).c_str()));
+TFolderSystem::TImplPtr TFolderSystem::MakeFolder(const TImpl& folder, const std::string& name,
+                                                               int& error) {
+    const std::wstring path = EntryPath(folder.Path, name);
+    if (!CreateDirectoryW(path.c_str(), nullptr)) {
+        error = LastErrno();
+        return nullptr;
+    }
     // Between the two calls another process could have put a link in its place.
     bool reparsePoint = false;
     const HANDLE handle = OpenFolder(path, reparsePoint);
-    if (handle == INVALID_HANDLE_VALUE)
-        throw EFCreateError(Format("Cannot create folder \"%s\". %s", shown.c_str(), SystemErrorText(LastErrno()).c_str()));
-    return TFolderHandle(std::make_unique<TImpl>(handle, path));
+    if (handle != INVALID_HANDLE_VALUE) return TImplPtr(std::make_unique<TImpl>(handle, path).release());
+    error = LastErrno();
+    return nullptr;
 }
 
-void TFolderHandle::WriteNewFile(const std::string& name, std::string_view bytes, const std::string& shown) const {
-    const std::wstring path = EntryPath(impl_->Path, name, shown, "file");
+int TFolderSystem::CreateNewFile(const TImpl& folder, const std::string& name, int& error) {
     // CREATE_NEW fails on any entry of that name, a link included.
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const HANDLE file = CreateFileW(EntryPath(folder.Path, name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw EFCreateError(Format("Cannot create file \"%s\". %s", shown.c_str(), SystemErrorText(LastErrno()).c_str()));
-    const std::unique_ptr<void, decltype(&CloseHandle)> closer(file, &CloseHandle);
-    auto fail = [&](int error) {
-        throw EWriteError(Format("Cannot write file \"%s\". %s", shown.c_str(), SystemErrorText(error).c_str()));
-    };
-    while (!bytes.empty()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) fail(LastErrno());
-        if (written == 0) fail(ENOSPC);
-        bytes.remove_prefix(written);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = LastErrno();
+        return -1;
     }
-    if (!FlushFileBuffers(file) && GetLastError() != ERROR_INVALID_FUNCTION) fail(LastErrno());
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
+    if (descriptor < 0) {
+        CloseHandle(file);
+        error = EMFILE;
+    }
+    return descriptor;
 }
 
-bool TFolderHandle::IsEmpty() const {
+// Flushed, so that a full device shows before the run says it is done.
+int TFolderSystem::FinishNewFile(int descriptor) {
+    const HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+    const int flushError = FlushFileBuffers(file) || GetLastError() == ERROR_INVALID_FUNCTION ? 0 : LastErrno();
+    const int closeError = _close(descriptor) == 0 ? 0 : errno;
+    return flushError != 0 ? flushError : closeError;
+}
+
+bool TFolderSystem::IsEmpty(const TImpl& folder) {
     WIN32_FIND_DATAW entry{};
-    const HANDLE listing = FindFirstFileW((impl_->Path + L"\\*").c_str(), &entry);
+    const HANDLE listing = FindFirstFileW((folder.Path + L"\\*").c_str(), &entry);
     if (listing == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
     bool empty = true;
     do {
@@ -162,10 +156,10 @@ bool TFolderHandle::IsEmpty() const {
 // to) too; so the owner may be the user or a group the user is in. Where
 // the file system keeps no owner (FAT, a network share without one), the
 // folder's access list alone decides and the folder passes.
-bool TFolderHandle::OwnedByUser() const {
+bool TFolderSystem::OwnedByUser(const TImpl& folder) {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(impl_->Handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+    if (GetSecurityInfo(folder.Handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
                         &descriptor) != ERROR_SUCCESS)
         return true;
     const std::unique_ptr<void, decltype(&LocalFree)> freer(descriptor, &LocalFree);
