@@ -25,18 +25,25 @@ protected:
     std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
 };
 
-void RequireWhole(const TGpiRecords& records) {
+// None of the records is one read as something else (`readElsewhere`).
+template <class F>
+void RequireWhole(const TGpiRecords& records, F&& readElsewhere) {
     std::size_t given = 0, last = 0;
     for (const auto& record : records) {
         if (given > 0 && record.Offset <= last) __builtin_trap();  // in file order, each once
+        if (readElsewhere(record)) __builtin_trap();
         last = record.Offset;
         ++given;
     }
     if (given != records.size()) __builtin_trap();
 }
 
+void RequireWhole(const TGpiRecords& records) {
+    RequireWhole(records, [](const TGpiOther&) { return false; });
+}
+
 void RequireWhole(const TGpiArea& area) {
-    RequireWhole(area.Records);
+    RequireWhole(area.Records, [](const TGpiOther& r) { return r.Type == GpiTypeArea || r.Type == GpiTypePoint; });
     for (const auto& sub : area.Areas) RequireWhole(sub);
 }
 
@@ -49,15 +56,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EReadError&) {
         return 0;  // not a GPI file at all
     }
+    const std::size_t poiHeaderAt = file.PoiHeader ? file.PoiHeader->Offset : SIZE_MAX;
     RequireWhole(file.Order);
-    RequireWhole(file.Records);
+    RequireWhole(file.Records, [&](const TGpiOther& r) {
+        return r.Offset == 0 || r.Offset == poiHeaderAt || r.Type == GpiTypeGroup || r.Type == GpiTypeEnd;
+    });
     RequireWhole(file.Header.Records);
-    if (file.PoiHeader) RequireWhole(file.PoiHeader->Records);
+    if (file.PoiHeader) {
+        const std::size_t copyrightAt = file.PoiHeader->Copyright ? file.PoiHeader->Copyright->Offset : SIZE_MAX;
+        RequireWhole(file.PoiHeader->Records, [&](const TGpiOther& r) { return r.Offset == copyrightAt; });
+    }
     for (const auto& group : file.Groups) {
-        RequireWhole(group.MainRecords);
-        RequireWhole(group.Records);
+        const std::size_t rootAt = group.Root ? group.Root->Offset : SIZE_MAX;
+        RequireWhole(group.MainRecords, [&](const TGpiOther& r) { return r.Offset == rootAt; });
+        RequireWhole(group.Records, [](const TGpiOther& r) {
+            return r.Type == GpiTypeCategory || r.Type == GpiTypeBitmap || r.Type == GpiTypeMedia;
+        });
         RequireWhole(group.Extra);
-        for (const auto& category : group.Categories) RequireWhole(category.Records);
+        for (const auto& category : group.Categories) {
+            const std::size_t iconAt = category.Bitmap ? category.Bitmap->Offset : SIZE_MAX;
+            RequireWhole(category.Records, [&](const TGpiOther& r) { return r.Offset == iconAt; });
+        }
         if (group.Root) RequireWhole(*group.Root);
     }
 
