@@ -63,12 +63,18 @@ private:
         Int("extraSize", static_cast<long long>(other.ExtraSize));
         json_.EndObject();
     }
-    void Others(const char* key, const std::vector<TGpiOther>& others, bool always) {
-        if (others.empty() && !always) return;
+    template <class TList, class... TMore>
+    void Others(const char* key, const TList& others, bool always, const TMore&... more) {
+        if (others.empty() && (more.empty() && ...) && !always) return;
         json_.Key(key);
         json_.BeginArray();
         for (const auto& other : others) Other(other);
+        (OthersOf(more), ...);
         json_.EndArray();
+    }
+    template <class TList>
+    void OthersOf(const TList& others) {
+        for (const auto& other : others) Other(other);
     }
 
     void PrintHeader(const TGpiHeader& h) {
@@ -168,9 +174,7 @@ private:
             json_.EndObject();
         }
         json_.EndArray();
-        std::vector<TGpiOther> others = g.MainRecords;
-        others.insert(others.end(), g.Records.begin(), g.Records.end());
-        Others("records", others, true);
+        Others("records", g.MainRecords, true, g.Records);
         json_.EndObject();
     }
 

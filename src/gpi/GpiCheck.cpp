@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <queue>
 #include <set>
 
 #include "diag/Exceptions.h"
@@ -45,43 +46,76 @@ class TChecker {
 public:
     explicit TChecker(const TGpiFile& file) : file_(file), problems_(file.Problems) {}
 
-    std::vector<TGpiProblem> Run() {
+    // Problems found by the rules are kept and sorted; records in the wrong
+    // place, of which a hostile file holds millions, are walked again in the
+    // file and merged in by offset, each where the sort would have put it
+    // (after the kept problems at the same offset).
+    std::size_t Run(const std::function<void(const TGpiProblem&)>& onProblem) {
         CheckFileLevel();
         for (const auto& group : file_.Groups) CheckGroup(group);
         std::stable_sort(problems_.begin(), problems_.end(),
                          [](const TGpiProblem& a, const TGpiProblem& b) { return a.Offset < b.Offset; });
-        return std::move(problems_);
+        std::vector<TGpiRecords::TIterator> walks;
+        using TNext = std::pair<std::size_t, std::size_t>;  // offset, walk
+        std::priority_queue<TNext, std::vector<TNext>, std::greater<TNext>> next;
+        for (const auto& misplaced : misplaced_) {
+            walks.push_back(misplaced.Records.begin());
+            if (walks.back() != misplaced.Records.end()) next.emplace(walks.back()->Offset, walks.size() - 1);
+        }
+        std::size_t count = 0;
+        auto kept = problems_.begin();
+        while (kept != problems_.end() || !next.empty()) {
+            ++count;
+            if (next.empty() || (kept != problems_.end() && kept->Offset <= next.top().first)) {
+                onProblem(*kept++);
+                continue;
+            }
+            const std::size_t walk = next.top().second;
+            next.pop();
+            onProblem(TGpiProblem{walks[walk]->Offset, WrongPlaceText(*walks[walk], misplaced_[walk].Where)});
+            if (++walks[walk] != misplaced_[walk].Records.end()) next.emplace(walks[walk]->Offset, walk);
+        }
+        return count;
     }
 
 private:
+    struct TMisplaced {
+        TGpiRecords Records;
+        const char* Where;
+    };
+
     void Problem(std::size_t offset, std::string text) { problems_.push_back(TGpiProblem{offset, std::move(text)}); }
 
-    void WrongPlace(const TGpiOther& other, const char* where) {
+    static std::string WrongPlaceText(const TGpiOther& other, const char* where) {
         const char* name = GpiRecordName(other.Type);
-        if (*name != '\0')
-            Problem(other.Offset, Format("%s record in the wrong place (%s)", name, where));
-        else
-            Problem(other.Offset, Format("unknown record of type %u (%zu bytes) %s", other.Type,
-                                         other.MainSize + other.ExtraSize, where));
+        if (*name != '\0') return Format("%s record in the wrong place (%s)", name, where);
+        return Format("unknown record of type %u (%zu bytes) %s", other.Type, other.MainSize + other.ExtraSize, where);
+    }
+
+    void WrongPlace(const TGpiOther& other, const char* where) { Problem(other.Offset, WrongPlaceText(other, where)); }
+    void WrongPlace(const TGpiRecords& records, const char* where) {
+        if (!records.empty()) misplaced_.push_back(TMisplaced{records, where});
     }
 
     void CheckFileLevel() {
-        if (file_.Order.size() < 2 || file_.Order[1] != GpiTypePoiHeader) {
+        const TGpiOther second = file_.Order.size() >= 2 ? file_.Order[1] : TGpiOther();
+        if (file_.Order.size() < 2 || second.Type != GpiTypePoiHeader) {
             if (file_.Order.size() < 2)
                 Problem(file_.Size, "the POI header record is missing");
             else
-                Problem(file_.OrderOffsets[1], Format("the second record is a %s, not the POI header record",
-                                                      RecordName(file_.Order[1]).c_str()));
+                Problem(second.Offset, Format("the second record is a %s, not the POI header record",
+                                              RecordName(second.Type).c_str()));
         }
-        for (const auto& other : file_.Header.Records)
-            if (other.Type != GpiTypeHeaderExtension) WrongPlace(other, "in the header record");
+        TGpiRecords headerOthers = file_.Header.Records;
+        headerOthers.SkipType(GpiTypeHeaderExtension);
+        WrongPlace(headerOthers, "in the header record");
         if (file_.PoiHeader) {
             if (file_.PoiHeader->Magic != Bytes("POI\0\0\0", 6))
                 Problem(file_.PoiHeader->Offset, "POI header record: signature is not \"POI\" and three zero bytes");
-            for (const auto& other : file_.PoiHeader->Records) WrongPlace(other, "in the POI header record");
+            WrongPlace(file_.PoiHeader->Records, "in the POI header record");
             CheckCopyright(*file_.PoiHeader);
         }
-        for (const auto& other : file_.Records) WrongPlace(other, "at file level");
+        WrongPlace(file_.Records, "at file level");
         if (!file_.End) Problem(file_.Size, "missing end record");
     }
 
@@ -91,13 +125,14 @@ private:
     }
 
     void CheckGroup(const TGpiGroup& group) {
-        for (const auto& other : group.MainRecords) WrongPlace(other, "in a group's main part");
-        for (const auto& other : group.Records) WrongPlace(other, "in a group's extra part");
-        bool bitmapSeen = false;
-        for (std::size_t i = 0; i < group.ExtraOrder.size(); ++i) {
-            if (group.ExtraOrder[i] == GpiTypeBitmap) bitmapSeen = true;
-            if (group.ExtraOrder[i] == GpiTypeCategory && bitmapSeen)
-                Problem(group.ExtraOffsets[i], "category record after a bitmap record");
+        WrongPlace(group.MainRecords, "in a group's main part");
+        WrongPlace(group.Records, "in a group's extra part");
+        if (!group.Bitmaps.empty() && !group.Categories.empty()) {
+            bool bitmapSeen = false;
+            for (const auto& record : group.Extra) {
+                if (record.Type == GpiTypeBitmap) bitmapSeen = true;
+                if (record.Type == GpiTypeCategory && bitmapSeen) Problem(record.Offset, "category record after a bitmap record");
+            }
         }
         categories_.clear();
         bitmaps_.clear();
@@ -111,7 +146,7 @@ private:
                 Problem(category.Offset, Format("second category record with number %u", category.Number));
             if (category.Bitmap && !bitmaps_.count(category.Bitmap->Number))
                 Problem(category.Bitmap->Offset, Format("reference to missing bitmap %u", category.Bitmap->Number));
-            for (const auto& other : category.Records) WrongPlace(other, "in a category record");
+            WrongPlace(category.Records, "in a category record");
         }
         media_.clear();
         for (const auto& media : group.Media) CheckMedia(media);
@@ -185,7 +220,7 @@ private:
             Problem(area.Offset, "sub-area outside its parent's bounds");
         if (!area.Areas.empty() && !area.Points.empty())
             Problem(area.Offset, Format("area holds both sub-areas (%zu) and points (%zu)", area.Areas.size(), area.Points.size()));
-        for (const auto& other : area.Records) WrongPlace(other, "in an area record");
+        WrongPlace(area.Records, "in an area record");
         const bool alertInside = HasAlertInside(area);
         if (area.AlertFlag > 1)
             Problem(area.Offset, Format("area alert flag is %u, not 0 or 1", area.AlertFlag));
@@ -258,6 +293,7 @@ private:
 
     const TGpiFile& file_;
     std::vector<TGpiProblem> problems_;
+    std::vector<TMisplaced> misplaced_;
     std::set<std::uint16_t> categories_;
     std::set<std::uint16_t> bitmaps_;
     std::set<std::uint16_t> media_;
@@ -273,6 +309,14 @@ double GpiBoxTolerance(double degrees) {
     return 0.00002 + 2 * floatStep + 2 * (180.0 / 2147483648.0);
 }
 
-std::vector<TGpiProblem> CheckGpi(const TGpiFile& file) { return TChecker(file).Run(); }
+std::size_t CheckGpi(const TGpiFile& file, const std::function<void(const TGpiProblem&)>& onProblem) {
+    return TChecker(file).Run(onProblem);
+}
+
+std::vector<TGpiProblem> CheckGpi(const TGpiFile& file) {
+    std::vector<TGpiProblem> problems;
+    CheckGpi(file, [&](const TGpiProblem& problem) { problems.push_back(problem); });
+    return problems;
+}
 
 }  // namespace kestro

@@ -21,23 +21,9 @@ bool KestroWritesExtra(std::uint16_t type) {
 // Area records of ordinary files nest 34 levels at most; this bound only keeps
 // the recursion of a hostile file finite.
 constexpr int MaxReadDepth = 64;
-constexpr std::size_t PreviewSize = 16;
 
-struct TSpan {
-    std::size_t Offset = 0;
-    std::size_t Size = 0;
-    std::size_t End() const { return Offset + Size; }
-};
-
-struct TEnvelope {
-    std::size_t Offset = 0;
-    std::uint16_t Type = 0;
-    std::uint16_t Flags = 0;
-    std::uint32_t DataLength = 0;
-    TSpan Main;   // clipped to the parent
-    TSpan Extra;  // empty without flag 8
-    TSpan Data;   // main and extra together
-};
+using TSpan = TGpiSpan;
+using TEnvelope = TGpiEnvelope;
 
 std::string RecordLabel(std::uint16_t type) {
     const char* name = GpiRecordName(type);
@@ -144,28 +130,35 @@ private:
 
 class TReader {
 public:
-    TReader(const Bytes& data, TGpiFile& file) : data_(data), file_(file) {}
+    TReader(const std::shared_ptr<const Bytes>& data, TGpiFile& file) : shared_(data), data_(*data), file_(file) {}
 
     void ReadFile() {
         file_.Size = data_.size();
-        const std::size_t stop = ForEachRecord(TSpan{0, data_.size()}, "the end of the file", [&](const TEnvelope& e) {
-            file_.Order.push_back(e.Type);
-            file_.OrderOffsets.push_back(e.Offset);
+        const TSpan whole{0, data_.size()};
+        file_.Order = List(whole);
+        file_.Records = List(whole);
+        file_.Records.SkipType(GpiTypeGroup);
+        const std::size_t stop = ForEachRecord(whole, "the end of the file", [&](const TEnvelope& e) {
+            file_.Order.Count();
             if (e.Type == GpiTypeHeader && file_.Order.size() == 1) {
+                file_.Records.SkipOffset(e.Offset);
                 ReadHeader(e);
             } else if (e.Type == GpiTypePoiHeader && !file_.PoiHeader) {
+                file_.Records.SkipOffset(e.Offset);
                 ReadPoiHeader(e);
             } else if (e.Type == GpiTypeGroup) {
                 file_.Groups.push_back(ReadGroup(e));
             } else if (e.Type == GpiTypeEnd) {
                 file_.End = e.Offset;
+                file_.Records.StopAt(e.Offset);
                 if (e.DataLength != 0) Problem(e.Offset + 4, Format("end record: data length %u, not 0", e.DataLength));
                 return false;
             } else {
-                file_.Records.push_back(Other(e));
+                file_.Records.Count();
             }
             return true;
         });
+        file_.Order.StopAt(stop);
         if (file_.End && stop < data_.size())
             Problem(stop, Format("%zu bytes after the end record", data_.size() - stop));
     }
@@ -189,40 +182,22 @@ private:
         std::size_t pos = span.Offset;
         while (pos < span.End()) {
             const std::size_t left = span.End() - pos;
-            if (left < 8) {
-                Problem(pos, Format("incomplete record head: %zu bytes before %s", left, parent));
-                return span.End();
-            }
             TEnvelope e;
-            e.Offset = pos;
-            e.Type = static_cast<std::uint16_t>(LoadLittleEndian(data_, pos, 2));
-            e.Flags = static_cast<std::uint16_t>(LoadLittleEndian(data_, pos + 2, 2));
-            e.DataLength = LoadLittleEndian(data_, pos + 4, 4);
-            const bool hasExtra = (e.Flags & 8) != 0;
-            const std::size_t headSize = hasExtra ? 12 : 8;
-            if (left < headSize) {
-                Problem(pos, Format("%s: incomplete record head: %zu bytes before %s", RecordLabel(e.Type).c_str(), left, parent));
+            if (!ReadRecordHead(data_, pos, span.End(), e)) {
+                if (left < 8)
+                    Problem(pos, Format("incomplete record head: %zu bytes before %s", left, parent));
+                else
+                    Problem(pos, Format("%s: incomplete record head: %zu bytes before %s", RecordLabel(e.Type).c_str(), left, parent));
                 return span.End();
             }
             if ((e.Flags & ~8) != 0) Problem(pos + 2, Format("%s: unknown flags 0x%04X", RecordLabel(e.Type).c_str(), e.Flags));
-            std::size_t dataSize = e.DataLength;
-            const std::size_t room = left - headSize;
-            if (dataSize > room) {
+            if (e.DataLength > e.Data.Size)
                 Problem(pos + 4, Format("%s: length %u overruns %s by %zu bytes", RecordLabel(e.Type).c_str(), e.DataLength,
-                                        parent, dataSize - room));
-                dataSize = room;
-            }
-            std::size_t mainSize = dataSize;
-            if (hasExtra) {
-                const std::uint32_t mainLength = LoadLittleEndian(data_, pos + 8, 4);
-                if (mainLength > e.DataLength)
-                    Problem(pos + 8, Format("%s: main length %u exceeds its data length %u", RecordLabel(e.Type).c_str(),
-                                            mainLength, e.DataLength));
-                mainSize = std::min<std::size_t>(mainLength, dataSize);
-            }
-            e.Data = TSpan{pos + headSize, dataSize};
-            e.Main = TSpan{pos + headSize, mainSize};
-            e.Extra = TSpan{e.Main.End(), dataSize - mainSize};
+                                        parent, e.DataLength - e.Data.Size));
+            const bool hasExtra = (e.Flags & 8) != 0;
+            if (hasExtra && e.MainLength > e.DataLength)
+                Problem(pos + 8, Format("%s: main length %u exceeds its data length %u", RecordLabel(e.Type).c_str(),
+                                        e.MainLength, e.DataLength));
             if (hasExtra && (e.Extra.Size == 0 || !KestroWritesExtra(e.Type))) ++file_.NeedlessMainLengths;
             pos = e.Data.End();
             if (!onRecord(e)) return pos;
@@ -230,16 +205,8 @@ private:
         return pos;
     }
 
-    TGpiOther Other(const TEnvelope& e) const {
-        TGpiOther other;
-        other.Offset = e.Offset;
-        other.Type = e.Type;
-        other.Flags = e.Flags;
-        other.MainSize = e.Main.Size;
-        other.ExtraSize = e.Extra.Size;
-        other.Preview = data_.substr(e.Main.Offset, std::min(e.Main.Size, PreviewSize));
-        return other;
-    }
+    TGpiOther Other(const TEnvelope& e) const { return OtherRecord(data_, e); }
+    TGpiRecords List(TSpan span) const { return TGpiRecords(shared_, span); }
 
     void ReadHeader(const TEnvelope& e) {
         TGpiHeader& h = file_.Header;
@@ -250,8 +217,9 @@ private:
         h.Reserved = c.Word("reserved word");
         h.FileName = c.String("file name");
         Finish(c, e.Type);
-        ForEachRecord(e.Extra, "the header record", [&](const TEnvelope& sub) {
-            h.Records.push_back(Other(sub));
+        h.Records = List(e.Extra);
+        ForEachRecord(e.Extra, "the header record", [&](const TEnvelope&) {
+            h.Records.Count();
             return true;
         });
     }
@@ -265,9 +233,14 @@ private:
         h.CodePage = c.Word("code page");
         h.Flags = c.Word("flags");
         Finish(c, e.Type);
+        h.Records = List(e.Extra);
         ForEachRecord(e.Extra, "the POI header record", [&](const TEnvelope& sub) {
-            if (sub.Type == GpiTypeCopyright && !h.Copyright) h.Copyright = ReadCopyright(sub);
-            else h.Records.push_back(Other(sub));
+            if (sub.Type == GpiTypeCopyright && !h.Copyright) {
+                h.Copyright = ReadCopyright(sub);
+                h.Records.SkipOffset(sub.Offset);
+            } else {
+                h.Records.Count();
+            }
             return true;
         });
         file_.PoiHeader = std::move(h);
@@ -300,19 +273,27 @@ private:
         g.Name = c.LangString("name");
         Finish(c, e.Type, true);
         if (c.Ok()) {
-            ForEachRecord(TSpan{c.Pos(), c.Left()}, "the group's main part", [&](const TEnvelope& sub) {
-                if (sub.Type == GpiTypeArea && !g.Root) g.Root = ReadArea(sub, 0);
-                else g.MainRecords.push_back(Other(sub));
+            const TSpan rest{c.Pos(), c.Left()};
+            g.MainRecords = List(rest);
+            ForEachRecord(rest, "the group's main part", [&](const TEnvelope& sub) {
+                if (sub.Type == GpiTypeArea && !g.Root) {
+                    g.Root = ReadArea(sub, 0);
+                    g.MainRecords.SkipOffset(sub.Offset);
+                } else {
+                    g.MainRecords.Count();
+                }
                 return true;
             });
         }
+        g.Extra = List(e.Extra);
+        g.Records = List(e.Extra);
+        for (std::uint16_t type : {GpiTypeCategory, GpiTypeBitmap, GpiTypeMedia}) g.Records.SkipType(type);
         ForEachRecord(e.Extra, "the group record", [&](const TEnvelope& sub) {
-            g.ExtraOrder.push_back(sub.Type);
-            g.ExtraOffsets.push_back(sub.Offset);
+            g.Extra.Count();
             if (sub.Type == GpiTypeCategory) g.Categories.push_back(ReadCategory(sub));
             else if (sub.Type == GpiTypeBitmap) g.Bitmaps.push_back(ReadBitmap(sub));
             else if (sub.Type == GpiTypeMedia) g.Media.push_back(ReadMedia(sub));
-            else g.Records.push_back(Other(sub));
+            else g.Records.Count();
             return true;
         });
         return g;
@@ -325,13 +306,15 @@ private:
         category.Number = c.Word("category number");
         category.Name = c.LangString("name");
         Finish(c, e.Type);
+        category.Records = List(e.Extra);
         ForEachRecord(e.Extra, "the category record", [&](const TEnvelope& sub) {
             if (sub.Type == GpiTypeBitmapRef && !category.Bitmap) {
                 TFieldCursor ref(data_, sub.Data);
                 category.Bitmap = TGpiBitmapRef{sub.Offset, ref.Word("bitmap number")};
+                category.Records.SkipOffset(sub.Offset);
                 Finish(ref, sub.Type);
             } else {
-                category.Records.push_back(Other(sub));
+                category.Records.Count();
             }
             return true;
         });
@@ -399,10 +382,13 @@ private:
             Problem(e.Offset, Format("area record: areas nest deeper than %d levels; its contents are not read", MaxReadDepth));
             return a;
         }
+        a.Records = List(e.Extra);
+        a.Records.SkipType(GpiTypeArea);
+        a.Records.SkipType(GpiTypePoint);
         ForEachRecord(e.Extra, "the area record", [&](const TEnvelope& sub) {
             if (sub.Type == GpiTypeArea) a.Areas.push_back(ReadArea(sub, depth + 1));
             else if (sub.Type == GpiTypePoint) a.Points.push_back(ReadPoint(sub));
-            else a.Records.push_back(Other(sub));
+            else a.Records.Count();
             return true;
         });
         return a;
@@ -505,6 +491,7 @@ private:
     TGpiAddress ReadAddress(const TEnvelope& e, TFieldCursor& c) { return ReadFields(e, c, AddressFields); }
     TGpiContact ReadContact(const TEnvelope& e, TFieldCursor& c) { return ReadFields(e, c, ContactFields); }
 
+    std::shared_ptr<const Bytes> shared_;
     const Bytes& data_;
     TGpiFile& file_;
 };
@@ -571,7 +558,7 @@ std::size_t TGpiArea::PointCount() const {
 
 std::uint16_t TGpiFile::CodePage() const { return PoiHeader ? PoiHeader->CodePage : 1252; }
 
-TGpiFile ParseGpi(const Bytes& content) {
+TGpiFile ParseGpi(Bytes content) {
     // The header record must at least show its type and signature.
     const bool hasExtra = content.size() >= 4 && (static_cast<unsigned char>(content[2]) & 8) != 0;
     const std::size_t mainOffset = hasExtra ? 12 : 8;
@@ -579,7 +566,8 @@ TGpiFile ParseGpi(const Bytes& content) {
         content.compare(mainOffset, 6, "GRMREC") != 0)
         throw EReadError("not a GPI file: it does not start with a GRMREC header record");
     TGpiFile file;
-    TReader(content, file).ReadFile();
+    file.Content = std::make_shared<const Bytes>(std::move(content));
+    TReader(file.Content, file).ReadFile();
     return file;
 }
 
@@ -591,14 +579,14 @@ TGpiFile ReadGpiFile(const std::string& path) {
     // more: a file of the /proc kind that says it is empty and never ends
     // is refused, not read until memory runs out.
     const std::uint64_t size = std::filesystem::file_size(PathFromUtf8(path), error);
-    const Bytes content = ReadFileUpTo(
+    Bytes content = ReadFileUpTo(
         path, error ? 0 : size + 1,
         TInputOptions{.CannotOpen = "cannot open \"%s\": %s", .CannotRead = "cannot read \"%s\": %s", .FullPath = false});
     if (!error && content.size() > size)
         throw EReadError(Format("\"%s\" holds more than the %llu bytes its size says", path.c_str(),
                                 static_cast<unsigned long long>(size)));
     try {
-        return ParseGpi(content);
+        return ParseGpi(std::move(content));
     } catch (const EReadError& e) {
         throw EReadError(Format("\"%s\" is %s", path.c_str(), e.what()));
     }

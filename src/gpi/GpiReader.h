@@ -8,12 +8,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "gpi/GpiRecordType.h"
+#include "gpi/GpiRecords.h"
 #include "gpi/LangText.h"
 #include "platform/Bytes.h"
 
@@ -27,23 +29,13 @@ struct TGpiProblem {
     std::string Text;
 };
 
-// A record kept only by its envelope: an unknown type, or a known type where it does not belong.
-struct TGpiOther {
-    std::size_t Offset = 0;
-    std::uint16_t Type = 0;
-    std::uint16_t Flags = 0;
-    std::size_t MainSize = 0;
-    std::size_t ExtraSize = 0;
-    Bytes Preview;  // the first bytes of the main part
-};
-
 struct TGpiHeader {
     std::size_t Offset = 0;
     Bytes Signature;  // "GRMREC00"
     std::uint32_t Stamp = 0;
     std::uint16_t Reserved = 0;
     Bytes FileName;
-    std::vector<TGpiOther> Records;  // extension records (type 15 of other writers)
+    TGpiRecords Records;  // extension records (type 15 of other writers)
 };
 
 // Type 17 of other writers: data source and copyright, each localized.
@@ -62,7 +54,7 @@ struct TGpiPoiHeader {
     std::uint16_t CodePage = 0;
     std::uint16_t Flags = 0;
     std::optional<TGpiCopyright> Copyright;
-    std::vector<TGpiOther> Records;
+    TGpiRecords Records;
 };
 
 struct TGpiCategoryRef {
@@ -139,7 +131,7 @@ struct TGpiArea {
     std::uint8_t AlertFlag = 0;
     std::vector<TGpiArea> Areas;
     std::vector<TGpiPoint> Points;
-    std::vector<TGpiOther> Records;
+    TGpiRecords Records;
 
     std::size_t PointCount() const;  // points in this area and all its sub-areas
 };
@@ -149,7 +141,7 @@ struct TGpiCategory {
     std::uint16_t Number = 0;
     TGpiText Name;
     std::optional<TGpiBitmapRef> Bitmap;
-    std::vector<TGpiOther> Records;
+    TGpiRecords Records;
 };
 
 struct TGpiBitmap {
@@ -178,24 +170,23 @@ struct TGpiGroup {
     std::size_t Offset = 0;
     TGpiText Name;
     std::optional<TGpiArea> Root;
-    std::vector<TGpiOther> MainRecords;  // records of the main part other than the root area
+    TGpiRecords MainRecords;  // records of the main part other than the root area
     std::vector<TGpiCategory> Categories;
     std::vector<TGpiBitmap> Bitmaps;
     std::vector<TGpiMedia> Media;
-    std::vector<TGpiOther> Records;  // other records of the extra part
-    std::vector<std::uint16_t> ExtraOrder;  // types of the extra part's records, in file order
-    std::vector<std::size_t> ExtraOffsets;
+    TGpiRecords Records;  // other records of the extra part
+    TGpiRecords Extra;    // every record of the extra part, in file order
 };
 
 struct TGpiFile {
+    std::shared_ptr<const Bytes> Content;  // the file's bytes, which the record lists walk
     std::size_t Size = 0;
     TGpiHeader Header;
     std::optional<TGpiPoiHeader> PoiHeader;
     std::vector<TGpiGroup> Groups;
     std::optional<std::size_t> End;  // offset of the end record
-    std::vector<TGpiOther> Records;  // records at file level that are neither headers, groups nor the end
-    std::vector<std::uint16_t> Order;  // types of the file-level records, in file order
-    std::vector<std::size_t> OrderOffsets;
+    TGpiRecords Records;  // records at file level that are neither headers, groups nor the end
+    TGpiRecords Order;    // every file-level record, the end record included, in file order
     std::vector<TGpiProblem> Problems;  // faults met while reading, in reading order
     // Records whose head gives a main length (flag 8) where one is not needed:
     // nothing after the main part, or a type other than group, area and point.
@@ -206,7 +197,7 @@ struct TGpiFile {
 
 // Parses a GPI file held in memory. Raises EReadError when the bytes do not
 // start with a GPI header record.
-TGpiFile ParseGpi(const Bytes& content);
+TGpiFile ParseGpi(Bytes content);
 // Reads and parses a file; EFOpenError / EReadError when it cannot be read.
 TGpiFile ReadGpiFile(const std::string& path);
 

@@ -71,13 +71,14 @@ void WriteHtmlFile(const TGpiFile& file, const TDumpArguments& arguments) {
 }
 
 int PrintProblems(const TGpiFile& file, std::ostream& out) {
-    const auto problems = CheckGpi(file);
-    for (const auto& problem : problems) out << Format("0x%08zX: ", problem.Offset) << problem.Text << '\n';
-    if (problems.empty()) {
+    const std::size_t count = CheckGpi(file, [&](const TGpiProblem& problem) {
+        out << Format("0x%08zX: ", problem.Offset) << problem.Text << '\n';
+    });
+    if (count == 0) {
         out << "No problems found.\n";
         return 0;
     }
-    out << Format("%zu problem%s found.\n", problems.size(), problems.size() == 1 ? "" : "s");
+    out << Format("%zu problem%s found.\n", count, count == 1 ? "" : "s");
     return 1;
 }
 

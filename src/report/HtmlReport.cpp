@@ -116,18 +116,22 @@ private:
             out_ << "</td></tr>\n";
         }
         out_ << "</tbody></table>\n";
-        const auto problems = CheckGpi(file_);
+        // Only the listed problems are kept: a hostile file holds millions.
+        std::vector<TGpiProblem> listed;
+        const std::size_t count = CheckGpi(file_, [&](const TGpiProblem& problem) {
+            if (listed.size() < MaxListedProblems) listed.push_back(problem);
+        });
         out_ << Format("<div id=\"check\" class=\"check %s\" data-problems=\"%zu\"><b>kestro-dump --check:</b> ",
-                       problems.empty() ? "clean" : "problems", problems.size());
-        if (problems.empty()) out_ << "No problems found.";
-        else out_ << Format("%zu problem%s found.", problems.size(), problems.size() == 1 ? "" : "s");
-        if (!problems.empty()) {
+                       count == 0 ? "clean" : "problems", count);
+        if (count == 0) out_ << "No problems found.";
+        else out_ << Format("%zu problem%s found.", count, count == 1 ? "" : "s");
+        if (count > 0) {
             // A long list of the same kind of problem stays folded until asked for.
-            out_ << (problems.size() <= OpenProblemList ? "<details open>" : "<details>") << "<summary>the problems</summary><ul>";
-            for (std::size_t i = 0; i < problems.size() && i < MaxListedProblems; ++i)
-                out_ << Format("<li><code>0x%08zX</code> ", problems[i].Offset) << EscapeHtml(problems[i].Text) << "</li>";
-            if (problems.size() > MaxListedProblems)
-                out_ << Format("<li>and %zu more (kestro-dump --check lists all)</li>", problems.size() - MaxListedProblems);
+            out_ << (count <= OpenProblemList ? "<details open>" : "<details>") << "<summary>the problems</summary><ul>";
+            for (const auto& problem : listed)
+                out_ << Format("<li><code>0x%08zX</code> ", problem.Offset) << EscapeHtml(problem.Text) << "</li>";
+            if (count > MaxListedProblems)
+                out_ << Format("<li>and %zu more (kestro-dump --check lists all)</li>", count - MaxListedProblems);
             out_ << "</ul></details>";
         }
         out_ << "</div></section>\n";

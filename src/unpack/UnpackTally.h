@@ -8,6 +8,7 @@
 namespace kestro {
 
 struct TGpiOther;
+class TGpiRecords;
 
 class TUnpackTally {
 public:
@@ -28,5 +29,6 @@ private:
 
 // Counts records of types kestro does not write there, by type: "media records in groups".
 void CountRecords(const std::vector<TGpiOther>& records, const char* where, TUnpackTally& tally);
+void CountRecords(const TGpiRecords& records, const char* where, TUnpackTally& tally);
 
 }  // namespace kestro

@@ -48,7 +48,9 @@ TEST(Sounds, ListSoundAndCreditsGiveMediaOneTheOutlineAndTheReport) {
     EXPECT_EQ(media.Entries[0].Language, "EN");
     EXPECT_TRUE(media.Entries[0].Data == test::PcmWav(200));
     // The extra part: category, then media.
-    EXPECT_EQ(c.File.Groups[0].ExtraOrder, (std::vector<std::uint16_t>{GpiTypeCategory, GpiTypeMedia}));
+    std::vector<std::uint16_t> extraTypes;
+    for (const auto& record : c.File.Groups[0].Extra) extraTypes.push_back(record.Type);
+    EXPECT_EQ(extraTypes, (std::vector<std::uint16_t>{GpiTypeCategory, GpiTypeMedia}));
     // The header extension record, the POI header's flags and the copyright record.
     ASSERT_TRUE(c.File.PoiHeader && c.File.PoiHeader->Copyright);
     EXPECT_EQ(c.File.PoiHeader->Flags, 0x0011);

@@ -377,3 +377,55 @@ TEST(GpiCheck, DamagedFilesNeverBreakTheReader) {
 }
 
 }  // namespace kestro
+
+namespace kestro {
+
+// Records in the wrong place are walked again in the file and merged into
+// the other problems by offset: the list comes out as if all were kept and
+// sorted, with the problems kept at one offset before the misplaced record's.
+TEST(GpiCheck, MisplacedRecordsOfEveryLevelComeInOffsetOrder) {
+    const Bytes header = GpiRecord(0, "GRMREC00" + GpiDword(0) + GpiWord(0) + GpiString("x"), GpiRecord(97, "h"));
+    const Bytes poiHeader = GpiRecord(1, Bytes("POI\0\0\0", 6) + "00" + GpiWord(1252) + GpiWord(0), GpiRecord(96, ""));
+    const Bytes category = GpiRecord(7, GpiWord(0) + GpiLangString("c"), GpiRecord(95, "ab"));
+    const Bytes area = AreaRecord(50, 14, 50.5, 14.5, 0, GpiRecord(94, "") + PointRecord(50.6, 14, 0) + GpiRecord(2, ""));
+    const Bytes group = GpiRecord(9, GpiLangString("G") + area + GpiRecord(93, ""), category + GpiRecord(92, ""));
+    const Bytes first = GpiRecord(91, "");
+    const Bytes file = header + first + poiHeader + group + first + GpiRecord(0xFFFF, "");
+    const std::size_t areaAt = file.find(area), groupAt = file.find(group);
+    const std::size_t pointAt = areaAt + 12 + 23 + 8, emptyPointAt = pointAt + PointRecord(50.6, 14, 0).size();
+    const std::size_t categoryAt = file.find(category);
+
+    const auto problems = CheckGpi(ParseGpi(file));
+    const std::vector<std::pair<std::size_t, std::string>> expected = {
+        {header.size() - 9, "unknown record of type 97 (1 bytes) in the header record"},
+        {header.size(), "the second record is a record of type 91, not the POI header record"},
+        {header.size(), "unknown record of type 91 (0 bytes) at file level"},
+        {header.size() + 8 + poiHeader.size() - 8, "unknown record of type 96 (0 bytes) in the POI header record"},
+        {areaAt + 12 + 23, "unknown record of type 94 (0 bytes) in an area record"},
+        {pointAt, "point outside its area's bounds: 50.6"},
+        {emptyPointAt, "point outside its area's bounds: 0.0"},
+        // The empty point's cut field and the next record of the main part share an offset.
+        {emptyPointAt + 8, "point record: latitude needs 4 bytes, 0 left"},
+        {areaAt + area.size(), "unknown record of type 93 (0 bytes) in a group's main part"},
+        {categoryAt + category.size() - 10, "unknown record of type 95 (2 bytes) in a category record"},
+        {groupAt + group.size() - 8, "unknown record of type 92 (0 bytes) in a group's extra part"},
+        {groupAt + group.size(), "unknown record of type 91 (0 bytes) at file level"},
+    };
+    ASSERT_EQ(emptyPointAt + 8, areaAt + area.size());
+    ASSERT_EQ(problems.size(), expected.size()) << List(problems);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(problems[i].Offset, expected[i].first) << i << "\n" << List(problems);
+        EXPECT_EQ(problems[i].Text.rfind(expected[i].second, 0), 0u) << i << ": " << problems[i].Text;
+    }
+
+    std::size_t streamed = 0, last = 0;
+    const std::size_t count = CheckGpi(ParseGpi(file), [&](const TGpiProblem& p) {
+        EXPECT_GE(p.Offset, last);
+        last = p.Offset;
+        ++streamed;
+    });
+    EXPECT_EQ(count, problems.size());
+    EXPECT_EQ(streamed, problems.size());
+}
+
+}  // namespace kestro
