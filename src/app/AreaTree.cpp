@@ -38,11 +38,19 @@ void AppendMainPart(Bytes& out, double minLat, double minLon, double maxLat, dou
     out += '\0';  // the alert byte, set when the area is known
 }
 
-}  // namespace
+// One tree's build: what every area of it shares.
+struct TTreeBuild {
+    TSQLiteDatabase& Store;
+    std::int32_t MaxRegion;
+    TAreaStatistics& Statistics;
+    TTakenPoints Taken;  // the points written so far
+};
 
-void AppendArea(TSQLiteDatabase& store, std::int32_t maxRegion, TAreaStatistics& statistics, std::int32_t depth,
-                std::uint8_t& alert, double minLat, double minLon, double maxLat, double maxLon, Bytes& out) {
-    if (depth < 0) throw Exception(Format("Area depth %d is below 0", depth));
+void AppendTreeArea(TTreeBuild& build, std::int32_t depth, std::uint8_t& alert, double minLat, double minLon,
+                    double maxLat, double maxLon, Bytes& out) {
+    TSQLiteDatabase& store = build.Store;
+    const std::int32_t maxRegion = build.MaxRegion;
+    TAreaStatistics& statistics = build.Statistics;
     const float south = static_cast<float>(minLat);
     const float west = static_cast<float>(minLon);
     const float north = static_cast<float>(maxLat);
@@ -56,7 +64,7 @@ void AppendArea(TSQLiteDatabase& store, std::int32_t maxRegion, TAreaStatistics&
     const std::size_t alertByte = out.size() - 1;
     area.EndMain();
     if (count > limit && depth <= DeepestSplitDepth) {
-        if (IsNarrow(minLat, minLon, maxLat, maxLon) && !AnyLeftInBox(store, south, west, north, east)) {
+        if (IsNarrow(minLat, minLon, maxLat, maxLon) && !AnyLeftInBox(store, build.Taken, south, west, north, east)) {
             CountLeaf(statistics, depth, count);  // an empty leaf: everything it touches is written already
             area.Drop();
             return;
@@ -74,17 +82,16 @@ void AppendArea(TSQLiteDatabase& store, std::int32_t maxRegion, TAreaStatistics&
         };
         for (const TQuadrant& quadrant : quadrants) {
             std::uint8_t childAlert = 0;
-            AppendArea(store, maxRegion, statistics, depth + 1, childAlert, quadrant.MinLat, quadrant.MinLon, quadrant.MaxLat,
-                       quadrant.MaxLon, out);
+            AppendTreeArea(build, depth + 1, childAlert, quadrant.MinLat, quadrant.MinLon, quadrant.MaxLat, quadrant.MaxLon,
+                           out);
             if (childAlert) alert = 1;
         }
     } else {
+        // The records go straight into the area, in the order they were stored.
         bool leafAlert = false;
-        Bytes records;
-        ExtractInBox(store, leafAlert, records, south, west, north, east);
+        TakeInBox(store, build.Taken, leafAlert, out, south, west, north, east);
         alert = leafAlert ? 1 : 0;
         CountLeaf(statistics, depth, count);
-        out += records;
     }
     // Counts include points taken by an earlier sibling, so all four
     // quadrants may come back empty. An area record without children
@@ -95,6 +102,15 @@ void AppendArea(TSQLiteDatabase& store, std::int32_t maxRegion, TAreaStatistics&
     }
     out[alertByte] = static_cast<char>(alert ? 1 : 0);
     area.Finish();
+}
+
+}  // namespace
+
+void AppendArea(TSQLiteDatabase& store, std::int32_t maxRegion, TAreaStatistics& statistics, std::int32_t depth,
+                std::uint8_t& alert, double minLat, double minLon, double maxLat, double maxLon, Bytes& out) {
+    if (depth < 0) throw Exception(Format("Area depth %d is below 0", depth));
+    TTreeBuild build{store, maxRegion, statistics, {}};
+    AppendTreeArea(build, depth, alert, minLat, minLon, maxLat, maxLon, out);
 }
 
 Bytes BuildArea(TSQLiteDatabase& store, std::int32_t maxRegion, TAreaStatistics& statistics, std::int32_t depth,

@@ -15,8 +15,8 @@ struct TAreaStatistics {
 };
 
 // Appends to out the area record (type 8) of the box (degrees: south, west,
-// north, east) at the given depth (0 for a group's root) and takes its
-// points out of the store. An area holding more than maxRegion points (at
+// north, east) at the given depth (0 for a group's root), each point of the
+// store once: the points stay stored, so a store serves one tree. An area holding more than maxRegion points (at
 // least 1) is split into quadrants down to depth 33. Sets alert to 1 when a
 // point inside carries an alert (the caller passes 0). Appends nothing when
 // the area holds nothing to write. Counts its leaves into statistics.

@@ -33,48 +33,58 @@ std::size_t FittedLength(const Bytes& text, std::size_t maxLength) {
 
 }  // namespace
 
+void AppendGpiWord(Bytes& out, std::uint32_t value) {
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>((value >> 8) & 0xFF);
+}
+
+void AppendGpiDword(Bytes& out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
 Bytes GpiWord(std::uint32_t value) {
-    Bytes out(2, '\0');
-    out[0] = static_cast<char>(value & 0xFF);
-    out[1] = static_cast<char>((value >> 8) & 0xFF);
+    Bytes out;
+    AppendGpiWord(out, value);
     return out;
 }
 
 Bytes GpiDword(std::uint32_t value) {
-    Bytes out(4, '\0');
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    Bytes out;
+    AppendGpiDword(out, value);
     return out;
 }
 
-Bytes GpiString(const Bytes& text) {
+void AppendGpiString(Bytes& out, const Bytes& text) {
     const std::size_t length = FittedLength(text, MaxStringLength);
-    return GpiWord(static_cast<std::uint32_t>(length)).append(text, 0, length);
-}
-
-namespace {
-
-// Every entry is cut as a single one would be, so that a text reads the same
-// in each language, whatever their number.
-void AppendLangEntry(Bytes& out, const Bytes& language, const Bytes& text) {
-    const std::size_t length = FittedLength(text, MaxLangStringLength);
-    Bytes code = language.substr(0, 2);
-    code.resize(2, ' ');
-    out += code;
-    out += GpiWord(static_cast<std::uint32_t>(length));
+    AppendGpiWord(out, static_cast<std::uint32_t>(length));
     out.append(text, 0, length);
 }
 
-}  // namespace
+Bytes GpiString(const Bytes& text) {
+    Bytes out;
+    AppendGpiString(out, text);
+    return out;
+}
+
+// Every entry is cut as a single one would be, so that a text reads the same
+// in each language, whatever their number.
+void AppendGpiLangEntry(Bytes& out, const Bytes& language, const Bytes& text) {
+    const std::size_t length = FittedLength(text, MaxLangStringLength);
+    out.append(language, 0, 2);
+    if (language.size() < 2) out.append(2 - language.size(), ' ');
+    AppendGpiWord(out, static_cast<std::uint32_t>(length));
+    out.append(text, 0, length);
+}
 
 Bytes GpiLangString(const Bytes& text) {
     Bytes out = GpiDword(static_cast<std::uint32_t>(FittedLength(text, MaxLangStringLength) + 4));
-    AppendLangEntry(out, "EN", text);
+    AppendGpiLangEntry(out, "EN", text);
     return out;
 }
 
 Bytes GpiLangString(const TGpiText& entries) {
     Bytes out(4, '\0');
-    for (const auto& entry : entries) AppendLangEntry(out, entry.Language, entry.Text);
+    for (const auto& entry : entries) AppendGpiLangEntry(out, entry.Language, entry.Text);
     return GpiDword(RecordLength(out.size() - 4)).append(out, 4);
 }
 

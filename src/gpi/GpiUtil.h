@@ -21,6 +21,13 @@ Bytes GpiLangString(const Bytes& text);  // one entry, "EN"
 // shorter ones padded with blanks), its 16-bit length and its text, after the
 // 32-bit length of all entries together.
 Bytes GpiLangString(const TGpiText& entries);
+// The same encoders appending to out, for records built in place.
+void AppendGpiWord(Bytes& out, std::uint32_t value);
+void AppendGpiDword(Bytes& out, std::uint32_t value);
+void AppendGpiString(Bytes& out, const Bytes& text);
+// One entry of a localized string (code, length, text); the caller writes
+// the 32-bit length of all entries in front.
+void AppendGpiLangEntry(Bytes& out, const Bytes& language, const Bytes& text);
 // Raises EFormatLimit when the record would not fit its 32-bit length.
 Bytes GpiRecord(std::uint16_t type, const Bytes& main, const Bytes& extra = Bytes());
 // The most bytes a record's main and extra parts may hold together.

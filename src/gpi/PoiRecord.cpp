@@ -9,6 +9,7 @@
 #include "gpi/GpiRecordType.h"
 #include "gpi/GpiUtil.h"
 #include "gpi/PoiFields.h"
+#include "gpi/RecordInPlace.h"
 #include "platform/FileRead.h"
 #include "platform/PathName.h"
 
@@ -72,41 +73,62 @@ Bytes AlertMain(const TPoiWpt& point) {
 using TTranslatedField = Bytes TPoiTranslation::*;
 
 // A localized field of the point in every language, the first language's
-// text first (a point of one "EN" text takes the short road).
-Bytes LocalizedText(const TPoiWpt& point, const Bytes& first, TTranslatedField field) {
-    if (point.Translations.empty() && point.Language == "EN") return GpiLangString(first);
-    TGpiText text{{point.Language, first}};
-    for (const auto& translation : point.Translations) text.push_back({translation.Language, translation.*field});
-    return GpiLangString(text);
+// text first.
+void AppendLocalizedText(Bytes& out, const TPoiWpt& point, const Bytes& first, TTranslatedField field) {
+    const std::size_t lengthAt = out.size();
+    out.append(4, '\0');
+    AppendGpiLangEntry(out, point.Language, first);
+    for (const auto& translation : point.Translations) AppendGpiLangEntry(out, translation.Language, translation.*field);
+    const std::uint32_t length = RecordLength(out.size() - lengthAt - 4);
+    for (int i = 0; i < 4; ++i) out[lengthAt + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
 }
 
-// The same, or nothing when the text is empty in every language.
-Bytes LocalizedField(const TPoiWpt& point, const Bytes& first, TTranslatedField field) {
+// Whether a localized field has a text in any language.
+bool AnyText(const TPoiWpt& point, const Bytes& first, TTranslatedField field) {
     bool any = !first.empty();
     for (const auto& translation : point.Translations) any = any || !(translation.*field).empty();
-    return any ? LocalizedText(point, first, field) : Bytes();
+    return any;
 }
 
-// The flags word and the point's non-empty fields of one record; a
-// localized field counts when it has a text in any language.
+// A record of the flags word and the point's non-empty fields; a localized
+// field counts when it has a text in any language. Nothing without one.
 template <class TField, std::size_t N>
-Bytes FieldsMain(const TPoiWpt& point, const std::array<TField, N>& table) {
+void AppendFieldsRecord(Bytes& out, std::uint16_t type, const TPoiWpt& point, const std::array<TField, N>& table) {
+    TRecordInPlace record(out, type, false);
+    const std::size_t flagsAt = out.size();
+    out.append(2, '\0');
     std::uint32_t flags = 0;
-    Bytes fields;
     for (const auto& field : table) {
         if (field.Point == nullptr) continue;
-        const Bytes text = field.Translated != nullptr ? LocalizedField(point, point.*field.Point, field.Translated)
-                           : (point.*field.Point).empty() ? Bytes()
-                                                          : GpiString(point.*field.Point);
-        if (text.empty()) continue;
+        const Bytes& text = point.*field.Point;
+        if (field.Translated != nullptr) {
+            if (!AnyText(point, text, field.Translated)) continue;
+            AppendLocalizedText(out, point, text, field.Translated);
+        } else {
+            if (text.empty()) continue;
+            AppendGpiString(out, text);
+        }
         flags |= field.Bit;
-        fields += text;
     }
-    return flags == 0 ? Bytes() : GpiWord(flags) + fields;
+    if (flags == 0) {
+        record.Drop();
+        return;
+    }
+    out[flagsAt] = static_cast<char>(flags & 0xFF);
+    out[flagsAt + 1] = static_cast<char>((flags >> 8) & 0xFF);
+    record.Finish();
 }
 
-Bytes AddressMain(const TPoiWpt& point) { return FieldsMain(point, AddressFields); }
-Bytes ContactMain(const TPoiWpt& point) { return FieldsMain(point, ContactFields); }
+// A record holding a localized field after `lead` bytes, or nothing when the
+// field is empty in every language.
+void AppendLocalizedRecord(Bytes& out, std::uint16_t type, const Bytes& lead, const TPoiWpt& point, const Bytes& first,
+                           TTranslatedField field) {
+    if (!AnyText(point, first, field)) return;
+    TRecordInPlace record(out, type, false);
+    out += lead;
+    AppendLocalizedText(out, point, first, field);
+    record.Finish();
+}
 
 // Lines end at CR LF; a final CR LF closes the last line rather than opening
 // an empty one.
@@ -177,26 +199,32 @@ Bytes ImageRecords(const TPoiWpt& point, std::uint64_t maxRecord) {
 bool AlertClamped(const TPoiWpt& point) { return HasAlert(point) && AlertFields(point).Clamped; }
 
 Bytes GpiPoi(const TPoiWpt& point, std::uint64_t maxRecord) {
+    // Built in one string: a point is encoded for every waypoint read.
     const bool alert = HasAlert(point);
-    Bytes main = GpiDword(static_cast<std::uint32_t>(DegToSemicircles(point.Lat)));
-    main += GpiDword(static_cast<std::uint32_t>(DegToSemicircles(point.Lon)));
-    main += GpiWord(1);
-    main += static_cast<char>(alert ? 1 : 0);
-    main += LocalizedText(point, point.Name, &TPoiTranslation::Name);  // also when it is empty
+    Bytes record;
+    record.reserve(256);
+    TRecordInPlace poi(record, GpiTypePoint);
+    const std::size_t mainBegin = record.size();
+    AppendGpiDword(record, static_cast<std::uint32_t>(DegToSemicircles(point.Lat)));
+    AppendGpiDword(record, static_cast<std::uint32_t>(DegToSemicircles(point.Lon)));
+    AppendGpiWord(record, 1);
+    record += static_cast<char>(alert ? 1 : 0);
+    AppendLocalizedText(record, point, point.Name, &TPoiTranslation::Name);  // also when it is empty
+    poi.EndMain();
 
-    Bytes extra;
-    if (point.Category != NoIndex) extra += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
-    if (point.Bitmap != NoIndex) extra += GpiRecord(GpiTypeBitmapRef, GpiWord(point.Bitmap));
-    if (alert) extra += GpiRecord(GpiTypeAlert, AlertMain(point));
-    if (const Bytes comment = LocalizedField(point, point.Comment, &TPoiTranslation::Comment); !comment.empty())
-        extra += GpiRecord(GpiTypeComment, comment);
-    if (const Bytes address = AddressMain(point); !address.empty()) extra += GpiRecord(GpiTypeAddress, address);
-    if (const Bytes contact = ContactMain(point); !contact.empty()) extra += GpiRecord(GpiTypeContact, contact);
-    extra += ImageRecords(point, maxRecord);
-    if (const Bytes description = LocalizedField(point, point.Description, &TPoiTranslation::Description);
-        !description.empty())
-        extra += GpiRecord(GpiTypeDescription, '\x01' + description);
-    Bytes record = GpiRecord(GpiTypePoint, main, extra);
+    if (point.Category != NoIndex) record += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
+    if (point.Bitmap != NoIndex) record += GpiRecord(GpiTypeBitmapRef, GpiWord(point.Bitmap));
+    if (alert) record += GpiRecord(GpiTypeAlert, AlertMain(point));
+    AppendLocalizedRecord(record, GpiTypeComment, Bytes(), point, point.Comment, &TPoiTranslation::Comment);
+    AppendFieldsRecord(record, GpiTypeAddress, point, AddressFields);
+    AppendFieldsRecord(record, GpiTypeContact, point, ContactFields);
+    record += ImageRecords(point, maxRecord);
+    AppendLocalizedRecord(record, GpiTypeDescription, Bytes(1, '\x01'), point, point.Description,
+                          &TPoiTranslation::Description);
+    if (poi.ExtraEmpty())
+        record = GpiRecord(GpiTypePoint, record.substr(mainBegin));  // the short header
+    else
+        poi.Finish();
     if (record.size() > maxRecord)
         throw EFormatLimit(Format("A point record of %llu bytes passes the %llu bytes it may have",
                                   static_cast<unsigned long long>(record.size()), static_cast<unsigned long long>(maxRecord)));

@@ -10,14 +10,16 @@ namespace {
 constexpr std::size_t ShortHeaderSize = 8;
 constexpr std::size_t HeaderSize = 12;
 
-void PutDword(Bytes& out, std::size_t at, std::uint32_t value) { out.replace(at, 4, GpiDword(value)); }
+void PutDword(Bytes& out, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
 
 }  // namespace
 
 TRecordInPlace::TRecordInPlace(Bytes& out, std::uint16_t type, bool withExtra)
     : out_(out), start_(out.size()), withExtra_(withExtra) {
-    out_ += GpiWord(type);
-    out_ += GpiWord(withExtra ? 8 : 0);
+    AppendGpiWord(out_, type);
+    AppendGpiWord(out_, withExtra ? 8 : 0);
     out_.append(withExtra ? HeaderSize - 4 : ShortHeaderSize - 4, '\0');
 }
 

@@ -35,14 +35,17 @@ std::vector<std::string> LinksOf(IXmlNode& node) {
 }
 
 void ReadExtensions(IXmlNode& node, TWaypointFields& waypoint) {
-    if (auto proximity = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Proximity"))
-        waypoint.Proximity = proximity->GetText();
+    // A path follows the first element of each name, so the extension
+    // element found once is the one each of its parts would be found in.
+    auto extension = node.SelectElement("extensions\\gpxx:WaypointExtension");
+    if (!extension) return;
+    if (auto proximity = extension->SelectElement("gpxx:Proximity")) waypoint.Proximity = proximity->GetText();
     TPoiWpt& point = waypoint.Point;
-    if (auto address = node.SelectElement("extensions\\gpxx:WaypointExtension\\gpxx:Address")) {
+    if (auto address = extension->SelectElement("gpxx:Address")) {
         for (const auto& field : AddressFields)
             if (field.GpxName != nullptr && field.Point != nullptr) point.*field.Point = TextOf(*address, field.GpxName);
     }
-    auto phones = node.SelectElements("extensions\\gpxx:WaypointExtension\\gpxx:PhoneNumber");
+    auto phones = extension->SelectElements("gpxx:PhoneNumber");
     if (!phones) return;
     for (std::int32_t i = 0; i < phones->GetCount(); ++i) {
         auto phone = phones->GetItem(i);

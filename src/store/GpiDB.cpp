@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <string>
 
 #include "sources/AreaRules.h"
@@ -18,6 +19,55 @@ constexpr std::uint64_t MinCacheKiB = 65536;
 // Run once per point, so kept prepared (TSQLiteDatabase::KeptStatement).
 const char* const InsertPointSql = "INSERT INTO poi (data, alert) VALUES (?1, ?2)";
 const char* const InsertEntrySql = "INSERT INTO ridx VALUES(?1, ?2, ?3, ?4, ?5)";
+// Run once per area, so kept too. The IN list gives the rows in key order.
+const char* const TakeSql =
+    "SELECT key, data, alert FROM poi WHERE key IN (SELECT key FROM ridx WHERE  maxx>=?1 AND minx<=?2 AND "
+    "maxy>=?3 AND miny<=?4)";
+const char* const KeysInBoxSql = "SELECT key FROM ridx WHERE  maxx>=?1 AND minx<=?2 AND maxy>=?3 AND miny<=?4";
+
+// A kept query bound to a box, stepped row by row; left reset and unbound
+// however the caller leaves it.
+class TBoxQuery {
+public:
+    TBoxQuery(TSQLiteDatabase& store, const char* sql, float minX, float minY, float maxX, float maxY)
+        : store_(store), statement_(store.KeptStatement(sql)) {
+        Bind(1, minX, "minx");
+        Bind(2, maxX, "maxx");
+        Bind(3, minY, "miny");
+        Bind(4, maxY, "maxy");
+    }
+    ~TBoxQuery() {
+        if (!done_) {
+            sqlite3_reset(statement_);
+            sqlite3_clear_bindings(statement_);
+        }
+    }
+    TBoxQuery(const TBoxQuery&) = delete;
+    TBoxQuery& operator=(const TBoxQuery&) = delete;
+
+    bool Next() {
+        const bool first = !started_;
+        started_ = true;
+        done_ = true;  // a failed step has reset it already
+        done_ = !store_.StepKeptRow(statement_, first);
+        return !done_;
+    }
+    sqlite3_stmt* Statement() const noexcept { return statement_; }
+
+private:
+    void Bind(int index, float value, const char* name) {
+        const int result = sqlite3_bind_double(statement_, index, value);
+        if (result != SQLITE_OK) {
+            sqlite3_clear_bindings(statement_);
+            TSQLiteDatabase::CheckBind(result, statement_, name);
+        }
+    }
+
+    TSQLiteDatabase& store_;
+    sqlite3_stmt* statement_;
+    bool started_ = false;
+    bool done_ = false;
+};
 
 void AddBox(TSQLiteDatabase& store, float minX, float minY, float maxX, float maxY) {
     store.AddFloatParam(":minx", minX);
@@ -72,7 +122,7 @@ std::uint64_t PointRecordLimit(const TSQLiteDatabase& store) {
 std::int64_t CountInBox(TSQLiteDatabase& store, float minX, float minY, float maxX, float maxY) {
     AddBox(store, minX, minY, maxX, maxY);
     return store.QueryInt64(
-        "SELECT count(key) FROM ridx WHERE  maxx>=:minx AND minx<=:maxx AND maxy>=:miny AND miny<=:maxy");
+        "SELECT count(*) FROM ridx WHERE  maxx>=:minx AND minx<=:maxx AND maxy>=:miny AND miny<=:maxy");
 }
 
 void ExtractInBox(TSQLiteDatabase& store, bool& alert, Bytes& data, float minX, float minY, float maxX, float maxY) {
@@ -107,6 +157,40 @@ bool AnyLeftInBox(TSQLiteDatabase& store, float minX, float minY, float maxX, fl
     return store.QueryInt64(
                "SELECT 1 FROM ridx WHERE  maxx>=:minx AND minx<=:maxx AND maxy>=:miny AND miny<=:maxy AND "
                "EXISTS (SELECT 1 FROM poi WHERE poi.key = ridx.key) LIMIT 1") != 0;
+}
+
+void TTakenPoints::Add(std::int64_t key) {
+    if (key < 0) return;
+    const auto at = static_cast<std::size_t>(key);
+    // Keys grow by one per point: doubling keeps the growth cheap.
+    if (at >= taken_.size()) taken_.resize(std::max<std::size_t>(at + 1, taken_.size() * 2));
+    taken_[at] = true;
+}
+
+void TakeInBox(TSQLiteDatabase& store, TTakenPoints& taken, bool& alert, Bytes& data, float minX, float minY,
+               float maxX, float maxY) {
+    TBoxQuery query(store, TakeSql, minX, minY, maxX, maxY);
+    sqlite3_stmt* const statement = query.Statement();
+    while (query.Next()) {
+        const std::int64_t key = sqlite3_column_int64(statement, 0);
+        if (taken.Contains(key)) continue;
+        taken.Add(key);
+        // The length first: asking for it may convert the value.
+        const int length = sqlite3_column_bytes(statement, 1);
+        if (length > 0) {
+            const void* record = sqlite3_column_blob(statement, 1);
+            if (!record) RaiseSQLiteError("Could not retrieve data", SQLITE_NOMEM, sqlite3_errstr(SQLITE_NOMEM), TakeSql);
+            data.append(static_cast<const char*>(record), static_cast<std::size_t>(length));
+        }
+        if (!alert) alert = sqlite3_column_int64(statement, 2) == 1;
+    }
+}
+
+bool AnyLeftInBox(TSQLiteDatabase& store, const TTakenPoints& taken, float minX, float minY, float maxX, float maxY) {
+    TBoxQuery query(store, KeysInBoxSql, minX, minY, maxX, maxY);
+    while (query.Next())
+        if (!taken.Contains(sqlite3_column_int64(query.Statement(), 0))) return true;
+    return false;
 }
 
 }  // namespace kestro

@@ -4,6 +4,7 @@
 // box is always given as MinX, MinY, MaxX, MaxY (south, west, north, east).
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/Bytes.h"
 #include "store/SQLiteDatabase.h"
@@ -32,5 +33,28 @@ void ExtractInBox(TSQLiteDatabase& store, bool& alert, Bytes& data, float minX, 
 
 // True when at least one point still stored has an entry that touches the box.
 bool AnyLeftInBox(TSQLiteDatabase& store, float minX, float minY, float maxX, float maxY);
+
+// The points one pass over a store has taken, by key: taking them out of
+// the store itself would cost a second index search and a deletion per point.
+class TTakenPoints {
+public:
+    bool Contains(std::int64_t key) const noexcept {
+        return key >= 0 && static_cast<std::uint64_t>(key) < taken_.size() && taken_[static_cast<std::size_t>(key)];
+    }
+    void Add(std::int64_t key);
+
+private:
+    std::vector<bool> taken_;
+};
+
+// As ExtractInBox, but the points stay stored and `taken` tells which are
+// gone: appends to data the records of the points not taken yet whose
+// entries touch the box, in the order they were stored, and adds them to
+// taken; sets alert when one of them has an alert (leaves it otherwise).
+void TakeInBox(TSQLiteDatabase& store, TTakenPoints& taken, bool& alert, Bytes& data, float minX, float minY,
+               float maxX, float maxY);
+
+// True when a point not in `taken` has an entry that touches the box.
+bool AnyLeftInBox(TSQLiteDatabase& store, const TTakenPoints& taken, float minX, float minY, float maxX, float maxY);
 
 }  // namespace kestro

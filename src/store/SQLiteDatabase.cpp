@@ -167,21 +167,30 @@ void TSQLiteDatabase::CheckBind(int result, sqlite3_stmt* statement, const char*
 }
 
 void TSQLiteDatabase::StepKept(sqlite3_stmt* statement) {
-    if (OnStatement) {
+    if (StepKeptRow(statement, true)) {
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    }
+}
+
+bool TSQLiteDatabase::StepKeptRow(sqlite3_stmt* statement, bool first) {
+    if (first && OnStatement) {
         // The text with the bound values in place of the parameters.
         char* expanded = sqlite3_expanded_sql(statement);
         OnStatement(*this, TextOrUnknown(expanded ? expanded : sqlite3_sql(statement)));
         sqlite3_free(expanded);
     }
     const int result = sqlite3_step(statement);
+    if (result == SQLITE_ROW) return true;
     sqlite3_reset(statement);
     // Bound values may point into the caller's memory: none stays bound.
     sqlite3_clear_bindings(statement);
-    if (result != SQLITE_ROW && result != SQLITE_DONE) {
+    if (result != SQLITE_DONE) {
         const std::string sql = TextOrUnknown(sqlite3_sql(statement));
         CheckError(handle_, "Error executing SQL statement", sql);
         RaiseResult(result, "Error executing SQL statement", sql);
     }
+    return false;
 }
 
 std::unique_ptr<TSQLiteTable> TSQLiteDatabase::OpenQuery(const std::string& sql) {

@@ -78,6 +78,10 @@ public:
     // Runs a kept statement once (a row it yields is discarded), then
     // resets it and clears its bindings; raises as Execute does.
     void StepKept(sqlite3_stmt* statement);
+    // Steps a kept statement to its next row: true on a row; false at its
+    // end, after which it is reset with its bindings cleared (as they are
+    // when an error is raised). Its first step traces it as StepKept does.
+    bool StepKeptRow(sqlite3_stmt* statement, bool first);
 
     // Keeps the prepared statements of Execute for reuse, keyed by their
     // text. On by default for a private temporary database, whose schema

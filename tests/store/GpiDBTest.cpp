@@ -12,7 +12,7 @@ namespace {
 using test::TTrace;
 
 const std::string CountSql =
-    "SELECT count(key) FROM ridx WHERE  maxx>=:minx AND minx<=:maxx AND maxy>=:miny AND miny<=:maxy";
+    "SELECT count(*) FROM ridx WHERE  maxx>=:minx AND minx<=:maxx AND maxy>=:miny AND miny<=:maxy";
 const std::string SelectSql =
     "SELECT data, alert FROM poi WHERE key IN (SELECT key FROM ridx WHERE  maxx>=:minx AND minx<=:maxx AND "
     "maxy>=:miny AND miny<=:maxy)";
@@ -217,6 +217,65 @@ TEST_F(GpiDBTest, PointWithEmptyRecordIsTakenToo) {
     EXPECT_TRUE(out.Alert);
     EXPECT_EQ(Rows(), 0);
     EXPECT_FALSE(AnyLeftInBox(*store, 0, 0, 2, 2));
+}
+
+// The area tree's way: points stay stored and the taken set tells which
+// were written, so every point comes out once, in the order stored.
+TEST_F(GpiDBTest, TakeInBoxGivesEachPointOnceInStoredOrderAndLeavesTheRows) {
+    InsertPoi(*store, "c", false, 1, 1);
+    InsertPoi(*store, "a", true, 5, 5);
+    InsertPoi(*store, "b", false, 1.5f, 1.5f);
+    InsertPoi(*store, "border", false, 2, 1);  // touches both boxes below
+    TTakenPoints taken;
+    Bytes data = "head:";  // appended to, not replaced
+    bool alert = false;
+    TakeInBox(*store, taken, alert, data, 0, 0, 2, 2);
+    EXPECT_EQ(data, "head:cbborder");
+    EXPECT_FALSE(alert);
+    EXPECT_EQ(Count(0, 0, 2, 2), 3);
+    EXPECT_EQ(Rows(), 4);
+    data.clear();
+    TakeInBox(*store, taken, alert, data, 2, 0, 9, 9);
+    EXPECT_EQ(data, "a");
+    EXPECT_TRUE(alert);
+    data.clear();
+    alert = false;
+    TakeInBox(*store, taken, alert, data, 0, 0, 9, 9);
+    EXPECT_EQ(data, "");
+    EXPECT_FALSE(alert) << "an alert of a point taken before counts no more";
+    for (std::int64_t key = 1; key <= 4; ++key) EXPECT_TRUE(taken.Contains(key)) << key;
+    EXPECT_FALSE(taken.Contains(5));
+    EXPECT_FALSE(taken.Contains(-1));
+}
+
+TEST_F(GpiDBTest, AnyLeftInBoxWithTakenSetSeesOnlyPointsNotTaken) {
+    for (int i = 0; i < 3; ++i) InsertPoi(*store, "p", false, 1, 1);
+    InsertPoi(*store, "q", false, 5, 5);
+    TTakenPoints taken;
+    // Stops at the first of three points: the query is left for the next use.
+    EXPECT_TRUE(AnyLeftInBox(*store, taken, 0, 0, 2, 2));
+    EXPECT_FALSE(AnyLeftInBox(*store, taken, 2, 2, 3, 3));
+    bool alert = false;
+    Bytes data;
+    TakeInBox(*store, taken, alert, data, 0, 0, 2, 2);
+    EXPECT_EQ(data, "ppp");
+    EXPECT_FALSE(AnyLeftInBox(*store, taken, 0, 0, 2, 2));
+    EXPECT_TRUE(AnyLeftInBox(*store, taken, 0, 0, 9, 9));
+    TakeInBox(*store, taken, alert, data, 0, 0, 9, 9);
+    EXPECT_FALSE(AnyLeftInBox(*store, taken, 0, 0, 9, 9));
+}
+
+TEST_F(GpiDBTest, TakeInBoxTracesItsQueryWithTheBox) {
+    InsertPoi(*store, "a", false, 1.0f, 1.0f);
+    TTrace trace;
+    trace.Attach(*store);
+    TTakenPoints taken;
+    bool alert = false;
+    Bytes data;
+    TakeInBox(*store, taken, alert, data, 0.5f, 0.5f, 2.0f, 2.0f);
+    EXPECT_EQ(trace.Lines, (std::vector<std::string>{
+                               "SELECT key, data, alert FROM poi WHERE key IN (SELECT key FROM ridx WHERE  maxx>=0.5 AND "
+                               "minx<=2.0 AND maxy>=0.5 AND miny<=2.0)"}));
 }
 
 }  // namespace
