@@ -257,7 +257,7 @@ TEST(DumpCli, OutlineOfAWriterStyleFile) {
               "      Name: EN \"A\"\n"
               "      Category: 0\n"
               "      Bitmap: 0\n"
-              "      Alert: distance 500 m, speed 13.88 m/s (49.97 km/h), kind 5 (speed)\n"
+              "      Alert: distance 500 m, speed 13.88 m/s (50 km/h), kind 5 (speed)\n"
               "      Comment: EN \"line 1\\r\\nline 2\"\n"
               "      Address:\n"
               "        City: EN \"Praha\"\n"
@@ -269,7 +269,7 @@ TEST(DumpCli, OutlineOfAWriterStyleFile) {
               "      Description (kind 1): EN \"<b>\\x81</b>\"\n"
               "    Point @0x143: 50.4999999, 14.5000000 (semicircles 602488467, 172991738), alert flag 1\n"
               "      Name: EN \"B\"\n"
-              "      Alert: distance 400 m, speed 0.00 m/s (0.00 km/h), kind 4 (proximity)\n"
+              "      Alert: distance 400 m, speed 0.00 m/s (0 km/h), kind 4 (proximity)\n"
               "  Category 0 @0x177: EN \"bars\"\n"
               "  Bitmap 0 @0x18D: 13 x 5 pixels, 8 bits per pixel, row size 16, palette 16 entries\n"
               "End @0x249\n");
