@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include <cstdlib>
@@ -181,6 +182,45 @@ TEST(DumpCli, FilesWrittenByGpsbabel) {
         if (hidden) EXPECT_NE(outline.find("Group 1 @0x32: EN \"Vin\xC3\xAD" "colas\""), std::string::npos) << outline;
         else EXPECT_EQ(matches("[0-9]+ x [0-9]+ pixels, [0-9]+ bits per pixel, row size [0-9]+, palette [0-9]+ entries\n"), 1u);
     }
+}
+
+// The speeds of a file's alerts as the outline shows them and as the HTML
+// page shows them, in the order of the points (alerts without a speed aside).
+std::pair<std::vector<std::string>, std::vector<std::string>> OutlineAndPageSpeeds(const std::filesystem::path& gpi,
+                                                                                      const std::filesystem::path& html) {
+    auto all = [](const std::string& text, const std::regex& pattern) {
+        std::vector<std::string> found;
+        for (auto m = std::sregex_iterator(text.begin(), text.end(), pattern); m != std::sregex_iterator(); ++m)
+            found.push_back((*m)[1]);
+        return found;
+    };
+    const std::string outline = RunDump(ShellQuote(gpi.string())).Output;
+    EXPECT_EQ(RunDump("--html " + ShellQuote(html.string()) + " " + ShellQuote(gpi.string())).ExitCode, 0);
+    // An alert without a speed is "0.00 m/s (0 km/h)" in the outline, "speed none" on the page.
+    std::vector<std::string> speeds = all(outline, std::regex(" m/s \\(([0-9.]+ km/h)\\)"));
+    speeds.erase(std::remove(speeds.begin(), speeds.end(), "0 km/h"), speeds.end());
+    return {speeds, all(test::ReadFile(html), std::regex("\"speed ([0-9.]+ km/h), "))};
+}
+
+TEST(DumpCli, OutlineAndPageShowASpeedAlike) {
+    test::TempDir t;
+    const char* kestro = std::getenv("KESTRO_BINARY");
+    ASSERT_NE(kestro, nullptr);
+    ASSERT_EQ(test::RunCommand("cd " + ShellQuote(test::SourceDir().string()) + " && " + ShellQuote(kestro) + " -q examples " +
+                               ShellQuote((t / "examples.gpi").string()))
+                  .ExitCode,
+              0);
+    const auto [outline, page] = OutlineAndPageSpeeds(t / "examples.gpi", t / "examples.html");
+    EXPECT_EQ(outline.size(), 7u);
+    EXPECT_EQ(outline, page);
+    EXPECT_EQ(std::count(outline.begin(), outline.end(), "50 km/h"), 5);  // 13.88 m/s, cut from 50 km/h
+}
+
+TEST_F(PeerFiles, OutlineAndPageShowASpeedAlike) {
+    test::TempDir t;
+    const auto [outline, page] = OutlineAndPageSpeeds(PeerGpiFolder() / "gpispeed.gpi", t / "speed.html");
+    EXPECT_EQ(outline, std::vector<std::string>{"48.28 km/h"});  // 30 mph
+    EXPECT_EQ(outline, page);
 }
 
 TEST_F(PeerFiles, AreReadWithTheirPointCounts) {
