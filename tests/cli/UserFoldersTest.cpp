@@ -122,7 +122,7 @@ TEST(UserFolders, MissingTranslationsOfManyFilesAreOneSummary) {
         TempDir t;
         WriteFile(t / "src/kestro.ini", settings);
         for (int i = 1; i <= lists; ++i)
-            WriteFile(t / ("src/l" + std::to_string(i) + ".csv"), "lat,lon,name\n50.1,14." + std::to_string(i) + ",N\xC3\xA1dra\xC5\xBE\xC3\xAD\n");
+            WriteFile(t / ("src/l" + std::to_string(i) + ".csv"), "lat,lon,name\n50.1,14." + std::to_string(i) + ",N\xC3\xA1" "dra\xC5\xBE\xC3\xAD\n");
         const auto run = Convert(t / "src");
         ASSERT_EQ(run.ExitCode, 0) << run.Output;
         EXPECT_EQ(run.Points().size(), static_cast<std::size_t>(lists));
