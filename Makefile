@@ -3,6 +3,8 @@
 # make install - install the program, the inspector and their manual pages (PREFIX, DESTDIR)
 # make deb     - build the Debian package kestro_VERSION_ARCH.deb in this folder
 # make clean   - remove the build and output folders
+# make html-report-png - the README's picture of the HTML report, docs/html-report.png,
+#                made again from examples/ (with Chromium); a test fails while it is stale
 # make windows, windows-zip, windows-test - the Windows programs (see below)
 # make web, web-check - the groundwork of the browser build (see below)
 
@@ -77,6 +79,11 @@ deb: programs
 
 clean:
 	rm -rf $(BUILD) $(WIN_BUILD) $(WEB_BUILD) out
+
+.PHONY: html-report-png
+html-report-png: programs
+	@bash scripts/bootstrap test
+	@bash scripts/html-report-picture $(BUILD)/kestro $(BUILD)/kestro-dump
 
 # make windows     - cross-build kestro.exe and kestro-dump.exe into build-win/ (MinGW-w64, static)
 # make windows-zip - pack kestro-VERSION-win64.zip: both programs, the examples, README-Windows.txt

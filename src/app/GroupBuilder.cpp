@@ -114,7 +114,9 @@ TGpiText LocalizedName(const TRunSettings& settings, const std::string& onDisk, 
 
 void NoteMissingNames(const std::string& path, const TMissingTranslations& missing, TGroupOutput& output) {
     if (missing.empty()) return;
-    output.Note(path, "names", MissingTranslationText(missing, "name", "names") + " in kestro.ini; the name on disk stands in");
+    output.TranslationNote(path, TTranslationNotes::TKind::Names,
+                           MissingTranslationText(missing, "name", "names") + " in kestro.ini; the name on disk stands in",
+                           missing);
 }
 
 Bytes CategoryRecords(const std::vector<TGpiText>& categories) {

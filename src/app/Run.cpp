@@ -54,12 +54,13 @@ bool WritesToStandardOutput(const std::string& destination) {
     return IsStandardOutput(destination) || IsStandardOutputFile(destination);
 }
 
-void PrintBanner(std::ostream& out) {
+// The usage line names the program as it was called: "kestro" on Linux, "kestro.exe" from Explorer.
+void PrintBanner(std::ostream& out, const std::string& programName) {
     out << "Kestro " KESTRO_VERSION " (c) Kestro developers\n"
            "  Translating set of GPX files into one GPI file.\n"
            "\n"
-           "Usage: kestro.exe <source_path> <destination_file>\n"
-           "\n";
+           "Usage: "
+        << TerminalText(programName) << " <source_path> <destination_file>\n\n";
 }
 
 // Returns after argument errors (exit code 1 or 2); raises on every other
@@ -166,7 +167,8 @@ void PrintCurrentError(std::ostream& err) {
 
 }  // namespace
 
-int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages) {
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages,
+        const std::string& programName) {
     ExitCode = 0;
     const TCommandLine commandLine = ParseCommandLine(arguments);
     if (commandLine.UnknownOption.empty()) {
@@ -189,7 +191,7 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
                            commandLine.Quiet, toStandardOutput};
     std::string partialNote;
     try {
-        PrintBanner(console.Progress);
+        PrintBanner(console.Progress, programName);
         if (!commandLine.UnknownOption.empty()) {
             console.Progress.flush();
             messages << "kestro: unknown option \"" << commandLine.UnknownOption

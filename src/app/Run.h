@@ -15,7 +15,9 @@ namespace kestro {
 // messages. Returns the exit code: 0 done (also after --help and
 // --version), 1 wrong arguments (count, or an unknown option), 2 missing
 // source folder, else the code of the stage the failure was met in (3
-// settings read, 4 header written).
-int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages);
+// settings read, 4 header written). `programName` is the name the program
+// was called by, for the usage line.
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages,
+        const std::string& programName = "kestro");
 
 }  // namespace kestro

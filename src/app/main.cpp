@@ -16,8 +16,9 @@ int main(int argc, char* argv[]) {
     // writes through stdio's buffer.)
     std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     const std::vector<std::string> arguments = kestro::StartProgram(argc, argv);
+    const std::string programName = kestro::ProgramNameAsCalled(argc, argv, "kestro");
     kestro::StartExceptionTracking();
     // The error report has always gone to standard output, after the progress lines.
     return kestro::RunInConsoleWindow(arguments.empty(), kestro::HelpText() + std::string(kestro::DropUsage),
-                                      [&] { return kestro::Run(arguments, std::cout, std::cout, std::cerr); }, std::cout);
+                                      [&] { return kestro::Run(arguments, std::cout, std::cout, std::cerr, programName); }, std::cout);
 }

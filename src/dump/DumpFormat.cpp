@@ -18,4 +18,14 @@ std::string HexText(const Bytes& bytes) {
 
 std::string OffsetText(std::size_t offset) { return Format("0x%zX", offset); }
 
+std::string SpeedText(std::uint32_t hundredths) {
+    // In thousandths of km/h, exactly: 0.01 m/s is 0.036 km/h.
+    const std::uint64_t thousandths = std::uint64_t{hundredths} * 36;
+    const std::uint64_t whole = (thousandths + 500) / 1000;
+    const std::uint64_t apart = thousandths > whole * 1000 ? thousandths - whole * 1000 : whole * 1000 - thousandths;
+    if (apart < 36) return Format("%llu km/h", static_cast<unsigned long long>(whole));
+    const auto hundredthsOfKmh = static_cast<unsigned long long>((thousandths + 5) / 10);
+    return Format("%llu.%02llu km/h", hundredthsOfKmh / 100, hundredthsOfKmh % 100);
+}
+
 }  // namespace kestro

@@ -18,5 +18,11 @@ std::string DegreesText(std::int32_t semicircles);
 std::string HexText(const Bytes& bytes);
 // A file offset as "0x1A2".
 std::string OffsetText(std::size_t offset);
+// An alert speed, stored in hundredths of a metre per second, in km/h as
+// the outline and the page both show it: a whole number where the field is
+// within a hundredth of a metre per second of a whole speed ("50 km/h" for
+// 13.88 m/s, which is 50 km/h cut to the field), else with two decimals
+// ("48.28 km/h" for 13.41 m/s, 30 mph).
+std::string SpeedText(std::uint32_t hundredths);
 
 }  // namespace kestro

@@ -141,16 +141,17 @@ private:
             Line(depth, Format("Bitmap: %u", ref->Number));
         } else if (const auto* alert = std::get_if<TGpiAlert>(&part)) {
             if (alert->CustomSound()) {
-                std::string text = Format("Alert: distance %u m, speed %u.%02u m/s (%.2f km/h), sound: media %u",
-                                          alert->Distance, alert->Speed / 100, alert->Speed % 100, alert->Speed * 0.036,
-                                          alert->Sound());
+                std::string text = Format("Alert: distance %u m, speed %u.%02u m/s (%s), sound: media %u",
+                                          alert->Distance, alert->Speed / 100, alert->Speed % 100,
+                                          SpeedText(alert->Speed).c_str(), alert->Sound());
                 if (alert->Fixed != Bytes("\x00\x01\x10\x00\x01\x01", 6)) text += ", other bytes " + HexText(alert->Fixed);
                 Line(depth, text);
                 return;
             }
             const char* kind = alert->Kind == 5 ? "speed" : alert->Kind == 4 ? "proximity" : "unknown";
-            std::string text = Format("Alert: distance %u m, speed %u.%02u m/s (%.2f km/h), kind %u (%s)", alert->Distance,
-                                      alert->Speed / 100, alert->Speed % 100, alert->Speed * 0.036, alert->Kind, kind);
+            std::string text = Format("Alert: distance %u m, speed %u.%02u m/s (%s), kind %u (%s)", alert->Distance,
+                                      alert->Speed / 100, alert->Speed % 100, SpeedText(alert->Speed).c_str(), alert->Kind,
+                                      kind);
             if (alert->Fixed != Bytes("\x00\x01\x10\x00\x01\x01", 6) || alert->Last != 0x10)
                 text += ", other bytes " + HexText(alert->Fixed) + Format(" .. %02X", alert->Last);
             Line(depth, text);

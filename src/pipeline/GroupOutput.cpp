@@ -47,6 +47,12 @@ void TGroupOutput::Note(const std::string& file, const std::string& cause, const
     Tell(file + "\nnote\n" + cause, "kestro: note: " + TerminalText(file + ": " + text) + '\n');
 }
 
+void TGroupOutput::TranslationNote(const std::string& file, TTranslationNotes::TKind kind, const std::string& text,
+                                   const TLanguageCounts& missing) {
+    if (NotWritten_ != nullptr && !NotWritten_->TranslationNotes().Tell(kind, missing)) return;
+    Note(file, kind == TTranslationNotes::TKind::Texts ? "translations" : "names", text);
+}
+
 void TGroupOutput::OutsideLink(const std::string& file, const std::string& path) {
     Tell(file + "\nlinks\n" + path, "kestro: note: " + TerminalText(file + " links " + path) + ", outside the source folder\n");
 }

@@ -50,6 +50,11 @@ public:
     void OutsideLink(const std::string& file, const std::string& path);
     // "kestro: note: FILE: TEXT", once per file and cause.
     void Note(const std::string& file, const std::string& cause, const std::string& text);
+    // The note about file's texts (or a group's names) without a translation,
+    // `missing` of them by language: shown for the first few of a run,
+    // then counted for one line at its end.
+    void TranslationNote(const std::string& file, TTranslationNotes::TKind kind, const std::string& text,
+                         const TLanguageCounts& missing);
     // The terminal's progress line, or null.
     TProgressLine* Progress() const { return Progress_; }
     // Shows text kept back in writing order: lines, and warnings and notes

@@ -41,6 +41,7 @@ void TNotWritten::AddTo(TCause& entry, const std::string& file, std::int64_t cou
 }
 
 void TNotWritten::PrintSummary(std::ostream& err) const {
+    translationNotes_.PrintSummary(err);
     const std::lock_guard lock(mutex_);
     std::int64_t total = 0;
     for (const auto& cause : causes_) total += cause.Count;

@@ -1,7 +1,8 @@
 #pragma once
 // The one record of waypoints that were read but not written, by cause and
-// by the file they came from, for the summary at the end of a run; and the
-// count of those written, to tell a run that wrote none.
+// by the file they came from, for the summary at the end of a run; the
+// count of those written, to tell a run that wrote none; and the notes on
+// missing translations that wait for that summary.
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -9,6 +10,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "pipeline/TranslationNotes.h"
 
 namespace kestro {
 
@@ -26,7 +29,10 @@ public:
     void CountWritten() noexcept { written_.fetch_add(1, std::memory_order_relaxed); }
     std::int64_t Written() const noexcept { return written_.load(std::memory_order_relaxed); }
 
-    // When anything was left out: "kestro: N waypoints not written: " the
+    TTranslationNotes& TranslationNotes() noexcept { return translationNotes_; }
+
+    // The summary of the notes on missing translations; when anything was
+    // left out: "kestro: N waypoints not written: " the
     // count of each cause, then per cause the files with their counts, in the
     // order they were met; then "kestro: N characters became "?"" with the files.
     void PrintSummary(std::ostream& err) const;
@@ -45,6 +51,7 @@ private:
     std::vector<TCause> causes_;
     TCause replaced_;  // characters, not waypoints
     std::atomic<std::int64_t> written_{0};
+    TTranslationNotes translationNotes_;  // safe from any thread
 };
 
 }  // namespace kestro

@@ -5,11 +5,25 @@
 
 #include <csignal>
 
+#include "platform/PathName.h"
+
 namespace kestro {
 
 std::vector<std::string> StartProgram(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+std::string ProgramNameAsCalled(int argc, char** argv, const std::string& builtName) {
+#ifdef __EMSCRIPTEN__
+    // A script run by Node.js is called by no name of its own ("./this.program").
+    (void)argc;
+    (void)argv;
+    return builtName;
+#else
+    const std::string name = argc > 0 && argv[0] != nullptr ? FileNameWithoutFolder(argv[0]) : std::string();
+    return name.empty() ? builtName : name;
+#endif
 }
 
 int StandardErrorTerminalWidth() {

@@ -11,6 +11,11 @@ namespace kestro {
 // console shows UTF-8 and standard output and error pass bytes unchanged.
 std::vector<std::string> StartProgram(int argc, char** argv);
 
+// The program's name as it was called, without its folder: "kestro" for
+// "./build/kestro", "kestro.exe" for "C:\Tools\kestro.exe" on Windows.
+// `builtName` stands in where the system gives no name.
+std::string ProgramNameAsCalled(int argc, char** argv, const std::string& builtName);
+
 // The width of the terminal standard error writes to, or 0 when it writes
 // to no terminal (a file, a pipe).
 int StandardErrorTerminalWidth();

@@ -37,7 +37,8 @@ std::string Plural(std::size_t count, const char* word) {
 
 class TReport {
 public:
-    TReport(const TGpiFile& file, std::ostream& out) : file_(file), out_(out), decoder_(file.CodePage()) {
+    TReport(const TGpiFile& file, std::ostream& out)
+        : file_(file), out_(out), decoder_(file.CodePage()), languages_(ReportLanguages(file)) {
         for (const auto& group : file.Groups) summaries_.push_back(SummarizeGroup(group));
     }
 
@@ -68,19 +69,23 @@ public:
     }
 
 private:
-    std::u32string First(const TGpiText& text) { return FirstLanguage(decoder_, text); }
+    // The text in the language the switch shows first.
+    std::u32string First(const TGpiText& text) {
+        return languages_.Shown.empty() ? FirstLanguage(decoder_, text) : TextIn(decoder_, text, languages_.Shown.front());
+    }
 
     // The page shows each text in one language at a time, chosen here.
     std::string LanguageSwitch() {
-        const auto languages = ReportLanguages(file_);
+        const auto& languages = languages_;
         if (languages.Shown.empty()) return std::string();
         std::string out = "\n<p class=\"languages\"><label>Language <select id=\"language\">";
         for (const auto& code : languages.Shown) out += "<option>" + HtmlText(decoder_.Decode(code)) + "</option>";
         out += "</select></label>";
         if (languages.All > languages.Shown.size())
-            out += Format(" The first %zu of the file's %zu languages; a point's details list its texts in every one.",
+            out += Format(" The first %zu of the file's %zu languages; kestro-dump's outline lists every text in every one.",
                           languages.Shown.size(), languages.All);
-        return out + "</p>";
+        // Shown by the script while a language after the first is chosen.
+        return out + "<span id=\"fallback-key\" hidden></span></p>";
     }
 
     std::string Meta() {
@@ -139,7 +144,7 @@ private:
 
     void GroupSection(std::size_t i) {
         out_ << Format("<section class=\"group\" id=\"group-%zu\" data-group=\"%zu\"><h2>Group %zu: ", i + 1, i, i + 1)
-             << HtmlText(First(file_.Groups[i].Name)) << " <small>" << Plural(summaries_[i].Points.size(), "point")
+             << "<span class=\"group-name\">" << HtmlText(First(file_.Groups[i].Name)) << "</span> <small>" << Plural(summaries_[i].Points.size(), "point")
              << "</small></h2>\n<div class=\"map-tools\"><label><input type=\"checkbox\" class=\"show-areas\" checked> area boxes</label>"
                 "<button type=\"button\" class=\"reset-view\">Reset view</button>"
                 "<span class=\"hint\">wheel: zoom, drag: move, click: point details</span></div>\n"
@@ -149,6 +154,7 @@ private:
     const TGpiFile& file_;
     std::ostream& out_;
     TTextDecoder decoder_;
+    const TReportLanguages languages_;  // the switch's; none for a file of one language
     std::vector<TGroupSummary> summaries_;
 };
 

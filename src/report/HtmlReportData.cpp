@@ -147,7 +147,7 @@ private:
         language_ = nullptr;
     }
 
-    static std::string Speed(const TGpiAlert& alert) { return Format("%.0f km/h", alert.Speed * 0.036); }
+    static std::string Speed(const TGpiAlert& alert) { return SpeedText(alert.Speed); }
 
     static std::string AlertShort(const TGpiAlert* alert) {
         if (alert == nullptr) return std::string();

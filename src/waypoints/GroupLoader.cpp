@@ -140,8 +140,9 @@ std::int32_t TGroupLoader::LoadFile(const std::string& path, const TWaypointForm
     worker_ = nullptr;
     Output().FinishFile(path);
     if (!missing_.empty())
-        Output().Note(FileName, "translations",
-                      MissingTranslationText(missing_, "text", "texts") + "; the first language's text stands in");
+        Output().TranslationNote(FileName, TTranslationNotes::TKind::Texts,
+                                 MissingTranslationText(missing_, "text", "texts") + "; the first language's text stands in",
+                                 missing_);
     // What was read before an error is stored and shown before it, as when
     // every point is stored the moment it is read; an error of the store
     // comes first, since it met an earlier point, and nothing read after

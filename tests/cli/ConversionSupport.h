@@ -30,7 +30,7 @@ inline const std::string Banner =
     "Kestro 1.2.0 (c) Kestro developers\n"
     "  Translating set of GPX files into one GPI file.\n"
     "\n"
-    "Usage: kestro.exe <source_path> <destination_file>\n"
+    "Usage: kestro <source_path> <destination_file>\n"
     "\n";
 
 inline std::string Q(const fs::path& path) { return ShellQuote(path.string()); }

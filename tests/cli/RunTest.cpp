@@ -22,7 +22,7 @@ const std::string Banner =
     "Kestro 1.2.0 (c) Kestro developers\n"
     "  Translating set of GPX files into one GPI file.\n"
     "\n"
-    "Usage: kestro.exe <source_path> <destination_file>\n"
+    "Usage: kestro <source_path> <destination_file>\n"
     "\n";
 
 std::string Q(const std::filesystem::path& path) { return ShellQuote(path.string()); }
@@ -70,6 +70,35 @@ TEST(CommandLine, WrongArgumentCount) {
         EXPECT_EQ(result.Output, Banner + "ERROR! Invalid parameter count.\n\nDone.\n") << arguments;
     }
     EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+}
+
+// The usage line names the program as it was called, without its folder;
+// where the caller gave no name, the built one. Its control bytes are shown.
+TEST(CommandLine, UsageLineNamesTheProgramAsCalled) {
+    const char* const binaryPath = std::getenv("KESTRO_BINARY");
+    ASSERT_NE(binaryPath, nullptr) << "KESTRO_BINARY is not set";
+    const std::string binary = binaryPath;
+    const auto usage = [](const std::string& name) {
+        return "Kestro 1.2.0 (c) Kestro developers\n  Translating set of GPX files into one GPI file.\n\nUsage: " + name +
+               " <source_path> <destination_file>\n\nERROR! Invalid parameter count.\n\nDone.\n";
+    };
+    struct Case { std::string CalledAs; std::string Shown; };
+    for (const auto& c : std::initializer_list<Case>{{"kestro", "kestro"},
+                                                     {"/opt/tools/bin/kestro", "kestro"},
+                                                     {"gpi-convert", "gpi-convert"},
+                                                     {"kestro.exe", "kestro.exe"},
+                                                     {"", "kestro"},
+                                                     {"/usr/bin/", "kestro"},
+                                                     {"k\x1b[31m", "k\\x1B[31m"}}) {
+        const ProcessResult result = RunCommand("bash -c 'exec -a \"$0\" \"$1\"' " + ShellQuote(c.CalledAs) + " " + ShellQuote(binary));
+        EXPECT_EQ(result.ExitCode, 1) << c.CalledAs;
+        EXPECT_EQ(result.Output, usage(c.Shown)) << c.CalledAs;
+    }
+    // A link of another name, called by its path.
+    TempDir folder;
+    std::filesystem::create_symlink(binary, folder / "convert-poi");
+    const ProcessResult linked = RunCommand(Q(folder / "convert-poi"));
+    EXPECT_EQ(linked.Output, usage("convert-poi"));
 }
 
 TEST(CommandLine, MissingSourceFolder) {

@@ -106,3 +106,62 @@ TEST(UserFolders, BrokenFileNamedInTheReportUnderQuiet) {
 
 }  // namespace
 }  // namespace kestro::conversion_test
+
+namespace kestro::conversion_test {
+namespace {
+
+std::string TextsNote(const std::string& file) {
+    return "kestro: note: " + file + ": 1 text without a translation into EN; the first language's text stands in";
+}
+
+// A bilingual collection whose lists lack the second language: the first
+// three files (and groups) get a note each, the rest one line at the end.
+TEST(UserFolders, MissingTranslationsOfManyFilesAreOneSummary) {
+    const std::string settings = "[kestro]\ncodepage=65001\nlanguages=CS,EN\n";
+    for (const int lists : {3, 4}) {
+        TempDir t;
+        WriteFile(t / "src/kestro.ini", settings);
+        for (int i = 1; i <= lists; ++i)
+            WriteFile(t / ("src/l" + std::to_string(i) + ".csv"), "lat,lon,name\n50.1,14." + std::to_string(i) + ",N\xC3\xA1" "dra\xC5\xBE\xC3\xAD\n");
+        const auto run = Convert(t / "src");
+        ASSERT_EQ(run.ExitCode, 0) << run.Output;
+        EXPECT_EQ(run.Points().size(), static_cast<std::size_t>(lists));
+        std::vector<std::string> expected;
+        for (int i = 1; i <= 3; ++i) {
+            const std::string file = "src/l" + std::to_string(i) + ".csv";
+            expected.push_back(TextsNote(file));
+            expected.push_back("kestro: note: " + file + ": 1 name without a translation into EN in kestro.ini; the name on disk stands in");
+        }
+        if (lists == 4) {
+            expected.push_back("kestro: note: 1 more file has texts without a translation (1 into EN); the first language's "
+                               "text stands in");
+            expected.push_back("kestro: note: 1 more group has names without a translation in kestro.ini (1 into EN); the "
+                               "name on disk stands in");
+        }
+        EXPECT_EQ(LinesStarting(run.Output, "kestro: "), expected) << lists << " lists";
+    }
+
+    // 800 lists of one group: three notes, the group's one, and the summary.
+    TempDir t;
+    WriteFile(t / "src/kestro.ini", settings);
+    for (int i = 0; i < 800; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "src/Lists/l%03d.csv", i);
+        WriteFile(t / name, "lat,lon,name,name:EN,cmt\n50.1," + std::to_string(14 + i / 1000.0) + ",N" + std::to_string(i) +
+                                ",,Nad\n");
+    }
+    const auto run = Convert(t / "src");
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_EQ(run.Points().size(), 800u);
+    const std::string twoTexts = ": 2 texts without a translation into EN; the first language's text stands in";
+    EXPECT_EQ(LinesStarting(run.Output, "kestro: "),
+              (std::vector<std::string>{
+                  "kestro: note: src/Lists/l000.csv" + twoTexts, "kestro: note: src/Lists/l001.csv" + twoTexts,
+                  "kestro: note: src/Lists/l002.csv" + twoTexts,
+                  "kestro: note: src/Lists/: 801 names without a translation into EN in kestro.ini; the name on disk stands in",
+                  "kestro: note: 797 more files have texts without a translation (1594 into EN); the first language's text "
+                  "stands in"}));
+}
+
+}  // namespace
+}  // namespace kestro::conversion_test

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include <cstdlib>
@@ -183,6 +184,45 @@ TEST(DumpCli, FilesWrittenByGpsbabel) {
     }
 }
 
+// The speeds of a file's alerts as the outline shows them and as the HTML
+// page shows them, in the order of the points (alerts without a speed aside).
+std::pair<std::vector<std::string>, std::vector<std::string>> OutlineAndPageSpeeds(const std::filesystem::path& gpi,
+                                                                                      const std::filesystem::path& html) {
+    auto all = [](const std::string& text, const std::regex& pattern) {
+        std::vector<std::string> found;
+        for (auto m = std::sregex_iterator(text.begin(), text.end(), pattern); m != std::sregex_iterator(); ++m)
+            found.push_back((*m)[1]);
+        return found;
+    };
+    const std::string outline = RunDump(ShellQuote(gpi.string())).Output;
+    EXPECT_EQ(RunDump("--html " + ShellQuote(html.string()) + " " + ShellQuote(gpi.string())).ExitCode, 0);
+    // An alert without a speed is "0.00 m/s (0 km/h)" in the outline, "speed none" on the page.
+    std::vector<std::string> speeds = all(outline, std::regex(" m/s \\(([0-9.]+ km/h)\\)"));
+    speeds.erase(std::remove(speeds.begin(), speeds.end(), "0 km/h"), speeds.end());
+    return {speeds, all(test::ReadFile(html), std::regex("\"speed ([0-9.]+ km/h), "))};
+}
+
+TEST(DumpCli, OutlineAndPageShowASpeedAlike) {
+    test::TempDir t;
+    const char* kestro = std::getenv("KESTRO_BINARY");
+    ASSERT_NE(kestro, nullptr);
+    ASSERT_EQ(test::RunCommand("cd " + ShellQuote(test::SourceDir().string()) + " && " + ShellQuote(kestro) + " -q examples " +
+                               ShellQuote((t / "examples.gpi").string()))
+                  .ExitCode,
+              0);
+    const auto [outline, page] = OutlineAndPageSpeeds(t / "examples.gpi", t / "examples.html");
+    EXPECT_EQ(outline.size(), 7u);
+    EXPECT_EQ(outline, page);
+    EXPECT_EQ(std::count(outline.begin(), outline.end(), "50 km/h"), 4);  // 13.88 m/s, cut from 50 km/h
+}
+
+TEST_F(PeerFiles, OutlineAndPageShowASpeedAlike) {
+    test::TempDir t;
+    const auto [outline, page] = OutlineAndPageSpeeds(PeerGpiFolder() / "gpispeed.gpi", t / "speed.html");
+    EXPECT_EQ(outline, std::vector<std::string>{"48.28 km/h"});  // 30 mph
+    EXPECT_EQ(outline, page);
+}
+
 TEST_F(PeerFiles, AreReadWithTheirPointCounts) {
     struct Case {
         const char* file;
@@ -257,7 +297,7 @@ TEST(DumpCli, OutlineOfAWriterStyleFile) {
               "      Name: EN \"A\"\n"
               "      Category: 0\n"
               "      Bitmap: 0\n"
-              "      Alert: distance 500 m, speed 13.88 m/s (49.97 km/h), kind 5 (speed)\n"
+              "      Alert: distance 500 m, speed 13.88 m/s (50 km/h), kind 5 (speed)\n"
               "      Comment: EN \"line 1\\r\\nline 2\"\n"
               "      Address:\n"
               "        City: EN \"Praha\"\n"
@@ -269,7 +309,7 @@ TEST(DumpCli, OutlineOfAWriterStyleFile) {
               "      Description (kind 1): EN \"<b>\\x81</b>\"\n"
               "    Point @0x143: 50.4999999, 14.5000000 (semicircles 602488467, 172991738), alert flag 1\n"
               "      Name: EN \"B\"\n"
-              "      Alert: distance 400 m, speed 0.00 m/s (0.00 km/h), kind 4 (proximity)\n"
+              "      Alert: distance 400 m, speed 0.00 m/s (0 km/h), kind 4 (proximity)\n"
               "  Category 0 @0x177: EN \"bars\"\n"
               "  Bitmap 0 @0x18D: 13 x 5 pixels, 8 bits per pixel, row size 16, palette 16 entries\n"
               "End @0x249\n");

@@ -62,4 +62,10 @@ for page in kestro kestro-dump; do
   [ -z "$warnings" ] || { echo "$warnings"; fail "$page.1 renders with warnings"; }
   grep -q "^NAME" "$work/$page.txt" || fail "$page.1 renders without a NAME section"
 done
+# Every path of make install's prefix that a manual page names is installed.
+for page in kestro kestro-dump; do
+  for path in $(grep -oh "$prefix/share/[^ )]*" "man/$page.1" | sed 's/\\-/-/g' | sort -u); do
+    [ -e "$root$path" ] || fail "man/$page.1 names $path, which make install does not install"
+  done
+done
 echo "installed program: OK"

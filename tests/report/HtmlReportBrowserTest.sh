@@ -93,7 +93,9 @@ check hostile "$work/hostile.gpi" "$work/hostile.html"
 if grep -q 'data-pwned="1"' "$work/hostile.dom"; then fail "hostile: a text ran as script"; fi
 grep -q '<td>&lt;img src=x onerror=' "$work/hostile.dom" || fail "hostile: the name is not shown as text"
 
-# Texts in two languages: the page opens in the first, "#language-EN" shows every text in English.
+# Texts in two languages: the page opens in the first, the point's details
+# too; "#language-EN" shows every text in English, and marks the texts that
+# are the first language's (a group and a point without English texts).
 mkdir -p "$work/languages/Метро"
 printf '[kestro]\ncodepage=65001\nlanguages=RU,EN\n[EN]\nМетро = Metro\nМетро/Станции = Stations\n' > "$work/languages/kestro.ini"
 cat > "$work/languages/Метро/Станции.gpx" <<GPX
@@ -103,16 +105,43 @@ cat > "$work/languages/Метро/Станции.gpx" <<GPX
   <extensions><kestro:name lang="EN">Rybatskoye</kestro:name><kestro:cmt lang="EN">Station</kestro:cmt></extensions></wpt>
 </gpx>
 GPX
-"$kestro" "$work/languages" "$work/languages.gpi" > /dev/null
+printf '<gpx version="1.1" xmlns="http://www.topografix.com/GPX/1/1"><wpt lat="59.83" lon="30.38"><name>Купчино</name></wpt></gpx>\n' \
+  > "$work/languages/Купчино.gpx"
+"$kestro" "$work/languages" "$work/languages.gpi" > /dev/null 2>&1
 check languages "$work/languages.gpi" "$work/languages.html"
-grep -qF '<td>Рыбацкое</td>' "$work/languages.dom" || fail "languages: the page does not open in the first language"
+browser --dump-dom --virtual-time-budget=3000 "file://$work/languages.html#point-1-1" > "$work/languages-ru.dom"
+for part in '<td>Рыбацкое</td>' '<h2>Рыбацкое</h2>' '<dd>Станция</dd>' '<option>RU</option>'; do
+  grep -qF "$part" "$work/languages-ru.dom" || fail "languages: $part is missing in the first language (the page's first state)"
+done
+if grep -qF 'class="fallback"' "$work/languages-ru.dom"; then fail "languages: a text of the first language is marked in it"; fi
 browser --dump-dom --virtual-time-budget=3000 "file://$work/languages.html#point-1-1&language-EN" > "$work/languages-en.dom"
 if grep -q 'data-error=' "$work/languages-en.dom"; then fail "languages: script error"; fi
-for part in '<option>EN</option>' '>Metro</a>' 'Group 1: Metro' '<td>Rybatskoye</td>' '<td>Stations</td>' \
-            '</i>Stations<b>' '<h2>Rybatskoye</h2>' '<dd>1: Metro</dd>' '<dd>Station</dd>'; do
+for part in '<option>EN</option>' '>Metro</a>' 'Group 1: <span class="group-name">Metro</span>' '<td>Rybatskoye</td>' \
+            '<td>Stations</td>' '<span>Stations</span><b>' '<h2>Rybatskoye</h2>' '<dd>1: Metro</dd>' '<dd>Station</dd>' \
+            '<td class="fallback" title="as in RU, the first language">Купчино</td>' \
+            '<span class="group-name fallback" title="as in RU, the first language">Купчино</span>' \
+            ': as in RU, the first language (no text of its own in EN, or the same)'; do
   grep -qF "$part" "$work/languages-en.dom" || fail "languages: $part is missing in English"
 done
 if grep -qF '<td>Рыбацкое</td>' "$work/languages-en.dom"; then fail "languages: the table kept the first language"; fi
+[ "$(matches '<td class="fallback" title="as in RU, the first language">Купчино</td>' "$work/languages-en.dom")" -eq 2 ] ||
+  fail "languages: the row of Купчино is not marked as the first language's in its group and name"
+
+# A group of one point, opened with the point chosen (zoomed in): the
+# latitude labels, with five decimals, fit left of the map.
+mkdir -p "$work/one"
+printf '<gpx version="1.1" xmlns="http://www.topografix.com/GPX/1/1"><wpt lat="-33.868812" lon="151.209295"><name>One</name></wpt></gpx>\n' \
+  > "$work/one/one.gpx"
+"$kestro" "$work/one" "$work/one.gpi" > /dev/null
+"$dump" --html "$work/one.html" "$work/one.gpi"
+browser --dump-dom --virtual-time-budget=3000 "file://$work/one.html#point-1-1" > "$work/one.dom"
+left=$(grep -o 'data-plot-left="[0-9]*"' "$work/one.dom" | tr -dc 0-9)
+label=$(grep -o 'data-label-width="[0-9]*"' "$work/one.dom" | tr -dc 0-9)
+[ -n "$left" ] && [ -n "$label" ] || fail "one point: the map tells no plot edge or label width"
+[ $((label + 6)) -le "$left" ] || fail "one point: latitude labels $label pixels wide, the plot begins at $left"
+echo "one point zoomed in: latitude labels $label pixels wide, the plot begins at $left"
+browser --screenshot="$out/one-point.png" --window-size=1400,1000 --virtual-time-budget=3000 \
+  "file://$work/one.html#point-1-1" > /dev/null
 
 "$generator" 100000 "$work/many" > /dev/null
 "$kestro" "$work/many" "$work/many.gpi" > /dev/null

@@ -82,7 +82,7 @@ TEST(HtmlReportLanguages, TwelveLanguagesAreAllOffered) {
         WriteHtmlReport(ParseGpi(ManyLanguagesFile(codes)), "many.gpi", out);
         const test::TJson data = PageData(out.str());
         EXPECT_EQ(data["languages"].Size(), ShownLanguageLimit);
-        EXPECT_EQ(out.str().find("languages; a point's details") != std::string::npos, codes + 1 > ShownLanguageLimit);
+        EXPECT_EQ(out.str().find("languages; kestro-dump's outline lists") != std::string::npos, codes + 1 > ShownLanguageLimit);
     }
 }
 

@@ -29,11 +29,12 @@ same_gpi() {
 }
 
 # Full paths in messages: Wine's "Z:\work\x" is the Linux "/work/x"; each
-# build runs in a folder of its own. The frames of an error report name
-# functions differently on each system: they are left out.
+# build runs in a folder of its own. The usage line names the program as it
+# was called (kestro.exe, kestro; checked below). The frames of an error
+# report name functions differently on each system: they are left out.
 comparable() {
   perl -pe 's{Z:((?:\\[^\\"\s]+)+\\?)}{ (my $p = $1) =~ tr{\\}{/}; $p }ge' |
-    sed "s#$work/linux/#$work/BUILD/#g; s#$work/windows/#$work/BUILD/#g" |
+    sed "s#$work/linux/#$work/BUILD/#g; s#$work/windows/#$work/BUILD/#g; s#^Usage: kestro\.exe <#Usage: kestro <#" |
     awk '{ if (skip) { if ($0 == "") { skip = 0; print "(frames)"; print } next }
            print; if (report && $0 == "") skip = 1; report = ($0 ~ /^(E[A-Za-z]+|Exception|std::[a-z_]+): /) }'
 }
@@ -143,6 +144,10 @@ for case_dir in "$cases"/*/; do
   fi
   echo "case $name: exit $(cat "$l.rc")"
 done
+grep -qx 'Usage: kestro <source_path> <destination_file>' "$work/linux/examples.out" ||
+  fail "the Linux usage line does not name kestro: $(grep '^Usage' "$work/linux/examples.out")"
+grep -qx 'Usage: kestro.exe <source_path> <destination_file>' "$work/windows/examples.out" ||
+  fail "the Windows usage line does not name kestro.exe: $(grep '^Usage' "$work/windows/examples.out")"
 
 # The same bytes above are decoded pixels, not the same refusal twice.
 grep 'not used' "$work/windows/webp.out" && fail "webp: a photo was left out on Windows"

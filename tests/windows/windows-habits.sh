@@ -56,6 +56,12 @@ cd "$work/windows"
 # No argument from a script: the usage error, no help, no wait.
 (cd "$work/windows" && winrun "$windows/kestro.exe" > none.out 2>&1); status=$?
 [ "$status" = 1 ] && ! grep -q 'Press Enter\|drop a folder' "$work/windows/none.out" || fail "kestro.exe without arguments from a script: exit code $status, $(cat "$work/windows/none.out")"
+# The usage line names the program as it was called: by its path, and typed as "kestro" in cmd.
+grep -qx 'Usage: kestro.exe <source_path> <destination_file>' "$work/windows/none.out" ||
+  fail "kestro.exe by its path: the usage line is $(grep '^Usage' "$work/windows/none.out")"
+winrun cmd /c "cd /d $(win_path "$windows") && kestro" > typed.out 2>&1
+grep -qx 'Usage: kestro <source_path> <destination_file>' <(tr -d '\r' < typed.out) ||
+  fail "kestro typed in cmd: the usage line is $(grep '^Usage' typed.out)"
 
 # ---- "C:" alone: the current folder of drive C -----------------------------
 drive_c="$WINEPREFIX/drive_c"

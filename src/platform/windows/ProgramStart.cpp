@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/PathName.h"
 #include "platform/windows/SystemText.h"
 
 namespace kestro {
@@ -26,6 +27,19 @@ std::vector<std::string> StartProgram(int argc, char** argv) {
     std::vector<std::string> arguments;
     for (int i = 1; i < count; ++i) arguments.push_back(Utf8FromWide(wide.get()[i]));
     return arguments;
+}
+
+std::string ProgramNameAsCalled(int argc, char** argv, const std::string& builtName) {
+    // The system's own UTF-16 name, as for the arguments: "kestro" typed in
+    // cmd, the full path of kestro.exe from Explorer.
+    int count = 0;
+    const std::unique_ptr<wchar_t*, decltype(&LocalFree)> wide(CommandLineToArgvW(GetCommandLineW(), &count),
+                                                                &LocalFree);
+    std::string called;
+    if (wide && count > 0) called = Utf8FromWide(wide.get()[0]);
+    else if (argc > 0 && argv[0] != nullptr) called = argv[0];
+    const std::string name = FileNameWithoutFolder(called);
+    return name.empty() ? builtName + ".exe" : name;
 }
 
 int StandardErrorTerminalWidth() {
