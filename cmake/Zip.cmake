@@ -7,12 +7,28 @@
 # (Windows, the browser). Without it the system's minizip is linked where
 # pkg-config finds it (Debian: libminizip-dev); a build with neither reads no
 # KMZ file and says so.
-set(KESTRO_MINIZIP_FOLDER "" CACHE PATH "Folder holding minizip's unzip.c and ioapi.c (empty: the system's minizip)")
+set(KESTRO_MINIZIP_FOLDER "" CACHE PATH
+    "Folder holding minizip's unzip.c and ioapi.c (empty: the system's minizip; on Windows scripts/fetch-minizip brings them)")
 
 add_library(kestro_zip INTERFACE)
 add_library(kestro::zip ALIAS kestro_zip)
 set(KESTRO_ZIP_FOUND OFF)
+# Builds that link everything statically take zlib's static library (on
+# Windows Debian's libz-mingw-w64-dev), never its import library.
+if(WIN32)
+  set(ZLIB_USE_STATIC_LIBS ON)
+endif()
 find_package(ZLIB QUIET)
+if(WIN32 AND NOT KESTRO_MINIZIP_FOLDER)
+  execute_process(COMMAND bash "${PROJECT_SOURCE_DIR}/scripts/fetch-minizip" OUTPUT_VARIABLE _minizip
+                  OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE _result)
+  if(NOT _result EQUAL 0)
+    message(FATAL_ERROR "scripts/fetch-minizip could not bring minizip's sources (see above)")
+  endif()
+  set(KESTRO_MINIZIP_FOLDER "${_minizip}" CACHE PATH "" FORCE)
+  # A new pin reconfigures the build.
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/scripts/fetch-minizip")
+endif()
 if(KESTRO_MINIZIP_FOLDER AND ZLIB_FOUND)
   add_library(kestro_minizip STATIC "${KESTRO_MINIZIP_FOLDER}/unzip.c" "${KESTRO_MINIZIP_FOLDER}/ioapi.c")
   target_include_directories(kestro_minizip SYSTEM PUBLIC "${KESTRO_MINIZIP_FOLDER}")
