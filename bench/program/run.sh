@@ -7,8 +7,8 @@
 #
 #   - N waypoints in one group (default N = 10000 100000 1000000; about 470
 #     bytes of GPX each) against xmllint --stream --noout on the same file;
-#   - the same 100,000 points as a CSV list (GPSBabel's unicsv) against
-#     their GPX file;
+#   - the same 100,000 points as a CSV list (GPSBabel's unicsv) and as a
+#     KML file (GPSBabel's kml) against their GPX file;
 #   - GPSBabel's GPI writer (garmin_gpi, unique=0) against kestro on the
 #     100,000-waypoint group only: its time grows with the square of N. It
 #     takes minutes, so it runs BABEL_RUNS times (default 1), each paired
@@ -124,6 +124,14 @@ for n in "${counts[@]}"; do
         echo "  kestro on a CSV list      wall $A_WALL s  peak $A_PEAK MB ($(calc "$(stat -c %s "$work/csv/Points/points.csv") / 1e6" 1) MB)"
         echo "  CSV list / GPX            $(calc "$RATIO") (goal: at most 1)"
         [ -n "$before" ] && echo "  before on the CSV list    wall $C_WALL s"
+
+        # The same points as GPSBabel's KML (one placemark each, with its style and description).
+        rm -rf "$work/kml"
+        mkdir -p "$work/kml/Points"
+        gpsbabel -i gpx -f "$gpx" -o kml -F "$work/kml/Points/points.kml"
+        paired "$runs" "$build/kestro $work/kml $work/kml.gpi" "$kestro" ${before:+"$before $work/kml $work/kml-before.gpi"}
+        echo "  kestro on a KML file      wall $A_WALL s  peak $A_PEAK MB ($(calc "$(stat -c %s "$work/kml/Points/points.kml") / 1e6" 1) MB)"
+        echo "  KML file / GPX            $(calc "$RATIO") (goal: at most 1.5)"
 
         # Four groups of the same points, each its own folder.
         rm -rf "$work/four"

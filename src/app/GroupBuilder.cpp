@@ -42,9 +42,10 @@ void LoadCountingFile(TGroupLoader& loader, const std::string& path, bool& anyWa
 
 // Category numbers are 16 bits and 0xFFFF means "none": more files would
 // share numbers and leave points pointing at the wrong category.
-void RequireCategoryNumbers(const std::string& groupName, const std::vector<TFolderEntry>& entries, bool readCsvFiles) {
+void RequireCategoryNumbers(const std::string& groupName, const std::vector<TFolderEntry>& entries,
+                            const TSourceFormats& formats) {
     std::size_t files = 0;
-    for (const auto& entry : entries) files += IsCategoryFile(entry, readCsvFiles) ? 1 : 0;
+    for (const auto& entry : entries) files += IsCategoryFile(entry, formats) ? 1 : 0;
     if (files > static_cast<std::size_t>(NoIndex))
         throw Exception(Format("Group \"%s\" holds %zu category files; a group can have at most %d categories",
                                groupName.c_str(), files, NoIndex));
@@ -56,10 +57,11 @@ std::uint64_t FileBytes(const std::string& path) {
     return error ? 0 : size;
 }
 
-std::uint64_t CategoryFileBytes(const std::string& folder, const std::vector<TFolderEntry>& entries, bool readCsvFiles) {
+std::uint64_t CategoryFileBytes(const std::string& folder, const std::vector<TFolderEntry>& entries,
+                                const TSourceFormats& formats) {
     std::uint64_t total = 0;
     for (const auto& entry : entries)
-        if (IsCategoryFile(entry, readCsvFiles)) total += FileBytes(folder + entry.Name);
+        if (IsCategoryFile(entry, formats)) total += FileBytes(folder + entry.Name);
     return total;
 }
 
@@ -149,7 +151,7 @@ void BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOut
     std::vector<TFolderEntry> entries;
     if (!looseFile) {
         entries = ListFolder(path);
-        RequireCategoryNumbers(group->DisplayName, entries, settings.ReadCsvFiles);
+        RequireCategoryNumbers(group->DisplayName, entries, settings.SourceFormats());
     }
 
     TGroupLoaderSettings loading;
@@ -158,23 +160,38 @@ void BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOut
     loading.SourceFolder = SourceFolderOf(path);
     loading.PhotoMaxSide = settings.PhotoSize;
     TGroupLoader loader(output,
-                        CreatePoiStore(looseFile ? FileBytes(path) : CategoryFileBytes(path, entries, settings.ReadCsvFiles)),
+                        CreatePoiStore(looseFile ? FileBytes(path) : CategoryFileBytes(path, entries, settings.SourceFormats())),
                         std::move(loading));
     bool anyWaypoint = false;
+    // A category takes the next number, whether a file or a folder inside one names it.
+    std::string namingFile;
+    const auto addCategory = [&](const std::string& name, TGroupOutput& lines) {
+        if (group->CategoryNames.size() >= NoIndex)
+            throw Exception(Format("Group \"%s\" holds more than %d categories; a group can have at most %d categories",
+                                   group->DisplayName.c_str(), NoIndex, NoIndex));
+        lines.Lines() << "  Category: " << TerminalText(name) << '\n';
+        group->CategoryNames.push_back(
+            LocalizedName(settings, name, group->DisplayName + "/" + name, missingNames, lines, namingFile));
+        return static_cast<std::uint16_t>(group->CategoryNames.size() - 1);
+    };
     try {
-        if (looseFile) {
+        if (looseFile && IsKmlFileName(path)) {
+            namingFile = path;
+            loader.StartFolderCategories(BaseName(path), TAlertDefaults{}, addCategory);
+            LoadCountingFile(loader, path, anyWaypoint, output);
+        } else if (looseFile) {
             loader.StartCategory(NoIndex, TAlertDefaults{});
             LoadCountingFile(loader, path, anyWaypoint, output);
         } else {
-            std::uint16_t category = 0;
             for (const auto& entry : entries) {
-                if (!IsCategoryFile(entry, settings.ReadCsvFiles)) continue;
-                const std::string categoryName = BaseName(entry.Name);
-                output.Lines() << "  Category: " << TerminalText(categoryName) << '\n';
-                group->CategoryNames.push_back(
-                    LocalizedName(settings, categoryName, group->DisplayName + "/" + categoryName, missingNames, output,
-                                  path + entry.Name));
-                loader.StartCategory(category++, AlertDefaultsFromFileName(entry.Name));
+                if (!IsCategoryFile(entry, settings.SourceFormats())) continue;
+                namingFile = path + entry.Name;
+                // A KML file's folders are categories of their own.
+                if (IsKmlFileName(entry.Name)) {
+                    loader.StartFolderCategories(BaseName(entry.Name), AlertDefaultsFromFileName(entry.Name), addCategory);
+                } else {
+                    loader.StartCategory(addCategory(BaseName(entry.Name), output), AlertDefaultsFromFileName(entry.Name));
+                }
                 LoadCountingFile(loader, path + entry.Name, anyWaypoint, output);
             }
         }

@@ -35,10 +35,10 @@ std::vector<fs::path> GpxFolders(const std::string& sourcePath) {
 
 }  // namespace
 
-void CheckOutputIsNoInput(const std::string& sourcePath, const std::string& destination, bool readCsvFiles) {
+void CheckOutputIsNoInput(const std::string& sourcePath, const std::string& destination, const TSourceFormats& formats) {
     const fs::path output = PathFromUtf8(destination);
     if (SameEntry(output, PathFromUtf8(sourcePath) / "kestro.ini")) Refuse(destination, "It is the settings file of this run.");
-    const bool gpxName = IsCategoryFileName(Utf8FromPath(output.filename()), readCsvFiles);
+    const bool gpxName = IsCategoryFileName(Utf8FromPath(output.filename()), formats);
     const fs::path outputFolder = output.parent_path().empty() ? fs::path(".") : output.parent_path();
     for (const auto& folder : GpxFolders(sourcePath)) {
         if (gpxName && SameEntry(outputFolder, folder)) {
@@ -48,7 +48,7 @@ void CheckOutputIsNoInput(const std::string& sourcePath, const std::string& dest
         std::error_code error;
         for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
             const std::string path = Utf8FromPath(entry->path());
-            if (!IsCategoryFileName(Utf8FromPath(entry->path().filename()), readCsvFiles)) continue;
+            if (!IsCategoryFileName(Utf8FromPath(entry->path().filename()), formats)) continue;
             if (SameEntry(output, PathFromUtf8(path)) || SameEntry(output, PathFromUtf8(ChangeExtension(path, ".bmp"))))
                 Refuse(destination, "It is one of the input files of this run.");
         }

@@ -107,7 +107,7 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
 
     const std::string& destination = operands[1];
     const bool toStandardOutput = console.ToStandardOutput;
-    if (!toStandardOutput) CheckOutputIsNoInput(sourcePath, destination, settings.ReadCsvFiles);
+    if (!toStandardOutput) CheckOutputIsNoInput(sourcePath, destination, settings.SourceFormats());
     TOutputFile output(destination, toStandardOutput ? TOutputOptions{.StandardOutput = true}
                                                      : TOutputOptions{.ReplaceOnClose = true});
     try {
@@ -126,7 +126,7 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
             for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
             std::vector<std::string> files;
             try {
-                files = ListCategoryFiles(sourcePath, settings.ReadCsvFiles);
+                files = ListCategoryFiles(sourcePath, settings.SourceFormats());
             } catch (...) {
                 groups.Finish();  // the folder groups came first, as did an error of theirs
                 throw;

@@ -23,6 +23,7 @@ TRunSettings LoadSettings(const std::string& path) {
     run.MaxRegion = settings.ReadInteger("kestro", "maxregion", run.MaxRegion);
     run.CodePage = settings.ReadInteger("kestro", "codepage", run.CodePage);
     run.ReadCsvFiles = settings.ReadInteger("kestro", "csv", 1) != 0;
+    run.ReadKmlFiles = settings.ReadInteger("kestro", "kml", 1) != 0;
     run.PhotoSize = static_cast<std::uint32_t>(std::max(0, settings.ReadInteger("kestro", "photosize", 0)));
     run.Languages = ReadLanguages(settings, file);
     run.Credits = ReadCredits(settings, run.Languages);

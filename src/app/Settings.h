@@ -8,6 +8,7 @@
 #include "app/Languages.h"
 #include "gpi/CopyrightRecord.h"
 #include "sources/AreaRules.h"
+#include "sources/GroupSources.h"
 #include "waypoints/IconFiles.h"
 
 namespace kestro {
@@ -19,16 +20,19 @@ struct TRunSettings {
     // cannot convert into, which the run refuses.
     std::int32_t CodePage = 1252;
     bool ReadCsvFiles = true;  // "*.csv" files are categories and loose-file groups ("csv")
+    bool ReadKmlFiles = true;  // "*.kml" and "*.kmz" files likewise ("kml")
     std::uint32_t PhotoSize = 0;  // longest photo side in pixels ("photosize"; 0: as they are)
     TLanguages Languages;      // of the output texts ("languages" and its name sections)
     // Not from kestro.ini: the icon files this run has read, for every group.
     std::shared_ptr<TIconFiles> Icons = std::make_shared<TIconFiles>();
     TCredits Credits;          // "source" and "copyright", in UTF-8; empty without either key
+
+    TSourceFormats SourceFormats() const { return {ReadCsvFiles, ReadKmlFiles}; }
 };
 
 // Reads kestro.ini of the source folder (or of the folder of `path` when it
 // names a file); anything missing or unreadable as a number keeps its
-// default (256, 1252, on, 0). ESettingsError for an invalid "languages" list.
+// default (256, 1252, on, on, 0). ESettingsError for an invalid "languages" list.
 TRunSettings LoadSettings(const std::string& path);
 
 // Makes the settings' code page the working code page of the process: the

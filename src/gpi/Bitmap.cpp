@@ -58,6 +58,16 @@ Bytes ConvertedBitmap(const TInputFile& file, const std::string& path, std::uint
 
 }  // namespace
 
+Bytes GpiBitmapOfContent(const Bytes& content, const std::string& name, std::uint16_t number, std::string& refusal,
+                         std::string& note) {
+    if (content.size() > MaxIconFileBytes) {
+        refusal = Format("more than %llu bytes", static_cast<unsigned long long>(MaxIconFileBytes));
+        return Bytes();
+    }
+    const std::optional<TIndexedImage> icon = IconFromImage(content, ImageFormatOfName(name), refusal, note);
+    return icon ? GpiBitmapOfIndexed(*icon, number) : Bytes();
+}
+
 Bytes GpiBitmapOfIndexed(const TIndexedImage& icon, std::uint16_t number) {
     const std::uint32_t stride = (icon.Width + 3) & ~3u;
     Bytes rows;

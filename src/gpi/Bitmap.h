@@ -23,6 +23,10 @@ Bytes GpiBitmap(const std::string& path, std::uint16_t number, std::string& refu
 // The same; `note` tells how a picture was changed to fit ("64 x 64 pixels,
 // scaled down to 48 x 48"), else it is left empty.
 Bytes GpiBitmap(const std::string& path, std::uint16_t number, std::string& refusal, std::string& note);
+// The same for a picture's content held in memory (a picture inside an
+// archive), of the format `name` says; any format is converted, none copied.
+Bytes GpiBitmapOfContent(const Bytes& content, const std::string& name, std::uint16_t number, std::string& refusal,
+                         std::string& note);
 // The main part of a bitmap record for an icon of at most 256 colours.
 Bytes GpiBitmapOfIndexed(const TIndexedImage& icon, std::uint16_t number);
 // Bytes of the largest picture file read for an icon: 16 MiB.

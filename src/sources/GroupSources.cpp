@@ -21,9 +21,17 @@ bool IsGpxFileName(const std::string& name) { return EndsWithFolded(name, ".gpx"
 
 bool IsCsvFileName(const std::string& name) { return EndsWithFolded(name, ".csv"); }
 
-bool IsCategoryFileName(const std::string& name, bool csv) { return IsGpxFileName(name) || (csv && IsCsvFileName(name)); }
+bool IsKmzFileName(const std::string& name) { return EndsWithFolded(name, ".kmz"); }
 
-bool IsCategoryFile(const TFolderEntry& entry, bool csv) { return !entry.IsFolder && IsCategoryFileName(entry.Name, csv); }
+bool IsKmlFileName(const std::string& name) { return EndsWithFolded(name, ".kml") || IsKmzFileName(name); }
+
+bool IsCategoryFileName(const std::string& name, const TSourceFormats& formats) {
+    return IsGpxFileName(name) || (formats.Csv && IsCsvFileName(name)) || (formats.Kml && IsKmlFileName(name));
+}
+
+bool IsCategoryFile(const TFolderEntry& entry, const TSourceFormats& formats) {
+    return !entry.IsFolder && IsCategoryFileName(entry.Name, formats);
+}
 
 bool IsGroupFolder(const TFolderEntry& entry) { return entry.IsFolder && entry.Name.front() != '.'; }
 
@@ -34,10 +42,10 @@ std::vector<std::string> ListGroupFolders(const std::string& folder) {
     return names;
 }
 
-std::vector<std::string> ListCategoryFiles(const std::string& folder, bool csv) {
+std::vector<std::string> ListCategoryFiles(const std::string& folder, const TSourceFormats& formats) {
     std::vector<std::string> names;
     for (const auto& entry : ListFolder(folder))
-        if (IsCategoryFile(entry, csv)) names.push_back(entry.Name);
+        if (IsCategoryFile(entry, formats)) names.push_back(entry.Name);
     return names;
 }
 

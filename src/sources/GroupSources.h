@@ -14,18 +14,29 @@ namespace kestro {
 bool IsGpxFileName(const std::string& name);
 // Whether the name matches "*.csv" in any letter case.
 bool IsCsvFileName(const std::string& name);
-// Whether a file of this name is read as points: "*.gpx", and "*.csv" when
-// `csv` (the run's setting).
-bool IsCategoryFileName(const std::string& name, bool csv);
-// Whether the entry is a file read as points: a category inside a group
+// Whether the name matches "*.kml" or "*.kmz" in any letter case.
+bool IsKmlFileName(const std::string& name);
+// Whether the name matches "*.kmz" in any letter case.
+bool IsKmzFileName(const std::string& name);
+
+// The formats beside GPX a run reads, as its settings say ("csv", "kml").
+struct TSourceFormats {
+    bool Csv = true;
+    bool Kml = true;
+};
+
+// Whether a file of this name is read as points: "*.gpx", and the other
+// formats the run reads.
+bool IsCategoryFileName(const std::string& name, const TSourceFormats& formats);
+// Whether the entry is a file read as points: a category file inside a group
 // folder, a loose file in the source folder.
-bool IsCategoryFile(const TFolderEntry& entry, bool csv);
+bool IsCategoryFile(const TFolderEntry& entry, const TSourceFormats& formats);
 // Whether the entry is a folder read as a group.
 bool IsGroupFolder(const TFolderEntry& entry);
 
 // The group folders of the source folder, sorted.
 std::vector<std::string> ListGroupFolders(const std::string& folder);
 // The files of the folder read as points, sorted.
-std::vector<std::string> ListCategoryFiles(const std::string& folder, bool csv);
+std::vector<std::string> ListCategoryFiles(const std::string& folder, const TSourceFormats& formats);
 
 }  // namespace kestro

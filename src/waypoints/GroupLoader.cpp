@@ -96,9 +96,28 @@ TGroupLoader::TGroupLoader(TGroupOutput& output, std::unique_ptr<TSQLiteDatabase
 TGroupLoader::~TGroupLoader() = default;
 
 void TGroupLoader::StartCategory(std::uint16_t number, const TAlertDefaults& alerts) {
-    CategoryIndex = number;
-    AlertSpeed = alerts.Speed;
-    AlertDistance = alerts.Distance;
+    categoryIndex_ = number;
+    namer_ = nullptr;
+    alertSpeed_ = alerts.Speed;
+    alertDistance_ = alerts.Distance;
+}
+
+void TGroupLoader::StartFolderCategories(const std::string& fileCategory, const TAlertDefaults& alerts,
+                                         TCategoryNamer namer) {
+    categoryIndex_ = NoIndex;
+    namer_ = std::move(namer);
+    fileCategory_ = fileCategory;
+    alertSpeed_ = alerts.Speed;
+    alertDistance_ = alerts.Distance;
+}
+
+std::uint16_t TGroupLoader::CategoryOf(const TWaypointFields& waypoint) {
+    if (!namer_) return static_cast<std::uint16_t>(categoryIndex_ & 0xFFFF);
+    const std::string name = waypoint.Folder.empty() ? fileCategory_ : AsUtf8(waypoint.Folder);
+    if (const auto known = folderCategories_.find(name); known != folderCategories_.end()) return known->second;
+    const std::uint16_t number = namer_(name, Output());
+    folderCategories_.emplace(name, number);
+    return number;
 }
 
 TLoadedPoints TGroupLoader::Finish() {
@@ -111,14 +130,14 @@ TLoadedPoints TGroupLoader::Finish() {
 std::int32_t TGroupLoader::LoadFile(const std::string& path) { return LoadFile(path, WaypointFormatFor(path)); }
 
 std::int32_t TGroupLoader::LoadFile(const std::string& path, const TWaypointFormat& format) {
-    FileName = path;
+    fileName_ = path;
     const TProgressFile progress(text_.Shown().Progress(), path);
     TReadProgress onRead;
     if (TProgressLine* line = progress.Line())
         onRead = [line](std::uint64_t bytesRead, std::int32_t entries) { line->Update(bytesRead, entries); };
     // Asked before the store's thread starts: a record the store cannot
     // hold is refused here, with the waypoint's name, not lost there.
-    MaxPointRecord = PointRecordLimit(*points_.Store);
+    maxPointRecord_ = PointRecordLimit(*points_.Store);
     // The file is read and encoded on this thread while the store takes the
     // points on another.
     TStoreWorker worker([&store = *points_.Store](TStoreItem& item) {
@@ -127,7 +146,8 @@ std::int32_t TGroupLoader::LoadFile(const std::string& path, const TWaypointForm
     worker_ = &worker;
     text_.StartFile();
     missing_.clear();
-    TFileFindings findings(Output(), FileName);
+    folderCategories_.clear();
+    TFileFindings findings(Output(), fileName_);
     std::int32_t entries = 0;
     std::exception_ptr readError;
     try {
@@ -140,7 +160,7 @@ std::int32_t TGroupLoader::LoadFile(const std::string& path, const TWaypointForm
     worker_ = nullptr;
     Output().FinishFile(path);
     if (!missing_.empty())
-        Output().TranslationNote(FileName, TTranslationNotes::TKind::Texts,
+        Output().TranslationNote(fileName_, TTranslationNotes::TKind::Texts,
                                  MissingTranslationText(missing_, "text", "texts") + "; the first language's text stands in",
                                  missing_);
     // What was read before an error is stored and shown before it, as when
@@ -161,8 +181,8 @@ std::int32_t TGroupLoader::LoadFile(const std::string& path, const TWaypointForm
 
 void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
     TPoiWpt point = std::move(waypoint.Point);
-    point.AlertSpeed = AlertSpeed;
-    point.AlertDistance = AlertDistance;
+    point.AlertSpeed = alertSpeed_;
+    point.AlertDistance = alertDistance_;
     const bool encodable = Encodable(point.Lat, point.Lon);
 
     ApplyTranslations(waypoint, point);
@@ -172,13 +192,14 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
         if (speed && *speed >= 0) {
             point.AlertSpeed = *speed;
         } else {
-            Output().Warning(FileName, "speed", "speed \"" + CutForWarning(AsUtf8(suffix)) + "\" after \"@\" in name \"" +
+            Output().Warning(fileName_, "speed", "speed \"" + CutForWarning(AsUtf8(suffix)) + "\" after \"@\" in name \"" +
                                                     CutForWarning(AsUtf8(point.Name)) + "\" not used: not a whole number of km/h, 0 or more");
         }
         point.Name.resize(at);
     }
-    ReadIcon(waypoint.Links, point);
-    point.Category = static_cast<std::uint16_t>(CategoryIndex & 0xFFFF);
+    // A new category's line comes before the lines its first point brings.
+    point.Category = CategoryOf(waypoint);
+    ReadIcon(waypoint, point);
 
     if (DescriptionServesAsComment(point.Comment, point.Description)) {
         point.Comment = std::move(point.Description);
@@ -187,25 +208,25 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
     }
     ReadImages(waypoint.Links, point);
     ReadAlertTexts(waypoint, point);
-    sounds_.Apply(waypoint.Links, FileName, settings_.Languages, point, Output());
+    sounds_.Apply(waypoint.Links, fileName_, settings_.Languages, point, Output());
     TMissingTranslations missing;
     CompleteTranslations(point, missing);
 
     // The console shows text as UTF-8, like the file names around it.
     if (!waypoint.CoordinateProblem.empty()) {
-        Output().Warning(FileName, "coordinates",
+        Output().Warning(fileName_, "coordinates",
                          "waypoint \"" + AsUtf8(point.Name) + "\" not written: " + AsUtf8(waypoint.CoordinateProblem));
-        Output().NotWritten(FileName, TNotWritten::NoUsableCoordinates);
+        Output().NotWritten(fileName_, TNotWritten::NoUsableCoordinates);
         return;
     }
     if (!encodable) {
         const std::string where = waypoint.Line != 0 ? " (line " + std::to_string(waypoint.Line) + ")" : "";
-        Output().Lines() << "  Skipped: " << TerminalText(FileName + where + ": " + AsUtf8(point.Name)) << '\n';
-        Output().NotWritten(FileName, TNotWritten::OutsideTheMap);
+        Output().Lines() << "  Skipped: " << TerminalText(fileName_ + where + ": " + AsUtf8(point.Name)) << '\n';
+        Output().NotWritten(fileName_, TNotWritten::OutsideTheMap);
         return;
     }
     if (point.Lat == 0 && point.Lon == 0) {
-        Output().NotWritten(FileName, TNotWritten::NoUsableCoordinates);
+        Output().NotWritten(fileName_, TNotWritten::NoUsableCoordinates);
         return;
     }
     // Only points written stretch the group's box: an area bounds what it holds.
@@ -216,7 +237,7 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
     // Only texts that are written need a translation.
     for (const auto& [code, count] : missing) missing_[code] += count;
     Output().CountWritten();
-    if (AlertClamped(point)) Output().Lines() << "  Clamped: " << TerminalText(FileName + ": " + AsUtf8(point.Name)) << '\n';
+    if (AlertClamped(point)) Output().Lines() << "  Clamped: " << TerminalText(fileName_ + ": " + AsUtf8(point.Name)) << '\n';
     TStoreItem item{EncodePoint(point), HasAlert(point), static_cast<float>(point.Lat), static_cast<float>(point.Lon)};
     points_.StoredBytes += item.Record.size();
     text_.PointAdded();
@@ -230,7 +251,7 @@ void TGroupLoader::ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& poin
         if (speed && *speed >= 0) {
             point.AlertSpeed = *speed;
         } else if (!waypoint.Speed->empty()) {
-            Output().Warning(FileName, "speed",
+            Output().Warning(fileName_, "speed",
                             "speed \"" + CutForWarning(AsUtf8(*waypoint.Speed)) + "\" not used: not a whole number of km/h, 0 or more");
         }
     }
@@ -239,7 +260,7 @@ void TGroupLoader::ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& poin
         if (distance && *distance >= 0) {
             point.AlertDistance = *distance;
         } else {
-            Output().Warning(FileName, "proximity",
+            Output().Warning(fileName_, "proximity",
                             "proximity \"" + CutForWarning(AsUtf8(*waypoint.Proximity)) + "\" not used: not a whole number of metres, 0 or more");
         }
     }
@@ -247,31 +268,46 @@ void TGroupLoader::ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& poin
 
 Bytes TGroupLoader::EncodePoint(const TPoiWpt& point) const {
     try {
-        return GpiPoi(point, MaxPointRecord);
+        return GpiPoi(point, maxPointRecord_);
     } catch (const EFormatLimit& error) {
         throw EFormatLimit(Format("Waypoint \"%s\" in \"%s\": %s", CutForWarning(AsUtf8(point.Name)).c_str(),
-                                  FileName.c_str(), error.what()));
+                                  fileName_.c_str(), error.what()));
     }
 }
 
-void TGroupLoader::ReadIcon(const std::vector<std::string>& links, TPoiWpt& point) {
+void TGroupLoader::ReadIcon(const TWaypointFields& waypoint, TPoiWpt& point) {
     point.Bitmap = NoIndex;
-    const std::string icon = iconLookup_.Find(links, FileName);
-    iconPath_ = icon;
+    iconPath_.clear();
+    if (waypoint.IconContent) return AddIcon(waypoint.Icon, waypoint.IconContent.get(), point);
+    if (!waypoint.Icon.empty()) {
+        iconPath_ = LinkToPath(waypoint.Icon, fileName_);
+        if (!FileExists(iconPath_) && !bitmapNumbers_.contains(iconPath_)) {
+            const std::string shown = CutForWarning(iconPath_);
+            Output().Warning(fileName_, "icon " + shown, "icon " + shown + " not used: no such file");
+            return;
+        }
+        return AddIcon(iconPath_, nullptr, point);
+    }
+    iconPath_ = iconLookup_.Find(waypoint.Links, fileName_);
+    AddIcon(iconPath_, nullptr, point);
+}
+
+void TGroupLoader::AddIcon(const std::string& icon, const Bytes* content, TPoiWpt& point) {
     if (const auto known = bitmapNumbers_.find(icon); known != bitmapNumbers_.end()) {
         point.Bitmap = known->second;
-        NoteIfOutside(icon);
+        if (!content) NoteIfOutside(icon);
         return;
     }
     const std::size_t number = points_.BitmapFiles.size();
     // The record's own number field is 16 bits, like the point's reference.
     std::string refusal, note;
-    const Bytes body = settings_.Icons->Bitmap(icon, static_cast<std::uint16_t>(number), refusal, note);
+    const Bytes body = content ? GpiBitmapOfContent(*content, icon, static_cast<std::uint16_t>(number), refusal, note)
+                               : settings_.Icons->Bitmap(icon, static_cast<std::uint16_t>(number), refusal, note);
     if (!refusal.empty()) {
         const std::string shown = CutForWarning(icon);
-        Output().Warning(FileName, "icon " + shown, "icon " + shown + " not used: " + refusal);
+        Output().Warning(fileName_, "icon " + shown, "icon " + shown + " not used: " + refusal);
     }
-    if (!note.empty()) Output().Note(FileName, "icon " + icon, "icon " + CutForWarning(icon) + ": " + note);
+    if (!note.empty()) Output().Note(fileName_, "icon " + icon, "icon " + CutForWarning(icon) + ": " + note);
     if (body.empty()) return;
     if (number >= settings_.BitmapLimit)
         throw EFormatLimit(Format("Icon \"%s\" would be icon number %zu; a group can have at most %zu icons",
@@ -281,7 +317,7 @@ void TGroupLoader::ReadIcon(const std::vector<std::string>& links, TPoiWpt& poin
     points_.BitmapFiles.push_back(icon);
     bitmapNumbers_.emplace(icon, static_cast<std::uint16_t>(number));
     point.Bitmap = static_cast<std::uint16_t>(number);
-    NoteIfOutside(icon);
+    if (!content) NoteIfOutside(icon);
 }
 
 void TGroupLoader::ApplyTranslations(const TWaypointFields& waypoint, TPoiWpt& point) {
@@ -289,7 +325,7 @@ void TGroupLoader::ApplyTranslations(const TWaypointFields& waypoint, TPoiWpt& p
         const char* why = settings_.Languages.empty()                                  ? "kestro.ini sets no \"languages\""
                           : SameIgnoringAsciiCase(code, settings_.Languages.front()) ? "the first language's texts are name, comment and description"
                                                                            : "not among the \"languages\" of kestro.ini";
-        Output().Warning(FileName, "language " + code, "texts in language \"" + AsUtf8(code) + "\" not used: " + why);
+        Output().Warning(fileName_, "language " + code, "texts in language \"" + AsUtf8(code) + "\" not used: " + why);
     });
 }
 
@@ -301,14 +337,14 @@ void TGroupLoader::NoteIfOutside(const std::string& path) {
         const auto real = std::filesystem::canonical(PathFromUtf8(path), error);
         known = outside_.emplace(path, !error && !LiesInside(real, settings_.SourceFolder)).first;
     }
-    if (known->second) Output().OutsideLink(FileName, path);
+    if (known->second) Output().OutsideLink(fileName_, path);
 }
 
 void TGroupLoader::AddPhoto(const std::string& path, TPoiWpt& point) {
     const TPhotoPreparer::TPrepared& photo = photos_.Prepare(path);
     if (!photo.Refusal.empty()) {
         const std::string shown = CutForWarning(path);
-        Output().Warning(FileName, "photo " + shown, "photo " + shown + " not used: " + photo.Refusal);
+        Output().Warning(fileName_, "photo " + shown, "photo " + shown + " not used: " + photo.Refusal);
         return;
     }
     if (!photo.AsItIs) {
@@ -323,7 +359,7 @@ void TGroupLoader::ReadImages(const std::vector<std::string>& links, TPoiWpt& po
     point.Images.clear();
     point.ImageContents.clear();
     for (const auto& link : links) {
-        const std::string href = LinkToPath(link, FileName);
+        const std::string href = LinkToPath(link, fileName_);
         if (FileExists(href)) {
             if (IsPhotoName(href)) AddPhoto(href, point);
         } else if (FolderExists(href)) {
@@ -334,7 +370,7 @@ void TGroupLoader::ReadImages(const std::vector<std::string>& links, TPoiWpt& po
             }
         } else if (!href.empty() && !IsWebAddress(href)) {
             const std::string shown = CutForWarning(href);
-            Output().Warning(FileName, "link " + shown, "link " + shown + " not used: no such file or folder");
+            Output().Warning(fileName_, "link " + shown, "link " + shown + " not used: no such file or folder");
         }
     }
 }

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +36,11 @@
 namespace kestro {
 
 class TStoreWorker;
+
+// Numbers a category that a file names (a KML folder, or the file itself)
+// the first time the file names it: prints its "Category:" line into
+// `output` and returns its number. `name` is UTF-8.
+using TCategoryNamer = std::function<std::uint16_t(const std::string& name, TGroupOutput& output)>;
 
 // What does not change while a group is read.
 struct TGroupLoaderSettings {
@@ -81,6 +87,11 @@ public:
     // The points of the files read next belong to category `number`
     // (NoIndex: none) and have these alert defaults.
     void StartCategory(std::uint16_t number, const TAlertDefaults& alerts);
+    // The points of the files read next belong to the categories the files
+    // name by their folders: a point in no folder to `fileCategory`, a point
+    // in a folder to the folder's ("Outer / Inner"); `namer` numbers each
+    // name the first time a file names it. They have these alert defaults.
+    void StartFolderCategories(const std::string& fileCategory, const TAlertDefaults& alerts, TCategoryNamer namer);
     // Reads one file with `format`, storing its points on another thread
     // while the reading goes on; returns the entries the file holds. An
     // error of the reader or the store is raised once what was read before
@@ -100,7 +111,11 @@ private:
     TGroupOutput& Output() { return text_.Output(); }
     // GpiPoi within MaxPointRecord; EFormatLimit names the waypoint and file.
     Bytes EncodePoint(const TPoiWpt& point) const;
-    void ReadIcon(const std::vector<std::string>& links, TPoiWpt& point);
+    // The category of a waypoint of the file being read.
+    std::uint16_t CategoryOf(const TWaypointFields& waypoint);
+    void ReadIcon(const TWaypointFields& waypoint, TPoiWpt& point);
+    // The icon record of a picture; `content` null: the file at `icon`.
+    void AddIcon(const std::string& icon, const Bytes* content, TPoiWpt& point);
     void ReadImages(const std::vector<std::string>& links, TPoiWpt& point);
     void AddPhoto(const std::string& path, TPoiWpt& point);
     void ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& point);
@@ -112,12 +127,15 @@ private:
     const TGroupLoaderSettings settings_;
     TLoadedPoints points_;                             // Store is the store thread's during LoadFile
     std::optional<TSQLiteTransaction> transaction_;   // on points_.Store, until Finish
-    std::int32_t CategoryIndex = NoIndex;
-    std::int32_t AlertSpeed = -1;
-    std::int32_t AlertDistance = -1;
-    std::string FileName;  // the file being read
+    std::int32_t categoryIndex_ = NoIndex;
+    TCategoryNamer namer_;              // set: categories by the files' folders, as StartFolderCategories says
+    std::string fileCategory_;          // then the category of points in no folder
+    std::unordered_map<std::string, std::uint16_t> folderCategories_;  // of the file being read, by name
+    std::int32_t alertSpeed_ = -1;
+    std::int32_t alertDistance_ = -1;
+    std::string fileName_;  // the file being read
     // The largest point record stored (the store's limit, set by LoadFile).
-    std::uint64_t MaxPointRecord = UINT64_MAX;
+    std::uint64_t maxPointRecord_ = UINT64_MAX;
     // What the points being read bring about, lines, warnings and notes,
     // waits here until the points read before are stored.
     TWaitingText text_;

@@ -3,6 +3,7 @@
 // it (the "@" speed suffix, alert defaults, icons and images from links,
 // the short description as comment). Texts are in the working code page.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,14 @@ struct TWaypointFields {
     std::string CoordinateProblem;
     std::vector<TTranslatedText> Translations;  // texts in further languages, as found
     std::int64_t Line = 0;  // the line of a list it was read from; 0: none
+    // The folder inside the file it lies in, names joined by " / " (a KML
+    // file's "Outer / Inner"); empty: none.
+    std::string Folder;
+    // The icon the file gives it (a KML style's): a path as links are
+    // written, or, with IconContent, the name of a picture inside the file's
+    // archive ("trip.kmz/images/cafe.png"). Empty: its links decide.
+    std::string Icon;
+    std::shared_ptr<const Bytes> IconContent;
 };
 
 }  // namespace kestro

@@ -6,7 +6,8 @@
 
 namespace kestro {
 
-// ReadCsvFileWaypoints for a ".csv" name, ReadGpxWaypoints for any other.
+// ReadCsvFileWaypoints for a ".csv" name, ReadKmlWaypoints for ".kml" and
+// ".kmz", ReadGpxWaypoints for any other.
 TWaypointFormat WaypointFormatFor(const std::string& path);
 
 }  // namespace kestro
