@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/Threading.h"
+
 namespace kestro {
 
 // Runs one conversion; `arguments` are the command-line arguments after the
@@ -15,7 +17,9 @@ namespace kestro {
 // messages. Returns the exit code: 0 done (also after --help and
 // --version), 1 wrong arguments (count, or an unknown option), 2 missing
 // source folder, else the code of the stage the failure was met in (3
-// settings read, 4 header written).
-int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages);
+// settings read, 4 header written). `threading` chooses whether the store
+// and the area tree get threads of their own; the bytes are the same.
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages,
+        TThreading threading = BuildThreading());
 
 }  // namespace kestro

@@ -6,6 +6,7 @@
 
 #include "app/Languages.h"
 #include "gpi/CopyrightRecord.h"
+#include "pipeline/Threading.h"
 #include "sources/AreaRules.h"
 
 namespace kestro {
@@ -20,6 +21,7 @@ struct TRunSettings {
     std::uint32_t PhotoSize = 0;  // longest photo side in pixels ("photosize"; 0: as they are)
     TLanguages Languages;      // of the output texts ("languages" and its name sections)
     TCredits Credits;          // "source" and "copyright", in UTF-8; empty without either key
+    TThreading Threading = BuildThreading();  // not from kestro.ini: the build's, or the caller's choice
 };
 
 // Reads kestro.ini of the source folder (or of the folder of `path` when it
