@@ -107,15 +107,21 @@ const nativeLog = (name) => comparable(
     await tab.waitForFunction(() => !document.getElementById('convert').disabled);
     const chosen = await tab.textContent('#chosen');
     if (!/^"examples": 14 files, 4 groups, with kestro.ini/.test(chosen)) fail('folder input: the page says ' + JSON.stringify(chosen));
+    if (await tab.inputValue('#maxregion') !== '4' || await tab.inputValue('#codepage') !== '1250')
+      fail('the settings of examples/kestro.ini are not shown');
+    await tab.fill('#maxregion', '3');
     await tab.click('#convert');
     await tab.waitForSelector('#download:not([hidden])', {timeout: 120000});
     const [download] = await Promise.all([tab.waitForEvent('download'), tab.click('#download')]);
     if (download.suggestedFilename() !== 'examples.gpi') fail('download named ' + download.suggestedFilename());
     const saved = path.join(work, 'downloaded.gpi');
     await download.saveAs(saved);
-    if (!sameGpi(fs.readFileSync(saved), fs.readFileSync(path.join(work, 'native', 'examples.gpi'))))
-      fail('the downloaded file is not the native program\'s bytes');
+    if (!sameGpi(fs.readFileSync(saved), fs.readFileSync(path.join(work, 'native-settings', 'examples.gpi'))))
+      fail('the downloaded file is not the native program\'s bytes with maxregion=3');
     await tab.waitForSelector('#report:not([hidden])', {timeout: 120000});
+    const reportPage = await tab.evaluate(async () => (await fetch(document.getElementById('report').href)).text());
+    if (!/^<!DOCTYPE html>/i.test(reportPage) || !reportPage.includes('examples.gpi'))
+      fail('the report link holds no report of examples.gpi: ' + reportPage.slice(0, 200));
     const status = await tab.textContent('#status');
     if (!/^Done in /.test(status)) fail('status after the run: ' + status);
     console.log('folder input: ' + chosen.trim() + ' / ' + status + ' / downloaded ' + download.suggestedFilename());

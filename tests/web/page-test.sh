@@ -3,7 +3,7 @@
 # from disk: every end-to-end case (tests/cases/make-cases.sh) converted
 # through window.kestro.convert must give the native program's bytes (time
 # stamp aside), exit code and lines; one run goes through the real folder
-# input, the Convert button and the download. Skipped where the page was
+# input, a changed setting, the Convert button and the download. Skipped where the page was
 # not built (Emscripten missing), except under KESTRO_REQUIRE_WEB=1.
 #
 #   page-test.sh KESTRO PAGE
@@ -31,4 +31,9 @@ for case_dir in "$work/cases"/*/; do
   (cd "$work/native" && "$kestro" "$name" "$name.gpi" > "$name.out" 2>&1) || status=$?
   echo "$status" > "$work/native/$name.rc"
 done
+# The folder input's run changes maxregion on the page: the native run with that kestro.ini.
+mkdir -p "$work/native-settings"
+cp -r "$work/cases/examples" "$work/native-settings/examples"
+sed -i 's/^maxregion=4$/maxregion=3/' "$work/native-settings/examples/kestro.ini"
+(cd "$work/native-settings" && "$kestro" examples examples.gpi > /dev/null)
 NODE_PATH="$node_path" node "$source_dir/tests/web/page-test.js" "$(realpath "$page")" "$work" "$chromium"
