@@ -53,6 +53,9 @@ std::size_t DecodeOne(iconv_t toUtf32, const char* at, std::size_t left, char32_
     char* output = buffer;
     std::size_t outputLeft = sizeof buffer;
     iconv(toUtf32, &input, &inputLeft, &output, &outputLeft);
+    // A decoder that holds a letter back for a mark that may follow (glibc's
+    // 1255 and 1258) gives it at the end of the input.
+    if (outputLeft != 0 && inputLeft == 0) iconv(toUtf32, nullptr, nullptr, &output, &outputLeft);
     if (outputLeft != 0) return 0;
     const auto* b = reinterpret_cast<const unsigned char*>(buffer);
     character = static_cast<char32_t>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24);
