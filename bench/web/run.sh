@@ -15,7 +15,9 @@ runs=${RUNS:-3}
 count=${1:-100000}
 page=$root/build-web/kestro.html
 [ -f "$page" ] || { echo "bench/web: $page is missing (make web)" >&2; exit 1; }
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKESTRO_TESTS=OFF > /dev/null
+# A build folder that exists keeps its settings (a test build stays one).
+if [ -f "$build/CMakeCache.txt" ]; then cmake -S "$root" -B "$build" > /dev/null
+else cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKESTRO_TESTS=OFF > /dev/null; fi
 cmake --build "$build" -j2 --target kestro gpx_generator > /dev/null
 node_path=$(bash "$root/scripts/fetch-playwright")
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestro-web-bench.XXXXXX")
