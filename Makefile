@@ -6,7 +6,7 @@
 # make html-report-png - the README's picture of the HTML report, docs/html-report.png,
 #                made again from examples/ (with Chromium); a test fails while it is stale
 # make windows, windows-zip, windows-test - the Windows programs (see below)
-# make web, web-check - the groundwork of the browser build (see below)
+# make web, web-check - the browser page build-web/kestro.html (see below)
 
 BUILD  := build
 JOBS   := 2
@@ -67,7 +67,10 @@ run: programs
 	@./$(BUILD)/kestro-dump out/examples.gpi | awk "$$SUMMARY_AWK"
 	@printf "kestro-dump --check: " && ./$(BUILD)/kestro-dump --check out/examples.gpi
 
-test: build
+# Where Emscripten is installed the tests also open the page (make web) in Chromium.
+HAVE_EMCC := $(shell command -v emcc 2> /dev/null)
+
+test: build $(if $(HAVE_EMCC),web)
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 300
 
 install: programs
@@ -110,23 +113,28 @@ windows-test: windows-configure programs
 	cd $(WIN_BUILD) && WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wineprefix WINEDEBUG=-all \
 		ctest --output-on-failure --timeout 900
 
-# make web       - the groundwork of the browser build: kestro.js and kestro-dump.js
-#                  in build-web/ with Debian's Emscripten (each a script for Node.js
-#                  with its WebAssembly embedded). The page itself is not built yet,
-#                  and a conversion needs threads, which this build does not have.
-# make web-check - the browser build's kestro-dump against the native one on
-#                  examples/ converted: every output the same bytes
+# make web       - build-web/kestro.html with Debian's Emscripten: the program for the
+#                  browser in one self-contained page (open it from disk; it loads
+#                  nothing from the network). make test opens it in Chromium.
+# make web-check - the browser build's kestro-dump (a script for Node.js) against the
+#                  native one on examples/ converted: every output the same bytes
 WEB_BUILD := build-web
 # Debian's Emscripten finds its Node.js modules there when the machine's node is another one.
 WEB_ENV := NODE_PATH=/usr/share/nodejs
 
 .PHONY: web web-check
 
-web:
+.PHONY: web-configure
+
+web-configure:
 	@bash scripts/bootstrap web
 	@$(WEB_ENV) cmake -S . -B $(WEB_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DCMAKE_BUILD_TYPE=Release \
 		-DKESTRO_TESTS=OFF -DKESTRO_BENCH=OFF -DKESTRO_BUILD_HEADERS=OFF > /dev/null
-	@$(WEB_ENV) cmake --build $(WEB_BUILD) -j$(JOBS) --target kestro kestro-dump
 
-web-check: web programs
+web: web-configure
+	@$(WEB_ENV) cmake --build $(WEB_BUILD) -j$(JOBS) --target kestro-html
+	@ls -l $(WEB_BUILD)/kestro.html
+
+web-check: web-configure programs
+	@$(WEB_ENV) cmake --build $(WEB_BUILD) -j$(JOBS) --target kestro-dump
 	@bash scripts/web-compare

@@ -159,6 +159,7 @@ void BuildGroup(const TRunSettings& settings, const std::string& path, TGroupOut
     loading.Languages = settings.Languages.Codes;
     loading.SourceFolder = SourceFolderOf(path);
     loading.PhotoMaxSide = settings.PhotoSize;
+    loading.Threading = settings.Threading;
     TGroupLoader loader(output,
                         CreatePoiStore(looseFile ? FileBytes(path) : CategoryFileBytes(path, entries, settings.SourceFormats())),
                         std::move(loading));

@@ -67,8 +67,8 @@ void PrintBanner(std::ostream& out, const std::string& programName) {
 // failure, leaving the exit code of the stage reached. A failure after the
 // output was begun sets partialNote to the line that says where what was
 // written is kept.
-void Convert(const std::vector<std::string>& arguments, const TConsole& console, TNotWritten& notWritten,
-             std::string& partialNote) {
+void Convert(const std::vector<std::string>& arguments, const TConsole& console, TThreading threading,
+             TNotWritten& notWritten, std::string& partialNote) {
     const TSQLiteLibrary sqlite;
     std::ostream& out = console.Progress;
     std::ostream& messages = console.Messages;
@@ -98,7 +98,11 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
 
     // Set before the settings are read, so that a failure there is not left as success.
     ExitCode = 3;
-    const TRunSettings settings = LoadSettings(sourcePath);
+    const TRunSettings settings = [&] {
+        TRunSettings loaded = LoadSettings(sourcePath);
+        loaded.Threading = threading;
+        return loaded;
+    }();
     if (!CodePageAvailable(settings.CodePage))
         throw EConvertError(Format("Code page %d set by \"codepage\" in %skestro.ini cannot be used: the system "
                                    "has no conversion into %s.",
@@ -122,7 +126,7 @@ void Convert(const std::vector<std::string>& arguments, const TConsole& console,
             const TGroupReader readGroup = [&settings](const std::string& path, TGroupOutput& groupOutput) {
                 return ReadGroup(settings, path, groupOutput);
             };
-            TGroupPipeline groups(output, out, messages, progress.get(), readGroup, &notWritten);
+            TGroupPipeline groups(output, out, messages, progress.get(), readGroup, &notWritten, settings.Threading);
             for (const auto& folder : ListGroupFolders(sourcePath)) groups.Add(sourcePath + folder + "/");
             std::vector<std::string> files;
             try {
@@ -168,7 +172,7 @@ void PrintCurrentError(std::ostream& err) {
 }  // namespace
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages,
-        const std::string& programName) {
+        const std::string& programName, TThreading threading) {
     ExitCode = 0;
     const TCommandLine commandLine = ParseCommandLine(arguments);
     if (commandLine.UnknownOption.empty()) {
@@ -199,7 +203,7 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
             return 1;
         }
         TNotWritten notWritten;
-        Convert(commandLine.Operands, console, notWritten, partialNote);
+        Convert(commandLine.Operands, console, threading, notWritten, partialNote);
         console.Progress << "\nDone.\n";
         if (ExitCode == 0) TellWhatWasLeftOut(commandLine.Operands, notWritten, console);
     } catch (...) {

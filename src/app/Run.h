@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/Threading.h"
+
 namespace kestro {
 
 // Runs one conversion; `arguments` are the command-line arguments after the
@@ -16,8 +18,9 @@ namespace kestro {
 // --version), 1 wrong arguments (count, or an unknown option), 2 missing
 // source folder, else the code of the stage the failure was met in (3
 // settings read, 4 header written). `programName` is the name the program
-// was called by, for the usage line.
+// was called by, for the usage line. `threading` chooses whether the store
+// and the area tree get threads of their own; the bytes are the same.
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, std::ostream& messages,
-        const std::string& programName = "kestro");
+        const std::string& programName = "kestro", TThreading threading = BuildThreading());
 
 }  // namespace kestro

@@ -7,6 +7,7 @@
 
 #include "app/Languages.h"
 #include "gpi/CopyrightRecord.h"
+#include "pipeline/Threading.h"
 #include "sources/AreaRules.h"
 #include "sources/GroupSources.h"
 #include "waypoints/IconFiles.h"
@@ -26,6 +27,7 @@ struct TRunSettings {
     // Not from kestro.ini: the icon files this run has read, for every group.
     std::shared_ptr<TIconFiles> Icons = std::make_shared<TIconFiles>();
     TCredits Credits;          // "source" and "copyright", in UTF-8; empty without either key
+    TThreading Threading = BuildThreading();  // not from kestro.ini: the build's, or the caller's choice
 
     TSourceFormats SourceFormats() const { return {ReadCsvFiles, ReadKmlFiles}; }
 };

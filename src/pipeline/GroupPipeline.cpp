@@ -8,13 +8,15 @@
 namespace kestro {
 
 TGroupPipeline::TGroupPipeline(TOutputFile& output, std::ostream& lines, std::ostream& messages,
-                               TProgressLine* progress, TGroupReader reader, TNotWritten* notWritten)
+                               TProgressLine* progress, TGroupReader reader, TNotWritten* notWritten,
+                               TThreading threading)
     : output_(output),
       lines_(lines),
       messages_(messages),
       progress_(progress),
       reader_(std::move(reader)),
-      notWritten_(notWritten) {}
+      notWritten_(notWritten),
+      threading_(threading) {}
 
 TGroupPipeline::~TGroupPipeline() = default;
 
@@ -47,15 +49,23 @@ void TGroupPipeline::Add(const std::string& path) {
     }
     TGroupInFlight& building = *group;
     inFlight_ = std::move(group);
-    building.Builder = std::thread([&building] {
-        try {
-            building.Record = building.Tail(building.HeldOutput);
-        } catch (...) {
-            building.Error = TCaughtError::Current();
-        }
-        building.Tail = nullptr;  // the store goes with the thread that used it last
-        building.Built.store(true, std::memory_order_release);
-    });
+    if (threading_ == TThreading::OneThread) {
+        // What the tree prints waits and shows as the threads' would.
+        Build(building);
+        Complete();
+        return;
+    }
+    building.Builder = std::thread([&building] { Build(building); });
+}
+
+void TGroupPipeline::Build(TGroupInFlight& group) noexcept {
+    try {
+        group.Record = group.Tail(group.HeldOutput);
+    } catch (...) {
+        group.Error = TCaughtError::Current();
+    }
+    group.Tail = nullptr;  // the store goes with the thread that used it last
+    group.Built.store(true, std::memory_order_release);
 }
 
 void TGroupPipeline::Finish() { Complete(); }

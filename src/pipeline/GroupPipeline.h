@@ -16,6 +16,7 @@
 #include "pipeline/GroupOutput.h"
 #include "pipeline/OrderedOutput.h"
 #include "pipeline/ProgressLine.h"
+#include "pipeline/Threading.h"
 #include "platform/Bytes.h"
 
 namespace kestro {
@@ -35,8 +36,10 @@ public:
     // Lines go to `lines`; warnings and notes to `messages`; the terminal's
     // progress line (or null) is erased before they are shown.
     // `notWritten` (or null) records the waypoints the groups leave out.
+    // With OneThread each group's tree is built right after it is read, on
+    // the same thread.
     TGroupPipeline(TOutputFile& output, std::ostream& lines, std::ostream& messages, TProgressLine* progress,
-                   TGroupReader reader, TNotWritten* notWritten = nullptr);
+                   TGroupReader reader, TNotWritten* notWritten = nullptr, TThreading threading = BuildThreading());
     ~TGroupPipeline();
     TGroupPipeline(const TGroupPipeline&) = delete;
     TGroupPipeline& operator=(const TGroupPipeline&) = delete;
@@ -66,6 +69,8 @@ private:
         std::thread Builder;         // the area-tree thread; joined by the reading thread
     };
 
+    // Runs the group's second half, keeping its record or its error.
+    static void Build(TGroupInFlight& group) noexcept;
     // Shows the group in flight and writes its record, or raises its error.
     void Complete();
     // Shows what the group printed, in its order.
@@ -78,6 +83,7 @@ private:
     TProgressLine* progress_;
     TGroupReader reader_;
     TNotWritten* notWritten_;  // recorded into by the reading thread
+    TThreading threading_;
     std::unique_ptr<TGroupInFlight> inFlight_;
 };
 

@@ -13,7 +13,8 @@ constexpr std::size_t QueuedBatches = 16;
 
 }  // namespace
 
-TStoreWorker::TStoreWorker(TStoreSink sink) : sink_(std::move(sink)) {
+TStoreWorker::TStoreWorker(TStoreSink sink, TThreading threading) : threading_(threading), sink_(std::move(sink)) {
+    if (threading_ == TThreading::OneThread) return;
     filling_.reserve(BatchSize);
     thread_ = std::thread([this] { Work(); });
 }
@@ -30,9 +31,22 @@ TStoreWorker::~TStoreWorker() {
 }
 
 bool TStoreWorker::Add(TStoreItem item) {
+    if (threading_ == TThreading::OneThread) return AddHere(item);
     filling_.push_back(std::move(item));
     if (filling_.size() >= BatchSize) Send(false);
     const std::lock_guard lock(mutex_);
+    return !stopped_;
+}
+
+bool TStoreWorker::AddHere(TStoreItem& item) {
+    if (stopped_) return false;
+    try {
+        sink_(item);
+        stored_.fetch_add(1, std::memory_order_relaxed);
+    } catch (...) {
+        error_ = TCaughtError::Current();
+        stopped_ = true;
+    }
     return !stopped_;
 }
 
@@ -48,6 +62,11 @@ void TStoreWorker::Send(bool last) {
 }
 
 void TStoreWorker::Finish() {
+    if (threading_ == TThreading::OneThread) {
+        stopped_ = true;
+        if (error_) error_.Rethrow();
+        return;
+    }
     Send(true);
     if (thread_.joinable()) thread_.join();
     if (error_) error_.Rethrow();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "diag/CaughtError.h"
+#include "pipeline/Threading.h"
 #include "platform/Bytes.h"
 
 namespace kestro {
@@ -30,11 +31,13 @@ struct TStoreItem {
 using TStoreSink = std::function<void(TStoreItem& item)>;
 
 // Add and Finish are called by the reading thread (the thread that made the
-// worker); the sink runs on the store thread only.
+// worker); the sink runs on the store thread only, or with OneThread within
+// Add on the reading thread.
 class TStoreWorker {
 public:
-    // Starts the store thread; until Finish, only it calls the sink.
-    explicit TStoreWorker(TStoreSink sink);
+    // Starts the store thread; until Finish, only it calls the sink. With
+    // OneThread no thread starts and Add stores each item at once.
+    explicit TStoreWorker(TStoreSink sink, TThreading threading = BuildThreading());
     // Stops the thread without waiting for the queue to drain.
     ~TStoreWorker();
     TStoreWorker(const TStoreWorker&) = delete;
@@ -56,6 +59,10 @@ private:
     void Work() noexcept;
     bool Take(TBatch& batch);
 
+    // Stores at once, on the calling thread (OneThread).
+    bool AddHere(TStoreItem& item);
+
+    const TThreading threading_;
     TStoreSink sink_;      // only used in the store thread
     TBatch filling_;       // only used in the reading thread: its next batch
     TCaughtError error_;   // set by the store thread, read after it is joined

@@ -142,7 +142,7 @@ std::int32_t TGroupLoader::LoadFile(const std::string& path, const TWaypointForm
     // points on another.
     TStoreWorker worker([&store = *points_.Store](TStoreItem& item) {
         InsertPoi(store, std::move(item.Record), item.Alert, item.X, item.Y);
-    });
+    }, settings_.Threading);
     worker_ = &worker;
     text_.StartFile();
     missing_.clear();

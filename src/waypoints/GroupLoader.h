@@ -22,6 +22,7 @@
 
 #include "gpi/PoiWpt.h"
 #include "pipeline/GroupOutput.h"
+#include "pipeline/Threading.h"
 #include "pipeline/WaitingText.h"
 #include "platform/Bytes.h"
 #include "sources/AlertDefaults.h"
@@ -57,6 +58,8 @@ struct TGroupLoaderSettings {
     // Photos other than JPEGs of the right size become JPEGs ("photosize";
     // the longer side in pixels, 0: as they are).
     std::uint32_t PhotoMaxSide = 0;
+    // Whether the points are stored on a thread of their own.
+    TThreading Threading = BuildThreading();
 };
 
 // A group's points once read, as the area tree takes them.

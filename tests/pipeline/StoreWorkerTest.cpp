@@ -26,16 +26,20 @@ struct TFailingStore {
     }
 };
 
+// With its own thread, and with OneThread (each item stored within Add on
+// the reading thread), alike.
 TEST(StoreWorker, StoresInOrderOnItsThreadAndStopsAtTheFirstFailure) {
     // 64 items make a batch; 2000 items fill the bounded queue so the reader waits.
     constexpr int Items = 2000;
+    for (const TThreading threading : {TThreading::Separate, TThreading::OneThread})
     for (const std::size_t failAt : {0, 1, 64, 65, 1999}) {
-        SCOPED_TRACE(failAt);
+        const bool oneThread = threading == TThreading::OneThread;
+        SCOPED_TRACE(std::to_string(failAt) + (oneThread ? " one thread" : " threads"));
         TFailingStore store{failAt, {}, {}};
         int added = 0;
         std::string error;
         {
-            TStoreWorker worker(store.Sink());
+            TStoreWorker worker(store.Sink(), threading);
             for (; added < Items; ++added)
                 if (!worker.Add(TStoreItem{std::to_string(added), false, 0, 0})) break;
             try {
@@ -49,7 +53,13 @@ TEST(StoreWorker, StoresInOrderOnItsThreadAndStopsAtTheFirstFailure) {
         ASSERT_EQ(store.stored.size(), kept);
         for (std::size_t i = 0; i < kept; ++i) ASSERT_EQ(store.stored[i], static_cast<int>(i));
         EXPECT_EQ(error, failAt == 0 ? "" : "store full");
-        EXPECT_NE(store.thread, std::this_thread::get_id());
+        if (oneThread) {
+            EXPECT_EQ(store.thread, std::this_thread::get_id());
+            // The failing item itself is the last one the reader adds.
+            EXPECT_EQ(added, failAt == 0 ? Items : static_cast<int>(failAt) - 1);
+        } else {
+            EXPECT_NE(store.thread, std::this_thread::get_id());
+        }
         // Once the store has failed the reader is told to stop, at the latest
         // when the bounded queue would have to take more.
         if (failAt != 0 && failAt <= 65) {
