@@ -17,9 +17,11 @@
 int main(int argc, char* argv[]) {
     std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     const std::vector<std::string> arguments = kestro::StartProgram(argc, argv);
+    // The usage line names the program these runs are compared with.
+    const std::string programName = "kestro";
     kestro::StartExceptionTracking();
     return kestro::RunInConsoleWindow(
         arguments.empty(), kestro::HelpText() + std::string(kestro::DropUsage),
-        [&] { return kestro::Run(arguments, std::cout, std::cout, std::cerr, "kestro", kestro::TThreading::OneThread); },
+        [&] { return kestro::Run(arguments, std::cout, std::cout, std::cerr, programName, kestro::TThreading::OneThread); },
         std::cout);
 }
