@@ -25,8 +25,22 @@ std::string FileKey(const std::string& path) {
 
 }  // namespace
 
+void TIconFiles::Forget() {
+    files_.clear();
+    keys_.clear();
+    rememberedBytes_ = 0;
+}
+
 Bytes TIconFiles::Bitmap(const std::string& path, std::uint16_t number, std::string& refusal, std::string& note) {
-    const std::string key = FileKey(path);
+    // Resolving a path costs several system calls; a list's points mostly
+    // ask for the same few paths (a missing companion icon for every point).
+    auto resolved = keys_.find(path);
+    if (resolved == keys_.end()) {
+        if (rememberedBytes_ + 2 * path.size() > RememberedIconBytes) Forget();
+        resolved = keys_.emplace(path, FileKey(path)).first;
+        rememberedBytes_ += path.size() + resolved->second.size();
+    }
+    const std::string& key = resolved->second;
     auto known = files_.find(key);
     if (known == files_.end()) {
         TIconFile file;
@@ -34,11 +48,14 @@ Bytes TIconFiles::Bitmap(const std::string& path, std::uint16_t number, std::str
         ++decoded_;
         const std::size_t size = file.Body.size() + file.Refusal.size() + file.Note.size() + key.size();
         if (rememberedBytes_ + size > RememberedIconBytes) {
-            files_.clear();
-            rememberedBytes_ = 0;
+            // Forgetting the resolved paths too would free the key held here.
+            const std::string kept = key;
+            Forget();
+            resolved = keys_.emplace(path, kept).first;
+            rememberedBytes_ += path.size() + kept.size();
         }
         rememberedBytes_ += size;
-        known = files_.emplace(key, std::move(file)).first;
+        known = files_.emplace(resolved->second, std::move(file)).first;
     }
     refusal = known->second.Refusal;
     note = known->second.Note;

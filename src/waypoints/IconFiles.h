@@ -31,7 +31,10 @@ private:
         std::string Refusal;
         std::string Note;
     };
-    std::unordered_map<std::string, TIconFile> files_;
+    void Forget();
+
+    std::unordered_map<std::string, TIconFile> files_;          // by resolved path
+    std::unordered_map<std::string, std::string> keys_;         // path as asked -> resolved path
     std::size_t rememberedBytes_ = 0;
     std::size_t decoded_ = 0;
 };
