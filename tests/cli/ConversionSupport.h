@@ -143,10 +143,11 @@ inline void ExpectDumpCheckClean(const fs::path& file) {
 
 // The time stamp of the header record: bytes 16 to 19, or 20 to 23 when
 // the record has an extra part (a file with credits).
-inline Bytes WithoutStamp(Bytes bytes) {
+inline Bytes WithoutStamp(const Bytes& bytes) {
+    Bytes stampless = bytes;
     const std::size_t at = bytes.size() > 2 && (bytes[2] & 8) != 0 ? 20 : 16;
-    if (bytes.size() >= at + 4) bytes.replace(at, 4, 4, '\0');
-    return bytes;
+    if (stampless.size() >= at + 4) stampless.replace(at, 4, 4, '\0');
+    return stampless;
 }
 
 // kestro-dump --unpack, then kestro run from inside the unpacked folder with

@@ -10,12 +10,6 @@
 namespace kestro::conversion_test {
 namespace {
 
-// A BMP of 4 x 4 pixels with the given bits per pixel.
-Bytes Bmp(std::uint16_t bits) {
-    const Bytes info = GpiDword(40) + GpiDword(4) + GpiDword(4) + GpiWord(1) + GpiWord(bits) + Bytes(24, '\0');
-    return "BM" + GpiDword(0) + GpiDword(0) + GpiDword(54 + 1024) + info + Bytes(1024, '\0') + Bytes(16, '\1');
-}
-
 // Standard output and standard error of one run, apart.
 struct TSplitRun {
     int ExitCode;
