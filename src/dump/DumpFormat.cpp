@@ -19,6 +19,7 @@ std::string HexText(const Bytes& bytes) {
 std::string OffsetText(std::size_t offset) { return Format("0x%zX", offset); }
 
 std::string SpeedText(std::uint32_t hundredths) {
+    if (hundredths == 0) return "none";
     // In thousandths of km/h, exactly: 0.01 m/s is 0.036 km/h.
     const std::uint64_t thousandths = std::uint64_t{hundredths} * 36;
     const std::uint64_t whole = (thousandths + 500) / 1000;

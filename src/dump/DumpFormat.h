@@ -22,7 +22,8 @@ std::string OffsetText(std::size_t offset);
 // the outline and the page both show it: a whole number where the field is
 // within a hundredth of a metre per second of a whole speed ("50 km/h" for
 // 13.88 m/s, which is 50 km/h cut to the field), else with two decimals
-// ("48.28 km/h" for 13.41 m/s, 30 mph).
+// ("48.28 km/h" for 13.41 m/s, 30 mph). A speed of 0 means the alert has no
+// speed: "none".
 std::string SpeedText(std::uint32_t hundredths);
 
 }  // namespace kestro

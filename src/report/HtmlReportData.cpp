@@ -184,13 +184,13 @@ private:
         for (const auto& part : point.Parts) {
             if (const auto* alert = std::get_if<TGpiAlert>(&part); alert != nullptr && alert->CustomSound()) {
                 add("alert", Format("speed %s, distance %s, sound: media %u",
-                                    alert->Speed > 0 ? Speed(*alert).c_str() : "none",
+                                    Speed(*alert).c_str(),
                                     alert->Distance > 0 ? Format("%u m", alert->Distance).c_str() : "none", alert->Sound()));
                 if (const auto found = media_.find(alert->Sound()); found != media_.end()) sound = Format("%zu", found->second);
             } else if (const auto* alert = std::get_if<TGpiAlert>(&part)) {
                 const char* kind = alert->Kind == 5 ? "speed" : alert->Kind == 4 ? "proximity" : "other";
                 add("alert", Format("speed %s, distance %s, kind %u (%s)",
-                                    alert->Speed > 0 ? Speed(*alert).c_str() : "none",
+                                    Speed(*alert).c_str(),
                                     alert->Distance > 0 ? Format("%u m", alert->Distance).c_str() : "none", alert->Kind, kind));
             } else if (const auto* comment = std::get_if<TGpiComment>(&part)) {
                 add("comment", AllLanguages(comment->Text));

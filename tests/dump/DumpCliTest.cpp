@@ -185,7 +185,7 @@ TEST(DumpCli, FilesWrittenByGpsbabel) {
 }
 
 // The speeds of a file's alerts as the outline shows them and as the HTML
-// page shows them, in the order of the points (alerts without a speed aside).
+// page shows them, in the order of the points.
 std::pair<std::vector<std::string>, std::vector<std::string>> OutlineAndPageSpeeds(const std::filesystem::path& gpi,
                                                                                       const std::filesystem::path& html) {
     auto all = [](const std::string& text, const std::regex& pattern) {
@@ -196,10 +196,8 @@ std::pair<std::vector<std::string>, std::vector<std::string>> OutlineAndPageSpee
     };
     const std::string outline = RunDump(ShellQuote(gpi.string())).Output;
     EXPECT_EQ(RunDump("--html " + ShellQuote(html.string()) + " " + ShellQuote(gpi.string())).ExitCode, 0);
-    // An alert without a speed is "0.00 m/s (0 km/h)" in the outline, "speed none" on the page.
-    std::vector<std::string> speeds = all(outline, std::regex(" m/s \\(([0-9.]+ km/h)\\)"));
-    speeds.erase(std::remove(speeds.begin(), speeds.end(), "0 km/h"), speeds.end());
-    return {speeds, all(test::ReadFile(html), std::regex("\"speed ([0-9.]+ km/h), "))};
+    return {all(outline, std::regex(" m/s \\(([0-9.]+ km/h|none)\\)")),
+            all(test::ReadFile(html), std::regex("\"speed ([0-9.]+ km/h|none), "))};
 }
 
 TEST(DumpCli, OutlineAndPageShowASpeedAlike) {
@@ -211,8 +209,9 @@ TEST(DumpCli, OutlineAndPageShowASpeedAlike) {
                   .ExitCode,
               0);
     const auto [outline, page] = OutlineAndPageSpeeds(t / "examples.gpi", t / "examples.html");
-    EXPECT_EQ(outline.size(), 7u);
+    EXPECT_EQ(outline.size(), 10u);
     EXPECT_EQ(outline, page);
+    EXPECT_EQ(std::count(outline.begin(), outline.end(), "none"), 3);  // proximity alerts of red-light cameras
     EXPECT_EQ(std::count(outline.begin(), outline.end(), "50 km/h"), 4);  // 13.88 m/s, cut from 50 km/h
 }
 
@@ -309,7 +308,7 @@ TEST(DumpCli, OutlineOfAWriterStyleFile) {
               "      Description (kind 1): EN \"<b>\\x81</b>\"\n"
               "    Point @0x143: 50.4999999, 14.5000000 (semicircles 602488467, 172991738), alert flag 1\n"
               "      Name: EN \"B\"\n"
-              "      Alert: distance 400 m, speed 0.00 m/s (0 km/h), kind 4 (proximity)\n"
+              "      Alert: distance 400 m, speed 0.00 m/s (none), kind 4 (proximity)\n"
               "  Category 0 @0x177: EN \"bars\"\n"
               "  Bitmap 0 @0x18D: 13 x 5 pixels, 8 bits per pixel, row size 16, palette 16 entries\n"
               "End @0x249\n");

@@ -36,11 +36,11 @@ TEST(DumpText, CodePagesToOutline) {
 }
 
 // The outline and the page show a speed alike: the whole km/h that was cut
-// into the field, else two decimals. 249, 250 and 251 hundredths of m/s are
+// into the field, else two decimals; an alert without a speed "none". 249, 250 and 251 hundredths of m/s are
 // 8.964, 9.000 and 9.036 km/h: a whole speed within 0.036 km/h only counts.
 TEST(DumpText, SpeedsInKilometresPerHour) {
     struct Case { std::uint32_t hundredths; const char* text; };
-    for (const auto& c : std::initializer_list<Case>{{0, "0 km/h"},        {249, "8.96 km/h"},  {250, "9 km/h"},
+    for (const auto& c : std::initializer_list<Case>{{0, "none"},          {249, "8.96 km/h"},  {250, "9 km/h"},
                                                      {251, "9.04 km/h"},   {138, "5 km/h"},     {1387, "49.93 km/h"},
                                                      {1388, "50 km/h"},    {1389, "50 km/h"},   {1390, "50.04 km/h"},
                                                      {1341, "48.28 km/h"}, {1944, "70 km/h"},   {65535, "2359.26 km/h"}})
