@@ -12,6 +12,7 @@
 #include "sources/AreaRules.h"
 #include "gpi/CopyrightRecord.h"
 #include "sources/SettingsKey.h"
+#include "unpack/ConvertBackCommand.h"
 #include "unpack/UnpackCredits.h"
 #include "unpack/UnpackFolder.h"
 #include "unpack/UnpackGroup.h"
@@ -34,16 +35,6 @@ std::string Quoted(const std::string& name) {
         out += c;
     }
     return "\"" + TerminalText(out) + "\"";
-}
-
-// A path as a shell word, quoted where it needs to be.
-std::string ShellWord(const std::string& text) {
-    if (!text.empty() && text.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-./+,") ==
-                             std::string::npos)
-        return text;
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
 }
 
 // Records outside the groups, and header values, that kestro writes otherwise.
@@ -129,8 +120,7 @@ int UnpackGpi(const TGpiFile& file, const std::string& fileName, const std::stri
     folder.WriteFile({"kestro.ini"}, settings);
     PrintSummary(run, rootNames, maxRegion.has_value(), tally, out);
     // A new name, so that converting back never replaces the original.
-    out << "Convert it back from inside the folder: cd " << ShellWord(dir) << " && kestro . "
-        << ShellWord("../" + RebuiltFileName(fileName)) << '\n';
+    out << "Convert it back from inside the folder: " << ConvertBackCommand(fileName, dir) << '\n';
     if (!tally.Empty()) out << "The original file holds more than the rebuilt one will (see \"Not carried\"); keep it.\n";
     return tally.Empty() ? 0 : 1;
 }
