@@ -12,12 +12,12 @@ namespace {
 
 // One localized text: empty when no language has the key.
 TGpiText CreditText(const TSettingsFile& settings, const std::vector<std::string>& codes, const char* key) {
-    std::optional<std::string> first = settings.ReadString("kestro", key);
-    if (!first && codes.size() > 1) first = settings.ReadString(codes.front(), key);
+    std::optional<std::string> first = settings.ReadCredit("kestro", key);
+    if (!first && codes.size() > 1) first = settings.ReadCredit(codes.front(), key);
     TGpiText text;
     bool any = first.has_value();
     for (std::size_t i = 0; i < codes.size(); ++i) {
-        std::optional<std::string> value = i == 0 ? first : settings.ReadString(codes[i], key);
+        std::optional<std::string> value = i == 0 ? first : settings.ReadCredit(codes[i], key);
         any = any || value.has_value();
         text.push_back({codes[i], value.value_or(first.value_or(std::string()))});
     }

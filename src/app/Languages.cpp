@@ -60,7 +60,7 @@ TLanguages ReadLanguages(const TSettingsFile& settings, const std::string& where
     for (const auto& code : sections) {
         auto& names = languages.Names[code];
         // Keys are names on disk: they compare exactly, and the first one wins.
-        for (const auto& [key, name] : settings.Entries(code)) names.emplace(key, name);
+        for (const auto& [key, name] : settings.NameEntries(code)) names.emplace(key, name);
     }
     return languages;
 }

@@ -60,7 +60,7 @@ TSettingsFile::TSettingsFile(const std::string& text) {
         }
         const auto entry = SplitSettingsLine(line);
         if (!section || !entry) continue;
-        entries_.push_back({*section, entry->first, entry->second});
+        entries_.push_back({*section, entry->Key, entry->Value, entry->QuotedKey});
     }
 }
 
@@ -70,10 +70,25 @@ std::optional<std::string> TSettingsFile::ReadString(const std::string& section,
     return std::nullopt;
 }
 
+std::optional<std::string> TSettingsFile::ReadCredit(const std::string& section, const std::string& key) const {
+    for (const auto& entry : entries_)
+        if (!entry.QuotedKey && SameIgnoringAsciiCase(entry.Section, section) && SameIgnoringAsciiCase(entry.Key, key))
+            return entry.Value;
+    return std::nullopt;
+}
+
 std::vector<std::pair<std::string, std::string>> TSettingsFile::Entries(const std::string& section) const {
     std::vector<std::pair<std::string, std::string>> found;
     for (const auto& entry : entries_)
         if (SameIgnoringAsciiCase(entry.Section, section)) found.emplace_back(entry.Key, entry.Value);
+    return found;
+}
+
+std::vector<std::pair<std::string, std::string>> TSettingsFile::NameEntries(const std::string& section) const {
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const auto& entry : entries_)
+        if (SameIgnoringAsciiCase(entry.Section, section) && (entry.QuotedKey || !IsCreditKey(entry.Key)))
+            found.emplace_back(entry.Key, entry.Value);
     return found;
 }
 

@@ -22,14 +22,19 @@ public:
     std::optional<std::string> ReadString(const std::string& section, const std::string& key) const;
     // The value as an integer, or `fallback` when missing or not an integer.
     std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t fallback) const;
+    // As ReadString, for a key written plain only: a credit (see IsCreditKey).
+    std::optional<std::string> ReadCredit(const std::string& section, const std::string& key) const;
     // Every key and value of the sections of that name, in file order, keys as written.
     std::vector<std::pair<std::string, std::string>> Entries(const std::string& section) const;
+    // As Entries, without the credits: the names of groups and categories.
+    std::vector<std::pair<std::string, std::string>> NameEntries(const std::string& section) const;
 
 private:
     struct TEntry {
         std::string Section;
         std::string Key;
         std::string Value;
+        bool QuotedKey = false;
     };
     std::vector<TEntry> entries_;
 };

@@ -1,5 +1,7 @@
 #include "sources/SettingsKey.h"
 
+#include "platform/AsciiCase.h"
+
 namespace kestro {
 
 namespace {
@@ -38,17 +40,23 @@ std::optional<std::pair<std::string, std::size_t>> QuotedKey(const std::string& 
 
 }  // namespace
 
-std::optional<std::pair<std::string, std::string>> SplitSettingsLine(const std::string& line) {
+std::optional<TSettingsLine> SplitSettingsLine(const std::string& line) {
     if (!line.empty() && line.front() == '"')
-        if (const auto quoted = QuotedKey(line)) return std::make_pair(quoted->first, Trim(line.substr(quoted->second + 1)));
+        if (const auto quoted = QuotedKey(line))
+            return TSettingsLine{quoted->first, Trim(line.substr(quoted->second + 1)), true};
     const auto equals = line.find('=');
     if (equals == std::string::npos) return std::nullopt;
-    return std::make_pair(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)));
+    return TSettingsLine{Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), false};
+}
+
+bool IsCreditKey(const std::string& key) {
+    return SameIgnoringAsciiCase(key, "source") || SameIgnoringAsciiCase(key, "copyright");
 }
 
 std::string SettingsKeyText(const std::string& key) {
     const bool plain = !key.empty() && !Blank(key.front()) && !Blank(key.back()) && key.front() != ';' &&
-                       key.front() != '[' && key.front() != '"' && key.find('=') == std::string::npos;
+                       key.front() != '[' && key.front() != '"' && key.find('=') == std::string::npos &&
+                       !IsCreditKey(key);
     if (plain) return key;
     std::string quoted = "\"";
     for (char c : key) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);

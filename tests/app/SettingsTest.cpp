@@ -87,6 +87,15 @@ TEST(SettingsFileSyntax, QuotedKeys) {
     }
     EXPECT_EQ(SettingsKeyText("plain key"), "plain key");  // files written so far stay as they were
     EXPECT_EQ(SettingsKeyText("x "), "\"x \"");
+    // Names spelled as a credit key are written quoted and read back as names, not credits.
+    for (const std::string key : {"source", "Copyright", "SOURCE"}) {
+        const TSettingsFile back("[DE]\n" + SettingsKeyText(key) + " = v\n");
+        EXPECT_EQ(back.NameEntries("DE"), (std::vector<std::pair<std::string, std::string>>{{key, "v"}})) << key;
+        EXPECT_EQ(back.ReadCredit("DE", key), std::nullopt) << key;
+    }
+    const TSettingsFile plain("[DE]\nSource = credit\nsources = name\n");
+    EXPECT_EQ(plain.ReadCredit("DE", "source"), "credit");
+    EXPECT_EQ(plain.NameEntries("DE"), (std::vector<std::pair<std::string, std::string>>{{"sources", "name"}}));
 }
 
 class LoadSettingsTest : public ::testing::Test {

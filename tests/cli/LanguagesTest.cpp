@@ -236,5 +236,38 @@ TEST(Languages, PartnerMetroKeepsBothLanguagesThroughUnpack) {
     EXPECT_EQ(after, before);
 }
 
+// The credits and the names of groups and categories share the language
+// sections: a plain "source" or "copyright" key is the credit, a quoted one
+// names the group or category of that name.
+TEST(Languages, CreditKeysAndNamesOfThatSpellingApart) {
+    TempDir t;
+    WriteFile(t / "src/kestro.ini", "[kestro]\ncodepage=65001\nlanguages=EN,DE\nsource=Survey\ncopyright=(c) Us\n"
+                                    "[DE]\nsource=Vermessung\n\"source\" = Quelle\nCopyright=(c) Wir\n"
+                                    "\"Copyright\" = Urheber\n\"Copyright/source\" = Herkunft\nsource/a = Liste\n");
+    WriteFile(t / "src/source/a.gpx", Gpx(Named("50.1", "14.1", "A")));
+    WriteFile(t / "src/Copyright/source.gpx", Gpx(Named("50.2", "14.2", "B")));
+    const TConversion run = Convert(t / "src");  // also unpacks and converts back, byte for byte
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    auto texts = [](const TGpiText& text) {
+        std::vector<std::string> found;
+        for (const auto& entry : text) found.push_back(entry.Language + " " + entry.Text);
+        return found;
+    };
+    using Texts = std::vector<std::string>;
+    ASSERT_EQ(run.File.Groups.size(), 2u);
+    EXPECT_EQ(texts(run.File.Groups[0].Name), (Texts{"EN Copyright", "DE Urheber"}));
+    ASSERT_EQ(run.File.Groups[0].Categories.size(), 1u);
+    EXPECT_EQ(texts(run.File.Groups[0].Categories[0].Name), (Texts{"EN source", "DE Herkunft"}));
+    EXPECT_EQ(texts(run.File.Groups[1].Name), (Texts{"EN source", "DE Quelle"}));
+    ASSERT_EQ(run.File.Groups[1].Categories.size(), 1u);
+    EXPECT_EQ(texts(run.File.Groups[1].Categories[0].Name), (Texts{"EN a", "DE Liste"}));
+    ASSERT_TRUE(run.File.PoiHeader && run.File.PoiHeader->Copyright);
+    const auto& credits = run.File.PoiHeader->Copyright->Texts;
+    ASSERT_EQ(credits.size(), 2u);
+    EXPECT_EQ(texts(credits[0]), (Texts{"EN Survey", "DE Vermessung"}));
+    EXPECT_EQ(texts(credits[1]), (Texts{"EN (c) Us", "DE (c) Wir"}));
+    EXPECT_EQ(run.Output.find("without a translation into DE in kestro.ini"), std::string::npos) << run.Output;
+}
+
 }  // namespace
 }  // namespace kestro::conversion_test
