@@ -208,7 +208,6 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
     }
     ReadImages(waypoint.Links, point);
     ReadAlertTexts(waypoint, point);
-    sounds_.Apply(waypoint.Links, fileName_, settings_.Languages, point, Output());
     TMissingTranslations missing;
     CompleteTranslations(point, missing);
 
@@ -229,6 +228,8 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
         Output().NotWritten(fileName_, TNotWritten::NoUsableCoordinates);
         return;
     }
+    // Only a point written gives its group a media record (and a warning on a bad sound).
+    sounds_.Apply(waypoint.Links, fileName_, settings_.Languages, point, Output());
     // Only points written stretch the group's box: an area bounds what it holds.
     if (point.Lat < points_.MinLat) points_.MinLat = point.Lat;
     if (point.Lat > points_.MaxLat) points_.MaxLat = point.Lat;

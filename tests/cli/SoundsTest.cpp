@@ -200,6 +200,36 @@ TEST(Sounds, BadSoundFilesAreWarnedAndLeaveThePredefinedSound) {
     for (const char* name : {"Empty", "Png", "Huge", "Gone"}) EXPECT_EQ(SoundBytes(c, name), "05 10") << name;
 }
 
+// A point that is not written (at 0, 0, outside the map, without usable
+// coordinates) plays nothing: its sound gives no media record, no "Sound:"
+// line and no warning, and the media of the points written keep their numbers.
+TEST(Sounds, PointsNotWrittenBringNoSound) {
+    TempDir t;
+    WriteFile(t / "voice/zero.wav", test::PcmWav(20));
+    WriteFile(t / "voice/bad.wav", test::PngStart());
+    WriteFile(t / "voice/kept.mp3", test::Id3Mp3());
+    WriteFile(t / "src/Places/huts.gpx",
+              Gpx(Named("0", "0", "Zero", Link("voice/zero.wav")) + Named("95", "14", "Outside", Link("voice/bad.wav")) +
+                  Named("north", "14", "Unreadable", Link("voice/bad.wav")) +
+                  Named("50.2", "14.2", "Kept", Link("voice/kept.mp3"))));
+    // A list whose one point is not written leaves the sound beside it unused.
+    WriteFile(t / "src/Cameras/speed_50.gpx", Gpx(Named("0", "0", "Nowhere")));
+    WriteFile(t / "src/Cameras/speed_50.wav", test::PcmWav(30));
+    WriteFile(t / "src/Cameras/speed_60.gpx", Gpx(Named("50.3", "14.3", "Written")));
+    const auto c = Convert(t / "src");
+    ASSERT_EQ(c.ExitCode, 0) << c.Output;
+    for (const auto& line : Warnings(c.Output)) EXPECT_EQ(line.find("sound"), std::string::npos) << line;
+    EXPECT_EQ(LinesStarting(c.Output, "  Sound: "), std::vector<std::string>{"  Sound: voice/kept.mp3"}) << c.Output;
+    ASSERT_EQ(c.File.Groups.size(), 2u);
+    EXPECT_TRUE(c.File.Groups[0].Media.empty());
+    ASSERT_EQ(c.File.Groups[1].Media.size(), 1u);
+    EXPECT_EQ(c.File.Groups[1].Media[0].Format, 1);
+    EXPECT_EQ(SoundBytes(c, "Kept"), "01 00");
+    EXPECT_EQ(c.Points().size(), 2u);
+    EXPECT_NE(c.Output.find("kestro: 4 waypoints not written: 3 without usable coordinates or at 0, 0, 1 outside the map\n"),
+              std::string::npos) << c.Output;
+}
+
 // Alerts name a predefined sound as 0x1000 + its number: a group holds 4095 sounds.
 TEST(Sounds, AGroupHoldsSoundsUpTo4095) {
     TempDir t;
