@@ -79,7 +79,18 @@ std::int32_t TKmlParser::Read(const std::function<void(IXmlDocument&)>& load, co
     document->SetOnElementEnd([this](IXmlNodeList*, const TXmlPtr<IXmlNode>& node) { ElementEnded(node); });
     if (progress) document->SetOnFileRead([this, &progress](std::uint64_t bytesRead) { progress(bytesRead, count_); });
     XmlReplacedCharacters() = {};
-    load(*document);
+    try {
+        load(*document);
+    } catch (...) {
+        // What was read before the error is not lost; an error of taking it
+        // follows from the store, as the first one does.
+        try {
+            TakeHeld();
+        } catch (...) {
+        }
+        throw;
+    }
+    TakeHeld();
     const TXmlReplaced replaced = XmlReplacedCharacters();
     findings_.ReplacedCharacters(replaced.Count, replaced.First);
     return count_;
@@ -94,7 +105,7 @@ void TKmlParser::TellNotes() {
     if (unknownStyles_ > 0)
         findings_.Note("styles", std::to_string(unknownStyles_) +
                                      (unknownStyles_ == 1 ? " placemark names a style" : " placemarks name a style") +
-                                     " not defined before it in the file; no icon taken from it");
+                                     " not defined in the file; no icon taken from it");
 }
 
 void TKmlParser::ElementEnded(const TXmlPtr<IXmlNode>& node) {
@@ -129,18 +140,35 @@ void TKmlParser::ReadPlacemark(IXmlNode& placemark) {
     if (points.empty()) return;
     TWaypointFields fields = PlacemarkFields(placemark);
     fields.Folder = FolderPath(placemark);
+    std::string heldUrl;
     if (const auto inlineStyle = ChildElement(placemark, "Style"); inlineStyle && !IconHref(*inlineStyle).empty()) {
         GiveIcon(IconHref(*inlineStyle), fields);
     } else if (const std::string url = Trimmed(ChildText(placemark, "styleUrl")); !url.empty()) {
         if (const auto href = StyleIcon(url)) GiveIcon(*href, fields);
+        else if (url.front() == '#') heldUrl = url;  // hand-written files may define it further on
         else ++unknownStyles_;
     }
+    if (!heldUrl.empty()) held_.push_back({heldUrl, {}});
     for (std::size_t i = 0; i < points.size(); ++i) {
         ++count_;
         // Each point of a MultiGeometry is a waypoint of the same texts.
         TWaypointFields waypoint = i + 1 < points.size() ? fields : std::move(fields);
         ReadKmlCoordinates(points[i], waypoint);
-        take_(waypoint);
+        if (heldUrl.empty()) take_(waypoint);
+        else held_.back().Waypoints.push_back(std::move(waypoint));
+    }
+}
+
+void TKmlParser::TakeHeld() {
+    std::vector<THeld> held = std::move(held_);
+    held_.clear();
+    for (auto& placemark : held) {
+        const auto href = StyleIcon(placemark.StyleUrl);
+        if (!href) ++unknownStyles_;
+        for (auto& waypoint : placemark.Waypoints) {
+            if (href) GiveIcon(*href, waypoint);
+            take_(waypoint);
+        }
     }
 }
 

@@ -2,13 +2,16 @@
 // Reads the placemarks of one KML document as it streams in: each point
 // placemark's fields go to `take` the moment it ends, with its folder path
 // and its style's icon, and finished elements leave the tree, so memory
-// stays that of one placemark and the styles, however long the file.
+// stays that of one placemark and the styles, however long the file. A
+// placemark naming a style not met yet is held, as fields only, until the
+// document ends and every style is known.
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "kml/KmlPlacemark.h"
 #include "waypoints/WaypointFormat.h"
@@ -37,6 +40,8 @@ public:
 private:
     void ElementEnded(const TXmlPtr<IXmlNode>& node);
     void ReadPlacemark(IXmlNode& placemark);
+    // Hands on the held placemarks' points with their styles' icons.
+    void TakeHeld();
     void ReadStyle(IXmlNode& style);
     void ReadStyleMap(IXmlNode& map);
     // The icon href a "#id" style reference gives; none: no style of that id is known.
@@ -53,7 +58,12 @@ private:
     std::map<std::string, std::string> styleMaps_;  // the "normal" style reference by StyleMap id
     std::map<std::string, std::string> mapIcons_;   // or its inline style's icon href
     std::set<std::string> webIcons_;                // icons on the web, not fetched
-    std::int64_t unknownStyles_ = 0;                // placemarks naming a style not known before them
+    std::int64_t unknownStyles_ = 0;                // placemarks naming a style the file does not define
+    struct THeld {
+        std::string StyleUrl;
+        std::vector<TWaypointFields> Waypoints;  // one per point of its geometry
+    };
+    std::vector<THeld> held_;                        // placemarks naming a "#id" style not met yet
 };
 
 }  // namespace kestro

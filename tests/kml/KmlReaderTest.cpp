@@ -182,8 +182,11 @@ TEST(KmlReader, StylesGiveIcons) {
                   Placemark("No icon", "14,50", "<styleUrl>#plain</styleUrl>") +
                   Placemark("Web 1", "14,50", "<styleUrl>#web</styleUrl>") +
                   Placemark("Web 2", "14,50", "<styleUrl>#web</styleUrl>") +
-                  Placemark("Unknown", "14,50", "<styleUrl>#later</styleUrl>") +
+                  Placemark("Later", "14,50", "<styleUrl>#later</styleUrl>") +
                   Placemark("Elsewhere", "14,50", "<styleUrl>other.kml#cafe</styleUrl>") +
+                  Placemark("Later map", "14,50", "<styleUrl>#m-later</styleUrl>") +
+                  Placemark("Never", "14,50", "<styleUrl>#never</styleUrl>") +
+                  "<StyleMap id=\"m-later\"><Pair><key>normal</key><styleUrl>#later</styleUrl></Pair></StyleMap>"
                   "<Style id=\"later\"><IconStyle><Icon><href>later.png</href></Icon></IconStyle></Style>"));
     const TRead read = ReadKml(t / "a.kml");
     std::vector<std::string> icons;
@@ -191,11 +194,33 @@ TEST(KmlReader, StylesGiveIcons) {
         icons.push_back(waypoint.Icon);
         EXPECT_FALSE(waypoint.IconContent);
     }
+    // Placemarks naming a style defined further on follow when the document ends.
+    std::vector<std::string> names;
+    for (const auto& waypoint : read.Waypoints) names.push_back(waypoint.Point.Name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Map", "Style", "Inline map", "Own style", "No icon", "Web 1", "Web 2",
+                                               "Elsewhere", "Later", "Later map", "Never"}));
     EXPECT_EQ(icons, (std::vector<std::string>{"icons/cafe.png", "icons/cafe.png", "inline.gif", "own.bmp", "", "", "",
-                                               "", ""}));
+                                               "", "later.png", "later.png", ""}));
+    EXPECT_EQ(read.Entries, 11);
     EXPECT_EQ(read.Findings,
               "note web icons: 1 icon on the web not fetched; the category's icon beside the file stands in where there is one\n"
-              "note styles: 2 placemarks name a style not defined before it in the file; no icon taken from it\n");
+              "note styles: 2 placemarks name a style not defined in the file; no icon taken from it\n");
+}
+
+// A document that breaks off still hands over the placemarks held for a
+// style it never reached: their points are not lost with the error.
+TEST(KmlReader, HeldPlacemarksSurviveADocumentThatBreaksOff) {
+    TempDir t;
+    WriteFile(t / "a.kml", "<?xml version=\"1.0\"?>\n<kml><Document>" +
+                               Placemark("Held", "14,50", "<styleUrl>#later</styleUrl>") + Placemark("Plain", "14,51") +
+                               "<Placemark><name>Cut");
+    XmlCodePage = 65001;
+    std::vector<std::string> names;
+    TKmlFindings findings;
+    EXPECT_ANY_THROW(ReadKmlWaypoints((t / "a.kml").string(),
+                                      [&](TWaypointFields& waypoint) { names.push_back(waypoint.Point.Name); }, {}, findings));
+    EXPECT_EQ(names, (std::vector<std::string>{"Plain", "Held"}));
+    EXPECT_EQ(findings.Text, "note styles: 1 placemark names a style not defined in the file; no icon taken from it\n");
 }
 
 TEST(KmlReader, OtherFilesAreSaidToBeNoKml) {
