@@ -84,5 +84,28 @@ TEST(KmlFiles, FolderNamesTakeTheirTranslationsFromTheSettings) {
     EXPECT_EQ(name[1].Text, "Museen");
 }
 
+// A style defined at the end of the document gives its icon to the
+// placemarks before it, which follow the others (their category too).
+TEST(KmlFiles, StyleDefinedAtTheEndGivesItsIcon) {
+    TempDir t;
+    WriteFile(t / "src/Trip/trip.kml",
+              KmlDocument("<Folder><name>Outer</name><Folder><name>Inner</name>" + KmlPlacemark("Deep", "14.41,50.08", "late") +
+                          "</Folder>" + KmlPlacemark("Shallow", "14.42,50.09") + "</Folder>" +
+                          KmlPlacemark("Lost", "14.43,50.10", "never") + KmlStyle("late", "icons/late.png")));
+    WriteFile(t / "src/Trip/icons/late.png", test::PngFile(test::SolidPicture(10, 10, 0xFF204080), false));
+    const auto run = ConvertKml(t / "src");
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_EQ(ProgressLines(run.Output), "Group: Trip\n  File: src/Trip/trip.kml\n  Category: Outer\n  Category: Outer / Inner\n"
+                                         "  Icon: src/Trip/icons/late.png\n  Category: trip\n    3 POIs\n");
+    EXPECT_EQ(LinesStarting(run.Output, "kestro: "),
+              (std::vector<std::string>{"kestro: note: src/Trip/trip.kml: 1 placemark names a style not defined in the file; "
+                                        "no icon taken from it"}));
+    ASSERT_EQ(run.File.Groups.size(), 1u);
+    EXPECT_EQ(run.File.Groups[0].Bitmaps.size(), 1u);
+    EXPECT_EQ(BitmapOf(run.Point("Deep")), 0);
+    EXPECT_EQ(BitmapOf(run.Point("Lost")), -1);
+    EXPECT_EQ(CategoryOf(run.Point("Deep")), 1);
+}
+
 }  // namespace
 }  // namespace kestro::conversion_test

@@ -259,6 +259,28 @@ TEST(Unpack, GpsbabelFilesComeBackPointByPoint) {
     }
 }
 
+// A file made from KML: nested folders as categories ("Outer / Inner"), a
+// folder name no file system holds, a style's icon, a MultiGeometry's two
+// points and ExtendedData texts.
+TEST(Unpack, KmlMadeFilesComeBackPointByPoint) {
+    TempDir t;
+    WriteFile(t / "src/Trip/trip.kml",
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document>"
+              "<Style id=\"cafe\"><IconStyle><Icon><href>cafe.bmp</href></Icon></IconStyle></Style>"
+              "<Folder><name>Outer</name><Folder><name>Inner</name>"
+              "<Placemark><name>Deep</name><styleUrl>#cafe</styleUrl><description>Since 1884</description><ExtendedData>"
+              "<Data name=\"phone\"><value>+420 1</value></Data><Data name=\"city\"><value>Praha</value></Data>"
+              "</ExtendedData><Point><coordinates>14.41,50.08</coordinates></Point></Placemark></Folder>"
+              "<Placemark><name>Shallow@50</name><Point><coordinates>14.42,50.09</coordinates></Point></Placemark></Folder>"
+              "<Folder><name>What? *Now*</name><Placemark><name>Gates</name><MultiGeometry>"
+              "<Point><coordinates>14.43,50.10</coordinates></Point><Point><coordinates>14.44,50.11</coordinates></Point>"
+              "</MultiGeometry></Placemark></Folder></Document></kml>\n");
+    WriteFile(t / "src/Trip/cafe.bmp", Bmp(12, 12, 3));
+    const auto run = RunCommand("cd " + Q(t.Path()) + " && " + Q(KestroBinary()) + " src kml.gpi");
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    ExpectPointRoundTrip(t / "kml.gpi");
+}
+
 TEST(Unpack, SharedPartnerFilesComeBackPointByPoint) {
     const fs::path folder = test::SharedDir() / "data/peer/gpi";
     if (test::SharedDir().empty() || !fs::is_directory(folder)) {
