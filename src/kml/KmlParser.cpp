@@ -71,8 +71,8 @@ void Drop(const TXmlPtr<IXmlNode>& node) {
 
 }  // namespace
 
-TKmlParser::TKmlParser(TWaypointTaker take, IFileFindings& findings, TKmlIconSource icons)
-    : take_(std::move(take)), findings_(findings), icons_(std::move(icons)) {}
+TKmlParser::TKmlParser(TWaypointTaker take, IFileFindings& findings, TKmlIconSource icons, std::size_t heldLimit)
+    : take_(std::move(take)), findings_(findings), icons_(std::move(icons)), heldLimit_(heldLimit) {}
 
 std::int32_t TKmlParser::Read(const std::function<void(IXmlDocument&)>& load, const TReadProgress& progress) {
     auto document = CreateXmlDocument();
@@ -106,6 +106,11 @@ void TKmlParser::TellNotes() {
         findings_.Note("styles", std::to_string(unknownStyles_) +
                                      (unknownStyles_ == 1 ? " placemark names a style" : " placemarks name a style") +
                                      " not defined in the file; no icon taken from it");
+    if (notHeld_ > 0)
+        findings_.Note("styles held", std::to_string(notHeld_) +
+                                          (notHeld_ == 1 ? " placemark names a style" : " placemarks name a style") +
+                                          " not defined before it, past the " + std::to_string(heldLimit_) +
+                                          " points held for styles defined further on; no icon taken from it");
 }
 
 void TKmlParser::ElementEnded(const TXmlPtr<IXmlNode>& node) {
@@ -145,10 +150,14 @@ void TKmlParser::ReadPlacemark(IXmlNode& placemark) {
         GiveIcon(IconHref(*inlineStyle), fields);
     } else if (const std::string url = Trimmed(ChildText(placemark, "styleUrl")); !url.empty()) {
         if (const auto href = StyleIcon(url)) GiveIcon(*href, fields);
-        else if (url.front() == '#') heldUrl = url;  // hand-written files may define it further on
-        else ++unknownStyles_;
+        else if (url.front() != '#') ++unknownStyles_;
+        else if (heldPoints_ + points.size() > heldLimit_) ++notHeld_;
+        else heldUrl = url;  // hand-written files may define it further on
     }
-    if (!heldUrl.empty()) held_.push_back({heldUrl, {}});
+    if (!heldUrl.empty()) {
+        held_.push_back({heldUrl, {}});
+        heldPoints_ += points.size();
+    }
     for (std::size_t i = 0; i < points.size(); ++i) {
         ++count_;
         // Each point of a MultiGeometry is a waypoint of the same texts.
@@ -162,6 +171,7 @@ void TKmlParser::ReadPlacemark(IXmlNode& placemark) {
 void TKmlParser::TakeHeld() {
     std::vector<THeld> held = std::move(held_);
     held_.clear();
+    heldPoints_ = 0;
     for (auto& placemark : held) {
         const auto href = StyleIcon(placemark.StyleUrl);
         if (!href) ++unknownStyles_;

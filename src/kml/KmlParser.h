@@ -5,6 +5,7 @@
 // stays that of one placemark and the styles, however long the file. A
 // placemark naming a style not met yet is held, as fields only, until the
 // document ends and every style is known.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -23,9 +24,15 @@ namespace kestro {
 // a path beside the file, or a picture inside its archive.
 using TKmlIconSource = std::function<void(const std::string& href, TWaypointFields& waypoint)>;
 
+// The most points held for styles defined further on: some 90 MB of fields.
+// A file naming more is hand-written beyond reason or hostile; the rest go
+// on at once without the icon, counted in a note.
+constexpr std::size_t MaxHeldKmlPoints = 100000;
+
 class TKmlParser {
 public:
-    TKmlParser(TWaypointTaker take, IFileFindings& findings, TKmlIconSource icons);
+    TKmlParser(TWaypointTaker take, IFileFindings& findings, TKmlIconSource icons,
+               std::size_t heldLimit = MaxHeldKmlPoints);
     // Loads the document through `load` (which fills the document it is
     // given, from a file or a stream) and hands its points on; returns the
     // points met.
@@ -64,6 +71,9 @@ private:
         std::vector<TWaypointFields> Waypoints;  // one per point of its geometry
     };
     std::vector<THeld> held_;                        // placemarks naming a "#id" style not met yet
+    std::size_t heldPoints_ = 0;                     // their points
+    std::size_t heldLimit_;
+    std::int64_t notHeld_ = 0;                       // placemarks past the limit, taken without waiting
 };
 
 }  // namespace kestro

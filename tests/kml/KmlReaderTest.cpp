@@ -2,6 +2,7 @@
 // folder, with which icon, and what it says about the rest.
 #include <gtest/gtest.h>
 
+#include "kml/KmlParser.h"
 #include "kml/KmlPlacemark.h"
 #include "kml/KmlReader.h"
 #include "kml/KmlTestFindings.h"
@@ -221,6 +222,33 @@ TEST(KmlReader, HeldPlacemarksSurviveADocumentThatBreaksOff) {
                                       [&](TWaypointFields& waypoint) { names.push_back(waypoint.Point.Name); }, {}, findings));
     EXPECT_EQ(names, (std::vector<std::string>{"Plain", "Held"}));
     EXPECT_EQ(findings.Text, "note styles: 1 placemark names a style not defined in the file; no icon taken from it\n");
+}
+
+// Points held for styles defined further on are bounded: up to the limit
+// they wait for their icon, past it they go on at once without one.
+TEST(KmlReader, HeldPointsStopAtTheLimit) {
+    TempDir t;
+    WriteFile(t / "a.kml", Kml(Placemark("A", "14,50", "<styleUrl>#late</styleUrl>") +
+                               Placemark("B", "14,50", "<styleUrl>#late</styleUrl>") +
+                               Placemark("C", "14,50", "<styleUrl>#late</styleUrl>") + Placemark("D", "14,50") +
+                               "<Style id=\"late\"><IconStyle><Icon><href>late.png</href></Icon></IconStyle></Style>"));
+    XmlCodePage = 65001;
+    for (std::size_t limit : {2u, 3u}) {
+        std::vector<std::string> taken;
+        TKmlFindings findings;
+        TKmlParser parser([&](TWaypointFields& waypoint) { taken.push_back(waypoint.Point.Name + ":" + waypoint.Icon); },
+                          findings, [](const std::string& href, TWaypointFields& waypoint) { waypoint.Icon = href; }, limit);
+        EXPECT_EQ(parser.Read([&](IXmlDocument& document) { document.LoadFromFile((t / "a.kml").string()); }, {}), 4);
+        parser.TellNotes();
+        if (limit == 2) {
+            EXPECT_EQ(taken, (std::vector<std::string>{"C:", "D:", "A:late.png", "B:late.png"}));
+            EXPECT_EQ(findings.Text, "note styles held: 1 placemark names a style not defined before it, past the 2 points "
+                                     "held for styles defined further on; no icon taken from it\n");
+        } else {
+            EXPECT_EQ(taken, (std::vector<std::string>{"D:", "A:late.png", "B:late.png", "C:late.png"}));
+            EXPECT_EQ(findings.Text, "");
+        }
+    }
 }
 
 TEST(KmlReader, OtherFilesAreSaidToBeNoKml) {
