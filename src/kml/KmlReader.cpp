@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "gpi/Bitmap.h"
@@ -79,11 +80,34 @@ public:
         waypoint.IconContent = known->second;
     }
 
+    // Links that name a file inside the archive are taken from it, not
+    // looked up beside it; the others stay links.
+    void TakeLinkedFiles(TWaypointFields& waypoint) {
+        if (members_.empty())
+            for (const auto& name : archive_.Names()) members_.insert(name);
+        std::vector<std::string> links;
+        for (auto& link : waypoint.Links) {
+            const std::optional<std::string> name =
+                link.find("://") == std::string::npos ? MemberName(link) : std::nullopt;
+            if (!name || !members_.contains(*name)) {
+                links.push_back(std::move(link));
+                continue;
+            }
+            std::string problem;
+            std::optional<Bytes> content = archive_.Read(*name, MaxLinkedContentBytes, problem);
+            const std::string shown = path_ + "/" + *name;
+            if (content) waypoint.LinkedContents.push_back({shown, std::move(*content)});
+            else findings_.Warning("link " + CutForWarning(shown), "link " + CutForWarning(shown) + " not used: " + problem);
+        }
+        waypoint.Links = std::move(links);
+    }
+
 private:
     TZipArchive& archive_;
     const std::string& path_;
     IFileFindings& findings_;
     std::map<std::string, std::shared_ptr<const Bytes>> read_;  // null: not usable, told once
+    std::set<std::string> members_;                              // the archive's names, once a link asks
 };
 
 }  // namespace
@@ -118,8 +142,12 @@ std::int32_t ReadKmzWaypoints(const std::string& path, const TWaypointTaker& tak
         return 0;
     }
     TArchiveIcons icons(archive, path, findings);
-    TKmlParser parser(take, findings,
-                      [&icons](const std::string& href, TWaypointFields& waypoint) { icons.Give(href, waypoint); });
+    TKmlParser parser(
+        [&take, &icons](TWaypointFields& waypoint) {
+            icons.TakeLinkedFiles(waypoint);
+            take(waypoint);
+        },
+        findings, [&icons](const std::string& href, TWaypointFields& waypoint) { icons.Give(href, waypoint); });
     std::string problem;
     // The archive's bytes are read as the document unpacks; no progress of the file's bytes is known.
     (void)progress;

@@ -18,6 +18,7 @@
 #include "sources/NumberText.h"
 #include "store/GpiDB.h"
 #include "store/SQLiteDatabase.h"
+#include "waypoints/ArchivePhotos.h"
 #include "waypoints/LinkPath.h"
 #include "waypoints/ReplacedText.h"
 #include "sources/SpeedSuffix.h"
@@ -207,6 +208,8 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
         MoveDescriptionsToComments(point);
     }
     ReadImages(waypoint.Links, point);
+    AddArchivePhotos(waypoint.LinkedContents, photos_.MaxSide, point,
+                     [this](const std::string& cause, const std::string& text) { Output().Warning(fileName_, cause, text); });
     ReadAlertTexts(waypoint, point);
     TMissingTranslations missing;
     CompleteTranslations(point, missing);

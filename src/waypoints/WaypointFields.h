@@ -13,11 +13,21 @@
 
 namespace kestro {
 
+// The most bytes taken of a file inside an archive that a link names.
+constexpr std::uint64_t MaxLinkedContentBytes = 64u << 20;
+
+// A file a link names inside the reader's archive (a KMZ's photo).
+struct TLinkedContent {
+    std::string Name;  // as shown: "trip.kmz/photos/a.jpg"
+    Bytes Content;
+};
+
 struct TWaypointFields {
     // Position, name, comment, description, address and contact fields as
     // read; alerts, icon, images and category come from the rules.
     TPoiWpt Point;
     std::vector<std::string> Links;        // hrefs as written: icons, photos, folders of them
+    std::vector<TLinkedContent> LinkedContents;  // links that name files inside the archive, taken out of Links
     std::optional<std::string> Proximity;  // metres, a whole number text
     std::optional<std::string> Speed;      // km/h, a whole number text
     // Why the position is unusable ("latitude \"12,5\" is no number",

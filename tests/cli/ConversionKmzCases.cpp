@@ -73,6 +73,44 @@ TEST(KmzFiles, MapServiceExportConvertsInOneRun) {
                                         "Slavia,50.081500,14.413300"}));
 }
 
+// ExtendedData links name files inside the archive first, then beside it:
+// a photo inside is embedded from the archive, one only beside it from the
+// disk; what inside is no photo, or no picture, is named in a warning.
+TEST(KmzFiles, LinkedPhotosAreTakenFromInsideTheArchive) {
+    TempDir t;
+    const Bytes cup = test::PngFile(test::SolidPicture(8, 8, 0xFF6B4226), false);
+    auto data = [](const std::string& href) { return "<Data name=\"image\"><value>" + href + "</value></Data>"; };
+    const std::string doc = KmlDocument(
+        KmlPlacemark("Inside", "14.41,50.08", "", "<ExtendedData>" + data("photos/cup.png") + "</ExtendedData>") +
+        KmlPlacemark("Beside", "14.42,50.09", "", "<ExtendedData>" + data("beside.png") + "</ExtendedData>") +
+        KmlPlacemark("Odd", "14.43,50.10", "",
+                     "<ExtendedData>" + data("voice/bell.wav") + data("photos/bad.jpg") + "</ExtendedData>"));
+    WriteZip(t / "src/trip.kmz", {{"doc.kml", doc}, {"photos/cup.png", cup}, {"photos/bad.jpg", "no picture"},
+                                  {"voice/bell.wav", "RIFF"}});
+    // Links resolve from the working folder: beside.png there is what "Beside" names; the
+    // larger photos/cup.png there loses to the archive's.
+    WriteFile(t / "beside.png", cup);
+    WriteFile(t / "photos/cup.png", test::PngFile(test::SolidPicture(64, 64, 0xFF1E6FD9), false));
+    const auto run = ConvertKml(t / "src");
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    auto photos = [&](const std::string& name) {
+        std::vector<Bytes> found;
+        for (const auto& part : run.Point(name).Parts)
+            if (const auto* image = std::get_if<TGpiImage>(&part)) found.push_back(image->Data);
+        return found;
+    };
+    ASSERT_EQ(photos("Inside").size(), 1u);
+    EXPECT_EQ(photos("Inside")[0].substr(0, 2), Bytes("\xFF\xD8", 2));  // made into a JPEG
+    EXPECT_TRUE(photos("Beside") == photos("Inside"));  // the same picture, from the disk
+    EXPECT_TRUE(photos("Odd").empty());
+    const auto warnings = LinesStarting(run.Output, "kestro: warning: ");
+    ASSERT_EQ(warnings.size(), 2u) << run.Output;
+    EXPECT_EQ(warnings[0], "kestro: warning: src/trip.kmz: link src/trip.kmz/voice/bell.wav not used: only photos are "
+                           "taken from inside an archive");
+    EXPECT_EQ(warnings[1].rfind("kestro: warning: src/trip.kmz: photo src/trip.kmz/photos/bad.jpg not used: ", 0), 0u)
+        << warnings[1];
+}
+
 TEST(KmzFiles, HostileArchivesAreNamedAndTheRunGoesOn) {
     TempDir t;
     const std::string one = KmlDocument(KmlPlacemark("Kept", "14.5,50.5"));
