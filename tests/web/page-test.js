@@ -69,6 +69,10 @@ const nativeLog = (name) => comparable(
     tab.on('pageerror', (error) => errors.push(String(error)));
     await tab.goto('file://' + page);
     await tab.waitForFunction(() => window.kestro && typeof window.kestro.convert === 'function');
+    // The licences of what the page carries compiled in: the package's copyright file, as it is.
+    const licences = await tab.evaluate(() => (document.getElementById('licences') || {}).textContent || '');
+    const copyright = fs.readFileSync(path.join(__dirname, '../../package/copyright'), 'utf8');
+    if (!licences.includes(copyright)) fail('the page does not show package/copyright under "Licences"');
 
     // ---- every case through window.kestro.convert ----------------------
     const cases = fs.readdirSync(path.join(work, 'cases')).sort();
