@@ -107,6 +107,13 @@ const nativeLog = (name) => comparable(
 
     // ---- the real folder input, the button and the download -------------
     await tab.reload();
+    // KML and KMZ files count as the program counts them: loose ones are groups.
+    await tab.setInputFiles('#folder', path.join(work, 'cases', 'kmz'));
+    await tab.waitForFunction(() => !document.getElementById('convert').disabled);
+    const kmzGroups = await tab.$$eval('#groups li', (items) => items.map((item) => item.textContent).sort().join(' | '));
+    if (kmzGroups !== 'Prague.kml (a group of its own) | Trip: 0 categories and 1 KML/KMZ file with categories of their own')
+      fail('folder input of kmz: the page lists ' + JSON.stringify(kmzGroups));
+    await tab.reload();
     await tab.setInputFiles('#folder', path.join(work, 'cases', 'examples'));
     await tab.waitForFunction(() => !document.getElementById('convert').disabled);
     const chosen = await tab.textContent('#chosen');
