@@ -2,12 +2,12 @@
 # programs link the system's libwebp (Debian's package, shared, kept up to
 # date by the system). The Windows programs, linked statically, compile the
 # decoder in from the sources scripts/fetch-webp pins: the same version as
-# Debian's, with Debian's patches. A build that sets KESTRO_PINNED_WEBP (the
-# browser build can) does the same. Without either, KESTRO_WEBP is OFF and
-# WebP pictures are refused with a warning saying so.
+# Debian's, with Debian's patches; so does the browser build, which has no
+# system library to link. Without either, KESTRO_WEBP is OFF and WebP
+# pictures are refused with a warning saying so.
 #
 # The code links kestro::webp when KESTRO_WEBP is ON.
-if(WIN32)
+if(WIN32 OR EMSCRIPTEN)
   set(_pinned_default ON)
 else()
   set(_pinned_default OFF)

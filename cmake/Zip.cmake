@@ -6,9 +6,12 @@
 # in against the platform's zlib: the way for builds without a system minizip
 # (Windows, the browser). Without it the system's minizip is linked where
 # pkg-config finds it (Debian: libminizip-dev); a build with neither reads no
-# KMZ file and says so.
+# KMZ file and says so. The browser has no zlib either: it compiles zlib's
+# inflate in from the sources scripts/fetch-zlib pins (KESTRO_ZLIB_FOLDER).
 set(KESTRO_MINIZIP_FOLDER "" CACHE PATH
-    "Folder holding minizip's unzip.c and ioapi.c (empty: the system's minizip; on Windows scripts/fetch-minizip brings them)")
+    "Folder holding minizip's unzip.c and ioapi.c (empty: the system's minizip; on Windows and in the browser scripts/fetch-minizip brings them)")
+set(KESTRO_ZLIB_FOLDER "" CACHE PATH
+    "Folder holding zlib's sources for the browser build (empty: scripts/fetch-zlib brings them)")
 
 add_library(kestro_zip INTERFACE)
 add_library(kestro::zip ALIAS kestro_zip)
@@ -18,8 +21,30 @@ set(KESTRO_ZIP_FOUND OFF)
 if(WIN32)
   set(ZLIB_USE_STATIC_LIBS ON)
 endif()
-find_package(ZLIB QUIET)
-if(WIN32 AND NOT KESTRO_MINIZIP_FOLDER)
+if(EMSCRIPTEN)
+  if(NOT KESTRO_ZLIB_FOLDER)
+    execute_process(COMMAND bash "${PROJECT_SOURCE_DIR}/scripts/fetch-zlib" OUTPUT_VARIABLE _zlib
+                    OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE _result)
+    if(NOT _result EQUAL 0)
+      message(FATAL_ERROR "scripts/fetch-zlib could not bring zlib's sources (see above)")
+    endif()
+    set(KESTRO_ZLIB_FOLDER "${_zlib}" CACHE PATH "" FORCE)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/scripts/fetch-zlib")
+  endif()
+  # Only what unzipping needs: inflate and its checksums.
+  add_library(kestro_zlib STATIC)
+  foreach(_name adler32 crc32 inffast inflate inftrees zutil)
+    target_sources(kestro_zlib PRIVATE "${KESTRO_ZLIB_FOLDER}/${_name}.c")
+  endforeach()
+  target_include_directories(kestro_zlib SYSTEM PUBLIC "${KESTRO_ZLIB_FOLDER}")
+  # Not our code, as with SQLite: not our warnings, always optimised.
+  set_property(TARGET kestro_zlib PROPERTY COMPILE_OPTIONS -w -O2 -g0)
+  add_library(ZLIB::ZLIB ALIAS kestro_zlib)
+  set(ZLIB_FOUND ON)
+else()
+  find_package(ZLIB QUIET)
+endif()
+if((WIN32 OR EMSCRIPTEN) AND NOT KESTRO_MINIZIP_FOLDER)
   execute_process(COMMAND bash "${PROJECT_SOURCE_DIR}/scripts/fetch-minizip" OUTPUT_VARIABLE _minizip
                   OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE _result)
   if(NOT _result EQUAL 0)

@@ -10,6 +10,12 @@ string(REPLACE "</script" "<\\/script" worker "${worker}")
 # "<!--" would put the HTML parser into a state where "</script" no longer ends the element.
 string(REPLACE "<!--" "<\\!--" engine "${engine}")
 string(REPLACE "@KESTRO_VERSION@" "${VERSION}" page "${page}")
+# The licences of everything the page carries, as text.
+file(READ "${COPYRIGHT}" copyright)
+string(REPLACE "&" "&amp;" copyright "${copyright}")
+string(REPLACE "<" "&lt;" copyright "${copyright}")
+string(REPLACE ">" "&gt;" copyright "${copyright}")
+string(REPLACE "@KESTRO_COPYRIGHT@" "${copyright}" page "${page}")
 string(FIND "${page}" "@KESTRO_WORKER@" at)
 if(at LESS 0)
   message(FATAL_ERROR "${PAGE} has no @KESTRO_WORKER@")

@@ -69,6 +69,10 @@ const nativeLog = (name) => comparable(
     tab.on('pageerror', (error) => errors.push(String(error)));
     await tab.goto('file://' + page);
     await tab.waitForFunction(() => window.kestro && typeof window.kestro.convert === 'function');
+    // The licences of what the page carries compiled in: the package's copyright file, as it is.
+    const licences = await tab.evaluate(() => (document.getElementById('licences') || {}).textContent || '');
+    const copyright = fs.readFileSync(path.join(__dirname, '../../package/copyright'), 'utf8');
+    if (!licences.includes(copyright)) fail('the page does not show package/copyright under "Licences"');
 
     // ---- every case through window.kestro.convert ----------------------
     const cases = fs.readdirSync(path.join(work, 'cases')).sort();
@@ -102,6 +106,13 @@ const nativeLog = (name) => comparable(
     }
 
     // ---- the real folder input, the button and the download -------------
+    await tab.reload();
+    // KML and KMZ files count as the program counts them: loose ones are groups.
+    await tab.setInputFiles('#folder', path.join(work, 'cases', 'kmz'));
+    await tab.waitForFunction(() => !document.getElementById('convert').disabled);
+    const kmzGroups = await tab.$$eval('#groups li', (items) => items.map((item) => item.textContent).sort().join(' | '));
+    if (kmzGroups !== 'Prague.kml (a group of its own) | Trip: 0 categories and 1 KML/KMZ file with categories of their own')
+      fail('folder input of kmz: the page lists ' + JSON.stringify(kmzGroups));
     await tab.reload();
     await tab.setInputFiles('#folder', path.join(work, 'cases', 'examples'));
     await tab.waitForFunction(() => !document.getElementById('convert').disabled);

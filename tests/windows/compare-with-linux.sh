@@ -42,19 +42,6 @@ comparable() {
 # ---- the cases: folders that both builds convert -------------------------
 cases="$work/cases"
 bash "$source_dir/tests/cases/make-cases.sh" "$cases" || fail "the cases could not be made"
-# WebP photos, lossy, lossy with alpha and lossless: Windows decodes them with
-# the decoder compiled in, Linux with the system's library; the JPEGs made
-# of the pixels must be the same bytes.
-mkdir -p "$cases/webp/Photos"
-cp "$source_dir"/tests/images/pictures/*.webp "$cases/webp/Photos/"
-cat > "$cases/webp/Photos/photos.gpx" <<'GPX'
-<?xml version="1.0" encoding="UTF-8"?>
-<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1">
-<wpt lat="50.1" lon="14.4"><name>Lossy</name><link href="lossy.webp"/></wpt>
-<wpt lat="50.2" lon="14.5"><name>Alpha</name><link href="lossy-alpha.webp"/></wpt>
-<wpt lat="50.3" lon="14.6"><name>Lossless</name><link href="lossless.webp"/></wpt>
-</gpx>
-GPX
 
 # ---- both builds on every case ---------------------------------------------
 cp -r "$cases/." "$work/linux/" && cp -r "$cases/." "$work/windows/"
