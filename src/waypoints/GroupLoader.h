@@ -123,7 +123,7 @@ private:
     void AddPhoto(const std::string& path, TPoiWpt& point);
     void ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& point);
     void NoteIfOutside(const std::string& path);
-    void ApplyTranslations(const TWaypointFields& waypoint, TPoiWpt& point);
+    void ApplyTranslations(const std::vector<TLocalized>& found, TPoiWpt& point);
 
     // Everything here is touched by the reading thread only; the store
     // thread sees nothing but the store and the items handed to worker_.
