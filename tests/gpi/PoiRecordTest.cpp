@@ -75,7 +75,8 @@ TEST(GpiPoi, WorkedExample) {
 TEST(GpiPoi, TranslationsAddAnEntryToEveryLocalizedText) {
     TPoiWpt point = PointA();
     point.Language = "DE";
-    point.Translations.push_back({"EN", "B", "", "", "", "", "", "S"});
+    point.Translations[TLocalized::Name] = {{"EN", "B"}};
+    point.Translations[TLocalized::Street] = {{"EN", "S"}};
     point.PostalCode = "1";
     // The name in both languages; an address whose street exists only in
     // English is written, the postal code stays without a language.
@@ -86,7 +87,7 @@ TEST(GpiPoi, TranslationsAddAnEntryToEveryLocalizedText) {
     // An empty name is written in every language.
     TPoiWpt unnamed;
     unnamed.Language = "DE";
-    unnamed.Translations.push_back({"EN", "", "", "", "", "", "", ""});
+    unnamed.Translations[TLocalized::Name] = {{"EN", ""}};
     EXPECT_EQ(ToHex(GpiPoi(unnamed)), ToHex(Hex("02 00 00 00 17 00 00 00"
                                                 "00 00 00 00 00 00 00 00 01 00 00 08 00 00 00 44 45 00 00 45 4E 00 00")));
 }
