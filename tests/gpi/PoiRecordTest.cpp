@@ -92,6 +92,23 @@ TEST(GpiPoi, TranslationsAddAnEntryToEveryLocalizedText) {
                                                 "00 00 00 00 00 00 00 00 01 00 00 08 00 00 00 44 45 00 00 45 4E 00 00")));
 }
 
+// A text in a further language keeps to the bound of a single entry:
+// 65531 bytes are written whole, one more is cut there.
+TEST(GpiPoi, TranslatedTextAtTheLengthBound) {
+    for (const std::size_t length : {std::size_t{65531}, std::size_t{65532}}) {
+        SCOPED_TRACE(length);
+        TPoiWpt point;
+        point.Language = "DE";
+        point.Translations[TLocalized::Name] = {{"EN", Bytes(length, 'e')}};
+        const Bytes record = GpiPoi(point);
+        // Short header, 11 bytes of position, word and flag, the total, the
+        // empty German entry, the English one.
+        const std::size_t englishAt = 8 + 11 + 4 + 4;
+        ASSERT_EQ(record.size(), englishAt + 4 + 65531);
+        EXPECT_EQ(ToHex(record.substr(8 + 11, 12)), ToHex(Hex("03 00 01 00 44 45 00 00 45 4E FB FF")));
+    }
+}
+
 TEST(GpiPoi, EmptyNameWithoutSubRecordsHasNoExtraPart) {
     TPoiWpt point;  // every field absent
     EXPECT_EQ(ToHex(GpiPoi(point)), ToHex(Hex("02 00 00 00 13 00 00 00"
