@@ -321,7 +321,7 @@ void TGroupLoader::AddIcon(const std::string& icon, const Bytes* content, TPoiWp
 }
 
 void TGroupLoader::ApplyTranslations(const std::vector<TLocalized>& found, TPoiWpt& point) {
-    kestro::ApplyTranslations(settings_.Languages, found, point, [&](const std::string& code) {
+    kestro::ApplyTranslations(settings_.Languages, found, point, spareTranslations_, [&](const std::string& code) {
         const char* why = settings_.Languages.empty()                                  ? "kestro.ini sets no \"languages\""
                           : SameIgnoringAsciiCase(code, settings_.Languages.front()) ? "the first language's texts are name, comment and description"
                                                                            : "not among the \"languages\" of kestro.ini";

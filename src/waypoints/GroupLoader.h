@@ -146,6 +146,7 @@ private:
     std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
     std::unordered_map<std::string, bool> outside_;  // by path as linked
     TMissingTranslations missing_;                   // of the file being read, in points written
+    TPoiTranslations spareTranslations_;            // ApplyTranslations' lists, kept for their capacity
     TIconLookup iconLookup_;
     std::string iconPath_;  // the icon file of the point being made, whether or not it was used
     TPhotoPreparer photos_;

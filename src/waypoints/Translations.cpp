@@ -38,16 +38,19 @@ bool HasTranslation(const TPoiWpt& point, TLocalized place, const std::string& c
 }
 
 void ApplyTranslations(const std::vector<std::string>& languages, const std::vector<TLocalized>& found, TPoiWpt& point,
-                       const std::function<void(const std::string& code)>& unused) {
+                       TPoiTranslations& spare, const std::function<void(const std::string& code)>& unused) {
     if (!languages.empty()) point.Language = languages.front();
     const std::size_t further = languages.size() > 1 ? languages.size() - 1 : 0;
-    TPoiTranslations given;
+    // The texts as found wait in `spare`, whose lists keep their capacity
+    // from point to point; the point's own lists are refilled in place.
     for (const auto& field : LocalizedFields) {
         TGpiText& texts = point.Translations[field.Place];
+        TGpiText& given = spare[field.Place];
+        given.clear();
         // The name is written in every language; other texts only where one has a text.
         if (texts.empty() && (further == 0 || field.Place != TLocalized::Name)) continue;
-        given[field.Place] = std::move(texts);
-        texts = TGpiText();
+        for (auto& text : texts) given.push_back(std::move(text));
+        texts.clear();
         if (further == 0) continue;
         texts.reserve(further);
         for (std::size_t i = 1; i < languages.size(); ++i) texts.push_back({languages[i], Bytes()});
@@ -64,11 +67,11 @@ void ApplyTranslations(const std::vector<std::string>& languages, const std::vec
     std::array<std::size_t, LocalizedCount> next{};
     for (const TLocalized place : found) {
         std::size_t& at = next[static_cast<std::size_t>(place)];
-        if (at < given[place].size()) apply(place, given[place][at++]);
+        if (at < spare[place].size()) apply(place, spare[place][at++]);
     }
     for (const auto& field : LocalizedFields)
-        for (std::size_t at = next[static_cast<std::size_t>(field.Place)]; at < given[field.Place].size(); ++at)
-            apply(field.Place, given[field.Place][at]);
+        for (std::size_t at = next[static_cast<std::size_t>(field.Place)]; at < spare[field.Place].size(); ++at)
+            apply(field.Place, spare[field.Place][at]);
 }
 
 void MoveDescriptionsToComments(TPoiWpt& point) {

@@ -32,8 +32,10 @@ bool HasTranslation(const TPoiWpt& point, TLocalized place, const std::string& c
 // every text whose language is none of the further ones, in the order the
 // texts were found (`found`, as AddTranslation keeps it; texts it does not
 // list follow); with fewer than two languages no translation remains.
+// `spare` holds the texts meanwhile: lists of the caller's, kept from point
+// to point so that their capacity serves again.
 void ApplyTranslations(const std::vector<std::string>& languages, const std::vector<TLocalized>& found, TPoiWpt& point,
-                       const std::function<void(const std::string& code)>& unused);
+                       TPoiTranslations& spare, const std::function<void(const std::string& code)>& unused);
 
 // A short description that became the comment takes its translations along,
 // where a translation has no comment of its own.

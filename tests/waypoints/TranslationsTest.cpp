@@ -28,7 +28,11 @@ struct TApplied {
 
 TApplied Applied(TWaypointFields waypoint, const std::vector<std::string>& languages) {
     TApplied applied{std::move(waypoint.Point), {}};
-    ApplyTranslations(languages, waypoint.TranslationOrder, applied.Point,
+    // Spare lists that held another point's texts lend nothing to this one.
+    TPoiTranslations spare;
+    spare[TLocalized::Name] = {{"EN", "stale"}, {"FR", "stale"}};
+    spare[TLocalized::City] = {{"EN", "stale"}};
+    ApplyTranslations(languages, waypoint.TranslationOrder, applied.Point, spare,
                       [&](const std::string& code) { applied.Unused.push_back(code); });
     return applied;
 }
@@ -76,7 +80,8 @@ TEST(Translations, UnusedInTheOrderFoundLaterTextOfALanguageCounts) {
     direct.Translations[TLocalized::Country] = {{"QQ", "q"}};
     direct.Translations[TLocalized::Name] = {{"RR", "r"}};
     std::vector<std::string> unused;
-    ApplyTranslations({"DE", "EN"}, {}, direct, [&](const std::string& code) { unused.push_back(code); });
+    TPoiTranslations spare;
+    ApplyTranslations({"DE", "EN"}, {}, direct, spare, [&](const std::string& code) { unused.push_back(code); });
     EXPECT_EQ(unused, (std::vector<std::string>{"RR", "QQ"}));
 }
 
