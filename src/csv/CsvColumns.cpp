@@ -41,7 +41,7 @@ bool IsCoordinate(const std::optional<TCsvField>& field) {
 }
 
 bool SameTranslation(const TCsvTranslatedColumn& a, const TCsvTranslatedColumn& b) {
-    if (a.Field != b.Field || a.Language.size() != b.Language.size()) return false;
+    if (a.Place != b.Place || a.Language.size() != b.Language.size()) return false;
     for (std::size_t i = 0; i < a.Language.size(); ++i)
         if ((a.Language[i] | 0x20) != (b.Language[i] | 0x20)) return false;
     return true;
@@ -70,13 +70,13 @@ std::optional<TCsvTranslatedColumn> CsvTranslatedColumn(const std::string& heade
     // A language code is two letters: "Name: first" is a column of its own.
     if (!field || code.size() != 2 || !IsAsciiLetter(code[0]) || !IsAsciiLetter(code[1])) return std::nullopt;
     switch (*field) {
-        case TCsvField::Name: return TCsvTranslatedColumn{code, "name"};
-        case TCsvField::Comment: return TCsvTranslatedColumn{code, "cmt"};
-        case TCsvField::Description: return TCsvTranslatedColumn{code, "desc"};
-        case TCsvField::City: return TCsvTranslatedColumn{code, "city"};
-        case TCsvField::Country: return TCsvTranslatedColumn{code, "country"};
-        case TCsvField::State: return TCsvTranslatedColumn{code, "state"};
-        case TCsvField::Street: return TCsvTranslatedColumn{code, "street"};
+        case TCsvField::Name: return TCsvTranslatedColumn{code, TLocalized::Name};
+        case TCsvField::Comment: return TCsvTranslatedColumn{code, TLocalized::Comment};
+        case TCsvField::Description: return TCsvTranslatedColumn{code, TLocalized::Description};
+        case TCsvField::City: return TCsvTranslatedColumn{code, TLocalized::City};
+        case TCsvField::Country: return TCsvTranslatedColumn{code, TLocalized::Country};
+        case TCsvField::State: return TCsvTranslatedColumn{code, TLocalized::State};
+        case TCsvField::Street: return TCsvTranslatedColumn{code, TLocalized::Street};
         default: return std::nullopt;  // numbers, contacts and links have no language
     }
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "gpi/PoiWpt.h"
+
 namespace kestro {
 
 enum class TCsvField {
@@ -36,7 +38,7 @@ std::optional<TCsvField> CsvColumnField(const std::string& header);
 // letters.
 struct TCsvTranslatedColumn {
     std::string Language;  // as written after ":"
-    std::string Field;     // as TTranslatedText names it: "name", "cmt", "desc", "city", ...
+    TLocalized Place;      // the point's text it translates
 };
 
 // The translated column a header names; none for any other header.

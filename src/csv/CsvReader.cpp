@@ -6,6 +6,7 @@
 #include "diag/Exceptions.h"
 #include "csv/CsvTokenizer.h"
 #include "csv/InputFileBuffer.h"
+#include "waypoints/Translations.h"
 #include "waypoints/WarningText.h"
 #include "sources/NumberText.h"
 #include "platform/FileRead.h"
@@ -37,8 +38,8 @@ std::string FillWaypoint(const TCsvRecord& record, const TCsvLayout& layout, cha
     const std::size_t columns = std::min(record.Fields.size(), layout.Columns.size());
     for (std::size_t i = 0; i < columns; ++i) {
         if (i < layout.Translated.size() && layout.Translated[i] && !record.Fields[i].empty())
-            waypoint.Translations.push_back(
-                {layout.Translated[i]->Language, layout.Translated[i]->Field, text.Convert(record.Fields[i])});
+            AddTranslation(waypoint, layout.Translated[i]->Place, layout.Translated[i]->Language,
+                           text.Convert(record.Fields[i]));
         if (!layout.Columns[i]) continue;
         const std::string& field = record.Fields[i];
         switch (*layout.Columns[i]) {

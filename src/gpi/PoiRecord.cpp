@@ -70,24 +70,23 @@ Bytes AlertMain(const TPoiWpt& point) {
     return main;
 }
 
-using TTranslatedField = Bytes TPoiTranslation::*;
-
 // A localized field of the point in every language, the first language's
 // text first.
-void AppendLocalizedText(Bytes& out, const TPoiWpt& point, const Bytes& first, TTranslatedField field) {
+void AppendLocalizedText(Bytes& out, const TPoiWpt& point, const Bytes& first, const TGpiText& further) {
     const std::size_t lengthAt = out.size();
     out.append(4, '\0');
     AppendGpiLangEntry(out, point.Language, first);
-    for (const auto& translation : point.Translations) AppendGpiLangEntry(out, translation.Language, translation.*field);
+    for (const auto& entry : further) AppendGpiLangEntry(out, entry.Language, entry.Text);
     const std::uint32_t length = RecordLength(out.size() - lengthAt - 4);
     for (int i = 0; i < 4; ++i) out[lengthAt + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
 }
 
 // Whether a localized field has a text in any language.
-bool AnyText(const TPoiWpt& point, const Bytes& first, TTranslatedField field) {
-    bool any = !first.empty();
-    for (const auto& translation : point.Translations) any = any || !(translation.*field).empty();
-    return any;
+bool AnyText(const Bytes& first, const TGpiText& further) {
+    if (!first.empty()) return true;
+    for (const auto& entry : further)
+        if (!entry.Text.empty()) return true;
+    return false;
 }
 
 // A record of the flags word and the point's non-empty fields; a localized
@@ -101,9 +100,10 @@ void AppendFieldsRecord(Bytes& out, std::uint16_t type, const TPoiWpt& point, co
     for (const auto& field : table) {
         if (field.Point == nullptr) continue;
         const Bytes& text = point.*field.Point;
-        if (field.Translated != nullptr) {
-            if (!AnyText(point, text, field.Translated)) continue;
-            AppendLocalizedText(out, point, text, field.Translated);
+        if (field.Translated) {
+            const TGpiText& further = point.Translations[*field.Translated];
+            if (!AnyText(text, further)) continue;
+            AppendLocalizedText(out, point, text, further);
         } else {
             if (text.empty()) continue;
             AppendGpiString(out, text);
@@ -121,12 +121,13 @@ void AppendFieldsRecord(Bytes& out, std::uint16_t type, const TPoiWpt& point, co
 
 // A record holding a localized field after `lead` bytes, or nothing when the
 // field is empty in every language.
-void AppendLocalizedRecord(Bytes& out, std::uint16_t type, const Bytes& lead, const TPoiWpt& point, const Bytes& first,
-                           TTranslatedField field) {
-    if (!AnyText(point, first, field)) return;
+void AppendLocalizedRecord(Bytes& out, std::uint16_t type, const Bytes& lead, const TPoiWpt& point, TLocalized place) {
+    const Bytes& first = point.*LocalizedFields[static_cast<std::size_t>(place)].First;
+    const TGpiText& further = point.Translations[place];
+    if (!AnyText(first, further)) return;
     TRecordInPlace record(out, type, false);
     out += lead;
-    AppendLocalizedText(out, point, first, field);
+    AppendLocalizedText(out, point, first, further);
     record.Finish();
 }
 
@@ -209,18 +210,17 @@ Bytes GpiPoi(const TPoiWpt& point, std::uint64_t maxRecord) {
     AppendGpiDword(record, static_cast<std::uint32_t>(DegToSemicircles(point.Lon)));
     AppendGpiWord(record, 1);
     record += static_cast<char>(alert ? 1 : 0);
-    AppendLocalizedText(record, point, point.Name, &TPoiTranslation::Name);  // also when it is empty
+    AppendLocalizedText(record, point, point.Name, point.Translations[TLocalized::Name]);  // also when it is empty
     poi.EndMain();
 
     if (point.Category != NoIndex) record += GpiRecord(GpiTypeCategoryRef, GpiWord(point.Category));
     if (point.Bitmap != NoIndex) record += GpiRecord(GpiTypeBitmapRef, GpiWord(point.Bitmap));
     if (alert) record += GpiRecord(GpiTypeAlert, AlertMain(point));
-    AppendLocalizedRecord(record, GpiTypeComment, Bytes(), point, point.Comment, &TPoiTranslation::Comment);
+    AppendLocalizedRecord(record, GpiTypeComment, Bytes(), point, TLocalized::Comment);
     AppendFieldsRecord(record, GpiTypeAddress, point, AddressFields);
     AppendFieldsRecord(record, GpiTypeContact, point, ContactFields);
     record += ImageRecords(point, maxRecord);
-    AppendLocalizedRecord(record, GpiTypeDescription, Bytes(1, '\x01'), point, point.Description,
-                          &TPoiTranslation::Description);
+    AppendLocalizedRecord(record, GpiTypeDescription, Bytes(1, '\x01'), point, TLocalized::Description);
     if (poi.ExtraEmpty())
         record = GpiRecord(GpiTypePoint, record.substr(mainBegin));  // the short header
     else

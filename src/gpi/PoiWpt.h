@@ -1,9 +1,12 @@
 #pragma once
 // One point of interest as read from a waypoint. Texts are 8-bit text in the
 // output code page; every field starts out with its "absent" value.
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "gpi/LangText.h"
 #include "platform/Bytes.h"
 
 namespace kestro {
@@ -11,16 +14,22 @@ namespace kestro {
 // The bitmap or category number that names none.
 constexpr std::uint16_t NoIndex = 0xFFFF;
 
-// The localized texts of a point in one further language.
-struct TPoiTranslation {
-    Bytes Language;  // two letters
-    Bytes Name;
-    Bytes Comment;
-    Bytes Description;
-    Bytes City;
-    Bytes Country;
-    Bytes State;
-    Bytes Street;
+// The point's texts that carry a language, by their place among its
+// translations; the order is the one a GPX file's elements are written in.
+enum class TLocalized : std::uint8_t { Name, Comment, Description, Street, City, State, Country };
+inline constexpr std::size_t LocalizedCount = 7;
+
+// Each localized text in the further languages, entries in the order of the
+// run's languages; an empty list: no text in any further language.
+struct TPoiTranslations {
+    std::array<TGpiText, LocalizedCount> Texts;
+
+    TGpiText& operator[](TLocalized place) { return Texts[static_cast<std::size_t>(place)]; }
+    const TGpiText& operator[](TLocalized place) const { return Texts[static_cast<std::size_t>(place)]; }
+    auto begin() { return Texts.begin(); }
+    auto end() { return Texts.end(); }
+    auto begin() const { return Texts.begin(); }
+    auto end() const { return Texts.end(); }
 };
 
 struct TPoiWpt {
@@ -51,10 +60,11 @@ struct TPoiWpt {
     // The number of the group's media record the alert plays; 0: the
     // predefined sound.
     std::uint16_t Sound = 0;
-    // The texts above are in this language; each translation adds an entry
-    // to every localized text, in order.
+    // The texts above are in this language; Translations holds the same
+    // texts in the further languages (as a reader found them, until the
+    // group's rules put them in the run's order).
     Bytes Language = "EN";
-    std::vector<TPoiTranslation> Translations;
+    TPoiTranslations Translations;
 };
 
 // Also the alert flag stored beside the encoded point.

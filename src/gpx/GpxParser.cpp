@@ -73,7 +73,7 @@ TWaypointFields WaypointFieldsOf(IXmlNode& node) {
     waypoint.Point.Name = TextOf(node, "name");
     waypoint.Point.Comment = TextOf(node, "cmt");
     waypoint.Point.Description = TextOf(node, "desc");
-    waypoint.Translations = ReadTranslationElements(node);
+    ReadTranslationElements(node, waypoint);
     waypoint.Links = LinksOf(node);
     ReadExtensions(node, waypoint);
     return waypoint;

@@ -4,6 +4,7 @@
 
 #include "csv/CsvColumns.h"
 #include "sources/NumberText.h"
+#include "waypoints/Translations.h"
 
 namespace kestro {
 namespace {
@@ -26,7 +27,7 @@ void FillIfEmpty(Bytes& field, const std::string& text) {
 // placemark's own elements gave is kept.
 void ApplyExtendedValue(const std::string& name, const std::string& text, TWaypointFields& waypoint) {
     if (const auto translated = CsvTranslatedColumn(name)) {
-        waypoint.Translations.push_back({translated->Language, translated->Field, text});
+        AddTranslation(waypoint, translated->Place, translated->Language, text);
         return;
     }
     const auto field = CsvColumnField(name);

@@ -42,21 +42,20 @@ void Translated(std::string& out, const char* name, const std::string& language,
            TranslationPrefix + name + ">\n";
 }
 
-void Translations(std::string& out, const std::vector<TGpxTranslation>& translations) {
-    for (const auto& t : translations) {
-        Translated(out, "name", t.Language, t.Name);
-        Translated(out, "cmt", t.Language, t.Comment);
-        Translated(out, "desc", t.Language, t.Description);
-        for (const std::size_t i : AddressGpxOrder)
-            if (AddressFields[i].TranslationName != nullptr)
-                Translated(out, AddressFields[i].TranslationName, t.Language, t.Address[i]);
-    }
+bool HasTranslations(const TGpxWaypoint& w) {
+    return std::any_of(w.Translations.begin(), w.Translations.end(), [](const TGpiText& texts) { return !texts.empty(); });
+}
+
+// Language by language, each in the order of the point's localized texts.
+void Translations(std::string& out, const TPoiTranslations& translations) {
+    for (std::size_t i = 0; i < translations[TLocalized::Name].size(); ++i)
+        for (const auto& field : LocalizedFields)
+            if (i < translations[field.Place].size())
+                Translated(out, field.ElementName, translations[field.Place][i].Language, translations[field.Place][i].Text);
 }
 
 bool AnyTranslation(const std::vector<TGpxWaypoint>& waypoints) {
-    for (const auto& w : waypoints)
-        if (!w.Translations.empty()) return true;
-    return false;
+    return std::any_of(waypoints.begin(), waypoints.end(), HasTranslations);
 }
 
 void Phone(std::string& out, const char* category, const std::string& text) {
@@ -86,7 +85,7 @@ std::string GpxDocument(const std::vector<TGpxWaypoint>& waypoints) {
         const bool address = filled(w.Address);
         const bool contact = filled(w.Contact);
         const bool garmin = w.Proximity || address || contact;
-        if (garmin || !w.Translations.empty()) out += "  <extensions>\n";
+        if (garmin || HasTranslations(w)) out += "  <extensions>\n";
         Translations(out, w.Translations);
         if (garmin) {
             out += "   <gpxx:WaypointExtension>\n";
@@ -99,7 +98,7 @@ std::string GpxDocument(const std::vector<TGpxWaypoint>& waypoints) {
             for (std::size_t i = 0; i < ContactFields.size(); ++i) Phone(out, ContactFields[i].GpxName, w.Contact[i]);
             out += "   </gpxx:WaypointExtension>\n";
         }
-        if (garmin || !w.Translations.empty()) out += "  </extensions>\n";
+        if (garmin || HasTranslations(w)) out += "  </extensions>\n";
         out += " </wpt>\n";
     }
     out += "</gpx>\n";

@@ -13,13 +13,6 @@
 
 namespace kestro {
 
-// Texts of a waypoint in a further language, as they stand in the document.
-struct TGpxTranslation {
-    std::string Language;
-    std::string Name, Comment, Description;
-    std::array<std::string, AddressFields.size()> Address;  // the localized ones, by position in AddressFields
-};
-
 // Texts of a waypoint as they stand in the document (see XmlText).
 struct TGpxWaypoint {
     std::string Lat, Lon;
@@ -28,7 +21,9 @@ struct TGpxWaypoint {
     std::optional<std::int32_t> Proximity;
     std::array<std::string, AddressFields.size()> Address;  // by position in AddressFields
     std::array<std::string, ContactFields.size()> Contact;  // by position in ContactFields
-    std::vector<TGpxTranslation> Translations;  // written in the extensions, in our own namespace
+    // The localized texts in the further languages, each list with an entry
+    // per language (XML text), written in the extensions, in our own namespace.
+    TPoiTranslations Translations;
 };
 
 // Text of the file's code page as XML text: UTF-8 with markup characters

@@ -30,12 +30,6 @@ std::string Display(const Bytes& text, TTextDecoder& decoder) {
     return out;
 }
 
-// The texts of a point in one further language, as the file holds them.
-struct TGpiTextsOfLanguage {
-    Bytes Name, Comment, Description;
-    std::array<Bytes, AddressFields.size()> Address;  // the localized ones, by position in AddressFields
-};
-
 class TPointWriter {
 public:
     TPointWriter(TTextDecoder& decoder, TUnpackTally& tally) : decoder_(decoder), tally_(tally) {}
@@ -61,7 +55,13 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
     TPointWriter text(decoder, tally);
     auto byLanguage = [&](const TGpiText& localized) { return TextsByLanguage(localized, languages, tally); };
     const std::size_t further = languages.empty() ? 0 : languages.size() - 1;
-    std::vector<TGpiTextsOfLanguage> translations(further);
+    // As the file holds them: an entry per further language in every list.
+    TPoiTranslations translations;
+    for (auto& texts : translations)
+        for (std::size_t i = 1; i < languages.size(); ++i) texts.push_back({languages[i], Bytes()});
+    auto translate = [&](TLocalized place, std::vector<Bytes>& texts) {
+        for (std::size_t i = 0; i < further; ++i) translations[place][i].Text = std::move(texts[i + 1]);
+    };
     TGpxWaypoint w;
     const bool atOrigin = point.Lat == 0 && point.Lon == 0;
     w.Lat = CoordinateText(point.Lat, atOrigin);
@@ -79,7 +79,7 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
     }
     const Bytes& name = names.front();
     w.Name = text.Text(name);
-    for (std::size_t i = 0; i < further; ++i) translations[i].Name = names[i + 1];
+    translate(TLocalized::Name, names);
 
     std::set<std::uint16_t> seen;
     std::optional<Bytes> wantedAlert;
@@ -101,14 +101,14 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
             wantedAlert = GpiWord(alert->Distance) + GpiWord(alert->Speed) + alert->Fixed +
                           static_cast<char>(alert->Kind) + static_cast<char>(alert->Last);
         } else if (const auto* c = std::get_if<TGpiComment>(&part)) {
-            const auto texts = byLanguage(c->Text);
+            auto texts = byLanguage(c->Text);
             comment = texts.front();
-            for (std::size_t i = 0; i < further; ++i) translations[i].Comment = texts[i + 1];
+            translate(TLocalized::Comment, texts);
         } else if (const auto* d = std::get_if<TGpiDescription>(&part)) {
             if (d->Kind != 1) tally.Add("description records of another kind than 1");
-            const auto texts = byLanguage(d->Text);
+            auto texts = byLanguage(d->Text);
             description = texts.front();
-            for (std::size_t i = 0; i < further; ++i) translations[i].Description = texts[i + 1];
+            translate(TLocalized::Description, texts);
         } else if (const auto* a = std::get_if<TGpiAddress>(&part)) {
             for (std::size_t i = 0; i < AddressFields.size(); ++i) {
                 const TAddressField& field = AddressFields[i];
@@ -117,9 +117,9 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
                 } else if (!field.Localized()) {
                     w.Address[i] = text.Text(a->*field.Plain);
                 } else if (a->*field.Text) {
-                    const auto texts = byLanguage(*(a->*field.Text));
-                    for (std::size_t l = 0; l < further; ++l) translations[l].Address[i] = texts[l + 1];
+                    auto texts = byLanguage(*(a->*field.Text));
                     w.Address[i] = text.Text(texts.front());
+                    translate(*field.Translated, texts);
                 }
             }
         } else if (const auto* k = std::get_if<TGpiContact>(&part)) {
@@ -158,16 +158,9 @@ TGpxWaypoint WaypointOf(const TGpiPoint& point, const TPointLinks& links, TAlert
     if (alert.Speed) w.Name += "@" + std::to_string(*alert.Speed);
     w.Proximity = alert.Proximity;
 
-    for (std::size_t i = 0; i < further; ++i) {
-        const auto& from = translations[i];
-        TGpxTranslation t;
-        t.Language = std::string(languages[i + 1]);
-        t.Name = text.Text(from.Name);
-        t.Comment = text.Text(from.Comment);
-        t.Description = text.Text(from.Description);
-        for (std::size_t i = 0; i < AddressFields.size(); ++i) t.Address[i] = text.Text(from.Address[i]);
-        w.Translations.push_back(std::move(t));
-    }
+    for (auto& texts : translations)
+        for (auto& entry : texts) entry.Text = text.Text(entry.Text);
+    w.Translations = std::move(translations);
 
     if (!links.Icon.empty()) w.Links.push_back(links.Icon);
     for (const auto& photo : links.Photos) w.Links.push_back(photo);

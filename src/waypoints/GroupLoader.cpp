@@ -186,7 +186,7 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
     point.AlertDistance = alertDistance_;
     const bool encodable = Encodable(point.Lat, point.Lon);
 
-    ApplyTranslations(waypoint, point);
+    ApplyTranslations(waypoint.TranslationOrder, point);
     if (const auto at = SpeedSuffixAt(point.Name); at != std::string::npos) {
         const std::string suffix = point.Name.substr(at + 1);
         const auto speed = StrToInt32(suffix);
@@ -324,8 +324,8 @@ void TGroupLoader::AddIcon(const std::string& icon, const Bytes* content, TPoiWp
     if (!content) NoteIfOutside(icon);
 }
 
-void TGroupLoader::ApplyTranslations(const TWaypointFields& waypoint, TPoiWpt& point) {
-    kestro::ApplyTranslations(waypoint.Translations, settings_.Languages, point, [&](const std::string& code) {
+void TGroupLoader::ApplyTranslations(const std::vector<TLocalized>& found, TPoiWpt& point) {
+    kestro::ApplyTranslations(settings_.Languages, found, point, spareTranslations_, [&](const std::string& code) {
         const char* why = settings_.Languages.empty()                                  ? "kestro.ini sets no \"languages\""
                           : SameIgnoringAsciiCase(code, settings_.Languages.front()) ? "the first language's texts are name, comment and description"
                                                                            : "not among the \"languages\" of kestro.ini";

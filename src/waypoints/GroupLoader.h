@@ -123,7 +123,7 @@ private:
     void AddPhoto(const std::string& path, TPoiWpt& point);
     void ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& point);
     void NoteIfOutside(const std::string& path);
-    void ApplyTranslations(const TWaypointFields& waypoint, TPoiWpt& point);
+    void ApplyTranslations(const std::vector<TLocalized>& found, TPoiWpt& point);
 
     // Everything here is touched by the reading thread only; the store
     // thread sees nothing but the store and the items handed to worker_.
@@ -146,6 +146,7 @@ private:
     std::unordered_map<std::string, std::uint16_t> bitmapNumbers_;  // BitmapFiles by path
     std::unordered_map<std::string, bool> outside_;  // by path as linked
     TMissingTranslations missing_;                   // of the file being read, in points written
+    TPoiTranslations spareTranslations_;            // ApplyTranslations' lists, kept for their capacity
     TIconLookup iconLookup_;
     std::string iconPath_;  // the icon file of the point being made, whether or not it was used
     TPhotoPreparer photos_;

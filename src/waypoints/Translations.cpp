@@ -1,6 +1,8 @@
 #include "waypoints/Translations.h"
 
-#include <string_view>
+#include <algorithm>
+#include <array>
+#include <utility>
 
 #include "gpi/PoiFields.h"
 #include "platform/AsciiCase.h"
@@ -10,90 +12,89 @@ namespace kestro {
 
 namespace {
 
-using TField = Bytes TPoiTranslation::*;
-
-struct TTranslatedElement {
-    std::string_view Name;  // after the prefix
-    TField Field;
-};
-
-// The texts of the point itself; the address fields' come from their table.
-constexpr TTranslatedElement TranslatedElements[] = {
-    {"name", &TPoiTranslation::Name},
-    {"cmt", &TPoiTranslation::Comment},
-    {"desc", &TPoiTranslation::Description},
-};
-
-// Every translated field with its element name: the point's texts, then the address's.
-template <class TVisit>
-void ForEachTranslatedField(TVisit visit) {
-    for (const auto& element : TranslatedElements) visit(element.Name, element.Field);
-    for (const auto& field : AddressFields)
-        if (field.TranslationName != nullptr) visit(std::string_view(field.TranslationName), field.Translated);
-}
-
-TField FieldOf(std::string_view elementName) {
-    TField found = nullptr;
-    ForEachTranslatedField([&](std::string_view name, TField field) {
-        if (found == nullptr && name == elementName) found = field;
-    });
-    return found;
-}
-
-// The first language's text of a field.
-const Bytes& FirstText(const TPoiWpt& point, TField field) {
-    if (field == &TPoiTranslation::Name) return point.Name;
-    if (field == &TPoiTranslation::Comment) return point.Comment;
-    if (field == &TPoiTranslation::Description) return point.Description;
-    if (field == &TPoiTranslation::City) return point.City;
-    if (field == &TPoiTranslation::Country) return point.Country;
-    if (field == &TPoiTranslation::State) return point.State;
-    return point.Street;
+// The list of a place with an entry per further language, the codes taken
+// from the name's, which every point of a run with translations has.
+TGpiText& Completed(TPoiWpt& point, TLocalized place) {
+    TGpiText& texts = point.Translations[place];
+    const TGpiText& names = point.Translations[TLocalized::Name];
+    if (texts.empty() && place != TLocalized::Name) {
+        texts.reserve(names.size());
+        for (const auto& name : names) texts.push_back({name.Language, Bytes()});
+    }
+    return texts;
 }
 
 }  // namespace
 
-bool IsTranslatedField(const std::string& field) { return FieldOf(field) != nullptr; }
+void AddTranslation(TWaypointFields& waypoint, TLocalized place, const std::string& code, Bytes text) {
+    waypoint.Point.Translations[place].push_back({code, std::move(text)});
+    waypoint.TranslationOrder.push_back(place);
+}
 
-void ApplyTranslations(const std::vector<TTranslatedText>& texts, const std::vector<std::string>& languages,
-                       TPoiWpt& point, const std::function<void(const std::string& code)>& unused) {
+bool HasTranslation(const TPoiWpt& point, TLocalized place, const std::string& code) {
+    for (const auto& entry : point.Translations[place])
+        if (SameIgnoringAsciiCase(entry.Language, code)) return true;
+    return false;
+}
+
+void ApplyTranslations(const std::vector<std::string>& languages, const std::vector<TLocalized>& found, TPoiWpt& point,
+                       TPoiTranslations& spare, const std::function<void(const std::string& code)>& unused) {
     if (!languages.empty()) point.Language = languages.front();
-    for (std::size_t i = 1; i < languages.size(); ++i) {
-        point.Translations.emplace_back();
-        point.Translations.back().Language = languages[i];
+    const std::size_t further = languages.size() > 1 ? languages.size() - 1 : 0;
+    // The texts as found wait in `spare`, whose lists keep their capacity
+    // from point to point; the point's own lists are refilled in place.
+    for (const auto& field : LocalizedFields) {
+        TGpiText& texts = point.Translations[field.Place];
+        TGpiText& given = spare[field.Place];
+        given.clear();
+        // The name is written in every language; other texts only where one has a text.
+        if (texts.empty() && (further == 0 || field.Place != TLocalized::Name)) continue;
+        for (auto& text : texts) given.push_back(std::move(text));
+        texts.clear();
+        if (further == 0) continue;
+        texts.reserve(further);
+        for (std::size_t i = 1; i < languages.size(); ++i) texts.push_back({languages[i], Bytes()});
     }
-    for (const auto& text : texts) {
-        const TField field = FieldOf(text.Field);
-        if (field == nullptr) continue;
-        TPoiTranslation* translation = nullptr;
-        for (auto& candidate : point.Translations)
-            if (SameIgnoringAsciiCase(candidate.Language, text.Language)) translation = &candidate;
-        if (translation == nullptr) {
-            unused(text.Language);
-            continue;
-        }
+    auto apply = [&](TLocalized place, TGpiTextEntry& text) {
+        TGpiTextEntry* entry = nullptr;
+        for (auto& candidate : point.Translations[place])
+            if (SameIgnoringAsciiCase(candidate.Language, text.Language)) entry = &candidate;
+        if (entry == nullptr) return unused(text.Language);
         // The speed after "@" is read from the first language's name only.
-        translation->*field = field == &TPoiTranslation::Name ? text.Text.substr(0, SpeedSuffixAt(text.Text)) : text.Text;
+        if (place == TLocalized::Name) text.Text.resize(std::min(text.Text.size(), SpeedSuffixAt(text.Text)));
+        entry->Text = std::move(text.Text);
+    };
+    std::array<std::size_t, LocalizedCount> next{};
+    for (const TLocalized place : found) {
+        std::size_t& at = next[static_cast<std::size_t>(place)];
+        if (at < spare[place].size()) apply(place, spare[place][at++]);
     }
+    for (const auto& field : LocalizedFields)
+        for (std::size_t at = next[static_cast<std::size_t>(field.Place)]; at < spare[field.Place].size(); ++at)
+            apply(field.Place, spare[field.Place][at]);
 }
 
 void MoveDescriptionsToComments(TPoiWpt& point) {
-    for (auto& translation : point.Translations) {
-        if (!translation.Comment.empty()) continue;
-        translation.Comment = std::move(translation.Description);
-        translation.Description.clear();
+    TGpiText& descriptions = point.Translations[TLocalized::Description];
+    if (descriptions.empty()) return;
+    TGpiText& comments = Completed(point, TLocalized::Comment);
+    for (std::size_t i = 0; i < comments.size() && i < descriptions.size(); ++i) {
+        if (!comments[i].Text.empty()) continue;
+        comments[i].Text = std::move(descriptions[i].Text);
+        descriptions[i].Text.clear();
     }
 }
 
 void CompleteTranslations(TPoiWpt& point, TMissingTranslations& missing) {
-    for (auto& translation : point.Translations) {
-        ForEachTranslatedField([&](std::string_view, TField field) {
-            const Bytes& first = FirstText(point, field);
-            Bytes& text = translation.*field;
-            if (!text.empty() || first.empty()) return;
-            text = first;
-            ++missing[translation.Language];
-        });
+    if (point.Translations[TLocalized::Name].empty()) return;  // one language
+    for (const auto& field : LocalizedFields) {
+        const Bytes& first = point.*field.First;
+        if (first.empty()) continue;
+        for (auto& entry : Completed(point, field.Place)) {
+            if (!entry.Text.empty()) continue;
+            entry.Text = first;
+            ++missing[entry.Language];
+        }
     }
 }
 

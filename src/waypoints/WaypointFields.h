@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "gpi/PoiWpt.h"
-#include "waypoints/Translations.h"
 
 namespace kestro {
 
@@ -24,7 +23,8 @@ struct TLinkedContent {
 
 struct TWaypointFields {
     // Position, name, comment, description, address and contact fields as
-    // read; alerts, icon, images and category come from the rules.
+    // read, and the texts in further languages as found (in the point's
+    // Translations); alerts, icon, images and category come from the rules.
     TPoiWpt Point;
     std::vector<std::string> Links;        // hrefs as written: icons, photos, folders of them
     std::vector<TLinkedContent> LinkedContents;  // links that name files inside the archive, taken out of Links
@@ -34,7 +34,9 @@ struct TWaypointFields {
     // "longitude missing"); empty when both coordinates are numbers. Such a
     // coordinate reads as 0; the waypoint is not written, and said so.
     std::string CoordinateProblem;
-    std::vector<TTranslatedText> Translations;  // texts in further languages, as found
+    // The place of each text in a further language, in the order the reader
+    // found them (the point's Translations keep the order within a place).
+    std::vector<TLocalized> TranslationOrder;
     std::int64_t Line = 0;  // the line of a list it was read from; 0: none
     // The folder inside the file it lies in, names joined by " / " (a KML
     // file's "Outer / Inner"); empty: none.

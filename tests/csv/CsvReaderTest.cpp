@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "csv/CsvReader.h"
+#include "gpi/PoiFields.h"
 
 namespace kestro {
 namespace {
@@ -150,12 +151,18 @@ TEST(CsvReader, TextsGiveTheirWaypoints) {
 }
 
 TEST(CsvReader, TranslatedColumnsFirstCounts) {
-    std::istringstream in("lat,lon,Name: first,name:EN,Name:en,name:DE,name:D1\n1,2,a,b,c,d,e\n");
+    std::istringstream in("lat,lon,Name: first,city:FR,name:EN,Name:en,name:DE,name:D1\n1,2,a,f,b,c,d,e\n");
     std::vector<std::string> texts;
-    ReadCsvWaypoints(in, {TCsvEncoding::Utf8, ','}, 65001, [&texts](TWaypointFields& w) {
-        for (const auto& t : w.Translations) texts.push_back(t.Language + "/" + t.Field + "=" + t.Text);
+    std::vector<TLocalized> order;
+    ReadCsvWaypoints(in, {TCsvEncoding::Utf8, ','}, 65001, [&](TWaypointFields& w) {
+        for (const auto& field : LocalizedFields)
+            for (const auto& t : w.Point.Translations[field.Place])
+                texts.push_back(t.Language + "/" + field.ElementName + "=" + t.Text);
+        order = w.TranslationOrder;
     });
-    EXPECT_EQ(texts, (std::vector<std::string>{"EN/name=b", "DE/name=d"}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"EN/name=b", "DE/name=d", "FR/city=f"}));
+    // The columns' order, which orders the warnings on languages not used.
+    EXPECT_EQ(order, (std::vector<TLocalized>{TLocalized::City, TLocalized::Name, TLocalized::Name}));
 }
 
 // Lines left out are listed up to the 20th, then counted.

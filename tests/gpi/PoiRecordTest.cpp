@@ -75,7 +75,8 @@ TEST(GpiPoi, WorkedExample) {
 TEST(GpiPoi, TranslationsAddAnEntryToEveryLocalizedText) {
     TPoiWpt point = PointA();
     point.Language = "DE";
-    point.Translations.push_back({"EN", "B", "", "", "", "", "", "S"});
+    point.Translations[TLocalized::Name] = {{"EN", "B"}};
+    point.Translations[TLocalized::Street] = {{"EN", "S"}};
     point.PostalCode = "1";
     // The name in both languages; an address whose street exists only in
     // English is written, the postal code stays without a language.
@@ -86,9 +87,26 @@ TEST(GpiPoi, TranslationsAddAnEntryToEveryLocalizedText) {
     // An empty name is written in every language.
     TPoiWpt unnamed;
     unnamed.Language = "DE";
-    unnamed.Translations.push_back({"EN", "", "", "", "", "", "", ""});
+    unnamed.Translations[TLocalized::Name] = {{"EN", ""}};
     EXPECT_EQ(ToHex(GpiPoi(unnamed)), ToHex(Hex("02 00 00 00 17 00 00 00"
                                                 "00 00 00 00 00 00 00 00 01 00 00 08 00 00 00 44 45 00 00 45 4E 00 00")));
+}
+
+// A text in a further language keeps to the bound of a single entry:
+// 65531 bytes are written whole, one more is cut there.
+TEST(GpiPoi, TranslatedTextAtTheLengthBound) {
+    for (const std::size_t length : {std::size_t{65531}, std::size_t{65532}}) {
+        SCOPED_TRACE(length);
+        TPoiWpt point;
+        point.Language = "DE";
+        point.Translations[TLocalized::Name] = {{"EN", Bytes(length, 'e')}};
+        const Bytes record = GpiPoi(point);
+        // Short header, 11 bytes of position, word and flag, the total, the
+        // empty German entry, the English one.
+        const std::size_t englishAt = 8 + 11 + 4 + 4;
+        ASSERT_EQ(record.size(), englishAt + 4 + 65531);
+        EXPECT_EQ(ToHex(record.substr(8 + 11, 12)), ToHex(Hex("03 00 01 00 44 45 00 00 45 4E FB FF")));
+    }
 }
 
 TEST(GpiPoi, EmptyNameWithoutSubRecordsHasNoExtraPart) {

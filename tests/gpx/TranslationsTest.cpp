@@ -1,8 +1,10 @@
-// The rules of texts in further languages on the point they fill.
+// A GPX waypoint's texts in further languages, as the reader hands them on.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
+#include "gpi/PoiFields.h"
 #include "gpx/GpxTranslations.h"
 #include "xml/UKestroXML.h"
 #include "xml/XmlCodePage.h"
@@ -10,42 +12,40 @@
 namespace kestro {
 namespace {
 
-TEST(Translations, ReadMovedAndCompletedPerLanguage) {
+// "EN:B" for every text of every place, in the places' order.
+std::vector<std::string> Found(const TPoiWpt& point) {
+    std::vector<std::string> texts;
+    for (const auto& field : LocalizedFields)
+        for (const auto& entry : point.Translations[field.Place])
+            texts.push_back(std::string(field.ElementName) + " " + entry.Language + ":" + entry.Text);
+    return texts;
+}
+
+TEST(GpxTranslations, ElementsOfOurNamespaceInDocumentOrderFirstOfEachLanguageCounts) {
     XmlCodePage = 65001;
     auto document = CreateXmlDocument();
     document->LoadXML(
-        "<wpt><extensions><kestro:name lang=\"en\">B@50</kestro:name><kestro:desc lang=\"EN\">D</kestro:desc>"
-        "<kestro:cmt lang=\"RU\">first</kestro:cmt><kestro:city lang=\"FR\">other</kestro:city>"
-        "<other:name lang=\"EN\">z</other:name><kestro:country>none</kestro:country></extensions></wpt>");
-    TPoiWpt point;
-    point.Name = "A";
-    point.Description = "short";
-    point.City = "C";
-    std::vector<std::string> unused;
-    ApplyTranslations(ReadTranslationElements(*document->GetDocumentElement()), {"RU", "EN"}, point,
-                      [&](const std::string& code) { unused.push_back(code); });
-    EXPECT_EQ(point.Language, "RU");
-    ASSERT_EQ(point.Translations.size(), 1u);
-    const TPoiTranslation& english = point.Translations[0];
-    EXPECT_EQ(english.Language, "EN");
-    EXPECT_EQ(english.Name, "B");  // the speed is the first language's alone
-    EXPECT_EQ(english.Description, "D");
-    EXPECT_EQ(unused, (std::vector<std::string>{"RU", "FR", ""}));
+        "<wpt><extensions><kestro:cmt lang=\"YY\">y</kestro:cmt><kestro:name lang=\"en\">B@50</kestro:name>"
+        "<kestro:desc lang=\"EN\">D</kestro:desc><kestro:name lang=\"EN\">second</kestro:name>"
+        "<kestro:city lang=\"FR\">other</kestro:city><other:name lang=\"EN\">z</other:name>"
+        "<kestro:phone lang=\"EN\">1</kestro:phone><kestro:country>none</kestro:country></extensions></wpt>");
+    TWaypointFields waypoint;
+    ReadTranslationElements(*document->GetDocumentElement(), waypoint);
+    // As written: the speed is cut by the rules, not the reader; a phone has no language.
+    EXPECT_EQ(Found(waypoint.Point),
+              (std::vector<std::string>{"name en:B@50", "cmt YY:y", "desc EN:D", "city FR:other", "country :none"}));
+    EXPECT_EQ(waypoint.TranslationOrder,
+              (std::vector<TLocalized>{TLocalized::Comment, TLocalized::Name, TLocalized::Description, TLocalized::City,
+                                       TLocalized::Country}));
+}
 
-    // The first language's short description became its comment.
-    point.Comment = std::move(point.Description);
-    point.Description.clear();
-    MoveDescriptionsToComments(point);
-    EXPECT_EQ(english.Comment, "D");
-    EXPECT_EQ(english.Description, "");
-
-    TMissingTranslations missing;
-    CompleteTranslations(point, missing);
-    EXPECT_EQ(english.City, "C");
-    EXPECT_EQ(english.Country, "");  // nothing to repeat
-    EXPECT_EQ(MissingTranslationText(missing, "text", "texts"), "1 text without a translation into EN");
-    missing["DE"] = 2;
-    EXPECT_EQ(MissingTranslationText(missing, "name", "names"), "2 names without a translation into DE, 1 into EN");
+TEST(GpxTranslations, NoExtensionsNoTexts) {
+    auto document = CreateXmlDocument();
+    document->LoadXML("<wpt><name>A</name></wpt>");
+    TWaypointFields waypoint;
+    ReadTranslationElements(*document->GetDocumentElement(), waypoint);
+    EXPECT_TRUE(Found(waypoint.Point).empty());
+    EXPECT_TRUE(waypoint.TranslationOrder.empty());
 }
 
 }  // namespace

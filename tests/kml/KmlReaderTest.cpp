@@ -101,10 +101,11 @@ TEST(KmlReader, PlacemarkTextsAndExtendedDataByTheListColumnNames) {
     EXPECT_EQ(cafe.Point.PostalCode, "110 00");
     EXPECT_EQ(cafe.Speed, "50");
     EXPECT_EQ(cafe.Proximity, "120");
-    ASSERT_EQ(cafe.Translations.size(), 1u);
-    EXPECT_EQ(cafe.Translations[0].Language, "DE");
-    EXPECT_EQ(cafe.Translations[0].Field, "name");
-    EXPECT_EQ(cafe.Translations[0].Text, "Kaffeehaus");
+    EXPECT_EQ(cafe.TranslationOrder, std::vector<TLocalized>{TLocalized::Name});
+    const TGpiText& names = cafe.Point.Translations[TLocalized::Name];
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0].Language, "DE");
+    EXPECT_EQ(names[0].Text, "Kaffeehaus");
     const TWaypointFields& gdal = read.Waypoints[1];
     EXPECT_EQ(gdal.Point.Name, "From GDAL");
     EXPECT_EQ(gdal.Point.Country, "CZ");

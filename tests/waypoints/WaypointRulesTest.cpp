@@ -229,7 +229,9 @@ TEST_F(WaypointRulesTest, SkippedThenClampedInReadingOrder) {
 TEST_F(WaypointRulesTest, TranslationsOfTheWaypoint) {
     TWaypointFields both = Wpt(1, 1, "Cafe");
     both.Point.Comment = "Open";
-    both.Translations = {{"de", "name", "Kaffee"}, {"DE", "cmt", "Offen"}, {"FR", "name", "Cafe"}};
+    AddTranslation(both, TLocalized::Name, "de", "Kaffee");
+    AddTranslation(both, TLocalized::Comment, "DE", "Offen");
+    AddTranslation(both, TLocalized::Name, "FR", "Cafe");
     TWaypointFields english = Wpt(2, 2, "Bar");
     TGroupLoaderSettings settings;
     settings.Languages = {"EN", "DE"};
