@@ -26,6 +26,16 @@ TPathKind LookUp(const std::string& path) {
 constexpr std::size_t RememberedLinkBytes = 16u << 20;
 // A map entry's own cost, roughly, beside its texts.
 constexpr std::size_t EntryBytes = 64;
+// Longer links and paths are looked up each time: remembered, a huge link
+// would be held twice more.
+constexpr std::size_t LongestRemembered = 4096;
+
+TResolvedLink Fresh(const std::string& href, const std::string& linkingFile) {
+    TResolvedLink link;
+    link.Path = LinkToPath(href, linkingFile);
+    link.Kind = LookUp(link.Path);
+    return link;
+}
 
 }  // namespace
 
@@ -53,19 +63,19 @@ void TLinkPaths::Remember(std::size_t bytes) {
     rememberedBytes_ += bytes;
 }
 
-const TResolvedLink& TLinkPaths::Known(const std::string& href, const std::string& linkingFile) {
-    if (linkingFile != linkingFile_) {
-        linkingFile_ = linkingFile;
-        links_.clear();
-        kinds_.clear();
-        listings_.clear();
-        rememberedBytes_ = 0;
-    }
+void TLinkPaths::StartList(const std::string& linkingFile) {
+    if (linkingFile == linkingFile_) return;
+    linkingFile_ = linkingFile;
+    links_.clear();
+    kinds_.clear();
+    listings_.clear();
+    rememberedBytes_ = 0;
+}
+
+const TResolvedLink& TLinkPaths::Known(const std::string& href) {
     auto known = links_.find(href);
     if (known == links_.end()) {
-        TResolvedLink link;
-        link.Path = LinkToPath(href, linkingFile);
-        link.Kind = LookUp(link.Path);
+        TResolvedLink link = Fresh(href, linkingFile_);
         Remember(href.size() + link.Path.size() + EntryBytes);
         known = links_.emplace(href, std::move(link)).first;
     }
@@ -73,17 +83,25 @@ const TResolvedLink& TLinkPaths::Known(const std::string& href, const std::strin
 }
 
 TResolvedLink TLinkPaths::Resolve(const std::string& href, const std::string& linkingFile) {
-    return Known(href, linkingFile);
+    StartList(linkingFile);
+    return href.size() > LongestRemembered ? Fresh(href, linkingFile) : Known(href);
 }
 
 const std::vector<TResolvedLink>& TLinkPaths::Resolve(const std::vector<std::string>& hrefs,
                                                       const std::string& linkingFile) {
+    StartList(linkingFile);
     resolved_.clear();
-    for (const auto& href : hrefs) resolved_.push_back(Known(href, linkingFile));
+    for (const auto& href : hrefs) {
+        if (href.size() > LongestRemembered)
+            resolved_.push_back(Fresh(href, linkingFile));  // moved in: a huge path is not copied
+        else
+            resolved_.push_back(Known(href));
+    }
     return resolved_;
 }
 
 TPathKind TLinkPaths::KindOf(const std::string& path) {
+    if (path.size() > LongestRemembered) return LookUp(path);
     if (const auto known = kinds_.find(path); known != kinds_.end()) return known->second;
     const TPathKind kind = LookUp(path);
     Remember(path.size() + EntryBytes);

@@ -28,7 +28,7 @@ struct TResolvedLink {
 // The links, paths and folder listings of the list file being read, each
 // looked up once: the points of a list mostly share their icons, photos,
 // folders and sounds, and each lookup costs system calls. Nothing is kept
-// from one list file to the next, nor past a bound.
+// from one list file to the next, nor past a bound, nor a huge link.
 //
 // Threads: only the reading thread.
 class TLinkPaths {
@@ -46,7 +46,8 @@ public:
 
 private:
     void Remember(std::size_t bytes);
-    const TResolvedLink& Known(const std::string& href, const std::string& linkingFile);
+    void StartList(const std::string& linkingFile);
+    const TResolvedLink& Known(const std::string& href);
 
     std::string linkingFile_;
     std::unordered_map<std::string, TResolvedLink> links_;  // by href as written
