@@ -17,7 +17,9 @@ namespace {
 // A phone app's export may hold a track alone: said, not passed over.
 constexpr const char* NoWaypointsText = "no waypoints (\"wpt\") in it; tracks and routes are not converted";
 
-// GetValue(name).AsText() of a child element, without the value's copies on the way.
+std::string TextOf(IXmlNode& node, std::string_view name) { return node.GetValue(name).AsText(); }
+
+// TextOf a child element, without the value's copy on the way.
 std::string ChildText(IXmlNode& node, std::string_view name) {
     const auto child = node.SelectElement(name);
     return child ? child->GetText() : std::string();
@@ -54,7 +56,7 @@ void ReadExtensions(IXmlNode& node, TWaypointFields& waypoint) {
     for (std::int32_t i = 0; i < phones->GetCount(); ++i) {
         auto phone = phones->GetItem(i);
         // Without a Category the number is the main phone number, as other tools write it.
-        const std::string category = phone->AttrExists("Category") ? phone->GetAttr("Category") : "Phone";
+        const std::string category = phone->AttrExists("Category") ? TextOf(*phone, "@Category") : "Phone";
         const auto field = std::find_if(ContactFields.begin(), ContactFields.end(),
                                         [&](const TContactField& f) { return f.GpxName == category; });
         if (field != ContactFields.end()) point.*field->Point = phone->GetText();
@@ -65,8 +67,8 @@ void ReadExtensions(IXmlNode& node, TWaypointFields& waypoint) {
 
 TWaypointFields WaypointFieldsOf(IXmlNode& node) {
     TWaypointFields waypoint;
-    const std::string lat = node.GetAttr("lat");
-    const std::string lon = node.GetAttr("lon");
+    const std::string lat = TextOf(node, "@lat");
+    const std::string lon = TextOf(node, "@lon");
     waypoint.Point.Lat = DotStrToFloat(lat);
     waypoint.Point.Lon = DotStrToFloat(lon);
     for (const auto& [name, text] : {std::pair{"latitude", &lat}, {"longitude", &lon}}) {
