@@ -19,6 +19,12 @@ constexpr const char* NoWaypointsText = "no waypoints (\"wpt\") in it; tracks an
 
 std::string TextOf(IXmlNode& node, std::string_view name) { return node.GetValue(name).AsText(); }
 
+// TextOf a child element, without the value's copy on the way.
+std::string ChildText(IXmlNode& node, std::string_view name) {
+    const auto child = node.SelectElement(name);
+    return child ? child->GetText() : std::string();
+}
+
 // Whether an element lies inside a "wpt", whose handler still has to read it.
 bool InsideWaypoint(IXmlNode& node) {
     for (auto parent = node.GetParentNode(); parent; parent = parent->GetParentNode())
@@ -43,7 +49,7 @@ void ReadExtensions(IXmlNode& node, TWaypointFields& waypoint) {
     TPoiWpt& point = waypoint.Point;
     if (auto address = extension->SelectElement("gpxx:Address")) {
         for (const auto& field : AddressFields)
-            if (field.GpxName != nullptr && field.Point != nullptr) point.*field.Point = TextOf(*address, field.GpxName);
+            if (field.GpxName != nullptr && field.Point != nullptr) point.*field.Point = ChildText(*address, field.GpxName);
     }
     auto phones = extension->SelectElements("gpxx:PhoneNumber");
     if (!phones) return;
@@ -70,9 +76,9 @@ TWaypointFields WaypointFieldsOf(IXmlNode& node) {
         waypoint.CoordinateProblem = text->empty() ? std::string(name) + " missing"
                                                    : std::string(name) + " \"" + *text + "\" is no number";
     }
-    waypoint.Point.Name = TextOf(node, "name");
-    waypoint.Point.Comment = TextOf(node, "cmt");
-    waypoint.Point.Description = TextOf(node, "desc");
+    waypoint.Point.Name = ChildText(node, "name");
+    waypoint.Point.Comment = ChildText(node, "cmt");
+    waypoint.Point.Description = ChildText(node, "desc");
     ReadTranslationElements(node, waypoint);
     waypoint.Links = LinksOf(node);
     ReadExtensions(node, waypoint);

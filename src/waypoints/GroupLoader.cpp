@@ -200,14 +200,16 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
     }
     // A new category's line comes before the lines its first point brings.
     point.Category = CategoryOf(waypoint);
-    ReadIcon(waypoint, point);
+    // Icon, photos and sound look at the same links: each is resolved once.
+    const std::vector<TResolvedLink>& links = linkPaths_.Resolve(waypoint.Links, fileName_);
+    ReadIcon(waypoint, links, point);
 
     if (DescriptionServesAsComment(point.Comment, point.Description)) {
         point.Comment = std::move(point.Description);
         point.Description.clear();
         MoveDescriptionsToComments(point);
     }
-    ReadImages(waypoint.Links, point);
+    ReadImages(links, point);
     AddArchivePhotos(waypoint.LinkedContents, photos_.MaxSide, point,
                      [this](const std::string& cause, const std::string& text) { Output().Warning(fileName_, cause, text); });
     ReadAlertTexts(waypoint, point);
@@ -232,7 +234,7 @@ void TGroupLoader::StoreWaypoint(TWaypointFields& waypoint) {
         return;
     }
     // Only a point written gives its group a media record (and a warning on a bad sound).
-    sounds_.Apply(waypoint.Links, fileName_, settings_.Languages, point, Output());
+    sounds_.Apply(links, fileName_, settings_.Languages, point, Output());
     // Only points written stretch the group's box: an area bounds what it holds.
     if (point.Lat < points_.MinLat) points_.MinLat = point.Lat;
     if (point.Lat > points_.MaxLat) points_.MaxLat = point.Lat;
@@ -279,20 +281,21 @@ Bytes TGroupLoader::EncodePoint(const TPoiWpt& point) const {
     }
 }
 
-void TGroupLoader::ReadIcon(const TWaypointFields& waypoint, TPoiWpt& point) {
+void TGroupLoader::ReadIcon(const TWaypointFields& waypoint, const std::vector<TResolvedLink>& links, TPoiWpt& point) {
     point.Bitmap = NoIndex;
     iconPath_.clear();
     if (waypoint.IconContent) return AddIcon(waypoint.Icon, waypoint.IconContent.get(), point);
     if (!waypoint.Icon.empty()) {
-        iconPath_ = LinkToPath(waypoint.Icon, fileName_);
-        if (!FileExists(iconPath_) && !bitmapNumbers_.contains(iconPath_)) {
+        TResolvedLink icon = linkPaths_.Resolve(waypoint.Icon, fileName_);
+        iconPath_ = std::move(icon.Path);
+        if (icon.Kind != TPathKind::File && !bitmapNumbers_.contains(iconPath_)) {
             const std::string shown = CutForWarning(iconPath_);
             Output().Warning(fileName_, "icon " + shown, "icon " + shown + " not used: no such file");
             return;
         }
         return AddIcon(iconPath_, nullptr, point);
     }
-    iconPath_ = iconLookup_.Find(waypoint.Links, fileName_);
+    iconPath_ = iconLookup_.Find(links, fileName_, linkPaths_);
     AddIcon(iconPath_, nullptr, point);
 }
 
@@ -359,15 +362,15 @@ void TGroupLoader::AddPhoto(const std::string& path, TPoiWpt& point) {
     NoteIfOutside(path);
 }
 
-void TGroupLoader::ReadImages(const std::vector<std::string>& links, TPoiWpt& point) {
+void TGroupLoader::ReadImages(const std::vector<TResolvedLink>& links, TPoiWpt& point) {
     point.Images.clear();
     point.ImageContents.clear();
     for (const auto& link : links) {
-        const std::string href = LinkToPath(link, fileName_);
-        if (FileExists(href)) {
+        const std::string& href = link.Path;
+        if (link.Kind == TPathKind::File) {
             if (IsPhotoName(href)) AddPhoto(href, point);
-        } else if (FolderExists(href)) {
-            for (const auto& entry : ListFolder(href)) {
+        } else if (link.Kind == TPathKind::Folder) {
+            for (const auto& entry : linkPaths_.Listing(href)) {
                 // The folder's picture named after the list is the icon, not a photo.
                 if (entry.IsFolder || !IsPhotoName(entry.Name) || href + "/" + entry.Name == iconPath_) continue;
                 AddPhoto(href + "/" + entry.Name, point);

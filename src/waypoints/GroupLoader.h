@@ -29,6 +29,7 @@
 #include "store/SQLiteDatabase.h"
 #include "store/SQLiteTransaction.h"
 #include "waypoints/IconFiles.h"
+#include "waypoints/LinkPath.h"
 #include "waypoints/LinkedImages.h"
 #include "waypoints/SoundLookup.h"
 #include "waypoints/Translations.h"
@@ -116,10 +117,10 @@ private:
     Bytes EncodePoint(const TPoiWpt& point) const;
     // The category of a waypoint of the file being read.
     std::uint16_t CategoryOf(const TWaypointFields& waypoint);
-    void ReadIcon(const TWaypointFields& waypoint, TPoiWpt& point);
+    void ReadIcon(const TWaypointFields& waypoint, const std::vector<TResolvedLink>& links, TPoiWpt& point);
     // The icon record of a picture; `content` null: the file at `icon`.
     void AddIcon(const std::string& icon, const Bytes* content, TPoiWpt& point);
-    void ReadImages(const std::vector<std::string>& links, TPoiWpt& point);
+    void ReadImages(const std::vector<TResolvedLink>& links, TPoiWpt& point);
     void AddPhoto(const std::string& path, TPoiWpt& point);
     void ReadAlertTexts(const TWaypointFields& waypoint, TPoiWpt& point);
     void NoteIfOutside(const std::string& path);
@@ -147,6 +148,7 @@ private:
     std::unordered_map<std::string, bool> outside_;  // by path as linked
     TMissingTranslations missing_;                   // of the file being read, in points written
     TPoiTranslations spareTranslations_;            // ApplyTranslations' lists, kept for their capacity
+    TLinkPaths linkPaths_;                          // of the file being read
     TIconLookup iconLookup_;
     std::string iconPath_;  // the icon file of the point being made, whether or not it was used
     TPhotoPreparer photos_;

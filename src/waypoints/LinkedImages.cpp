@@ -5,7 +5,6 @@
 #include "platform/FileRead.h"
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
-#include "waypoints/LinkPath.h"
 
 namespace kestro {
 
@@ -14,10 +13,11 @@ namespace {
 // Converted photos kept for points that link them again.
 constexpr std::size_t RememberedPhotoBytes = 64u << 20;
 
-std::string InLinkedFolder(const std::vector<std::string>& links, const std::string& listFile, const std::string& name) {
+std::string InLinkedFolder(const std::vector<TResolvedLink>& links, TLinkPaths& paths, const std::string& name) {
     for (const auto& link : links) {
-        const std::string href = LinkToPath(link, listFile);
-        if (!FileExists(href) && FolderExists(href) && FileExists(href + "/" + name)) return href + "/" + name;
+        if (link.Kind != TPathKind::Folder) continue;
+        std::string candidate = link.Path + "/" + name;
+        if (paths.KindOf(candidate) == TPathKind::File) return candidate;
     }
     return std::string();
 }
@@ -29,15 +29,14 @@ bool IsPhotoName(const std::string& path) {
     return extension == ".jpg" || extension == ".jpeg" || extension == ".png" || extension == ".gif" || extension == ".webp";
 }
 
-std::string TIconLookup::Find(const std::vector<std::string>& links, const std::string& listFile) {
+std::string TIconLookup::Find(const std::vector<TResolvedLink>& links, const std::string& listFile, TLinkPaths& paths) {
     const std::string base = BaseName(listFile);
     for (const auto& link : links) {
-        const std::string href = LinkToPath(link, listFile);
-        if (FileExists(href)) {
-            if (LowerExtension(href) == ".bmp") return href;
-        } else if (FolderExists(href)) {
-            const std::string candidate = href + "/" + base + ".bmp";
-            if (FileExists(candidate)) return candidate;
+        if (link.Kind == TPathKind::File) {
+            if (LowerExtension(link.Path) == ".bmp") return link.Path;
+        } else if (link.Kind == TPathKind::Folder) {
+            std::string candidate = link.Path + "/" + base + ".bmp";
+            if (paths.KindOf(candidate) == TPathKind::File) return candidate;
         }
     }
     if (listFile != listFile_) {
@@ -51,7 +50,7 @@ std::string TIconLookup::Find(const std::vector<std::string>& links, const std::
     if (companionBmp_) return ChangeExtension(listFile, ".bmp");
     if (!links.empty()) {
         for (const char* extension : {".png", ".gif"})
-            if (std::string found = InLinkedFolder(links, listFile, base + extension); !found.empty()) return found;
+            if (std::string found = InLinkedFolder(links, paths, base + extension); !found.empty()) return found;
     }
     if (!otherCompanion_.empty()) return otherCompanion_;
     return ChangeExtension(listFile, ".bmp");

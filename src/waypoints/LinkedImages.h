@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Bytes.h"
+#include "waypoints/LinkPath.h"
 
 namespace kestro {
 
@@ -19,10 +20,12 @@ bool IsPhotoName(const std::string& path);
 // first link that is a ".bmp" file or a folder holding LIST.bmp; LIST.bmp
 // beside the list; a linked folder holding LIST.png, then one holding
 // LIST.gif; LIST.png, then LIST.gif beside the list; else LIST.bmp beside
-// the list, whether or not it exists. Only the reading thread calls it.
+// the list, whether or not it exists. `links` are the waypoint's, resolved
+// by `paths` for `listFile`, which also looks up the files in linked folders.
+// Only the reading thread calls it.
 class TIconLookup {
 public:
-    std::string Find(const std::vector<std::string>& links, const std::string& listFile);
+    std::string Find(const std::vector<TResolvedLink>& links, const std::string& listFile, TLinkPaths& paths);
 
 private:
     // What lies beside the list file last asked about: looked up once per file.

@@ -7,7 +7,6 @@
 #include "platform/FolderListing.h"
 #include "platform/PathName.h"
 #include "platform/TerminalText.h"
-#include "waypoints/LinkPath.h"
 #include "waypoints/WarningText.h"
 
 namespace kestro {
@@ -32,12 +31,12 @@ bool IsSoundLink(const std::string& path) {
     return extension == ".wav" || extension == ".mp3";
 }
 
-void TGroupSounds::Apply(const std::vector<std::string>& links, const std::string& listPath,
+void TGroupSounds::Apply(const std::vector<TResolvedLink>& links, const std::string& listPath,
                          const std::vector<std::string>& languages, TPoiWpt& point, TGroupOutput& output) {
     std::uint16_t number = 0;
     bool linked = false;
     for (const auto& link : links) {
-        const std::string path = LinkToPath(link, listPath);
+        const std::string& path = link.Path;
         if (!IsSoundLink(path)) continue;
         linked = true;
         number = NumberOf(path, true, listPath, languages, output);

@@ -12,6 +12,7 @@
 #include "gpi/PoiWpt.h"
 #include "pipeline/GroupOutput.h"
 #include "platform/Bytes.h"
+#include "waypoints/LinkPath.h"
 
 namespace kestro {
 
@@ -21,11 +22,11 @@ constexpr std::int32_t SoundAlertDistance = 500;
 
 class TGroupSounds {
 public:
-    // Gives point the sound its links or its list name (listPath) call for,
-    // and an alert to play it when it has none; a file that cannot serve is
+    // Gives point the sound its links (resolved for the list file listPath)
+    // or the list's name call for, and an alert to play it when it has none; a file that cannot serve is
     // a warning about listPath and no sound. languages: the codes of the
     // run, empty for "EN" alone. Raises nothing for bad sound files.
-    void Apply(const std::vector<std::string>& links, const std::string& listPath,
+    void Apply(const std::vector<TResolvedLink>& links, const std::string& listPath,
                const std::vector<std::string>& languages, TPoiWpt& point, TGroupOutput& output);
 
     // The media records made so far, in number order.

@@ -104,7 +104,13 @@ std::string TXmlNode::ChildrenText() {
         std::string piece = item->GetText();
         std::string_view part = preserve ? std::string_view(piece) : TrimXmlBlanks(piece);
         if (part.empty()) continue;
-        if (!text.empty()) text += ' ';
+        if (text.empty()) {
+            // Mostly the one text there is: taken, not copied.
+            if (part.size() == piece.size()) text = std::move(piece);
+            else text.assign(part);
+            continue;
+        }
+        text += ' ';
         text += part;
     }
     return text;
