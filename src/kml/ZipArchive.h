@@ -47,6 +47,7 @@ public:
 private:
     struct TLibrary;
     std::unique_ptr<TLibrary> library_;
+    std::string path_;
     std::string problem_;
     std::vector<std::string> names_;
 };

@@ -152,7 +152,7 @@ struct TZipArchive::TLibrary {
 
 bool ZipArchivesRead() { return true; }
 
-TZipArchive::TZipArchive(const std::string& path) : library_(std::make_unique<TLibrary>(path)) {
+TZipArchive::TZipArchive(const std::string& path) : library_(std::make_unique<TLibrary>(path)), path_(path) {
     unzFile handle = library_->Handle;
     if (!handle) {
         problem_ = "not a zip archive, or a damaged one";
@@ -199,8 +199,15 @@ void TZipArchive::Stream(const std::string& name, std::uint64_t limit, const std
         problem = problem_;
         return;
     }
-    if (!library_->OpenMember(name, problem)) return;
-    TMemberBuffer buffer(library_->Handle, limit);
+    // A handle of its own: the members read while the stream is open (a
+    // style's icon, a photo) would close it on the shared one.
+    TLibrary library(path_);
+    if (!library.Handle) {
+        problem = "not a zip archive, or a damaged one";
+        return;
+    }
+    if (!library.OpenMember(name, problem)) return;
+    TMemberBuffer buffer(library.Handle, limit);
     std::istream stream(&buffer);
     std::exception_ptr failure;
     try {
@@ -213,7 +220,7 @@ void TZipArchive::Stream(const std::string& name, std::uint64_t limit, const std
     // sum at the end tells. So the rest is unpacked too, and an error the
     // damaged text caused gives way to the damage.
     buffer.Drain();
-    const bool damaged = (unzCloseCurrentFile(library_->Handle) == UNZ_CRCERROR) || buffer.Damaged();
+    const bool damaged = (unzCloseCurrentFile(library.Handle) == UNZ_CRCERROR) || buffer.Damaged();
     // Cut short only after the error: the sum was not reached, the text up to the error is trusted.
     if (failure && !damaged && !cutWhileRead) std::rethrow_exception(failure);
     if (damaged)
