@@ -178,7 +178,8 @@ TEST(KmzFiles, DocumentDamagedAnywhereIsToldAndTheRunGoesOn) {
         for (const auto& line : warnings) {
             if (line.rfind("kestro: warning: " + file, 0) != 0) continue;
             ++told;
-            toldDamaged |= line == "kestro: warning: " + file + "doc.kml inside the archive damaged; what could be unpacked is read";
+            toldDamaged |= line == "kestro: warning: " + file +
+                                       "doc.kml inside the archive damaged; what could be unpacked is read";
         }
         damaged += toldDamaged ? 1 : 0;
         EXPECT_TRUE(toldDamaged || told == 0) << "byte " << at << " changed: warned, but not as damaged";
@@ -196,7 +197,8 @@ TEST(KmzFiles, LongDocumentReadsOnPastItsIcons) {
         placemarks += KmlPlacemark("Point " + std::to_string(i), "14." + std::to_string(1000 + i) + ",50.5", "pin");
     const std::string doc = KmlDocument(KmlStyle("pin", "images/pin.png") + placemarks);
     ASSERT_GT(doc.size(), 4u << 16);
-    WriteZip(t / "src/long.kmz", {{"doc.kml", doc}, {"images/pin.png", test::PngFile(test::SolidPicture(8, 8, 0xFF1E6FD9), false)}});
+    const Bytes pin = test::PngFile(test::SolidPicture(8, 8, 0xFF1E6FD9), false);
+    WriteZip(t / "src/long.kmz", {{"doc.kml", doc}, {"images/pin.png", pin}});
     const auto run = ConvertKml(t / "src");
     ASSERT_EQ(run.ExitCode, 0) << run.Output;
     EXPECT_EQ(LinesStarting(run.Output, "kestro: "), std::vector<std::string>{});
