@@ -37,15 +37,17 @@ public:
     // encrypted, or it unpacks to more than `limit` bytes.
     std::optional<Bytes> Read(const std::string& name, std::uint64_t limit, std::string& problem);
     // Member `name` as a stream to `read`, which ends after `limit` bytes.
-    // Where the stream was cut short there (or the member is damaged), an
-    // error `read` raises for the missing rest is taken back and `problem`
-    // says what happened; any other error of `read` passes on.
+    // After `read`, the rest is unpacked unread (within `limit`) so that the
+    // member's check sum and size are checked. Where the member is damaged,
+    // or the stream was cut short at `limit`, an error of `read` is taken
+    // back and `problem` says what happened; any other error passes on.
     void Stream(const std::string& name, std::uint64_t limit, const std::function<void(std::istream&)>& read,
                 std::string& problem);
 
 private:
     struct TLibrary;
     std::unique_ptr<TLibrary> library_;
+    std::string path_;
     std::string problem_;
     std::vector<std::string> names_;
 };

@@ -139,6 +139,92 @@ TEST(KmzFiles, HostileArchivesAreNamedAndTheRunGoesOn) {
               (std::vector<std::string>{"Before the blanks,50.000000,14.000000", "Fine,49.000000,15.000000"}));
 }
 
+// Inflating a deflated document with one byte changed often gives text, not
+// a fault: only the member's sum at its end tells. Whatever byte of its data
+// is changed, the archive is told as damaged (or reads cleanly), never ends
+// the run as an XML error, and the other files' points are written.
+TEST(KmzFiles, DocumentDamagedAnywhereIsToldAndTheRunGoesOn) {
+    TempDir t;
+    std::string placemarks;
+    for (int i = 0; i < 40; ++i)
+        placemarks += KmlPlacemark("Point " + std::to_string(i),
+                                   "14." + std::to_string(1000 + i * 37) + ",50." + std::to_string(1000 + i * 91));
+    WriteZip(t / "whole.kmz", {{"doc.kml", KmlDocument(placemarks)}});
+    const Bytes whole = ReadFile(t / "whole.kmz");
+    auto number = [&whole](std::size_t at, int bytes) {
+        std::uint32_t value = 0;
+        for (int i = bytes - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(whole[at + i]);
+        return value;
+    };
+    // The only member's deflated data, after its local header.
+    ASSERT_EQ(whole.substr(0, 4), Bytes("PK\3\4", 4));
+    const std::size_t start = 30 + number(26, 2) + number(28, 2), size = number(18, 4);
+    ASSERT_GT(size, 300u);
+    ASSERT_LE(start + size, whole.size());
+    for (std::size_t at = start; at < start + size; ++at) {
+        Bytes flipped = whole;
+        flipped[at] = static_cast<char>(~flipped[at]);
+        WriteFile(t / "src" / ("at " + std::to_string(at) + ".kmz"), flipped);
+    }
+    WriteFile(t / "src/ok.gpx", Gpx(Named("49", "15", "Fine")));
+    const auto run = ConvertKml(t / "src");
+    ASSERT_EQ(run.ExitCode, 0) << run.Output.substr(0, 2000);
+    const auto warnings = LinesStarting(run.Output, "kestro: warning: ");
+    std::size_t damaged = 0;
+    for (std::size_t at = start; at < start + size; ++at) {
+        const std::string file = "src/at " + std::to_string(at) + ".kmz: ";
+        std::size_t told = 0;
+        bool toldDamaged = false;
+        for (const auto& line : warnings) {
+            if (line.rfind("kestro: warning: " + file, 0) != 0) continue;
+            ++told;
+            toldDamaged |= line == "kestro: warning: " + file +
+                                       "doc.kml inside the archive damaged; what could be unpacked is read";
+        }
+        damaged += toldDamaged ? 1 : 0;
+        EXPECT_TRUE(toldDamaged || told == 0) << "byte " << at << " changed: warned, but not as damaged";
+    }
+    EXPECT_GT(damaged, size * 9 / 10);
+    EXPECT_EQ(TextOf(run.Point("Fine").Name), "Fine");
+}
+
+// The icon is read from the archive at the first placemark, while most of a
+// long document is still to unpack: both go on, every point is written.
+TEST(KmzFiles, LongDocumentReadsOnPastItsIcons) {
+    TempDir t;
+    std::string placemarks;
+    for (int i = 0; i < 3000; ++i)
+        placemarks += KmlPlacemark("Point " + std::to_string(i), "14." + std::to_string(1000 + i) + ",50.5", "pin");
+    const std::string doc = KmlDocument(KmlStyle("pin", "images/pin.png") + placemarks);
+    ASSERT_GT(doc.size(), 4u << 16);
+    const Bytes pin = test::PngFile(test::SolidPicture(8, 8, 0xFF1E6FD9), false);
+    WriteZip(t / "src/long.kmz", {{"doc.kml", doc}, {"images/pin.png", pin}});
+    const auto run = ConvertKml(t / "src");
+    ASSERT_EQ(run.ExitCode, 0) << run.Output;
+    EXPECT_EQ(LinesStarting(run.Output, "kestro: "), std::vector<std::string>{});
+    EXPECT_EQ(run.Points().size(), 3000u);
+    EXPECT_EQ(BitmapOf(run.Point("Point 2999")), 0);
+}
+
+// An intact archive whose document is no well-formed XML ends the run as the
+// same document beside it, loose, does.
+TEST(KmzFiles, IntactDocumentThatIsNoXmlEndsTheRunAsALooseOneDoes) {
+    const std::string doc = KmlDocument(KmlPlacemark("A", "14,50") + "<Placemark><name>B</nme></Placemark>");
+    TempDir loose, packed;
+    WriteFile(loose / "src/trip.kml", doc);
+    WriteZip(packed / "src/trip.kmz", {{"doc.kml", doc}});
+    for (const auto* t : {&loose, &packed}) WriteFile(*t / "src/ok.gpx", Gpx(Named("49", "15", "Fine")));
+    const auto fromLoose = ConvertKml(loose / "src");
+    const auto fromPacked = ConvertKml(packed / "src");
+    EXPECT_EQ(fromLoose.ExitCode, 4) << fromLoose.Output;
+    EXPECT_EQ(fromPacked.ExitCode, fromLoose.ExitCode) << fromPacked.Output;
+    const auto errors = LinesStarting(fromLoose.Output, "Exception: ");
+    ASSERT_EQ(errors.size(), 1u) << fromLoose.Output;
+    EXPECT_EQ(errors[0].rfind("Exception: src/trip.kml: Text \"ame\" expected", 0), 0u) << errors[0];
+    EXPECT_EQ(LinesStarting(fromPacked.Output, "Exception: "),
+              (std::vector<std::string>{"Exception: src/trip.kmz" + errors[0].substr(23)}));
+}
+
 }  // namespace
 }  // namespace kestro::conversion_test
 

@@ -3,6 +3,7 @@
 // of the library opens a file by itself.
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <filesystem>
 #include <vector>
 
@@ -61,12 +62,18 @@ int ArchiveError(voidpf, voidpf stream) { return static_cast<TArchiveFile*>(stre
 constexpr const char* Damaged = "damaged";
 
 // A member's unpacked bytes, ending after a bound: what lies beyond it is
-// not unpacked, only noticed.
+// not unpacked, only noticed. A deflated stream that ends before the size
+// the archive gives is damaged (the library checks no sum then).
 class TMemberBuffer final : public std::streambuf {
 public:
     TMemberBuffer(unzFile archive, std::uint64_t limit) : archive_(archive), left_(limit) {}
     bool Cut() const { return cut_; }
     bool Damaged() const { return damaged_; }
+    // Unpacks what is left unread, up to the bound, so that the end, where
+    // the library checks the member's sum, is reached.
+    void Drain() {
+        while (!traits_type::eq_int_type(underflow(), traits_type::eof())) setg(egptr(), egptr(), egptr());
+    }
 
 protected:
     int_type underflow() override {
@@ -81,7 +88,7 @@ protected:
         }
         const auto wanted = static_cast<unsigned>(std::min<std::uint64_t>(buffer_.size(), left_));
         const int read = unzReadCurrentFile(archive_, buffer_.data(), wanted);
-        if (read < 0) damaged_ = true;
+        if (read < 0 || (read == 0 && unzeof(archive_) != 1)) damaged_ = true;
         if (read <= 0) return traits_type::eof();
         left_ -= static_cast<std::uint64_t>(read);
         setg(buffer_.data(), buffer_.data(), buffer_.data() + read);
@@ -145,7 +152,7 @@ struct TZipArchive::TLibrary {
 
 bool ZipArchivesRead() { return true; }
 
-TZipArchive::TZipArchive(const std::string& path) : library_(std::make_unique<TLibrary>(path)) {
+TZipArchive::TZipArchive(const std::string& path) : library_(std::make_unique<TLibrary>(path)), path_(path) {
     unzFile handle = library_->Handle;
     if (!handle) {
         problem_ = "not a zip archive, or a damaged one";
@@ -192,21 +199,34 @@ void TZipArchive::Stream(const std::string& name, std::uint64_t limit, const std
         problem = problem_;
         return;
     }
-    if (!library_->OpenMember(name, problem)) return;
-    TMemberBuffer buffer(library_->Handle, limit);
+    // A handle of its own: the members read while the stream is open (a
+    // style's icon, a photo) would close it on the shared one.
+    TLibrary library(path_);
+    if (!library.Handle) {
+        problem = "not a zip archive, or a damaged one";
+        return;
+    }
+    if (!library.OpenMember(name, problem)) return;
+    TMemberBuffer buffer(library.Handle, limit);
     std::istream stream(&buffer);
-    bool crcBad = false;
+    std::exception_ptr failure;
     try {
         read(stream);
-        crcBad = unzCloseCurrentFile(library_->Handle) == UNZ_CRCERROR;
     } catch (...) {
-        unzCloseCurrentFile(library_->Handle);
-        if (!buffer.Cut() && !buffer.Damaged()) throw;
+        failure = std::current_exception();
     }
-    if (buffer.Cut())
-        problem = "more than " + std::to_string(limit) + " bytes unpacked; the rest is not read";
-    else if (buffer.Damaged() || crcBad)
+    const bool cutWhileRead = buffer.Cut();
+    // Inflating may give text from a damaged member without a fault; only its
+    // sum at the end tells. So the rest is unpacked too, and an error the
+    // damaged text caused gives way to the damage.
+    buffer.Drain();
+    const bool damaged = (unzCloseCurrentFile(library.Handle) == UNZ_CRCERROR) || buffer.Damaged();
+    // Cut short only after the error: the sum was not reached, the text up to the error is trusted.
+    if (failure && !damaged && !cutWhileRead) std::rethrow_exception(failure);
+    if (damaged)
         problem = "damaged; what could be unpacked is read";
+    else if (buffer.Cut())
+        problem = "more than " + std::to_string(limit) + " bytes unpacked; the rest is not read";
 }
 
 }  // namespace kestro
