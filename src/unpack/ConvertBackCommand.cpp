@@ -26,8 +26,12 @@ std::string ConvertBackCommand(const std::string& fileName, const std::string& d
     // the command runs from inside it; the shorter of the two is proposed.
     fs::path relative = fs::relative(absolute, fs::absolute(PathFromUtf8(dir), error), error);
     if (error || relative.empty()) relative = absolute;
-    const std::string target = Utf8FromPath(
-        absolute.empty() || relative.native().size() <= absolute.native().size() ? relative : absolute);
+    const fs::path& chosen =
+        absolute.empty() || relative.native().size() <= absolute.native().size() ? relative : absolute;
+    // "/" between the names on every system: Windows takes it too, and the
+    // line reads the same wherever the file was unpacked.
+    const std::u8string generic = chosen.generic_u8string();
+    const std::string target(generic.begin(), generic.end());
     return "cd " + ShellWord(dir) + " && kestro . " + ShellWord(target);
 }
 
